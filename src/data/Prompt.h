@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+
+// Every notice, message box, message dialog and file-open dialog of the program goes through
+// the installed Prompt. The program installs one that shows real dialogs; tests install a
+// scripted one that records what was asked and gives the answer the test chose.
+// The interface lives with the data module because its rules ask questions, and the data
+// module does not link the widget toolkit.
+
+enum class PromptButton { None, Ok, Cancel, Yes, No };
+enum class PromptButtons { Ok, OkCancel, YesNo, Yes };
+enum class PromptIcon { None, Information, Warning, Error, Question };
+
+struct PromptMessage {
+    QString text;
+    QString caption;
+    PromptButtons buttons = PromptButtons::Ok;
+    PromptIcon icon = PromptIcon::None;
+    PromptButton defaultButton = PromptButton::None;  // None: the first button
+};
+
+class Prompt {
+public:
+    virtual ~Prompt() = default;
+
+    // Shows a box and answers the button pressed, or None when the box was closed otherwise.
+    virtual PromptButton ask(const PromptMessage& message) = 0;
+    // The file-open dialog; an empty text when the user cancelled.
+    virtual QString openFileName(const QString& caption, const QString& folder, const QString& filter) = 0;
+
+    // A notice: the application's title as caption and one OK button.
+    void notice(const QString& text);
+    // A message box with its own caption, buttons and no icon unless given.
+    PromptButton box(const QString& text, const QString& caption, PromptButtons buttons,
+                     PromptIcon icon = PromptIcon::None, PromptButton defaultButton = PromptButton::None);
+    // A message dialog of a kind, captioned with the kind's standard caption.
+    PromptButton dialog(PromptIcon kind, const QString& text, PromptButtons buttons);
+    // The standard error box: the error's text under the application's title.
+    void error(const QString& text);
+
+    static QString applicationTitle();  // the program file's name without extension
+    static QString standardCaption(PromptIcon kind);
+
+    static Prompt& current();
+    static void install(Prompt* prompt);  // not owned; nullptr restores the silent default
+};

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "store/AliasConfig.h"
+#include "store/Dataset.h"
+#include "store/Query.h"
+#include "store/Session.h"
+
+#include <QObject>
+#include <memory>
+
+// The data module: every view and query of the program, the alias start-up and the table
+// rules. It exists for the whole run; forms work on the data only through it.
+class TDModulo : public QObject {
+    Q_OBJECT
+public:
+    // config: the store configuration (not owned). dataFolder: a folder for this run in place
+    // of the alias (`--datos`); empty to use the alias.
+    explicit TDModulo(store::AliasConfig* config, const QString& dataFolder = {}, QObject* parent = nullptr);
+    ~TDModulo() override;
+
+    void DataModuleCreate();
+    void AbrirTablas();   // throws the store's error of the first view that cannot be opened
+    void CerrarTablas();
+    static bool ValidarCuit(const QString& cuit);
+    QString aliasFolder() const;  // the physical folder of the alias IMPRENTAS (or of --datos)
+
+    static const QString AliasName;
+
+    store::AliasConfig* config;
+    store::Session* Session1_1;
+
+    store::Dataset* TImprentas;
+    store::Dataset* TCliente;
+    store::Dataset* TClientes2;
+    store::Dataset* TDetalles;
+    store::Dataset* TVerDetalles;
+    store::Dataset* TMaquinas;
+    store::Dataset* TVerMaquinas;
+    store::Dataset* TAnticipos;
+    store::Dataset* TFormulario;
+
+    store::DataSource* DImprentas;
+    store::DataSource* DCliente;
+    store::DataSource* DClientes2;
+    store::DataSource* DDetalles;
+    store::DataSource* DVerDetalles;
+    store::DataSource* DMaquinas;
+    store::DataSource* DVerMaquinas;
+    store::DataSource* DAnticipos;
+    store::DataSource* DFormulario;
+
+    store::Query* QMaximo;
+    store::Query* QAnt;
+    store::Query* QMod;
+    store::Query* QAntM;
+    store::Query* QBorraForm;
+    store::Query* QInsertaForm;
+    store::Query* Qrep;
+    store::Query* QBorrar;
+
+private:
+    void createViews();
+    void createQueries();
+    void bindRules();
+    QString m_dataFolder;
+};
+
+extern TDModulo* DModulo;

@@ -1,0 +1,116 @@
+#include "AliasConfig.h"
+
+#include "StoreError.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+
+namespace store {
+
+namespace {
+const QString AliasGroup = QStringLiteral("Aliases");
+const QString DriverGroup = QStringLiteral("AliasDrivers");
+const QString DriveGroup = QStringLiteral("Drives");
+
+QString findKey(QSettings& settings, const QString& group, const QString& name)
+{
+    settings.beginGroup(group);
+    const QStringList keys = settings.childKeys();
+    settings.endGroup();
+    for (const QString& key : keys)
+        if (key.compare(name, Qt::CaseInsensitive) == 0)
+            return key;
+    return {};
+}
+
+StoreError unreadable(const QString& path)
+{
+    return StoreError(AliasError, QStringLiteral("No se puede leer la configuración de la base de datos: %1")
+                                      .arg(QDir::toNativeSeparators(path)));
+}
+}  // namespace
+
+AliasConfig::AliasConfig(QString filePath) : m_filePath(std::move(filePath)) {}
+
+QString AliasConfig::defaultPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/tarvenio/store.conf");
+}
+
+void AliasConfig::checkReadable() const
+{
+    const QFileInfo info(m_filePath);
+    if (info.exists() && (!info.isFile() || !info.isReadable()))
+        throw unreadable(m_filePath);
+    QSettings settings(m_filePath, QSettings::IniFormat);
+    if (settings.status() != QSettings::NoError)
+        throw unreadable(m_filePath);
+}
+
+bool AliasConfig::exists(const QString& alias) const
+{
+    if (!m_pendingAlias.isEmpty() && m_pendingAlias.compare(alias, Qt::CaseInsensitive) == 0)
+        return true;
+    checkReadable();
+    QSettings settings(m_filePath, QSettings::IniFormat);
+    return !findKey(settings, AliasGroup, alias).isEmpty();
+}
+
+QString AliasConfig::path(const QString& alias) const
+{
+    QString folder;
+    if (!m_pendingAlias.isEmpty() && m_pendingAlias.compare(alias, Qt::CaseInsensitive) == 0) {
+        folder = m_pendingFolder;
+    } else {
+        checkReadable();
+        QSettings settings(m_filePath, QSettings::IniFormat);
+        const QString key = findKey(settings, AliasGroup, alias);
+        if (key.isEmpty())
+            throw StoreError(AliasError, QStringLiteral("El alias %1 no existe.").arg(alias));
+        folder = settings.value(AliasGroup + QLatin1Char('/') + key).toString();
+    }
+    while (folder.size() > 1 && (folder.endsWith(QLatin1Char('/')) || folder.endsWith(QLatin1Char('\\'))))
+        folder.chop(1);
+    return folder;
+}
+
+void AliasConfig::add(const QString& alias, const QString& folder, const QString& driver)
+{
+    m_pendingAlias = alias;
+    m_pendingFolder = folder;
+    m_pendingDriver = driver;
+}
+
+void AliasConfig::save()
+{
+    if (m_pendingAlias.isEmpty())
+        return;
+    checkReadable();
+    const QFileInfo info(m_filePath);
+    if (!QDir().mkpath(info.absolutePath()))
+        throw StoreError(AliasError, QStringLiteral("No se puede crear la carpeta de configuración: %1")
+                                         .arg(QDir::toNativeSeparators(info.absolutePath())));
+    QSettings settings(m_filePath, QSettings::IniFormat);
+    settings.setValue(AliasGroup + QLatin1Char('/') + m_pendingAlias, m_pendingFolder);
+    settings.setValue(DriverGroup + QLatin1Char('/') + m_pendingAlias, m_pendingDriver);
+    settings.sync();
+    if (settings.status() != QSettings::NoError)
+        throw StoreError(AliasError, QStringLiteral("No se puede guardar la configuración de la base de datos: %1")
+                                         .arg(QDir::toNativeSeparators(m_filePath)));
+    m_pendingAlias.clear();
+    m_pendingFolder.clear();
+    m_pendingDriver.clear();
+}
+
+QString AliasConfig::driveFolder(QChar letter) const
+{
+    checkReadable();
+    QSettings settings(m_filePath, QSettings::IniFormat);
+    const QString key = findKey(settings, DriveGroup, QString(letter));
+    return key.isEmpty() ? QString() : settings.value(DriveGroup + QLatin1Char('/') + key).toString();
+}
+
+}  // namespace store

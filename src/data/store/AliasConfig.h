@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+namespace store {
+
+// The store's configuration: aliases (name -> folder of table files) and, for destinations,
+// drive letters -> folders. An INI file, by default $XDG_CONFIG_HOME/tarvenio/store.conf.
+class AliasConfig {
+public:
+    explicit AliasConfig(QString filePath = defaultPath());
+
+    static QString defaultPath();
+    const QString& filePath() const { return m_filePath; }
+
+    // Alias names compare without regard to case. Each throws StoreError when the file cannot be read.
+    bool exists(const QString& alias) const;
+    QString path(const QString& alias) const;  // the folder, without a trailing separator
+    void add(const QString& alias, const QString& folder, const QString& driver);
+    void save();  // throws StoreError when the file cannot be written
+
+    QString driveFolder(QChar letter) const;  // empty when the drive is not configured
+
+private:
+    void checkReadable() const;
+    QString m_filePath;
+    // Additions wait here until save(), like the store's own configuration did.
+    QString m_pendingAlias, m_pendingFolder, m_pendingDriver;
+};
+
+}  // namespace store

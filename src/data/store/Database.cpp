@@ -1,0 +1,445 @@
+#include "Database.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QUrl>
+#include <sqlite3.h>
+
+namespace store {
+
+namespace {
+
+QString lower(const QString& s) { return s.toLower(); }
+
+QString nativePath(const QString& path) { return QDir::toNativeSeparators(path); }
+
+// A URI for a file that must exist: opening never creates a table file behind our back.
+QByteArray existingFileUri(const QString& path, bool readOnly = false)
+{
+    QUrl url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
+    url.setQuery(readOnly ? QStringLiteral("mode=ro") : QStringLiteral("mode=rw"));
+    return url.toEncoded();
+}
+
+void harden(sqlite3* db)
+{
+    sqlite3_extended_result_codes(db, 1);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    sqlite3_exec(db, "PRAGMA cell_size_check=ON", nullptr, nullptr, nullptr);
+    sqlite3_busy_timeout(db, 2000);
+}
+
+StoreError damaged(const QString& path)
+{
+    return StoreError(TableDamaged, QStringLiteral("La tabla %1 está dañada. Ejecute Herramientas / Reparar Base.")
+                                        .arg(nativePath(path)));
+}
+
+StoreError foreign(const QString& path)
+{
+    return StoreError(ForeignFile,
+                      QStringLiteral("El archivo %1 no es una tabla de este programa o está dañado. "
+                                     "Ejecute Herramientas / Reparar Base.")
+                          .arg(nativePath(path)));
+}
+
+// Reads a single value of a pragma on a standalone connection; false when the file breaks.
+bool pragmaRows(sqlite3* db, const QString& sql, QList<QStringList>& rows)
+{
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &stmt, nullptr) != SQLITE_OK)
+        return false;
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        QStringList row;
+        for (int i = 0; i < sqlite3_column_count(stmt); ++i)
+            row << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, i)));
+        rows << row;
+    }
+    sqlite3_finalize(stmt);
+    return rc == SQLITE_DONE;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- Statement
+
+Statement::Statement(Database& db, const QString& sql) : m_db(db)
+{
+    const int rc = sqlite3_prepare_v2(db.handle(), sql.toUtf8().constData(), -1, &m_stmt, nullptr);
+    if (rc != SQLITE_OK)
+        db.raise(rc);
+}
+
+Statement::~Statement()
+{
+    sqlite3_finalize(m_stmt);
+}
+
+void Statement::bind(int position, const QVariant& value)
+{
+    int rc;
+    if (value.isNull() || !value.isValid()) {
+        rc = sqlite3_bind_null(m_stmt, position);
+    } else {
+        switch (value.typeId()) {
+        case QMetaType::Int:
+        case QMetaType::LongLong:
+        case QMetaType::UInt:
+        case QMetaType::Bool:
+            rc = sqlite3_bind_int64(m_stmt, position, value.toLongLong());
+            break;
+        case QMetaType::Double:
+        case QMetaType::Float:
+            rc = sqlite3_bind_double(m_stmt, position, value.toDouble());
+            break;
+        default: {
+            const QByteArray text = value.toString().toUtf8();
+            rc = sqlite3_bind_text(m_stmt, position, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+        }
+        }
+    }
+    if (rc != SQLITE_OK)
+        m_db.raise(rc);
+}
+
+bool Statement::step()
+{
+    const int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    sqlite3_reset(m_stmt);
+    m_db.raise(rc);
+}
+
+void Statement::reset()
+{
+    sqlite3_reset(m_stmt);
+    sqlite3_clear_bindings(m_stmt);
+}
+
+int Statement::columnCount() const { return sqlite3_column_count(m_stmt); }
+
+QString Statement::columnName(int column) const
+{
+    return QString::fromUtf8(sqlite3_column_name(m_stmt, column));
+}
+
+QVariant Statement::column(int column) const
+{
+    switch (sqlite3_column_type(m_stmt, column)) {
+    case SQLITE_INTEGER:
+        return QVariant(qint64(sqlite3_column_int64(m_stmt, column)));
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(m_stmt, column));
+    case SQLITE_NULL:
+        return QVariant();
+    default:
+        return QVariant(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column)),
+                                          sqlite3_column_bytes(m_stmt, column)));
+    }
+}
+
+int Statement::parameterCount() const { return sqlite3_bind_parameter_count(m_stmt); }
+
+// ---------------------------------------------------------------- Database: files
+
+void Database::createTableFile(const QString& path, const TableDef& def)
+{
+    if (QFileInfo::exists(path))
+        throw StoreError(FileError, QStringLiteral("El archivo %1 ya existe.").arg(nativePath(path)));
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    QStringList statements{QStringLiteral("PRAGMA journal_mode=DELETE"),
+                           QStringLiteral("PRAGMA application_id=%1").arg(ApplicationId),
+                           QStringLiteral("PRAGMA user_version=%1").arg(SchemaVersion),
+                           QStringLiteral("BEGIN"), def.createSql(QStringLiteral("main"))};
+    statements << def.indexSql(QStringLiteral("main")) << QStringLiteral("COMMIT");
+    for (const QString& sql : statements) {
+        if (rc != SQLITE_OK)
+            break;
+        rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
+    }
+    const QString message = QString::fromUtf8(sqlite3_errmsg(db));
+    sqlite3_close(db);
+    if (rc != SQLITE_OK) {
+        QFile::remove(path);
+        throw StoreError(FileError,
+                         QStringLiteral("No se puede crear la tabla %1: %2").arg(nativePath(path), message));
+    }
+}
+
+void Database::createMissingFolder(const QString& folder, const QList<TableDef>& tables)
+{
+    const QDir dir(folder);
+    for (const TableDef& def : tables)
+        if (QFileInfo::exists(dir.filePath(def.fileName)))
+            return;
+    if (!QDir().mkpath(folder))
+        throw StoreError(FileError,
+                         QStringLiteral("No se puede crear la carpeta de datos %1").arg(nativePath(folder)));
+    for (const TableDef& def : tables)
+        createTableFile(dir.filePath(def.fileName), def);
+    QDir().mkpath(dir.filePath(QStringLiteral("ddjj")));
+    QDir().mkpath(dir.filePath(QStringLiteral("back")));
+}
+
+void Database::checkTableFile(const QString& path, const TableDef& def)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        throw StoreError(TableNotFound, QStringLiteral("No se encuentra la tabla %1.").arg(nativePath(path)));
+    if (!info.isFile() || !info.isReadable())
+        throw StoreError(FileError, QStringLiteral("No se puede leer la tabla %1.").arg(nativePath(path)));
+
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(existingFileUri(path, true).constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) !=
+        SQLITE_OK) {
+        sqlite3_close(db);
+        throw foreign(path);
+    }
+    harden(db);
+    QList<QStringList> appId, version, columns, check;
+    const bool readable = pragmaRows(db, QStringLiteral("PRAGMA application_id"), appId) &&
+                          pragmaRows(db, QStringLiteral("PRAGMA user_version"), version);
+    if (!readable || appId.value(0).value(0).toInt() != ApplicationId ||
+        version.value(0).value(0).toInt() != SchemaVersion) {
+        sqlite3_close(db);
+        throw foreign(path);
+    }
+    const bool listed =
+        pragmaRows(db, QStringLiteral("PRAGMA table_info(%1)").arg(quoteIdentifier(def.tableName)), columns);
+    bool same = listed && columns.size() == def.fields.size();
+    for (int i = 0; same && i < columns.size(); ++i)
+        same = columns[i].value(1).compare(def.fields[i].name, Qt::CaseInsensitive) == 0 &&
+               columns[i].value(2).compare(sqlType(def.fields[i].type), Qt::CaseInsensitive) == 0;
+    if (!same) {
+        sqlite3_close(db);
+        throw foreign(path);
+    }
+    const bool checked = pragmaRows(db, QStringLiteral("PRAGMA quick_check"), check);
+    sqlite3_close(db);
+    if (!checked || check.size() != 1 || check[0].value(0) != QLatin1String("ok"))
+        throw damaged(path);
+}
+
+// ---------------------------------------------------------------- Database: connection
+
+Database::Database(const QString& folder, const QList<TableDef>& tables, const QList<ReferenceDef>& references)
+    : m_folder(folder), m_tables(tables)
+{
+    createMissingFolder(folder, tables);
+    attachAll(references);
+}
+
+Database::~Database()
+{
+    sqlite3_close_v2(m_db);
+}
+
+void Database::attachAll(const QList<ReferenceDef>& references)
+{
+    const QDir dir(m_folder);
+    for (const TableDef& def : m_tables) {
+        const QString path = dir.filePath(def.fileName);
+        try {
+            checkTableFile(path, def);
+        } catch (const StoreError& e) {
+            m_failed.insert(lower(def.tableName), {e.code(), e.text()});
+            continue;
+        }
+        const QByteArray uri = existingFileUri(path);
+        QString schema;
+        int rc;
+        if (!m_db) {
+            rc = sqlite3_open_v2(uri.constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr);
+            if (rc == SQLITE_OK)
+                harden(m_db);
+            schema = QStringLiteral("main");
+        } else {
+            schema = lower(def.tableName);
+            sqlite3_stmt* stmt = nullptr;
+            rc = sqlite3_prepare_v2(m_db, "ATTACH DATABASE ? AS ?", -1, &stmt, nullptr);
+            if (rc == SQLITE_OK) {
+                sqlite3_bind_text(stmt, 1, uri.constData(), -1, SQLITE_TRANSIENT);
+                const QByteArray name = schema.toUtf8();
+                sqlite3_bind_text(stmt, 2, name.constData(), -1, SQLITE_TRANSIENT);
+                rc = sqlite3_step(stmt) == SQLITE_DONE ? SQLITE_OK : sqlite3_errcode(m_db);
+            }
+            sqlite3_finalize(stmt);
+        }
+        // Rollback journals on every file: a commit over several files is then atomic.
+        QList<QStringList> mode;
+        const QString q = quoteIdentifier(schema);
+        if (rc == SQLITE_OK && pragmaRows(m_db, QStringLiteral("PRAGMA %1.journal_mode=DELETE").arg(q), mode) &&
+            mode.value(0).value(0).compare(QLatin1String("delete"), Qt::CaseInsensitive) == 0 &&
+            sqlite3_exec(m_db, QStringLiteral("PRAGMA %1.synchronous=FULL").arg(q).toUtf8().constData(), nullptr,
+                         nullptr, nullptr) == SQLITE_OK) {
+            m_schemaOf.insert(lower(def.tableName), schema);
+            continue;
+        }
+        const QString message = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString();
+        m_failed.insert(lower(def.tableName),
+                        {TableDamaged, QStringLiteral("No se puede abrir la tabla %1: %2").arg(nativePath(path), message)});
+        if (schema == QLatin1String("main")) {
+            sqlite3_close_v2(m_db);
+            m_db = nullptr;
+        } else {
+            sqlite3_exec(m_db, QStringLiteral("DETACH DATABASE %1").arg(q).toUtf8().constData(), nullptr, nullptr,
+                         nullptr);
+        }
+    }
+    if (m_db)
+        createReferenceTriggers(references);
+}
+
+void Database::createReferenceTriggers(const QList<ReferenceDef>& references)
+{
+    // Foreign keys cannot reach another attached file; a TEMP trigger can. A detail table that
+    // could not be opened cannot be checked, so its master refuses every delete meanwhile.
+    QHash<QString, QStringList> conditions;
+    QHash<QString, QString> masters;
+    for (const ReferenceDef& ref : references) {
+        if (!hasTable(ref.masterTable))
+            continue;
+        const QString master = lower(ref.masterTable);
+        masters.insert(master, ref.masterTable);
+        conditions[master] << (hasTable(ref.detailTable)
+                                   ? QStringLiteral("EXISTS (SELECT 1 FROM %1 WHERE %2 = OLD.%3)")
+                                         .arg(qualifiedTable(ref.detailTable), quoteIdentifier(ref.detailKey),
+                                              quoteIdentifier(ref.masterKey))
+                                   : QStringLiteral("1"));
+    }
+    for (auto it = conditions.cbegin(); it != conditions.cend(); ++it) {
+        exec(QStringLiteral("CREATE TEMP TRIGGER %1 BEFORE DELETE ON %2 WHEN %3 "
+                            "BEGIN SELECT RAISE(ABORT, 'registro con detalles'); END")
+                 .arg(quoteIdentifier(QStringLiteral("no_borrar_") + it.key()), qualifiedTable(masters.value(it.key())),
+                      it.value().join(QStringLiteral(" OR "))));
+    }
+}
+
+const TableDef& Database::tableDef(const QString& table) const
+{
+    for (const TableDef& def : m_tables)
+        if (def.tableName.compare(table, Qt::CaseInsensitive) == 0)
+            return def;
+    throw StoreError(TableNotFound, QStringLiteral("La tabla %1 no existe.").arg(table));
+}
+
+bool Database::hasTable(const QString& table) const
+{
+    return m_schemaOf.contains(lower(table));
+}
+
+void Database::requireTable(const QString& table) const
+{
+    if (hasTable(table))
+        return;
+    const auto failed = m_failed.constFind(lower(table));
+    if (failed != m_failed.constEnd())
+        throw StoreError(failed->first, failed->second);
+    throw StoreError(TableNotFound, QStringLiteral("La tabla %1 no existe.").arg(table));
+}
+
+QString Database::qualifiedTable(const QString& table) const
+{
+    requireTable(table);
+    return quoteIdentifier(m_schemaOf.value(lower(table))) + QLatin1Char('.') +
+           quoteIdentifier(tableDef(table).tableName);
+}
+
+void Database::exec(const QString& sql)
+{
+    if (!m_db)
+        throw StoreError(NotOpen, QStringLiteral("La base de datos no está abierta."));
+    const int rc = sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        raise(rc);
+}
+
+void Database::raise(int rc, const QString& context) const
+{
+    const QString message = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString();
+    const QString suffix = context.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(context);
+    switch (rc) {
+    case SQLITE_CONSTRAINT_UNIQUE:
+    case SQLITE_CONSTRAINT_PRIMARYKEY:
+        throw StoreError(KeyViolation, QStringLiteral("Violación de clave: ya existe un registro con esa clave.") + suffix);
+    case SQLITE_CONSTRAINT_TRIGGER:
+        throw StoreError(MasterHasDetails,
+                         QStringLiteral("El registro maestro tiene registros de detalle asociados.") + suffix);
+    default:
+        break;
+    }
+    switch (rc & 0xff) {
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        throw StoreError(TableDamaged,
+                         QStringLiteral("Una tabla está dañada (%1). Ejecute Herramientas / Reparar Base.").arg(message));
+    case SQLITE_FULL:
+        throw StoreError(FileError, QStringLiteral("No hay espacio en el disco para guardar los datos."));
+    case SQLITE_READONLY:
+    case SQLITE_CANTOPEN:
+    case SQLITE_IOERR:
+    case SQLITE_PERM:
+        throw StoreError(FileError, QStringLiteral("Error de lectura o escritura en las tablas: %1").arg(message));
+    default:
+        throw StoreError(SqlError, QStringLiteral("Error de la base de datos: %1").arg(message) + suffix);
+    }
+}
+
+// ---------------------------------------------------------------- Database: transactions
+
+void Database::begin()
+{
+    exec(QStringLiteral("SAVEPOINT tarvenio_%1").arg(m_depth + 1));
+    ++m_depth;
+}
+
+void Database::commit()
+{
+    exec(QStringLiteral("RELEASE tarvenio_%1").arg(m_depth));
+    --m_depth;
+    announce();
+}
+
+void Database::rollback()
+{
+    const QByteArray name = QStringLiteral("tarvenio_%1").arg(m_depth).toUtf8();
+    sqlite3_exec(m_db, ("ROLLBACK TO " + name).constData(), nullptr, nullptr, nullptr);
+    sqlite3_exec(m_db, ("RELEASE " + name).constData(), nullptr, nullptr, nullptr);
+    --m_depth;
+    announce();
+}
+
+void Database::noteChanged(const QString& table)
+{
+    m_changed.insert(lower(table));
+    announce();
+}
+
+void Database::announce()
+{
+    if (m_depth > 0 || m_changed.isEmpty())
+        return;
+    const QSet<QString> changed = std::exchange(m_changed, {});
+    for (const QString& table : changed)
+        emit tableChanged(table);
+}
+
+Transaction::~Transaction()
+{
+    if (!m_done)
+        m_db.rollback();
+}
+
+void Transaction::commit()
+{
+    m_db.commit();
+    m_done = true;
+}
+
+}  // namespace store

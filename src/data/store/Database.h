@@ -1,0 +1,113 @@
+#pragma once
+
+#include "StoreError.h"
+#include "TableDef.h"
+
+#include <QHash>
+#include <QObject>
+#include <QSet>
+#include <QStringList>
+#include <QVariant>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace store {
+
+// A master row that detail rows refer to; deleting such a master is refused with 9734.
+struct ReferenceDef {
+    QString masterTable, masterKey;
+    QString detailTable, detailKey;
+};
+
+// One prepared statement; values are bound and read as QVariant (null, qint64, double, QString).
+class Statement {
+public:
+    Statement(class Database& db, const QString& sql);
+    ~Statement();
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    void bind(int position, const QVariant& value);  // 1-based
+    bool step();                                     // true while a row is there
+    void reset();
+    int columnCount() const;
+    QString columnName(int column) const;
+    QVariant column(int column) const;
+    int parameterCount() const;
+
+private:
+    Database& m_db;
+    sqlite3_stmt* m_stmt = nullptr;
+};
+
+// One connection over the table files of a folder: the first healthy file is `main`, the others
+// are attached under their table names, all in rollback-journal mode so a commit over several
+// files is atomic. Files that fail to open are left out and their error is kept for the views.
+class Database : public QObject {
+    Q_OBJECT
+public:
+    Database(const QString& folder, const QList<TableDef>& tables, const QList<ReferenceDef>& references);
+    ~Database() override;
+
+    static const int ApplicationId = 0x54727631;  // our mark in every table file
+    static const int SchemaVersion = 1;
+
+    // A folder that holds none of the table files is a first start: the files are created empty,
+    // with the folders ddjj and back beside them.
+    static void createMissingFolder(const QString& folder, const QList<TableDef>& tables);
+    // Creates one empty table file; fails if the file is there already.
+    static void createTableFile(const QString& path, const TableDef& def);
+    // Checks a table file on its own connection; throws StoreError naming what is wrong.
+    static void checkTableFile(const QString& path, const TableDef& def);
+
+    const QString& folder() const { return m_folder; }
+    sqlite3* handle() const { return m_db; }
+    const TableDef& tableDef(const QString& table) const;  // throws for an unknown table
+    bool hasTable(const QString& table) const;
+    void requireTable(const QString& table) const;  // throws the error the file gave at open
+    QString qualifiedTable(const QString& table) const;
+
+    void exec(const QString& sql);
+    [[noreturn]] void raise(int rc, const QString& context = {}) const;
+
+    // Savepoint-based transactions that nest; changes are announced when the outermost ends.
+    void begin();
+    void commit();
+    void rollback();
+    int transactionDepth() const { return m_depth; }
+
+    void noteChanged(const QString& table);  // the table's rows changed; announced now or at commit
+
+signals:
+    void tableChanged(const QString& table);
+
+private:
+    void attachAll(const QList<ReferenceDef>& references);
+    void createReferenceTriggers(const QList<ReferenceDef>& references);
+    void announce();
+
+    QString m_folder;
+    sqlite3* m_db = nullptr;
+    QList<TableDef> m_tables;
+    QHash<QString, QString> m_schemaOf;     // lower-case table -> schema
+    QHash<QString, std::pair<int, QString>> m_failed;  // lower-case table -> why it was left out
+    int m_depth = 0;
+    QSet<QString> m_changed;
+};
+
+// Opened in the constructor, committed by commit(), rolled back by the destructor otherwise.
+class Transaction {
+public:
+    explicit Transaction(Database& db) : m_db(db) { m_db.begin(); }
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    void commit();
+
+private:
+    Database& m_db;
+    bool m_done = false;
+};
+
+}  // namespace store

@@ -1,0 +1,899 @@
+#include "Dataset.h"
+
+#include "Database.h"
+#include "Session.h"
+#include "Text1252.h"
+
+#include <QLocale>
+#include <cmath>
+#include <sqlite3.h>
+
+namespace store {
+
+namespace {
+
+const int RowCacheLimit = 4096;
+
+StoreError conversionError(const QString& text)
+{
+    return StoreError(ConversionError, text);
+}
+
+double parseFloat(const QString& raw, bool* ok)
+{
+    QString s = raw.trimmed();
+    if (s.contains(QLatin1Char(','))) {
+        s.remove(QLatin1Char('.'));  // thousands separators when a decimal comma is present
+        s.replace(QLatin1Char(','), QLatin1Char('.'));
+    }
+    return QLocale::c().toDouble(s, ok);
+}
+
+// The entry mask leaves '_' or blanks in positions not typed.
+QString unmasked(const QString& text)
+{
+    QString s = text;
+    s.replace(QLatin1Char('_'), QLatin1Char(' '));
+    return s;
+}
+
+}  // namespace
+
+Dataset::Dataset(Session* session, QString name, QString tableName, QObject* parent)
+    : QObject(parent), m_session(session), m_name(std::move(name)), m_tableName(std::move(tableName))
+{
+    setObjectName(m_name);
+    connect(m_session, &Session::deactivating, this, &Dataset::close);
+}
+
+Dataset::~Dataset() = default;
+
+const TableDef& Dataset::def() const
+{
+    return m_session->tableDef(m_tableName);
+}
+
+Database& Dataset::db() const
+{
+    return m_session->database();
+}
+
+void Dataset::requireActive() const
+{
+    if (!active())
+        throw StoreError(NotOpen, QStringLiteral("La vista %1 no está abierta.").arg(m_name));
+}
+
+// ---------------------------------------------------------------- order, filter, lookups
+
+QString Dataset::orderClause() const
+{
+    QStringList columns;
+    if (!m_indexName.isEmpty()) {
+        const IndexDef* index = def().index(m_indexName);
+        if (!index)
+            throw StoreError(FieldNotFound, QStringLiteral("La tabla %1 no tiene el índice %2.").arg(m_tableName, m_indexName));
+        for (const QString& f : index->fields)
+            columns << quoteIdentifier(f);
+    }
+    columns << QStringLiteral("rowid");
+    return QStringLiteral(" ORDER BY ") + columns.join(QStringLiteral(", "));
+}
+
+void Dataset::setIndexName(const QString& index)
+{
+    m_indexName = index;
+    if (active()) {
+        invalidate();
+        emit rowsChanged();
+        emit currentChanged();
+    }
+}
+
+void Dataset::setFilter(const QString& text)
+{
+    if (active() && m_filtered) {
+        checkBrowse();
+        m_where = Filter::parse(text, def());
+        m_filterText = text;
+        invalidate();
+        m_currentRowid = -1;
+        m_position = 0;
+        ensureList();
+        m_bof = true;
+        m_eof = m_rowids.isEmpty();
+        emit rowsChanged();
+        emit currentChanged();
+    } else {
+        m_filterText = text;
+    }
+}
+
+void Dataset::setFiltered(bool on)
+{
+    if (on == m_filtered)
+        return;
+    if (active()) {
+        checkBrowse();
+        m_where = on ? Filter::parse(m_filterText, def()) : Filter{};
+        m_filtered = on;
+        invalidate();
+        m_currentRowid = -1;
+        m_position = 0;
+        ensureList();
+        m_bof = true;
+        m_eof = m_rowids.isEmpty();
+        emit rowsChanged();
+        emit currentChanged();
+    } else {
+        m_filtered = on;
+    }
+}
+
+void Dataset::addLookup(const LookupDef& lookup)
+{
+    m_lookups << lookup;
+}
+
+const LookupDef* Dataset::lookup(const QString& field) const
+{
+    for (const LookupDef& l : m_lookups)
+        if (l.name.compare(field, Qt::CaseInsensitive) == 0)
+            return &l;
+    return nullptr;
+}
+
+bool Dataset::isLookup(const QString& field) const
+{
+    return lookup(field) != nullptr;
+}
+
+QStringList Dataset::fieldNames() const
+{
+    QStringList names;
+    for (const FieldDef& f : def().fields)
+        names << f.name;
+    for (const LookupDef& l : m_lookups)
+        names << l.name;
+    return names;
+}
+
+int Dataset::displayWidth(const QString& field) const
+{
+    if (const LookupDef* l = lookup(field))
+        return l->width;
+    const FieldDef* f = def().field(field);
+    return f ? f->width : 0;
+}
+
+void Dataset::setValidator(const QString& field, Validator v)
+{
+    m_validators.insert(field.toLower(), std::move(v));
+}
+
+// ---------------------------------------------------------------- lifecycle
+
+void Dataset::open()
+{
+    if (active())
+        return;
+    Database& database = db();
+    database.requireTable(m_tableName);
+    m_where = m_filtered ? Filter::parse(m_filterText, def()) : Filter{};
+    orderClause();  // an unknown index fails here, before the view counts as open
+    m_dbConnection = connect(&database, &Database::tableChanged, this, &Dataset::onTableChanged);
+    m_state = DatasetState::Browse;
+    invalidate();
+    m_currentRowid = -1;
+    m_position = 0;
+    try {
+        ensureList();
+    } catch (...) {
+        close();
+        throw;
+    }
+    m_bof = true;
+    m_eof = m_rowids.isEmpty();
+    emit stateChanged();
+    emit rowsChanged();
+    emit currentChanged();
+}
+
+void Dataset::close()
+{
+    if (!active())
+        return;
+    disconnect(m_dbConnection);
+    m_state = DatasetState::Inactive;
+    m_buffer.clear();
+    m_modified = false;
+    m_rowids.clear();
+    m_cache.clear();
+    m_lookupCache.clear();
+    m_stale = true;
+    m_currentRowid = -1;
+    m_position = -1;
+    m_eof = m_bof = true;
+    emit stateChanged();
+    emit rowsChanged();
+    emit currentChanged();
+}
+
+void Dataset::refresh()
+{
+    requireActive();
+    checkBrowse();
+    invalidate();
+    emit rowsChanged();
+    emit currentChanged();
+}
+
+void Dataset::invalidate()
+{
+    m_stale = true;
+    m_cache.clear();
+    m_lookupCache.clear();
+}
+
+void Dataset::onTableChanged(const QString& table)
+{
+    bool mine = table.compare(m_tableName, Qt::CaseInsensitive) == 0;
+    for (const LookupDef& l : m_lookups)
+        if (l.lookupDataset && l.lookupDataset->tableName().compare(table, Qt::CaseInsensitive) == 0) {
+            m_lookupCache.clear();
+            mine = true;
+        }
+    if (!mine)
+        return;
+    invalidate();
+    emit rowsChanged();
+    emit currentChanged();
+}
+
+void Dataset::ensureList() const
+{
+    if (!m_stale)
+        return;
+    Database& database = db();
+    QString sql = QStringLiteral("SELECT rowid FROM ") + database.qualifiedTable(m_tableName);
+    if (!m_where.sql.isEmpty())
+        sql += QStringLiteral(" WHERE ") + m_where.sql;
+    sql += orderClause();
+    Statement stmt(database, sql);
+    for (int i = 0; i < m_where.values.size(); ++i)
+        stmt.bind(i + 1, m_where.values[i]);
+    QVector<qint64> rowids;
+    while (stmt.step())
+        rowids << stmt.column(0).toLongLong();
+    m_rowids = std::move(rowids);
+    m_stale = false;
+
+    // Stay on the same row when it is still there, else on the same position.
+    int position = m_currentRowid >= 0 ? int(m_rowids.indexOf(m_currentRowid)) : -1;
+    if (position < 0 && !m_rowids.isEmpty())
+        position = qBound(0, m_position, int(m_rowids.size()) - 1);
+    m_position = position;
+    m_currentRowid = position >= 0 ? m_rowids[position] : -1;
+}
+
+void Dataset::setCurrent(qint64 rowid, int position)
+{
+    m_currentRowid = rowid;
+    m_position = position;
+    emit currentChanged();
+}
+
+// ---------------------------------------------------------------- navigation
+
+// Rows can vanish through a filter or another view; a loop "while not eof" must then stop.
+bool Dataset::eof() const
+{
+    return m_eof || !active() || recordCount() == 0;
+}
+
+bool Dataset::bof() const
+{
+    return m_bof || !active() || recordCount() == 0;
+}
+
+int Dataset::recordCount() const
+{
+    requireActive();
+    ensureList();
+    return int(m_rowids.size());
+}
+
+int Dataset::recNo() const
+{
+    if (!active())
+        return -1;
+    ensureList();
+    return m_position;
+}
+
+void Dataset::first()
+{
+    requireActive();
+    checkBrowse();
+    ensureList();
+    m_bof = true;
+    m_eof = m_rowids.isEmpty();
+    setCurrent(m_rowids.isEmpty() ? -1 : m_rowids.first(), m_rowids.isEmpty() ? -1 : 0);
+}
+
+void Dataset::last()
+{
+    requireActive();
+    checkBrowse();
+    ensureList();
+    m_eof = true;
+    m_bof = m_rowids.isEmpty();
+    setCurrent(m_rowids.isEmpty() ? -1 : m_rowids.last(), int(m_rowids.size()) - 1);
+}
+
+void Dataset::next()
+{
+    requireActive();
+    checkBrowse();
+    ensureList();
+    m_bof = false;
+    if (m_position + 1 < m_rowids.size()) {
+        m_eof = false;
+        setCurrent(m_rowids[m_position + 1], m_position + 1);
+    } else {
+        m_eof = true;
+    }
+}
+
+void Dataset::prior()
+{
+    requireActive();
+    checkBrowse();
+    ensureList();
+    m_eof = false;
+    if (m_position > 0) {
+        m_bof = false;
+        setCurrent(m_rowids[m_position - 1], m_position - 1);
+    } else {
+        m_bof = true;
+    }
+}
+
+void Dataset::moveTo(int position)
+{
+    requireActive();
+    ensureList();
+    if (m_rowids.isEmpty() || position == m_position)
+        return;
+    checkBrowse();
+    ensureList();
+    position = qBound(0, position, int(m_rowids.size()) - 1);
+    m_bof = m_eof = false;
+    setCurrent(m_rowids[position], position);
+}
+
+bool Dataset::findKey(const QVariantList& keyValues)
+{
+    requireActive();
+    checkBrowse();
+    const IndexDef* index = m_indexName.isEmpty() ? nullptr : def().index(m_indexName);
+    if (!index || keyValues.isEmpty() || keyValues.size() > index->fields.size())
+        throw StoreError(FieldNotFound, QStringLiteral("La vista %1 no tiene un índice para buscar.").arg(m_name));
+    Database& database = db();
+    QStringList conditions;
+    QVariantList values;
+    for (int i = 0; i < keyValues.size(); ++i) {
+        const FieldDef& f = *def().field(index->fields[i]);
+        const QVariant stored = toStored(f, keyValues[i]);
+        if (stored.isNull()) {
+            conditions << quoteIdentifier(f.name) + QStringLiteral(" IS NULL");
+        } else {
+            conditions << quoteIdentifier(f.name) + QStringLiteral(" = ?");
+            values << stored;
+        }
+    }
+    if (!m_where.sql.isEmpty()) {
+        conditions << m_where.sql;
+        values << m_where.values;
+    }
+    Statement stmt(database, QStringLiteral("SELECT rowid FROM %1 WHERE %2%3 LIMIT 1")
+                                 .arg(database.qualifiedTable(m_tableName), conditions.join(QStringLiteral(" AND ")),
+                                      orderClause()));
+    for (int i = 0; i < values.size(); ++i)
+        stmt.bind(i + 1, values[i]);
+    if (!stmt.step())
+        return false;
+    const qint64 rowid = stmt.column(0).toLongLong();
+    m_bof = m_eof = false;
+    setCurrent(rowid, m_stale ? m_position : int(m_rowids.indexOf(rowid)));
+    return true;
+}
+
+// ---------------------------------------------------------------- rows
+
+Dataset::Row Dataset::readRow(qint64 rowid) const
+{
+    const auto cached = m_cache.constFind(rowid);
+    if (cached != m_cache.constEnd())
+        return *cached;
+    Database& database = db();
+    QStringList columns;
+    for (const FieldDef& f : def().fields)
+        columns << quoteIdentifier(f.name);
+    Statement stmt(database, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
+                                 .arg(columns.join(QStringLiteral(", ")), database.qualifiedTable(m_tableName)));
+    stmt.bind(1, rowid);
+    Row row;
+    if (stmt.step())
+        for (int i = 0; i < columns.size(); ++i)
+            row << stmt.column(i);
+    else
+        row = Row(columns.size());
+    if (m_cache.size() >= RowCacheLimit)
+        m_cache.clear();
+    m_cache.insert(rowid, row);
+    return row;
+}
+
+const Dataset::Row* Dataset::currentRow() const
+{
+    if (editing())
+        return &m_buffer;
+    if (!active())
+        return nullptr;
+    ensureList();
+    if (m_currentRowid < 0)
+        return nullptr;
+    readRow(m_currentRowid);
+    return &*m_cache.constFind(m_currentRowid);
+}
+
+// ---------------------------------------------------------------- editing
+
+void Dataset::checkBrowse()
+{
+    if (!editing())
+        return;
+    if (m_modified)
+        post();
+    else
+        cancel();
+}
+
+void Dataset::insert()
+{
+    requireActive();
+    checkBrowse();
+    m_buffer = Row(def().fields.size());
+    m_modified = false;
+    m_state = DatasetState::Insert;
+    emit stateChanged();
+    if (m_onNewRecord)
+        m_onNewRecord(*this);
+    emit currentChanged();
+}
+
+void Dataset::edit()
+{
+    requireActive();
+    if (editing())
+        return;
+    ensureList();
+    if (m_rowids.isEmpty()) {
+        insert();
+        return;
+    }
+    m_buffer = *currentRow();
+    m_modified = false;
+    m_state = DatasetState::Edit;
+    emit stateChanged();
+}
+
+void Dataset::post()
+{
+    requireActive();
+    if (!editing())
+        return;
+    if (m_beforePost)
+        m_beforePost(*this);
+    Database& database = db();
+    const TableDef& table = def();
+    qint64 rowid = m_currentRowid;
+    try {
+        Transaction transaction(database);
+        QStringList columns;
+        QVariantList values;
+        int autoIndex = -1;
+        for (int i = 0; i < table.fields.size(); ++i) {
+            if (table.fields[i].type == FieldType::AutoInc) {
+                autoIndex = i;
+                continue;
+            }
+            columns << quoteIdentifier(table.fields[i].name);
+            values << m_buffer[i];
+        }
+        QString sql;
+        if (m_state == DatasetState::Insert) {
+            QStringList marks(columns.size(), QStringLiteral("?"));
+            sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                      .arg(database.qualifiedTable(m_tableName), columns.join(QStringLiteral(", ")),
+                           marks.join(QStringLiteral(", ")));
+        } else {
+            sql = QStringLiteral("UPDATE %1 SET %2 = ? WHERE rowid = ?")
+                      .arg(database.qualifiedTable(m_tableName), columns.join(QStringLiteral(" = ?, ")));
+            values << rowid;
+        }
+        Statement stmt(database, sql);
+        for (int i = 0; i < values.size(); ++i)
+            stmt.bind(i + 1, values[i]);
+        stmt.step();
+        if (m_state == DatasetState::Insert) {
+            rowid = sqlite3_last_insert_rowid(database.handle());
+            if (autoIndex >= 0)
+                m_buffer[autoIndex] = rowid;
+        } else if (sqlite3_changes(database.handle()) == 0) {
+            throw StoreError(RowGone, QStringLiteral("El registro que se estaba modificando ya no existe en la tabla %1.")
+                                          .arg(m_tableName));
+        }
+        database.noteChanged(m_tableName);
+        transaction.commit();
+    } catch (const StoreError& e) {
+        if (m_onPostError && m_onPostError(*this, e) == ErrorAction::Abort)
+            throw Abort();
+        throw;
+    }
+    m_state = DatasetState::Browse;
+    m_buffer.clear();
+    m_modified = false;
+    m_currentRowid = rowid;
+    invalidate();
+    emit stateChanged();
+    emit rowsChanged();
+    emit currentChanged();
+}
+
+void Dataset::cancel()
+{
+    if (!editing())
+        return;
+    m_state = DatasetState::Browse;
+    m_buffer.clear();
+    m_modified = false;
+    emit stateChanged();
+    emit currentChanged();
+}
+
+void Dataset::remove()
+{
+    requireActive();
+    if (m_state == DatasetState::Insert) {
+        cancel();
+        return;
+    }
+    cancel();
+    ensureList();
+    if (m_currentRowid < 0)
+        throw StoreError(NotOpen, QStringLiteral("No se puede realizar esta operación en una vista vacía."));
+    Database& database = db();
+    try {
+        Transaction transaction(database);
+        Statement stmt(database, QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(database.qualifiedTable(m_tableName)));
+        stmt.bind(1, m_currentRowid);
+        stmt.step();
+        database.noteChanged(m_tableName);
+        transaction.commit();
+    } catch (const StoreError& e) {
+        if (m_onDeleteError && m_onDeleteError(*this, e) == ErrorAction::Abort)
+            throw Abort();
+        throw;
+    }
+    m_currentRowid = -1;  // the row that takes its position becomes current
+    invalidate();
+    emit rowsChanged();
+    emit currentChanged();
+}
+
+void Dataset::flushBuffers()
+{
+    // SQLite has every committed post on disk already.
+}
+
+// ---------------------------------------------------------------- field values
+
+QVariant Dataset::toStored(const FieldDef& f, const QVariant& value) const
+{
+    if (!value.isValid() || value.isNull())
+        return {};
+    const bool isText = value.typeId() == QMetaType::QString || value.typeId() == QMetaType::QByteArray;
+    const QString text = value.toString();
+    switch (f.type) {
+    case FieldType::Text: {
+        const QString cut = f.width > 0 ? text.left(f.width) : text;
+        if (!fitsWindows1252(cut))
+            throw conversionError(QStringLiteral("El campo %1 admite solo caracteres de la página de códigos Windows-1252.").arg(f.name));
+        return cut.isEmpty() ? QVariant() : QVariant(cut);
+    }
+    case FieldType::Int16:
+    case FieldType::Int32:
+    case FieldType::AutoInc: {
+        qint64 n = 0;
+        if (isText) {
+            const QString t = text.trimmed();
+            if (t.isEmpty())
+                return {};
+            bool ok = false;
+            n = t.toLongLong(&ok);
+            if (!ok)
+                throw conversionError(QStringLiteral("'%1' no es un valor entero válido para el campo %2.").arg(text, f.name));
+        } else {
+            const double d = value.toDouble();
+            n = qint64(d);
+            if (double(n) != d)
+                throw conversionError(QStringLiteral("'%1' no es un valor entero válido para el campo %2.").arg(text, f.name));
+        }
+        const qint64 low = f.type == FieldType::Int16 ? -32768 : -2147483648LL;
+        const qint64 high = f.type == FieldType::Int16 ? 32767 : 2147483647LL;
+        if (n < low || n > high)
+            throw conversionError(QStringLiteral("El valor del campo %1 debe estar entre %2 y %3.").arg(f.name).arg(low).arg(high));
+        return n;
+    }
+    case FieldType::Float: {
+        if (isText && text.trimmed().isEmpty())
+            return {};
+        bool ok = true;
+        const double d = isText ? parseFloat(text, &ok) : value.toDouble();
+        // Not-a-number and infinity cannot be stored or written to a declaration.
+        if (!ok || !std::isfinite(d))
+            throw conversionError(QStringLiteral("'%1' no es un valor numérico válido para el campo %2.").arg(text, f.name));
+        return d;
+    }
+    case FieldType::Date: {
+        // The stored form YYYY-MM-DD holds years 1 to 9999 only.
+        const auto storable = [](const QDate& d) { return d.isValid() && d.year() >= 1 && d.year() <= 9999; };
+        if (value.typeId() == QMetaType::QDate) {
+            const QDate d = value.toDate();
+            if (d.isValid() && !storable(d))
+                throw conversionError(QStringLiteral("'%1' no es una fecha válida.").arg(formatDate(d)));
+            return d.isValid() ? QVariant(d.toString(Qt::ISODate)) : QVariant();
+        }
+        const QString t = unmasked(text);
+        if (QString(t).remove(QLatin1Char('/')).trimmed().isEmpty())
+            return {};
+        const QStringList parts = unmasked(text).split(QLatin1Char('/'));
+        bool okDay = false, okMonth = false, okYear = false;
+        const QDate d = parts.size() == 3 ? QDate(parts[2].trimmed().toInt(&okYear), parts[1].trimmed().toInt(&okMonth),
+                                                  parts[0].trimmed().toInt(&okDay))
+                                          : QDate();
+        if (!okDay || !okMonth || !okYear || !storable(d))
+            throw conversionError(QStringLiteral("'%1' no es una fecha válida.").arg(text));
+        return d.toString(Qt::ISODate);
+    }
+    }
+    return {};
+}
+
+QVariant Dataset::fromStored(const FieldDef& f, const QVariant& stored) const
+{
+    if (stored.isNull() || !stored.isValid())
+        return {};
+    switch (f.type) {
+    case FieldType::Text:
+        return stored.toString();
+    case FieldType::Int16:
+    case FieldType::Int32:
+    case FieldType::AutoInc:
+        return stored.toInt();
+    case FieldType::Float:
+        return stored.toDouble();
+    case FieldType::Date:
+        return QDate::fromString(stored.toString(), Qt::ISODate);
+    }
+    return {};
+}
+
+QString Dataset::formatFloat(double value)
+{
+    QString s = QLocale::c().toString(value, 'g', 15);
+    s.replace(QLatin1Char('.'), QLatin1Char(','));
+    return s;
+}
+
+QString Dataset::formatDate(const QDate& date)
+{
+    return date.isValid() ? date.toString(QStringLiteral("dd/MM/yyyy")) : QString();
+}
+
+QString Dataset::textOf(const FieldDef* f, const QVariant& stored) const
+{
+    if (stored.isNull() || !stored.isValid())
+        return {};
+    if (!f)
+        return stored.toString();
+    switch (f->type) {
+    case FieldType::Float:
+        return formatFloat(stored.toDouble());
+    case FieldType::Date:
+        return formatDate(QDate::fromString(stored.toString(), Qt::ISODate));
+    default:
+        return stored.toString();
+    }
+}
+
+QVariant Dataset::lookupValue(const LookupDef& l, const QVariant& key) const
+{
+    if (key.isNull() || !key.isValid() || !l.lookupDataset)
+        return {};
+    QHash<QString, QVariant>& cache = m_lookupCache[l.name.toLower()];
+    const QString cacheKey = key.toString();
+    const auto hit = cache.constFind(cacheKey);
+    if (hit != cache.constEnd())
+        return *hit;
+    Database& database = db();
+    Statement stmt(database, QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ? LIMIT 1")
+                                 .arg(quoteIdentifier(l.resultField),
+                                      database.qualifiedTable(l.lookupDataset->tableName()),
+                                      quoteIdentifier(l.lookupKeyField)));
+    stmt.bind(1, key);
+    QVariant result;
+    if (stmt.step()) {
+        result = stmt.column(0);
+        if (!result.isNull() && l.width > 0)
+            result = result.toString().left(l.width);
+    }
+    if (cache.size() >= RowCacheLimit)
+        cache.clear();
+    cache.insert(cacheKey, result);
+    return result;
+}
+
+QVariant Dataset::storedValue(const QString& field) const
+{
+    const int i = def().fieldIndex(field);
+    if (i < 0) {
+        if (const LookupDef* l = lookup(field))
+            return lookupValue(*l, storedValue(l->keyField));
+        throw StoreError(FieldNotFound, QStringLiteral("La vista %1 no tiene el campo %2.").arg(m_name, field));
+    }
+    const Row* row = currentRow();
+    return row && i < row->size() ? row->at(i) : QVariant();
+}
+
+QVariant Dataset::value(const QString& field) const
+{
+    const FieldDef* f = def().field(field);
+    const QVariant stored = storedValue(field);
+    return f ? fromStored(*f, stored) : stored;
+}
+
+QString Dataset::text(const QString& field) const
+{
+    return textOf(def().field(field), storedValue(field));
+}
+
+bool Dataset::isNull(const QString& field) const
+{
+    return storedValue(field).isNull();
+}
+
+int Dataset::asInteger(const QString& field) const
+{
+    const QVariant stored = storedValue(field);
+    if (stored.isNull())
+        return 0;
+    if (stored.typeId() == QMetaType::QString) {
+        bool ok = false;
+        const int n = stored.toString().trimmed().toInt(&ok);
+        if (!ok)
+            throw conversionError(QStringLiteral("'%1' no es un valor entero válido.").arg(stored.toString()));
+        return n;
+    }
+    return int(qRound64(stored.toDouble()));
+}
+
+double Dataset::asFloat(const QString& field) const
+{
+    const QVariant stored = storedValue(field);
+    if (stored.isNull())
+        return 0;
+    if (stored.typeId() == QMetaType::QString) {
+        bool ok = false;
+        const double d = parseFloat(stored.toString(), &ok);
+        if (!ok)
+            throw conversionError(QStringLiteral("'%1' no es un valor numérico válido.").arg(stored.toString()));
+        return d;
+    }
+    return stored.toDouble();
+}
+
+QDate Dataset::asDate(const QString& field) const
+{
+    const QVariant stored = storedValue(field);
+    return stored.isNull() ? QDate() : QDate::fromString(stored.toString(), Qt::ISODate);
+}
+
+void Dataset::setText(const QString& field, const QString& text)
+{
+    setValue(field, QVariant(text));
+}
+
+void Dataset::setValue(const QString& field, const QVariant& value)
+{
+    requireActive();
+    if (!editing())
+        throw StoreError(NotEditing, QStringLiteral("La vista %1 no está en modo de edición o inserción.").arg(m_name));
+    if (const LookupDef* l = lookup(field)) {
+        assignLookup(*l, value);
+        return;
+    }
+    const int i = def().fieldIndex(field);
+    if (i < 0)
+        throw StoreError(FieldNotFound, QStringLiteral("La vista %1 no tiene el campo %2.").arg(m_name, field));
+    const FieldDef& f = def().fields[i];
+    if (f.type == FieldType::AutoInc)
+        throw StoreError(ConversionError, QStringLiteral("El campo %1 no se puede modificar.").arg(f.name));
+    const QVariant stored = toStored(f, value);
+    const auto validator = m_validators.constFind(f.name.toLower());
+    if (validator != m_validators.constEnd())
+        (*validator)(*this, fromStored(f, stored));
+    assignStored(i, stored);
+}
+
+void Dataset::assignStored(int fieldIndex, const QVariant& stored)
+{
+    m_buffer[fieldIndex] = stored;
+    m_modified = true;
+    emit fieldChanged(def().fields[fieldIndex].name);
+    for (const LookupDef& l : m_lookups)
+        if (l.keyField.compare(def().fields[fieldIndex].name, Qt::CaseInsensitive) == 0)
+            emit fieldChanged(l.name);
+}
+
+void Dataset::assignLookup(const LookupDef& l, const QVariant& value)
+{
+    const QString wanted = value.toString();
+    if (wanted.isEmpty() || !l.lookupDataset) {
+        setValue(l.keyField, QVariant());
+        return;
+    }
+    Database& database = db();
+    Statement stmt(database, QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ? ORDER BY rowid LIMIT 1")
+                                 .arg(quoteIdentifier(l.lookupKeyField),
+                                      database.qualifiedTable(l.lookupDataset->tableName()),
+                                      quoteIdentifier(l.resultField)));
+    stmt.bind(1, wanted);
+    setValue(l.keyField, stmt.step() ? stmt.column(0) : QVariant());
+}
+
+QVariant Dataset::valueAt(int position, const QString& field) const
+{
+    requireActive();
+    ensureList();
+    if (position < 0 || position >= m_rowids.size())
+        return {};
+    const Row row = readRow(m_rowids[position]);
+    const int i = def().fieldIndex(field);
+    if (i >= 0)
+        return fromStored(def().fields[i], row.value(i));
+    if (const LookupDef* l = lookup(field)) {
+        const int k = def().fieldIndex(l->keyField);
+        return lookupValue(*l, row.value(k));
+    }
+    throw StoreError(FieldNotFound, QStringLiteral("La vista %1 no tiene el campo %2.").arg(m_name, field));
+}
+
+QString Dataset::textAt(int position, const QString& field) const
+{
+    requireActive();
+    ensureList();
+    if (position < 0 || position >= m_rowids.size())
+        return {};
+    const Row row = readRow(m_rowids[position]);
+    const int i = def().fieldIndex(field);
+    if (i >= 0)
+        return textOf(&def().fields[i], row.value(i));
+    if (const LookupDef* l = lookup(field))
+        return lookupValue(*l, row.value(def().fieldIndex(l->keyField))).toString();
+    throw StoreError(FieldNotFound, QStringLiteral("La vista %1 no tiene el campo %2.").arg(m_name, field));
+}
+
+}  // namespace store

@@ -1,0 +1,26 @@
+#include "DataFolder.h"
+
+#include "UModulo.h"
+
+DataFolder::DataFolder()
+    : m_config(std::make_unique<store::AliasConfig>(m_dir.filePath(QStringLiteral("config/store.conf"))))
+{
+    m_config->add(TDModulo::AliasName, m_dir.filePath(QStringLiteral("tablas")), QStringLiteral("PARADOX"));
+    m_config->save();
+}
+
+DataFolder::~DataFolder()
+{
+    if (DModulo == m_modulo.get())
+        DModulo = nullptr;
+}
+
+TDModulo& DataFolder::modulo()
+{
+    if (!m_modulo) {
+        m_modulo = std::make_unique<TDModulo>(m_config.get());
+        DModulo = m_modulo.get();
+        m_modulo->AbrirTablas();
+    }
+    return *m_modulo;
+}

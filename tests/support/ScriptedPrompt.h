@@ -1,0 +1,30 @@
+#pragma once
+
+#include "Prompt.h"
+
+#include <QList>
+#include <QStringList>
+
+// Records every box the program shows and answers with the answers queued by the test;
+// a box with no queued answer gets the first of its buttons (OK or Yes).
+class ScriptedPrompt final : public Prompt {
+public:
+    ScriptedPrompt() { install(this); }
+    ~ScriptedPrompt() override { install(nullptr); }
+
+    PromptButton ask(const PromptMessage& message) override;
+    QString openFileName(const QString& caption, const QString& folder, const QString& filter) override;
+
+    void answer(PromptButton button) { m_answers << button; }
+    void answerFile(const QString& path) { m_files << path; }
+
+    const QList<PromptMessage>& shown() const { return m_shown; }
+    QStringList texts() const;
+    PromptMessage last() const { return m_shown.isEmpty() ? PromptMessage{} : m_shown.last(); }
+    void clear() { m_shown.clear(); }
+
+private:
+    QList<PromptMessage> m_shown;
+    QList<PromptButton> m_answers;
+    QStringList m_files;
+};
