@@ -1,0 +1,9 @@
+#include "Uanular.h"
+
+TFAnular* FAnular = nullptr;
+
+TFAnular::TFAnular(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("FAnular"));
+    setWindowTitle(QStringLiteral("Rectificativa"));
+}

@@ -1,0 +1,81 @@
+#include "Acerca_de.h"
+
+#include "resources/Emblem.h"
+
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+
+TFAcerca* FAcerca = nullptr;
+
+namespace {
+QLabel* label(const QString& name, const QString& text, const QRect& geometry, QWidget* parent)
+{
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(name);
+    l->setGeometry(geometry);
+    return l;
+}
+
+QFont boldFont(int pointSize)
+{
+    QFont font;
+    font.setPointSize(pointSize);
+    font.setBold(true);
+    return font;
+}
+}  // namespace
+
+TFAcerca::TFAcerca(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("FAcerca"));
+    setWindowTitle(QStringLiteral("Acerca de"));
+    setFixedSize(313, 214);
+
+    auto* panel = new QFrame(this);
+    panel->setObjectName(QStringLiteral("Panel1"));
+    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    panel->setLineWidth(2);
+    panel->setGeometry(8, 8, 297, 161);
+
+    QLabel* picture = label(QStringLiteral("ProgramIcon"), QString(), QRect(10, 10, 56, 64), panel);
+    picture->setPixmap(emblem::authority(QSize(56, 64)));
+
+    QLabel* product = label(QStringLiteral("ProductName"), QStringLiteral("Tarvenio"), QRect(80, 16, 130, 22), panel);
+    product->setFont(boldFont(12));
+
+    QLabel* version = label(QStringLiteral("Version"), QStringLiteral("Version 1.3"), QRect(80, 42, 130, 18), panel);
+    version->setFont(boldFont(9));
+    QPalette navy = version->palette();
+    navy.setColor(QPalette::WindowText, QColor(0x00, 0x00, 0x80));
+    version->setPalette(navy);
+
+    QLabel* badge = label(QStringLiteral("Shape1"), QString(), QRect(225, 12, 56, 56), panel);
+    badge->setPixmap(emblem::badge(56));
+
+    QLabel* directorate = label(QStringLiteral("Copyright"), QStringLiteral("Dirección de Recaudación Provincial"),
+                                QRect(10, 100, 277, 18), panel);
+    directorate->setFont(boldFont(8));
+    QLabel* government =
+        label(QStringLiteral("Comments"), QStringLiteral("Gobierno de la Provincia"), QRect(10, 122, 277, 18), panel);
+    government->setFont(boldFont(8));
+
+    auto* ok = new QPushButton(QStringLiteral("&OK"), this);
+    ok->setObjectName(QStringLiteral("OKButton"));
+    ok->setGeometry(119, 180, 75, 25);
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+void TFAcerca::showEvent(QShowEvent* event)
+{
+    // Centred on the screen, not over the main window.
+    if (const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    QDialog::showEvent(event);
+}

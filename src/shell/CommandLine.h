@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// What the program was asked for on its command line.
+struct CommandLine {
+    QString dataFolder;  // --datos DIR: the tables of this run, in place of the alias
+    bool help = false;
+    QString error;  // not empty when the arguments could not be understood
+};
+
+// arguments as QCoreApplication::arguments() gives them, the program's name first.
+CommandLine parseCommandLine(const QStringList& arguments);
+QString commandLineHelp();

@@ -1,0 +1,256 @@
+#include "Principal.h"
+
+#include "Acerca_de.h"
+#include "Prompt.h"
+#include "UClientes.h"
+#include "UClientesMod.h"
+#include "UModulo.h"
+#include "Uimprenta.h"
+#include "declaration/UVer.h"
+#include "declaration/URecVer.h"
+#include "details/UDetalleG.h"
+#include "import/Carga.h"
+#include "import/CargarContri.h"
+#include "maintenance/UReparar.h"
+#include "resources/Emblem.h"
+#include "widgets/ModalDialog.h"
+#include "widgets/StandardError.h"
+
+#include <QAction>
+#include <QEvent>
+#include <QFrame>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QVBoxLayout>
+
+TFPrincipal* FPrincipal = nullptr;
+
+namespace {
+const QString Confirmations = QStringLiteral("Imprentas");
+
+QLabel* authorityLine(const QString& name, const QString& text, int pointSize, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    QFont font(QStringLiteral("Times New Roman"), pointSize, QFont::Bold);
+    label->setFont(font);
+    label->setAlignment(Qt::AlignHCenter);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, QColor(0x10, 0x1c, 0x4a));
+    label->setPalette(palette);
+    return label;
+}
+}  // namespace
+
+TFPrincipal::TFPrincipal(QWidget* parent)
+    : QMainWindow(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                              | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+{
+    setObjectName(QStringLiteral("FPrincipal"));
+    setWindowTitle(QStringLiteral("Principal"));
+    createPanel();
+    createMenu();
+    // A fixed window: the client area below the menu bar is 792 by 548.
+    setFixedSize(792, 548 + menuBar()->sizeHint().height());
+}
+
+void TFPrincipal::createPanel()
+{
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("ClientArea"));
+    auto* clientLayout = new QVBoxLayout(client);
+    clientLayout->setContentsMargins(8, 8, 8, 8);
+
+    auto* panel = new QFrame(client);
+    panel->setObjectName(QStringLiteral("Panel1"));
+    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    panel->setLineWidth(3);
+    panel->setAutoFillBackground(true);
+    QPalette silver = panel->palette();
+    silver.setColor(QPalette::Window, QColor(0xc0, 0xc0, 0xc0));
+    panel->setPalette(silver);
+    clientLayout->addWidget(panel);
+
+    auto* emblemLabel = new QLabel(panel);
+    emblemLabel->setObjectName(QStringLiteral("Image1"));
+    emblemLabel->setPixmap(emblem::authority(QSize(240, 280)));
+    emblemLabel->setAlignment(Qt::AlignCenter);
+
+    auto* layout = new QVBoxLayout(panel);
+    layout->setSpacing(6);
+    layout->addStretch(1);
+    layout->addWidget(emblemLabel);
+    layout->addSpacing(14);
+    layout->addWidget(authorityLine(QStringLiteral("Label1"), QStringLiteral("Gobierno de la Provincia"), 26, panel));
+    layout->addWidget(authorityLine(QStringLiteral("Label2"), QStringLiteral("Ministerio de Hacienda"), 20, panel));
+    layout->addWidget(
+        authorityLine(QStringLiteral("Label3"), QStringLiteral("Dirección de Recaudación Provincial"), 15, panel));
+    layout->addStretch(1);
+
+    setCentralWidget(client);
+}
+
+void TFPrincipal::addEntry(QWidget* menu, const QString& name, const QString& text,
+                           void (TFPrincipal::*handler)())
+{
+    auto* action = new QAction(text, this);
+    action->setObjectName(name);
+    // Taking any entry lets an activation error that persists be shown once more.
+    connect(action, &QAction::triggered, this, [this] { m_reportedError.clear(); });
+    connect(action, &QAction::triggered, this, guarded(this, handler));
+    menu->addAction(action);
+}
+
+void TFPrincipal::createMenu()
+{
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    // Agente, Salir and Ayuda act right from the bar; a desktop-wide menu bar would drop them.
+    bar->setNativeMenuBar(false);
+
+    addEntry(bar, QStringLiteral("Agente1"), QStringLiteral("&Agente"), &TFPrincipal::Agente1Click);
+
+    QMenu* clientes = bar->addMenu(QStringLiteral("Clientes"));
+    clientes->setObjectName(QStringLiteral("Clientes1"));
+    addEntry(clientes, QStringLiteral("Insertar1"), QStringLiteral("Insertar"), &TFPrincipal::Insertar1Click);
+    addEntry(clientes, QStringLiteral("Modificar1"), QStringLiteral("Modificar"), &TFPrincipal::Modificar1Click);
+
+    QMenu* detalle = bar->addMenu(QStringLiteral("Detalle"));
+    detalle->setObjectName(QStringLiteral("Detalle1"));
+    addEntry(detalle, QStringLiteral("CargarDetalle1"), QStringLiteral("Cargar Detalle / Generar Presentación"),
+             &TFPrincipal::CargarDetalle1Click);
+    addEntry(detalle, QStringLiteral("PresentacionesAnteriores1"), QStringLiteral("Presentaciones Anteriores"),
+             &TFPrincipal::PresentacionesAnteriores1Click);
+    addEntry(detalle, QStringLiteral("GenerarRectificativa1"), QStringLiteral("Generar Rectificativa"),
+             &TFPrincipal::GenerarRectificativa1Click);
+
+    QMenu* importar = bar->addMenu(QStringLiteral("Importar"));
+    importar->setObjectName(QStringLiteral("Importar1"));
+    addEntry(importar, QStringLiteral("ImportarClientes1"), QStringLiteral("Clientes"),
+             &TFPrincipal::ImportarClientes1Click);
+    addEntry(importar, QStringLiteral("ImportarDetalles1"), QStringLiteral("Detalles"),
+             &TFPrincipal::ImportarDetalles1Click);
+
+    QMenu* herramientas = bar->addMenu(QStringLiteral("Herramientas"));
+    herramientas->setObjectName(QStringLiteral("Herramientas1"));
+    addEntry(herramientas, QStringLiteral("RepararBase1"), QStringLiteral("Reparar Base"),
+             &TFPrincipal::RepararBase1Click);
+
+    addEntry(bar, QStringLiteral("Salir1"), QStringLiteral("&Salir"), &TFPrincipal::Salir1Click);
+    addEntry(bar, QStringLiteral("Ayuda1"), QStringLiteral("Ayuda"), &TFPrincipal::Ayuda1Click);
+}
+
+bool TFPrincipal::event(QEvent* event)
+{
+    const bool handled = QMainWindow::event(event);
+    if (event->type() == QEvent::WindowActivate)
+        runHandler([this] { FormActivate(); });
+    return handled;
+}
+
+void TFPrincipal::FormActivate()
+{
+    openTables();
+}
+
+void TFPrincipal::openTables()
+{
+    if (!DModulo)
+        return;
+    try {
+        DModulo->AbrirTablas();
+        m_reportedError.clear();
+    } catch (const store::StoreError& error) {
+        if (error.text() == m_reportedError)
+            return;
+        m_reportedError = error.text();
+        showStandardError(error);
+    }
+}
+
+bool TFPrincipal::agentLoaded()
+{
+    if (!DModulo->TImprentas->isEmpty())
+        return true;
+    Prompt::current().notice(QStringLiteral("Cargue los datos de la Imprenta"));
+    return false;
+}
+
+bool TFPrincipal::confirm(const QString& text)
+{
+    return Prompt::current().box(text, Confirmations, PromptButtons::YesNo, PromptIcon::None, PromptButton::Yes)
+        == PromptButton::Yes;
+}
+
+void TFPrincipal::Agente1Click()
+{
+    // A dialog closed halfway keeps its edit; it is shown again over that edit.
+    if (!DModulo->TImprentas->editing())
+        DModulo->TImprentas->edit();
+    showModal(*FImprenta);
+}
+
+void TFPrincipal::Insertar1Click()
+{
+    if (!agentLoaded())
+        return;
+    DModulo->TCliente->insert();
+    showModal(*FClientes);
+}
+
+void TFPrincipal::Modificar1Click()
+{
+    if (agentLoaded())
+        showModal(*FClienteMod);
+}
+
+void TFPrincipal::CargarDetalle1Click()
+{
+    if (agentLoaded())
+        showModal(*FDetalle);
+}
+
+void TFPrincipal::PresentacionesAnteriores1Click()
+{
+    if (DModulo->TAnticipos->isEmpty()) {
+        Prompt::current().notice(QStringLiteral("No hay Anticipos Generados"));
+        return;
+    }
+    showModal(*FVer);
+}
+
+void TFPrincipal::GenerarRectificativa1Click()
+{
+    showModal(*Frecver);
+}
+
+void TFPrincipal::ImportarClientes1Click()
+{
+    showModal(*FCargarcont);
+}
+
+void TFPrincipal::ImportarDetalles1Click()
+{
+    showModal(*Cargar);
+}
+
+void TFPrincipal::RepararBase1Click()
+{
+    if (!confirm(QStringLiteral("Ejecutar en Caso de que la Base de Datos se encuentre Dañada. ¿Ejecutar?")))
+        return;
+    DModulo->CerrarTablas();
+    showModal(*FReparacion);
+    openTables();
+}
+
+void TFPrincipal::Salir1Click()
+{
+    if (confirm(QStringLiteral("¿Desea Salir del Programa?")))
+        close();
+}
+
+void TFPrincipal::Ayuda1Click()
+{
+    showModal(*FAcerca);
+}

@@ -1,0 +1,117 @@
+#include "DialogPrompt.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+
+QWidget* ownerWindow()
+{
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    return QApplication::activeWindow();
+}
+
+QMessageBox::Icon boxIcon(PromptIcon icon)
+{
+    switch (icon) {
+    case PromptIcon::Information:
+        return QMessageBox::Information;
+    case PromptIcon::Warning:
+        return QMessageBox::Warning;
+    case PromptIcon::Error:
+        return QMessageBox::Critical;
+    case PromptIcon::Question:
+        return QMessageBox::Question;
+    case PromptIcon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QList<PromptButton> buttonsOf(PromptButtons buttons)
+{
+    switch (buttons) {
+    case PromptButtons::Ok:
+        return {PromptButton::Ok};
+    case PromptButtons::OkCancel:
+        return {PromptButton::Ok, PromptButton::Cancel};
+    case PromptButtons::YesNo:
+        return {PromptButton::Yes, PromptButton::No};
+    case PromptButtons::Yes:
+        return {PromptButton::Yes};
+    }
+    return {PromptButton::Ok};
+}
+
+QMessageBox::StandardButton standardButton(PromptButton button)
+{
+    switch (button) {
+    case PromptButton::Ok:
+        return QMessageBox::Ok;
+    case PromptButton::Cancel:
+        return QMessageBox::Cancel;
+    case PromptButton::Yes:
+        return QMessageBox::Yes;
+    case PromptButton::No:
+        return QMessageBox::No;
+    case PromptButton::None:
+        break;
+    }
+    return QMessageBox::NoButton;
+}
+
+// The desktop's own labels, in Spanish whatever the toolkit's translations installed.
+QString buttonText(PromptButton button)
+{
+    switch (button) {
+    case PromptButton::Ok:
+        return QStringLiteral("Aceptar");
+    case PromptButton::Cancel:
+        return QStringLiteral("Cancelar");
+    case PromptButton::Yes:
+        return QStringLiteral("&Sí");
+    case PromptButton::No:
+        return QStringLiteral("&No");
+    case PromptButton::None:
+        break;
+    }
+    return {};
+}
+
+}  // namespace
+
+PromptButton DialogPrompt::ask(const PromptMessage& message)
+{
+    QMessageBox box(boxIcon(message.icon), message.caption, message.text, QMessageBox::NoButton, ownerWindow());
+    box.setObjectName(QStringLiteral("PromptBox"));
+    box.setTextFormat(Qt::PlainText);
+
+    QHash<QAbstractButton*, PromptButton> answers;
+    const QList<PromptButton> buttons = buttonsOf(message.buttons);
+    for (PromptButton b : buttons) {
+        QAbstractButton* added = box.addButton(standardButton(b));
+        added->setText(buttonText(b));
+        answers.insert(added, b);
+    }
+    const PromptButton defaultButton =
+        buttons.contains(message.defaultButton) ? message.defaultButton : buttons.first();
+    box.setDefaultButton(standardButton(defaultButton));
+
+    // Escape and the close box press this hidden button, so a box dismissed without a choice
+    // answers None instead of passing for one of its buttons.
+    QPushButton* dismissed = box.addButton(QString(), QMessageBox::RejectRole);
+    dismissed->setObjectName(QStringLiteral("DismissButton"));
+    dismissed->hide();
+    box.setEscapeButton(dismissed);
+
+    box.exec();
+    return answers.value(box.clickedButton(), PromptButton::None);
+}
+
+QString DialogPrompt::openFileName(const QString& caption, const QString& folder, const QString& filter)
+{
+    return QFileDialog::getOpenFileName(ownerWindow(), caption, folder, filter);
+}

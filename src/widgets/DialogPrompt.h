@@ -1,0 +1,10 @@
+#pragma once
+
+#include "Prompt.h"
+
+// The program's Prompt: real message boxes and the file-open dialog, over the active window.
+class DialogPrompt final : public Prompt {
+public:
+    PromptButton ask(const PromptMessage& message) override;
+    QString openFileName(const QString& caption, const QString& folder, const QString& filter) override;
+};
