@@ -454,6 +454,7 @@ void Dataset::checkBrowse()
 {
     if (!editing())
         return;
+    updateRecord();
     if (m_modified)
         post();
     else
@@ -494,6 +495,7 @@ void Dataset::post()
     requireActive();
     if (!editing())
         return;
+    updateRecord();
     if (m_beforePost)
         m_beforePost(*this);
     Database& database = db();
@@ -591,6 +593,26 @@ void Dataset::remove()
     invalidate();
     emit rowsChanged();
     emit currentChanged();
+}
+
+void Dataset::addEditor(QObject* owner, std::function<void()> writeBack)
+{
+    m_editors.append({owner, std::move(writeBack)});
+    connect(owner, &QObject::destroyed, this, [this, owner] { removeEditors(owner); });
+}
+
+void Dataset::removeEditors(QObject* owner)
+{
+    m_editors.removeIf([owner](const auto& editor) { return editor.first == owner; });
+}
+
+void Dataset::updateRecord()
+{
+    if (!editing())
+        return;
+    const auto editors = m_editors;  // an editor may unbind itself
+    for (const auto& editor : editors)
+        editor.second();
 }
 
 void Dataset::flushBuffers()

@@ -91,6 +91,11 @@ public:
     void cancel();
     void remove();
     void flushBuffers();  // every post is committed already; kept so the rules read as written
+    // Controls bound to the view write what they hold into the pending row: before a post,
+    // and when a dialog asks before its own checks. An editor throws to refuse.
+    void addEditor(QObject* owner, std::function<void()> writeBack);
+    void removeEditors(QObject* owner);
+    void updateRecord();
     bool modified() const { return m_modified; }
 
     // Fields of the current row, or of the pending row while editing.
@@ -174,6 +179,7 @@ private:
     ErrorHandler m_onPostError;
     ErrorHandler m_onDeleteError;
     QHash<QString, Validator> m_validators;  // lower-case field name
+    QList<std::pair<QObject*, std::function<void()>>> m_editors;
 };
 
 // A data source: what forms bind their controls and grids to.

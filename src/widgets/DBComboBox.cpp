@@ -1,0 +1,33 @@
+#include "DBComboBox.h"
+
+#include "FieldLink.h"
+
+#include <QFocusEvent>
+#include <QLineEdit>
+
+DBComboBox::DBComboBox(QWidget* parent) : QComboBox(parent)
+{
+    setEditable(true);
+    setInsertPolicy(QComboBox::NoInsert);
+    // Items are offered, not enforced: a typed text stays as typed, blanks included.
+    setCompleter(nullptr);
+    m_link = new FieldLink(this, [this] { return currentText(); }, [this](const QString& t) { setEditText(t); });
+    connect(lineEdit(), &QLineEdit::textEdited, m_link, &FieldLink::userChanged);
+    connect(this, &QComboBox::activated, m_link, [this] {
+        m_link->userChanged();
+    });
+}
+
+void DBComboBox::setDataField(store::Dataset* dataset, const QString& field)
+{
+    m_link->setField(dataset, field);
+    const int width = m_link->width();
+    lineEdit()->setMaxLength(width > 0 ? width : 32767);
+}
+
+void DBComboBox::focusOutEvent(QFocusEvent* event)
+{
+    QComboBox::focusOutEvent(event);
+    if (event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason)
+        m_link->leave();
+}

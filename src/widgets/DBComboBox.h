@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QComboBox>
+
+class FieldLink;
+namespace store {
+class Dataset;
+}
+
+// An editable drop-down list bound to a field: the user picks an item or types any text.
+class DBComboBox : public QComboBox {
+    Q_OBJECT
+public:
+    explicit DBComboBox(QWidget* parent = nullptr);
+
+    void setDataField(store::Dataset* dataset, const QString& field);
+    FieldLink& link() { return *m_link; }
+
+protected:
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    FieldLink* m_link;
+};

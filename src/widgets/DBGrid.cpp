@@ -1,0 +1,75 @@
+#include "DBGrid.h"
+
+#include "StandardError.h"
+#include "store/Dataset.h"
+
+#include <QHeaderView>
+
+DBGrid::DBGrid(QWidget* parent) : QTableView(parent), m_model(new DatasetModel(this))
+{
+    setModel(m_model);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setTabKeyNavigation(false);
+    setWordWrap(false);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    verticalHeader()->setFixedWidth(14);
+    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& current) {
+        if (m_syncing || !current.isValid() || !m_model->dataset())
+            return;
+        runHandler([this, row = current.row()] { m_model->dataset()->moveTo(row); });
+    });
+    connect(this, &QAbstractItemView::doubleClicked, this, &DBGrid::rowDoubleClicked);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &DBGrid::followDataset);
+}
+
+void DBGrid::setDataset(store::Dataset* dataset, QList<GridColumn> columns)
+{
+    m_model->setDataset(dataset, std::move(columns));
+    if (dataset)
+        connect(dataset, &store::Dataset::currentChanged, this, &DBGrid::followDataset);
+    applyWidths();
+    followDataset();
+}
+
+void DBGrid::setReadOnly(bool on)
+{
+    m_model->setReadOnly(on);
+    setEditTriggers(on ? QAbstractItemView::NoEditTriggers
+                       : QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                             QAbstractItemView::AnyKeyPressed);
+}
+
+void DBGrid::applyWidths()
+{
+    const int charWidth = fontMetrics().averageCharWidth();
+    for (int c = 0; c < m_model->columns().size(); ++c) {
+        const GridColumn& column = m_model->columns()[c];
+        int chars = column.width;
+        if (chars <= 0 && m_model->dataset())
+            chars = qBound(8, m_model->dataset()->displayWidth(column.field), 40);
+        setColumnWidth(c, chars * charWidth + 8);
+    }
+}
+
+void DBGrid::followDataset()
+{
+    store::Dataset* dataset = m_model->dataset();
+    if (!dataset || !dataset->active())
+        return;
+    int row = -1;
+    try {
+        row = dataset->recNo();
+    } catch (const std::exception&) {
+        return;
+    }
+    m_syncing = true;
+    if (row >= 0 && row < m_model->rowCount()) {
+        const int column = qMax(0, currentIndex().column());
+        setCurrentIndex(m_model->index(row, column));
+        scrollTo(m_model->index(row, column));
+    }
+    m_syncing = false;
+}

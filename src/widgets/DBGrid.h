@@ -1,0 +1,25 @@
+#pragma once
+
+#include "DatasetModel.h"
+
+#include <QTableView>
+
+// A grid over a view: its current line is the view's current row, both ways.
+class DBGrid : public QTableView {
+    Q_OBJECT
+public:
+    explicit DBGrid(QWidget* parent = nullptr);
+
+    void setDataset(store::Dataset* dataset, QList<GridColumn> columns);
+    void setReadOnly(bool on);
+    DatasetModel& gridModel() { return *m_model; }
+
+signals:
+    void rowDoubleClicked();
+
+private:
+    void followDataset();
+    void applyWidths();
+    DatasetModel* m_model;
+    bool m_syncing = false;
+};

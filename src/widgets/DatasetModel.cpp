@@ -1,0 +1,115 @@
+#include "DatasetModel.h"
+
+#include "StandardError.h"
+#include "store/Dataset.h"
+
+#include <QLocale>
+
+DatasetModel::DatasetModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void DatasetModel::setDataset(store::Dataset* dataset, QList<GridColumn> columns)
+{
+    beginResetModel();
+    if (m_dataset)
+        disconnect(m_dataset, nullptr, this, nullptr);
+    m_dataset = dataset;
+    m_columns = std::move(columns);
+    if (dataset) {
+        connect(dataset, &store::Dataset::rowsChanged, this, [this] {
+            beginResetModel();
+            endResetModel();
+        });
+        connect(dataset, &store::Dataset::fieldChanged, this, [this] {
+            const int row = m_dataset->recNo();
+            if (row >= 0)
+                emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+        });
+    }
+    endResetModel();
+}
+
+int DatasetModel::rowCount(const QModelIndex& parent) const
+{
+    if (parent.isValid() || !m_dataset || !m_dataset->active())
+        return 0;
+    try {
+        return m_dataset->recordCount();
+    } catch (const std::exception&) {
+        return 0;
+    }
+}
+
+int DatasetModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(m_columns.size());
+}
+
+QString DatasetModel::money(double value)
+{
+    static const QLocale spanish(QLocale::Spanish, QLocale::Argentina);
+    QString text = QLocale::c().toString(std::abs(value), 'f', 2);
+    const int dot = int(text.indexOf(QLatin1Char('.')));
+    QString whole = text.left(dot);
+    for (int i = int(whole.size()) - 3; i > 0; i -= 3)
+        whole.insert(i, QLatin1Char('.'));
+    Q_UNUSED(spanish);
+    return (value < 0 ? QStringLiteral("-") : QString()) + whole + QLatin1Char(',') + text.mid(dot + 1);
+}
+
+QVariant DatasetModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || !m_dataset || index.column() >= m_columns.size())
+        return {};
+    const GridColumn& column = m_columns[index.column()];
+    try {
+        // The row being edited shows its pending values.
+        const bool pending = m_dataset->editing() && index.row() == m_dataset->recNo() &&
+                             m_dataset->state() == store::DatasetState::Edit;
+        if (role == Qt::DisplayRole || role == Qt::EditRole) {
+            if (column.format == GridColumn::Format::Money && role == Qt::DisplayRole) {
+                const QVariant v = pending ? m_dataset->value(column.field) : m_dataset->valueAt(index.row(), column.field);
+                return v.isNull() ? QString() : money(v.toDouble());
+            }
+            return pending ? m_dataset->text(column.field) : m_dataset->textAt(index.row(), column.field);
+        }
+        if (role == Qt::TextAlignmentRole) {
+            const QVariant v = m_dataset->valueAt(index.row(), column.field);
+            const bool number = v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Int;
+            return QVariant::fromValue(Qt::AlignVCenter | (number ? Qt::AlignRight : Qt::AlignLeft));
+        }
+    } catch (const std::exception&) {
+        // A row that cannot be read shows empty; the store reports the damage where rows are used.
+    }
+    return {};
+}
+
+QVariant DatasetModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section >= m_columns.size())
+        return QAbstractTableModel::headerData(section, orientation, role);
+    const GridColumn& column = m_columns[section];
+    return column.title.isEmpty() ? column.field : column.title;
+}
+
+Qt::ItemFlags DatasetModel::flags(const QModelIndex& index) const
+{
+    Qt::ItemFlags f = QAbstractTableModel::flags(index);
+    if (!m_readOnly && index.isValid())
+        f |= Qt::ItemIsEditable;
+    return f;
+}
+
+bool DatasetModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (m_readOnly || role != Qt::EditRole || !m_dataset || !index.isValid())
+        return false;
+    bool ok = false;
+    runHandler([&] {
+        m_dataset->moveTo(index.row());
+        if (!m_dataset->editing())
+            m_dataset->edit();
+        m_dataset->setText(m_columns[index.column()].field, value.toString());
+        ok = true;
+    });
+    return ok;
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QObject>
+
+class QWidget;
+
+// Enter typed in an edit box, drop-down list, spinner, check box or grid of a dialog moves the
+// focus to the next control, like Tab, and goes no further; on a button Enter presses it.
+class EnterAsTab : public QObject {
+    Q_OBJECT
+public:
+    static void install(QWidget* dialog);
+    static void focusNext(QWidget* from);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    explicit EnterAsTab(QWidget* dialog);
+    QWidget* m_dialog;
+};

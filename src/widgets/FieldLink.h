@@ -1,0 +1,44 @@
+#pragma once
+
+#include "store/Dataset.h"
+
+#include <QObject>
+#include <QPointer>
+#include <functional>
+
+class QWidget;
+
+// Binds one control to one field of a view: shows the field of the current (or pending) row,
+// and writes what the user typed back into the field when the control is left or the view is
+// about to post. A refused value keeps the field's former value and the typed text, so the
+// user can correct it.
+class FieldLink : public QObject {
+    Q_OBJECT
+public:
+    using Reader = std::function<QString()>;
+    using Shower = std::function<void(const QString&)>;
+
+    FieldLink(QWidget* control, Reader read, Shower show);
+
+    void setField(store::Dataset* dataset, const QString& field);
+    store::Dataset* dataset() const { return m_dataset; }
+    const QString& field() const { return m_field; }
+    int width() const;  // the field's width in characters, 0 when it has none
+
+    // The user changed the control: the view goes into editing if it was browsing.
+    void userChanged();
+    bool modified() const { return m_modified; }
+    void writeBack();       // throws when the field refuses the value
+    bool leave();           // writeBack() for a control losing the focus; shows a refusal, false then
+    void refresh();
+
+private:
+    QWidget* m_control;
+    Reader m_read;
+    Shower m_show;
+    QPointer<store::Dataset> m_dataset;
+    QString m_field;
+    bool m_modified = false;
+    bool m_showing = false;
+    QList<QMetaObject::Connection> m_connections;
+};

@@ -1,0 +1,189 @@
+#include "DataFolder.h"
+#include "ScriptedPrompt.h"
+#include "UModulo.h"
+#include "widgets/DBCheckBox.h"
+#include "widgets/DBComboBox.h"
+#include "widgets/DBEdit.h"
+#include "widgets/DBGrid.h"
+#include "widgets/EnterAsTab.h"
+
+#include <QAbstractItemModelTester>
+#include <QDialog>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QVBoxLayout>
+
+using store::DatasetState;
+
+namespace {
+
+void addClient(TDModulo& m, const QString& cuit, const QString& name)
+{
+    m.TCliente->insert();
+    m.TCliente->setText(QStringLiteral("Cuit"), cuit);
+    m.TCliente->setText(QStringLiteral("Razon_Social"), name);
+    m.TCliente->post();
+}
+
+// A dialog with an edit box for the C.U.I.T., one for the name, a list, a check box and a button.
+struct Form {
+    QDialog dialog;
+    DBEdit* cuit = new DBEdit(&dialog);
+    DBEdit* name = new DBEdit(&dialog);
+    DBComboBox* province = new DBComboBox(&dialog);
+    DBCheckBox* flag = new DBCheckBox(QStringLiteral("VMR"), &dialog);
+    QPushButton* button = new QPushButton(QStringLiteral("Aceptar"), &dialog);
+
+    explicit Form(TDModulo& m)
+    {
+        auto* layout = new QVBoxLayout(&dialog);
+        for (QWidget* w : std::initializer_list<QWidget*>{cuit, name, province, flag, button})
+            layout->addWidget(w);
+        cuit->setDataField(m.TImprentas, QStringLiteral("Cuit"));
+        name->setDataField(m.TImprentas, QStringLiteral("Nombre"));
+        name->setUpperCase(true);
+        province->addItems({QStringLiteral("SALTA"), QStringLiteral("SAN JUAN ")});
+        province->setDataField(m.TImprentas, QStringLiteral("Provincia"));
+        flag->setDataField(m.TImprentas, QStringLiteral("VMR"));
+        EnterAsTab::install(&dialog);
+        dialog.show();
+        dialog.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    }
+};
+
+}  // namespace
+
+class TestDBControls : public QObject {
+    Q_OBJECT
+private slots:
+    void typedTextReachesFieldOnLeaving();
+    void refusedValueKeepsFormerValueAndFocus();
+    void comboKeepsTrailingBlankAndCheckBoxWritesFlags();
+    void enterMovesLikeTabAndPressesButtons();
+    void gridFollowsViewBothWays();
+};
+
+void TestDBControls::typedTextReachesFieldOnLeaving()
+{
+    DataFolder folder;
+    TDModulo& m = folder.modulo();
+    m.TImprentas->edit();
+    Form form(m);
+    form.name->setFocus();
+    QTest::keyClicks(form.name, QStringLiteral("imprenta "));
+    QTest::sendKeyEvent(QTest::Click, form.name, Qt::Key_unknown, QStringLiteral("ñ"), Qt::NoModifier);
+    QCOMPARE(form.name->text(), QStringLiteral("IMPRENTA Ñ"));
+    QVERIFY(m.TImprentas->text(QStringLiteral("Nombre")).isEmpty());  // not yet: the box holds it
+    QTest::keyClick(form.name, Qt::Key_Tab);
+    QCOMPARE(m.TImprentas->text(QStringLiteral("Nombre")), QStringLiteral("IMPRENTA Ñ"));
+
+    // A post writes what a control still holds.
+    form.cuit->setFocus();
+    QTest::keyClicks(form.cuit, QStringLiteral("20123456786"));
+    m.TImprentas->post();
+    QCOMPARE(m.TImprentas->text(QStringLiteral("Cuit")), QStringLiteral("20123456786"));
+    QCOMPARE(m.TImprentas->state(), DatasetState::Browse);
+}
+
+void TestDBControls::refusedValueKeepsFormerValueAndFocus()
+{
+    DataFolder folder;
+    TDModulo& m = folder.modulo();
+    ScriptedPrompt prompt;
+    m.TImprentas->edit();
+    m.TImprentas->setText(QStringLiteral("Cuit"), QStringLiteral("20123456786"));
+    Form form(m);
+    form.cuit->setFocus();
+    form.cuit->selectAll();
+    QTest::keyClicks(form.cuit, QStringLiteral("20123456785"));
+    QTest::keyClick(form.cuit, Qt::Key_Tab);
+    QCOMPARE(prompt.texts(), QStringList{QStringLiteral("C.U.I.T. Inválido")});
+    QCOMPARE(m.TImprentas->text(QStringLiteral("Cuit")), QStringLiteral("20123456786"));
+    QTRY_VERIFY(form.cuit->hasFocus());
+    QCOMPARE(form.cuit->text(), QStringLiteral("20123456785"));  // left for the user to correct
+    // The save that follows does not complete either.
+    QVERIFY_THROWS_EXCEPTION(store::Abort, m.TImprentas->post());
+    QCOMPARE(m.TImprentas->state(), DatasetState::Insert);
+}
+
+void TestDBControls::comboKeepsTrailingBlankAndCheckBoxWritesFlags()
+{
+    DataFolder folder;
+    TDModulo& m = folder.modulo();
+    m.TImprentas->edit();
+    Form form(m);
+    QVERIFY(!form.flag->isChecked());  // a new agent row starts with "N"
+    form.province->setFocus();
+    form.province->setCurrentIndex(1);
+    emit form.province->activated(1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTRY_VERIFY(form.flag->hasFocus());
+    QTest::keyClick(form.flag, Qt::Key_Space);
+    QCOMPARE(m.TImprentas->text(QStringLiteral("VMR")), QStringLiteral("S"));
+    QCOMPARE(m.TImprentas->text(QStringLiteral("Provincia")), QStringLiteral("SAN JUAN "));
+    QTest::keyClick(form.flag, Qt::Key_Space);
+    QCOMPARE(m.TImprentas->text(QStringLiteral("VMR")), QStringLiteral("N"));
+    // Cancelling shows the stored row again.
+    m.TImprentas->cancel();
+    QCOMPARE(form.province->currentText(), QString());
+}
+
+void TestDBControls::enterMovesLikeTabAndPressesButtons()
+{
+    DataFolder folder;
+    TDModulo& m = folder.modulo();
+    m.TImprentas->edit();
+    Form form(m);
+    QSignalSpy pressed(form.button, &QPushButton::clicked);
+    form.cuit->setFocus();
+    QTest::keyClick(form.cuit, Qt::Key_Return);
+    QTRY_VERIFY(form.name->hasFocus());
+    QTest::keyClick(form.name, Qt::Key_Enter);
+    QTRY_VERIFY(form.province->hasFocus());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTRY_VERIFY(form.flag->hasFocus());
+    QTest::keyClick(form.flag, Qt::Key_Return);
+    QTRY_VERIFY(form.button->hasFocus());
+    QCOMPARE(pressed.count(), 0);  // reaching the button does not press it
+    QTest::keyClick(form.button, Qt::Key_Return);
+    QCOMPARE(pressed.count(), 1);
+}
+
+void TestDBControls::gridFollowsViewBothWays()
+{
+    DataFolder folder;
+    TDModulo& m = folder.modulo();
+    addClient(m, QStringLiteral("30000000007"), QStringLiteral("TERCERO"));  // C.U.I.T. order
+    addClient(m, QStringLiteral("20123456786"), QStringLiteral("PRIMERO"));
+    DBGrid grid;
+    QAbstractItemModelTester tester(&grid.gridModel(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+    grid.setDataset(m.TCliente, {{QStringLiteral("Cuit"), QString(), 0, GridColumn::Format::Plain},
+                                 {QStringLiteral("Razon_Social"), QStringLiteral("Razon Social"), 0,
+                                  GridColumn::Format::Plain}});
+    grid.show();
+    QCOMPARE(grid.gridModel().rowCount(), 2);
+    QCOMPARE(grid.gridModel().index(0, 1).data().toString(), QStringLiteral("PRIMERO"));
+    QCOMPARE(grid.gridModel().headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("Razon Social"));
+
+    grid.setCurrentIndex(grid.gridModel().index(1, 0));
+    QCOMPARE(m.TCliente->text(QStringLiteral("Razon_Social")), QStringLiteral("TERCERO"));
+    m.TCliente->first();
+    QCOMPARE(grid.currentIndex().row(), 0);
+
+    // A post through the view shows at once, in order.
+    addClient(m, QStringLiteral("20000000001"), QStringLiteral("CERO"));
+    QCOMPARE(grid.gridModel().rowCount(), 3);
+    QCOMPARE(grid.gridModel().index(0, 1).data().toString(), QStringLiteral("CERO"));
+    QCOMPARE(grid.currentIndex().row(), 0);
+
+    // Read-only: typing changes nothing.
+    QTest::keyClicks(&grid, QStringLiteral("XYZ"));
+    QCOMPARE(m.TCliente->state(), DatasetState::Browse);
+    QCOMPARE(DatasetModel::money(1234567.5), QStringLiteral("1.234.567,50"));
+    QCOMPARE(DatasetModel::money(-0.25), QStringLiteral("-0,25"));
+}
+
+QTEST_MAIN(TestDBControls)
+#include "tst_dbcontrols.moc"
