@@ -175,7 +175,7 @@ void TDModulo::DataModuleCreate()
         QString folder = QCoreApplication::applicationDirPath();
         if (folder.isEmpty() || !QFileInfo(folder).isWritable())
             folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-        config->add(AliasName, QDir(folder).absolutePath() + QLatin1Char('/'), QStringLiteral("PARADOX"));
+        config->add(AliasName, QDir(folder).absolutePath() + QLatin1Char('/'), QStringLiteral("TABLAS"));
         config->save();
     } catch (const store::StoreError&) {
         Prompt::current().dialog(PromptIcon::Error, QStringLiteral("Error creando el Alias: IMPRENTAS"),

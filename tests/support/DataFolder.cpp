@@ -5,7 +5,7 @@
 DataFolder::DataFolder()
     : m_config(std::make_unique<store::AliasConfig>(m_dir.filePath(QStringLiteral("config/store.conf"))))
 {
-    m_config->add(TDModulo::AliasName, m_dir.filePath(QStringLiteral("tablas")), QStringLiteral("PARADOX"));
+    m_config->add(TDModulo::AliasName, m_dir.filePath(QStringLiteral("tablas")), QStringLiteral("TABLAS"));
     m_config->save();
 }
 

@@ -94,6 +94,14 @@ void AliasConfig::save()
         throw StoreError(AliasError, QStringLiteral("No se puede crear la carpeta de configuración: %1")
                                          .arg(QDir::toNativeSeparators(info.absolutePath())));
     QSettings settings(m_filePath, QSettings::IniFormat);
+    // Keys are case-sensitive in the file: the same alias in another case would stay beside it.
+    for (const QString& group : {AliasGroup, DriverGroup}) {
+        settings.beginGroup(group);
+        for (const QString& key : settings.childKeys())
+            if (key.compare(m_pendingAlias, Qt::CaseInsensitive) == 0)
+                settings.remove(key);
+        settings.endGroup();
+    }
     settings.setValue(AliasGroup + QLatin1Char('/') + m_pendingAlias, m_pendingFolder);
     settings.setValue(DriverGroup + QLatin1Char('/') + m_pendingAlias, m_pendingDriver);
     settings.sync();

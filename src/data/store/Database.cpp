@@ -14,10 +14,10 @@ QString lower(const QString& s) { return s.toLower(); }
 QString nativePath(const QString& path) { return QDir::toNativeSeparators(path); }
 
 // A URI for a file that must exist: opening never creates a table file behind our back.
-QByteArray existingFileUri(const QString& path, bool readOnly = false)
+QByteArray existingFileUri(const QString& path)
 {
     QUrl url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
-    url.setQuery(readOnly ? QStringLiteral("mode=ro") : QStringLiteral("mode=rw"));
+    url.setQuery(QStringLiteral("mode=rw"));
     return url.toEncoded();
 }
 
@@ -44,7 +44,7 @@ StoreError foreign(const QString& path)
                           .arg(nativePath(path)));
 }
 
-// Reads a single value of a pragma on a standalone connection; false when the file breaks.
+// Reads the rows of a pragma or query as text; false when the file breaks.
 bool pragmaRows(sqlite3* db, const QString& sql, QList<QStringList>& rows)
 {
     sqlite3_stmt* stmt = nullptr;
@@ -59,6 +59,37 @@ bool pragmaRows(sqlite3* db, const QString& sql, QList<QStringList>& rows)
     }
     sqlite3_finalize(stmt);
     return rc == SQLITE_DONE;
+}
+
+// The file must hold the dictionary's table with the dictionary's indexes and nothing that runs
+// statements: a missing unique index would let duplicate keys in, a trigger would act on our rows.
+bool sameSchema(sqlite3* db, const TableDef& def)
+{
+    QList<QStringList> columns, indexes, active;
+    if (!pragmaRows(db, QStringLiteral("PRAGMA table_info(%1)").arg(quoteIdentifier(def.tableName)), columns) ||
+        columns.size() != def.fields.size())
+        return false;
+    for (int i = 0; i < columns.size(); ++i)
+        if (columns[i].value(1).compare(def.fields[i].name, Qt::CaseInsensitive) != 0 ||
+            columns[i].value(2).compare(sqlType(def.fields[i].type), Qt::CaseInsensitive) != 0)
+            return false;
+    if (!pragmaRows(db, QStringLiteral("PRAGMA index_list(%1)").arg(quoteIdentifier(def.tableName)), indexes) ||
+        indexes.size() != def.indexes.size())
+        return false;
+    for (const QStringList& row : indexes) {  // seq, name, unique, origin, partial
+        const IndexDef* index = def.index(row.value(1));
+        QList<QStringList> parts;
+        if (!index || (row.value(2) == QLatin1String("1")) != index->unique || row.value(4) != QLatin1String("0") ||
+            !pragmaRows(db, QStringLiteral("PRAGMA index_info(%1)").arg(quoteIdentifier(row.value(1))), parts) ||
+            parts.size() != index->fields.size())
+            return false;
+        for (int i = 0; i < parts.size(); ++i)
+            if (parts[i].value(2).compare(index->fields[i], Qt::CaseInsensitive) != 0)
+                return false;
+    }
+    return pragmaRows(db, QStringLiteral("SELECT count(*) FROM sqlite_schema WHERE type IN ('trigger', 'view')"),
+                      active) &&
+           active.value(0).value(0) == QLatin1String("0");
 }
 
 }  // namespace
@@ -145,6 +176,11 @@ QVariant Statement::column(int column) const
 
 int Statement::parameterCount() const { return sqlite3_bind_parameter_count(m_stmt); }
 
+QString Statement::parameterName(int position) const
+{
+    return QString::fromUtf8(sqlite3_bind_parameter_name(m_stmt, position));
+}
+
 // ---------------------------------------------------------------- Database: files
 
 void Database::createTableFile(const QString& path, const TableDef& def)
@@ -195,14 +231,16 @@ void Database::checkTableFile(const QString& path, const TableDef& def)
     if (!info.isFile() || !info.isReadable())
         throw StoreError(FileError, QStringLiteral("No se puede leer la tabla %1.").arg(nativePath(path)));
 
+    // Opened for writing so that a journal left by a crash mid-commit is rolled back here, as on
+    // any open; read-only, such a file would look foreign. The check itself writes nothing.
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(existingFileUri(path, true).constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) !=
+    if (sqlite3_open_v2(existingFileUri(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr) !=
         SQLITE_OK) {
         sqlite3_close(db);
         throw foreign(path);
     }
     harden(db);
-    QList<QStringList> appId, version, columns, check;
+    QList<QStringList> appId, version, check;
     const bool readable = pragmaRows(db, QStringLiteral("PRAGMA application_id"), appId) &&
                           pragmaRows(db, QStringLiteral("PRAGMA user_version"), version);
     if (!readable || appId.value(0).value(0).toInt() != ApplicationId ||
@@ -210,13 +248,7 @@ void Database::checkTableFile(const QString& path, const TableDef& def)
         sqlite3_close(db);
         throw foreign(path);
     }
-    const bool listed =
-        pragmaRows(db, QStringLiteral("PRAGMA table_info(%1)").arg(quoteIdentifier(def.tableName)), columns);
-    bool same = listed && columns.size() == def.fields.size();
-    for (int i = 0; same && i < columns.size(); ++i)
-        same = columns[i].value(1).compare(def.fields[i].name, Qt::CaseInsensitive) == 0 &&
-               columns[i].value(2).compare(sqlType(def.fields[i].type), Qt::CaseInsensitive) == 0;
-    if (!same) {
+    if (!sameSchema(db, def)) {
         sqlite3_close(db);
         throw foreign(path);
     }

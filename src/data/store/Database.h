@@ -35,6 +35,7 @@ public:
     QString columnName(int column) const;
     QVariant column(int column) const;
     int parameterCount() const;
+    QString parameterName(int position) const;  // 1-based; as written, with its ':'
 
 private:
     Database& m_db;

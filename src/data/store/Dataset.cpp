@@ -94,14 +94,8 @@ void Dataset::setFilter(const QString& text)
 {
     if (active() && m_filtered) {
         checkBrowse();
-        m_where = Filter::parse(text, def());
+        applyWhere(Filter::parse(text, def()));
         m_filterText = text;
-        invalidate();
-        m_currentRowid = -1;
-        m_position = 0;
-        ensureList();
-        m_bof = true;
-        m_eof = m_rowids.isEmpty();
         emit rowsChanged();
         emit currentChanged();
     } else {
@@ -115,19 +109,36 @@ void Dataset::setFiltered(bool on)
         return;
     if (active()) {
         checkBrowse();
-        m_where = on ? Filter::parse(m_filterText, def()) : Filter{};
+        applyWhere(on ? Filter::parse(m_filterText, def()) : Filter{});
         m_filtered = on;
-        invalidate();
-        m_currentRowid = -1;
-        m_position = 0;
-        ensureList();
-        m_bof = true;
-        m_eof = m_rowids.isEmpty();
         emit rowsChanged();
         emit currentChanged();
     } else {
         m_filtered = on;
     }
+}
+
+// Reads the rows under a new filter and stands on the first. A filter SQLite refuses leaves the
+// view with its former filter, rows and current row.
+void Dataset::applyWhere(const Filter& where)
+{
+    const Filter former = m_where;
+    const qint64 formerRow = m_currentRowid;
+    m_where = where;
+    invalidate();
+    m_currentRowid = -1;
+    m_position = 0;
+    try {
+        ensureList();
+    } catch (const StoreError&) {
+        m_where = former;
+        m_currentRowid = formerRow;
+        invalidate();
+        ensureList();
+        throw;
+    }
+    m_bof = true;
+    m_eof = m_rowids.isEmpty();
 }
 
 void Dataset::addLookup(const LookupDef& lookup)

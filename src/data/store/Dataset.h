@@ -62,6 +62,7 @@ public:
     void addLookup(const LookupDef& lookup);
     QStringList fieldNames() const;  // table fields, then lookup fields
     bool isLookup(const QString& field) const;
+    const LookupDef* lookupDef(const QString& field) const { return lookup(field); }  // nullptr if none
     int displayWidth(const QString& field) const;
 
     // Lifecycle and navigation.
@@ -137,6 +138,7 @@ private:
     void requireActive() const;
     void ensureList() const;
     void invalidate();
+    void applyWhere(const Filter& where);
     Row readRow(qint64 rowid) const;
     const Row* currentRow() const;
     QVariant storedValue(const QString& field) const;

@@ -15,7 +15,7 @@ struct Token {
 
 class Parser {
 public:
-    static const int MaxNesting = 100;
+    static const int MaxNesting = 20;
 
     Parser(const QString& text, const TableDef& def) : m_text(text), m_def(def) { advance(); }
 
@@ -41,29 +41,31 @@ private:
         return m_token.kind == Token::Name && m_token.value.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
     }
 
+    // Terms are joined flat, "(a AND b AND c)": SQLite's parser has a small stack, and a filter of
+    // many terms must not nest one parenthesis per term.
     QString orExpr(QVariantList& values, int depth)
     {
-        QString sql = andExpr(values, depth);
+        QStringList terms{andExpr(values, depth)};
         while (keyword("or")) {
             advance();
-            sql = QStringLiteral("(%1 OR %2)").arg(sql, andExpr(values, depth));
+            terms << andExpr(values, depth);
         }
-        return sql;
+        return terms.size() == 1 ? terms.first() : QLatin1Char('(') + terms.join(QStringLiteral(" OR ")) + QLatin1Char(')');
     }
 
     QString andExpr(QVariantList& values, int depth)
     {
-        QString sql = unary(values, depth);
+        QStringList terms{unary(values, depth)};
         while (keyword("and")) {
             advance();
-            sql = QStringLiteral("(%1 AND %2)").arg(sql, unary(values, depth));
+            terms << unary(values, depth);
         }
-        return sql;
+        return terms.size() == 1 ? terms.first() : QLatin1Char('(') + terms.join(QStringLiteral(" AND ")) + QLatin1Char(')');
     }
 
     QString unary(QVariantList& values, int depth)
     {
-        // Nesting is bounded so that no text can run the parser out of stack.
+        // Nesting is bounded so that no text can run this parser, or SQLite's, out of stack.
         if (depth > MaxNesting)
             fail();
         if (keyword("not")) {

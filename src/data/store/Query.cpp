@@ -53,6 +53,18 @@ QStringList parameterNames(const QString& sql)
     return names;
 }
 
+// SQLite tells ":anio" from ":ANIO"; the program's parameter names compare without case, so each
+// of the statement's parameters takes the value of the name it matches.
+void bindByName(Statement& stmt, const QStringList& names, const QVariantList& values)
+{
+    for (int position = 1; position <= stmt.parameterCount(); ++position) {
+        const QString name = stmt.parameterName(position).mid(1);
+        for (int i = 0; i < names.size(); ++i)
+            if (names[i].compare(name, Qt::CaseInsensitive) == 0)
+                stmt.bind(position, values.value(i));
+    }
+}
+
 }  // namespace
 
 QString Query::dialectToSqlite(const QString& text)
@@ -114,9 +126,7 @@ void Query::execSql()
     const QString table = target.match(sql).captured(1);
     Transaction transaction(database);
     Statement stmt(database, sql);
-    const QVariantList values = boundValues();
-    for (int i = 0; i < values.size(); ++i)
-        stmt.bind(i + 1, values[i]);
+    bindByName(stmt, m_paramNames, boundValues());
     while (stmt.step()) {
     }
     if (!table.isEmpty())
@@ -130,9 +140,7 @@ void Query::open()
         return;
     Database& database = m_session->database();
     Statement stmt(database, dialectToSqlite(sqlText()));
-    const QVariantList values = boundValues();
-    for (int i = 0; i < values.size(); ++i)
-        stmt.bind(i + 1, values[i]);
+    bindByName(stmt, m_paramNames, boundValues());
     QList<QVariantList> rows;
     while (stmt.step()) {
         QVariantList row;

@@ -27,6 +27,7 @@ public:
     const QString& databaseName() const { return m_alias; }
     // A folder used for this run instead of the alias, which stays untouched.
     void setFolderOverride(const QString& folder) { m_override = folder; }
+    const QString& folderOverride() const { return m_override; }
 
     QString folder() const;  // the physical folder of the database; throws StoreError
 

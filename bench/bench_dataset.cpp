@@ -1,0 +1,145 @@
+// Figures for the views on large tables: 100,000 clients and 100,000 open detail rows.
+// Usage: bench_dataset [rows]
+
+#include "UModulo.h"
+#include "store/Database.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+double timed(const std::function<void()>& work)
+{
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+void report(const QString& what, double ms)
+{
+    std::printf("%-58s %10.2f ms\n", qPrintable(what + QLatin1Char(':')), ms);
+    std::fflush(stdout);
+}
+
+// A C.U.I.T. the data module's check accepts: prefix 20, eight digits, its check digit.
+QString cuitFor(int n)
+{
+    const QString body = QStringLiteral("20%1").arg(n, 8, 10, QLatin1Char('0'));
+    static const int weights[10] = {5, 4, 3, 2, 7, 6, 5, 4, 3, 2};
+    int sum = 0;
+    for (int i = 0; i < 10; ++i)
+        sum += (body[i].unicode() - '0') * weights[i];
+    const int check = 11 - sum % 11;
+    return body + QString::number(check >= 10 ? 0 : check);
+}
+
+long peakRssKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    return -1;
+}
+
+void fill(TDModulo& m, int rows)
+{
+    store::Database& db = m.Session1_1->database();
+    store::Transaction transaction(db);
+    store::Statement client(db, QStringLiteral("INSERT INTO %1 (Cuit, Razon_Social, Inscripcion, Domicilio, Localidad, "
+                                               "Codigo_Postal, Provincia) VALUES (?, ?, ?, ?, ?, ?, ?)")
+                                    .arg(db.qualifiedTable(QStringLiteral("cliente"))));
+    store::Statement detail(db, QStringLiteral("INSERT INTO %1 (Cliente, Fecha, Tipo_comprobante, NDesde, NHasta, "
+                                               "ProcesoN, CanTalonarios, Anulado, Punto_Venta, Importado) "
+                                               "VALUES (?, ?, ?, ?, ?, ?, ?, 'N', ?, 'N')")
+                                    .arg(db.qualifiedTable(QStringLiteral("detalle"))));
+    for (int i = 1; i <= rows; ++i) {
+        client.reset();
+        client.bind(1, cuitFor(i));
+        client.bind(2, QStringLiteral("CONTRIBUYENTE NUMERO %1 SOCIEDAD ANONIMA").arg(i));
+        client.bind(3, QStringLiteral("901-%1").arg(i));
+        client.bind(4, QStringLiteral("AVENIDA SIEMPRE VIVA %1").arg(i % 5000));
+        client.bind(5, QStringLiteral("LOCALIDAD %1").arg(i % 300));
+        client.bind(6, QString::number(3000 + i % 900));
+        client.bind(7, QStringLiteral("SANTA FE"));
+        client.step();
+
+        detail.reset();
+        detail.bind(1, qint64(i));
+        detail.bind(2, QStringLiteral("15/03/2024"));
+        detail.bind(3, QStringLiteral("FACTURA %1").arg(QChar(u'A' + i % 3)));
+        detail.bind(4, double(i * 50 + 1));
+        detail.bind(5, double(i * 50 + 50));
+        detail.bind(6, double(i));
+        detail.bind(7, 1.0);
+        detail.bind(8, QStringLiteral("%1").arg(i % 20 + 1, 4, 10, QLatin1Char('0')));
+        detail.step();
+    }
+    transaction.commit();
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const int rows = argc > 1 ? QByteArray(argv[1]).toInt() : 100000;
+    QTemporaryDir dir;
+    store::AliasConfig config(dir.filePath(QStringLiteral("store.conf")));
+    TDModulo m(&config, dir.filePath(QStringLiteral("tablas")));
+
+    report(QStringLiteral("fill %1 clients + %1 open detail rows (one transaction)").arg(rows), timed([&] { fill(m, rows); }));
+    m.Session1_1->setActive(false);  // what follows starts from the files, as the program does
+
+    report(QStringLiteral("open session (check and attach the six files)"), timed([&] { m.Session1_1->database(); }));
+    report(QStringLiteral("open TCliente (%1 rows)").arg(rows), timed([&] { m.TCliente->open(); }));
+    report(QStringLiteral("open TDetalles (%1 rows, with lookups)").arg(rows), timed([&] { m.TDetalles->open(); }));
+
+    int count = 0;
+    report(QStringLiteral("recordCount TDetalles"), timed([&] { count = m.TDetalles->recordCount(); }));
+    report(QStringLiteral("last TDetalles"), timed([&] { m.TDetalles->last(); }));
+
+    const QStringList fields = m.TDetalles->fieldNames();
+    qsizetype characters = 0;
+    report(QStringLiteral("read last screenful (30 rows x %1 columns)").arg(fields.size()), timed([&] {
+               for (int position = count - 30; position < count; ++position)
+                   for (const QString& field : fields)
+                       characters += m.TDetalles->textAt(position, field).size();
+           }));
+
+    bool found = false;
+    const QString wanted = cuitFor(rows * 3 / 4);
+    report(QStringLiteral("findKey C.U.I.T. in TCliente"), timed([&] { found = m.TCliente->findKey({wanted}); }));
+
+    report(QStringLiteral("post one insert into TDetalles"), timed([&] {
+               m.TDetalles->insert();
+               m.TDetalles->setValue(QStringLiteral("Cliente"), 1);
+               m.TDetalles->setText(QStringLiteral("Tipo_comprobante"), QStringLiteral("REMITO R"));
+               m.TDetalles->setValue(QStringLiteral("NDesde"), 1);
+               m.TDetalles->setValue(QStringLiteral("NHasta"), 50);
+               m.TDetalles->post();
+           }));
+    report(QStringLiteral("recordCount TDetalles after the post (list re-read)"), timed([&] { count = m.TDetalles->recordCount(); }));
+    report(QStringLiteral("post one insert into TCliente (and re-read its list)"), timed([&] {
+               m.TCliente->insert();
+               m.TCliente->setText(QStringLiteral("Cuit"), cuitFor(rows + 1));
+               m.TCliente->setText(QStringLiteral("Razon_Social"), QStringLiteral("NUEVO CLIENTE"));
+               m.TCliente->post();
+               m.TCliente->recordCount();
+           }));
+
+    std::printf("%-58s %10ld kB\n", "peak RSS:", peakRssKb());
+    if (!found || count != rows + 1 || characters == 0) {
+        std::fprintf(stderr, "unexpected result: found=%d count=%d\n", int(found), count);
+        return 1;
+    }
+    return 0;
+}

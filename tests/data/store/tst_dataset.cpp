@@ -1,0 +1,325 @@
+#include "SmallStore.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace smallstore;
+using store::Dataset;
+using store::DatasetState;
+using store::StoreError;
+
+namespace {
+
+QString key(const Dataset& ds)
+{
+    return ds.text(QStringLiteral("Clave"));
+}
+
+// Rows a, b, c: by name they read c, a, b.
+void fillThree(Dataset& ds)
+{
+    addRow(ds, {{"Clave", "a"}, {"Nombre", "MARIA"}});
+    addRow(ds, {{"Clave", "b"}, {"Nombre", "ZOE"}, {"Anio", "2016"}});
+    addRow(ds, {{"Clave", "c"}, {"Nombre", "ANA"}});
+}
+
+QString walk(Dataset& ds)
+{
+    QString keys;
+    for (ds.first(); !ds.eof(); ds.next())
+        keys += key(ds);
+    return keys;
+}
+
+}  // namespace
+
+class TestDataset : public QObject {
+    Q_OBJECT
+private slots:
+    void editingStates();
+    void navigation();
+    void emptiedViewIsAtEnd_data();
+    void emptiedViewIsAtEnd();
+    void removeMovesToFollowingRow_data();
+    void removeMovesToFollowingRow();
+    void findKey_data();
+    void findKey();
+    void twoViewsOverOneTable();
+    void postedRowLeavesFilteredView();
+    void editOfRowDeletedElsewhereIsNotLost();
+};
+
+void TestDataset::editingStates()
+{
+    Folder folder;
+    Dataset ds(&folder.session, QStringLiteral("T"), QStringLiteral("registro"));
+    QCOMPARE(ds.state(), DatasetState::Inactive);
+    ds.open();
+    QSignalSpy states(&ds, &Dataset::stateChanged);
+
+    ds.edit();  // an empty view starts a new row
+    QCOMPARE(ds.state(), DatasetState::Insert);
+    ds.setText(QStringLiteral("Clave"), QStringLiteral("a"));
+    ds.post();
+    QCOMPARE(ds.state(), DatasetState::Browse);
+    QCOMPARE(states.count(), 2);
+
+    addRow(ds, {{"Clave", "b"}, {"Nombre", "BETA"}});
+    QCOMPARE(key(ds), QStringLiteral("b"));  // the posted row is current
+
+    ds.edit();
+    QCOMPARE(ds.state(), DatasetState::Edit);
+    ds.setText(QStringLiteral("Nombre"), QStringLiteral("CAMBIADO"));
+    QCOMPARE(ds.text(QStringLiteral("Nombre")), QStringLiteral("CAMBIADO"));
+    ds.cancel();
+    QCOMPARE(ds.state(), DatasetState::Browse);
+    QCOMPARE(ds.text(QStringLiteral("Nombre")), QStringLiteral("BETA"));
+
+    ds.insert();
+    ds.setText(QStringLiteral("Clave"), QStringLiteral("x"));
+    ds.cancel();
+    QCOMPARE(ds.recordCount(), 2);
+    QCOMPARE(key(ds), QStringLiteral("b"));
+
+    // Moving off a changed row posts it; an unchanged one is let go.
+    ds.edit();
+    ds.setText(QStringLiteral("Nombre"), QStringLiteral("NUEVO"));
+    ds.first();
+    QCOMPARE(ds.state(), DatasetState::Browse);
+    QCOMPARE(ds.textAt(1, QStringLiteral("Nombre")), QStringLiteral("NUEVO"));
+    ds.insert();
+    ds.next();
+    QCOMPARE(ds.recordCount(), 2);
+}
+
+void TestDataset::navigation()
+{
+    Folder folder;
+    Dataset ds(&folder.session, QStringLiteral("T"), QStringLiteral("registro"));
+    ds.setIndexName(QStringLiteral("indx_registro_nombre"));
+    ds.open();
+    QVERIFY(ds.eof() && ds.bof());
+    QCOMPARE(ds.recNo(), -1);
+    fillThree(ds);
+
+    QCOMPARE(ds.recordCount(), 3);
+    QCOMPARE(walk(ds), QStringLiteral("cab"));  // index order
+    QCOMPARE(key(ds), QStringLiteral("b"));     // next at the end stays on the last row
+    QCOMPARE(ds.recNo(), 2);
+
+    ds.first();
+    QVERIFY(ds.bof() && !ds.eof());
+    QCOMPARE(key(ds), QStringLiteral("c"));
+    ds.prior();
+    QVERIFY(ds.bof());
+    QCOMPARE(ds.recNo(), 0);
+
+    ds.last();
+    QVERIFY(ds.eof() && !ds.bof());
+    QString backwards;
+    for (; !ds.bof(); ds.prior())
+        backwards += key(ds);
+    QCOMPARE(backwards, QStringLiteral("bac"));
+
+    ds.moveTo(1);
+    QCOMPARE(key(ds), QStringLiteral("a"));
+    QVERIFY(!ds.eof() && !ds.bof());
+    ds.moveTo(99);
+    QCOMPARE(ds.recNo(), 2);
+    ds.moveTo(-5);
+    QCOMPARE(ds.recNo(), 0);
+
+    // Without an index the rows come in the order they were added.
+    ds.setIndexName(QString());
+    QCOMPARE(walk(ds), QStringLiteral("abc"));
+}
+
+void TestDataset::emptiedViewIsAtEnd_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("filter matching nothing") << "filter";
+    QTest::newRow("last row removed") << "remove";
+    QTest::newRow("rows deleted by another view") << "elsewhere";
+}
+
+void TestDataset::emptiedViewIsAtEnd()
+{
+    QFETCH(QString, how);
+    Folder folder;
+    Dataset ds(&folder.session, QStringLiteral("T"), QStringLiteral("registro"));
+    ds.open();
+    addRow(ds, {{"Clave", "a"}});
+    ds.first();
+    QVERIFY(!ds.eof());
+    if (how == QLatin1String("filter")) {
+        ds.setFilter(QStringLiteral("anio='1999'"));
+        ds.setFiltered(true);
+    } else if (how == QLatin1String("remove")) {
+        ds.remove();
+    } else {
+        Dataset other(&folder.session, QStringLiteral("T2"), QStringLiteral("registro"));
+        other.open();
+        other.remove();
+    }
+    // A loop "while not eof" must not see a row that is not there.
+    QVERIFY(ds.eof());
+    QVERIFY(ds.bof());
+    QCOMPARE(ds.recNo(), -1);
+    QVERIFY(ds.isEmpty());
+    QCOMPARE(key(ds), QString());
+}
+
+void TestDataset::removeMovesToFollowingRow_data()
+{
+    QTest::addColumn<int>("position");
+    QTest::addColumn<QString>("remaining");
+    QTest::addColumn<QString>("current");
+    QTest::newRow("first") << 0 << "ab" << "a";
+    QTest::newRow("middle") << 1 << "cb" << "b";
+    QTest::newRow("last") << 2 << "ca" << "a";
+}
+
+void TestDataset::removeMovesToFollowingRow()
+{
+    QFETCH(int, position);
+    QFETCH(QString, remaining);
+    QFETCH(QString, current);
+    Folder folder;
+    Dataset ds(&folder.session, QStringLiteral("T"), QStringLiteral("registro"));
+    ds.setIndexName(QStringLiteral("indx_registro_nombre"));
+    ds.open();
+    fillThree(ds);
+    ds.moveTo(position);
+    QSignalSpy rows(&ds, &Dataset::rowsChanged);
+    ds.remove();
+    QVERIFY(rows.count() > 0);
+    QCOMPARE(key(ds), current);
+    QCOMPARE(column(ds, QStringLiteral("Clave")).join(QString()), remaining);
+    QCOMPARE(ds.recNo(), remaining.indexOf(current));
+}
+
+void TestDataset::findKey_data()
+{
+    QTest::addColumn<QString>("wanted");
+    QTest::addColumn<bool>("filtered");
+    QTest::addColumn<bool>("found");
+    QTest::newRow("found") << "b" << false << true;
+    QTest::newRow("other case") << "B" << false << false;
+    QTest::newRow("longer") << "bb" << false << false;
+    QTest::newRow("absent") << "z" << false << false;
+    QTest::newRow("found within filter") << "c" << true << true;
+    QTest::newRow("outside filter") << "b" << true << false;
+}
+
+void TestDataset::findKey()
+{
+    QFETCH(QString, wanted);
+    QFETCH(bool, filtered);
+    QFETCH(bool, found);
+    Folder folder;
+    Dataset ds(&folder.session, QStringLiteral("T"), QStringLiteral("registro"));
+    ds.setIndexName(QStringLiteral("indx_registro_clave"));
+    ds.setFilter(QStringLiteral("anio=null"));
+    ds.setFiltered(filtered);
+    ds.open();
+    fillThree(ds);
+    ds.first();
+    const QString before = key(ds);
+
+    QCOMPARE(ds.findKey({wanted}), found);
+    QCOMPARE(key(ds), found ? wanted : before);
+    QCOMPARE(ds.textAt(ds.recNo(), QStringLiteral("Clave")), key(ds));
+}
+
+void TestDataset::twoViewsOverOneTable()
+{
+    Folder folder;
+    Dataset all(&folder.session, QStringLiteral("Todos"), QStringLiteral("registro"));
+    Dataset pending(&folder.session, QStringLiteral("Abiertos"), QStringLiteral("registro"));
+    pending.setIndexName(QStringLiteral("indx_registro_nombre"));
+    pending.setFilter(QStringLiteral("anio=null"));
+    pending.setFiltered(true);
+    all.open();
+    pending.open();
+    fillThree(all);
+
+    // Each view has its own current row and filter.
+    all.first();
+    pending.last();
+    QCOMPARE(key(all), QStringLiteral("a"));
+    QCOMPARE(key(pending), QStringLiteral("a"));
+    pending.first();
+    QCOMPARE(key(pending), QStringLiteral("c"));
+    QCOMPARE(key(all), QStringLiteral("a"));
+    QCOMPARE(all.recordCount(), 3);
+    QCOMPARE(pending.recordCount(), 2);
+
+    // A post through one is seen by the other at once, which keeps its current row.
+    QSignalSpy rows(&pending, &Dataset::rowsChanged);
+    QSignalSpy current(&pending, &Dataset::currentChanged);
+    addRow(all, {{"Clave", "d"}, {"Nombre", "AAA"}});
+    QVERIFY(rows.count() > 0);
+    QVERIFY(current.count() > 0);
+    QCOMPARE(column(pending, QStringLiteral("Clave")).join(QString()), QStringLiteral("dca"));
+    QCOMPARE(key(pending), QStringLiteral("c"));
+
+    rows.clear();
+    all.first();
+    all.edit();
+    all.setText(QStringLiteral("Nombre"), QStringLiteral("MARTA"));
+    all.post();
+    QVERIFY(rows.count() > 0);
+    QCOMPARE(pending.textAt(2, QStringLiteral("Nombre")), QStringLiteral("MARTA"));
+}
+
+void TestDataset::postedRowLeavesFilteredView()
+{
+    Folder folder;
+    Dataset pending(&folder.session, QStringLiteral("Abiertos"), QStringLiteral("registro"));
+    pending.setFilter(QStringLiteral("anio=null"));
+    pending.setFiltered(true);
+    pending.open();
+    fillThree(pending);
+    QCOMPARE(column(pending, QStringLiteral("Clave")), (QStringList{"a", "c"}));
+    pending.first();
+    pending.edit();
+    pending.setText(QStringLiteral("Anio"), QStringLiteral("2024"));
+    pending.post();
+    QCOMPARE(column(pending, QStringLiteral("Clave")), QStringList{"c"});
+    QCOMPARE(key(pending), QStringLiteral("c"));  // the row that took its place
+
+    // Still in the table.
+    Dataset all(&folder.session, QStringLiteral("Todos"), QStringLiteral("registro"));
+    all.open();
+    QCOMPARE(column(all, QStringLiteral("Anio")), (QStringList{"2024", "2016", ""}));
+
+    // A new row that does not match is stored and leaves the view too.
+    addRow(pending, {{"Clave", "e"}, {"Anio", "2025"}});
+    QCOMPARE(pending.recordCount(), 1);
+    QCOMPARE(all.recordCount(), 4);
+}
+
+void TestDataset::editOfRowDeletedElsewhereIsNotLost()
+{
+    Folder folder;
+    Dataset editor(&folder.session, QStringLiteral("Editor"), QStringLiteral("registro"));
+    Dataset other(&folder.session, QStringLiteral("Otro"), QStringLiteral("registro"));
+    editor.open();
+    other.open();
+    fillThree(editor);
+    editor.first();
+    editor.edit();
+    editor.setText(QStringLiteral("Nombre"), QStringLiteral("CAMBIO"));
+    other.first();
+    other.remove();
+
+    // The change has no row to go to: that is an error, not a silent success.
+    QVERIFY_THROWS_EXCEPTION(StoreError, editor.post());
+    QCOMPARE(editor.state(), DatasetState::Edit);
+    QCOMPARE(editor.text(QStringLiteral("Nombre")), QStringLiteral("CAMBIO"));
+    editor.cancel();
+    QCOMPARE(column(editor, QStringLiteral("Nombre")), (QStringList{"ZOE", "ANA"}));
+}
+
+QTEST_GUILESS_MAIN(TestDataset)
+#include "tst_dataset.moc"

@@ -1,0 +1,259 @@
+#include "SmallStore.h"
+
+#include "store/Database.h"
+#include "store/Query.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTest>
+#include <stdexcept>
+
+using namespace smallstore;
+using store::Dataset;
+using store::Transaction;
+
+namespace {
+
+const int OldRows = 40;
+const int NewRows = 300;
+
+// Counts rows as the files hold them, through a connection of its own; or the error it met.
+QString onDisk(const QString& folder)
+try {
+    store::Session session(QStringLiteral("Control"), tables(), references());
+    session.setFolderOverride(folder);
+    Dataset registro(&session, QStringLiteral("R"), QStringLiteral("registro"));
+    Dataset nota(&session, QStringLiteral("N"), QStringLiteral("nota"));
+    registro.open();
+    nota.open();
+    registro.setFilter(QStringLiteral("anio='2024'"));
+    registro.setFiltered(true);
+    return QStringLiteral("%1/%2/%3").arg(registro.recordCount()).arg(nota.recordCount()).arg(
+        registro.recordCount() ? registro.text(QStringLiteral("Nombre")) : QString());
+} catch (const store::StoreError& e) {
+    return e.text();
+}
+
+void fillOld(store::Session& session)
+{
+    Transaction t(session.database());
+    Dataset registro(&session, QStringLiteral("R"), QStringLiteral("registro"));
+    Dataset nota(&session, QStringLiteral("N"), QStringLiteral("nota"));
+    registro.open();
+    nota.open();
+    for (int i = 0; i < OldRows; ++i) {
+        addRow(registro, {{"Clave", QString::number(i)}, {"Nombre", "VIEJO"}, {"Anio", "2024"}});
+        addRow(nota, {{"Registro", i + 1}, {"Texto", "NOTA VIEJA"}});
+    }
+    t.commit();
+}
+
+// The work a crash interrupts: one transaction over both files that renames every old row and
+// adds new ones to each table.
+int commitChild(const QString& folder)
+{
+    store::Session session(QStringLiteral("Hijo"), tables(), references());
+    session.setFolderOverride(folder);
+    store::Database& db = session.database();
+    const QString registro = db.qualifiedTable(QStringLiteral("registro"));
+    const QString nota = db.qualifiedTable(QStringLiteral("nota"));
+    Transaction t(db);
+    db.exec(QStringLiteral("UPDATE %1 SET Nombre = 'NUEVO'").arg(registro));
+    for (int i = 0; i < NewRows; ++i) {
+        db.exec(QStringLiteral("INSERT INTO %1 (Clave, Nombre, Anio) VALUES ('n%2', 'NUEVO', '2024')").arg(registro).arg(i));
+        db.exec(QStringLiteral("INSERT INTO %1 (Registro, Texto) VALUES (%2, 'NOTA NUEVA')").arg(nota).arg(i));
+    }
+    t.commit();
+    return 0;
+}
+
+}  // namespace
+
+class TestTransaction : public QObject {
+    Q_OBJECT
+private slots:
+    void commitReachesEveryFile();
+    void exceptionRollsBackEveryFile();
+    void nested_data();
+    void nested();
+    void viewsNotifiedWhenOutermostEnds();
+    void crashDuringCommitIsAllOrNothing_data();
+    void crashDuringCommitIsAllOrNothing();
+};
+
+void TestTransaction::commitReachesEveryFile()
+{
+    Folder folder;
+    Dataset registro(&folder.session, QStringLiteral("R"), QStringLiteral("registro"));
+    Dataset nota(&folder.session, QStringLiteral("N"), QStringLiteral("nota"));
+    registro.open();
+    nota.open();
+    {
+        Transaction t(folder.session.database());
+        addRow(registro, {{"Clave", "a"}, {"Nombre", "UNO"}, {"Anio", "2024"}});
+        addRow(nota, {{"Registro", 1}, {"Texto", "X"}});
+        // Nothing is on disk for another connection before the commit.
+        QCOMPARE(onDisk(folder.dir.path()), QStringLiteral("0/0/"));
+        t.commit();
+    }
+    QCOMPARE(onDisk(folder.dir.path()), QStringLiteral("1/1/UNO"));
+}
+
+void TestTransaction::exceptionRollsBackEveryFile()
+{
+    Folder folder;
+    fillOld(folder.session);
+    Dataset registro(&folder.session, QStringLiteral("R"), QStringLiteral("registro"));
+    Dataset nota(&folder.session, QStringLiteral("N"), QStringLiteral("nota"));
+    store::Query update(&folder.session, QStringLiteral("Q"), {QStringLiteral("update registro.db set nombre='NUEVO'")});
+    registro.open();
+    nota.open();
+    try {
+        Transaction t(folder.session.database());
+        update.execSql();
+        addRow(registro, {{"Clave", "x"}, {"Anio", "2024"}});
+        nota.first();
+        nota.remove();
+        throw std::runtime_error("interrumpido");
+    } catch (const std::runtime_error&) {
+    }
+    QCOMPARE(folder.session.database().transactionDepth(), 0);
+    QCOMPARE(registro.recordCount(), OldRows);
+    QCOMPARE(nota.recordCount(), OldRows);
+    QCOMPARE(column(registro, QStringLiteral("Nombre")).count(QStringLiteral("VIEJO")), OldRows);
+    QCOMPARE(onDisk(folder.dir.path()), QStringLiteral("%1/%1/VIEJO").arg(OldRows));
+}
+
+void TestTransaction::nested_data()
+{
+    QTest::addColumn<bool>("innerCommits");
+    QTest::addColumn<bool>("outerCommits");
+    QTest::addColumn<QStringList>("rows");
+    QTest::newRow("both commit") << true << true << QStringList{"o", "i"};
+    QTest::newRow("inner rolled back") << false << true << QStringList{"o"};
+    QTest::newRow("outer rolled back") << true << false << QStringList{};
+    QTest::newRow("both rolled back") << false << false << QStringList{};
+}
+
+void TestTransaction::nested()
+{
+    QFETCH(bool, innerCommits);
+    QFETCH(bool, outerCommits);
+    QFETCH(QStringList, rows);
+    Folder folder;
+    Dataset registro(&folder.session, QStringLiteral("R"), QStringLiteral("registro"));
+    Dataset nota(&folder.session, QStringLiteral("N"), QStringLiteral("nota"));
+    registro.open();
+    nota.open();
+    {
+        Transaction outer(folder.session.database());
+        addRow(registro, {{"Clave", "o"}});
+        {
+            Transaction inner(folder.session.database());
+            addRow(registro, {{"Clave", "i"}});
+            addRow(nota, {{"Texto", "i"}});
+            QCOMPARE(folder.session.database().transactionDepth(), 2);
+            if (innerCommits)
+                inner.commit();
+        }
+        if (outerCommits)
+            outer.commit();
+    }
+    QCOMPARE(column(registro, QStringLiteral("Clave")), rows);
+    QCOMPARE(nota.recordCount(), rows.contains(QStringLiteral("i")) ? 1 : 0);
+    folder.session.setActive(false);
+    registro.open();
+    QCOMPARE(column(registro, QStringLiteral("Clave")), rows);
+}
+
+void TestTransaction::viewsNotifiedWhenOutermostEnds()
+{
+    Folder folder;
+    Dataset writer(&folder.session, QStringLiteral("W"), QStringLiteral("registro"));
+    Dataset reader(&folder.session, QStringLiteral("R"), QStringLiteral("registro"));
+    writer.open();
+    reader.open();
+    QSignalSpy rows(&reader, &Dataset::rowsChanged);
+    store::Database& db = folder.session.database();
+
+    // Committed: the other view hears of the row when the transaction ends, not before.
+    {
+        Transaction t(db);
+        addRow(writer, {{"Clave", "c"}});
+        QCOMPARE(rows.count(), 0);
+        t.commit();
+        QVERIFY(rows.count() > 0);
+    }
+    QCOMPARE(column(reader, QStringLiteral("Clave")), QStringList{"c"});
+
+    // Rolled back: a view that read the pending row through the same connection hears it is gone.
+    {
+        Transaction t(db);
+        addRow(writer, {{"Clave", "r"}});
+        reader.refresh();
+        QCOMPARE(reader.recordCount(), 2);
+        rows.clear();
+    }
+    QVERIFY(rows.count() > 0);
+    QCOMPARE(column(reader, QStringLiteral("Clave")), QStringList{"c"});
+    QCOMPARE(column(writer, QStringLiteral("Clave")), QStringList{"c"});
+}
+
+void TestTransaction::crashDuringCommitIsAllOrNothing_data()
+{
+    // The process is killed at the n-th call of a system call while it commits one transaction
+    // over two files: before the commit point both files must read as before, after it both as after.
+    QTest::addColumn<QString>("syscall");
+    QTest::addColumn<int>("when");
+    for (int n = 1; n <= 3; ++n)
+        QTest::addRow("unlink %d", n) << "unlink" << n;
+    for (int n = 1; n <= 11; ++n)
+        QTest::addRow("sync %d", n) << "fsync,fdatasync" << n;
+    for (int n : {1, 20, 40})
+        QTest::addRow("pwrite64 %d", n) << "pwrite64" << n;
+}
+
+void TestTransaction::crashDuringCommitIsAllOrNothing()
+{
+    QFETCH(QString, syscall);
+    QFETCH(int, when);
+    const QString strace = QStandardPaths::findExecutable(QStringLiteral("strace"));
+    if (strace.isEmpty())
+        QSKIP("strace is not installed");
+    Folder folder;
+    fillOld(folder.session);
+    folder.session.setActive(false);
+
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));  // leak checks fail under ptrace
+    child.setProcessEnvironment(env);
+    child.start(strace, {QStringLiteral("-f"), QStringLiteral("-qq"), QStringLiteral("-o"), QStringLiteral("/dev/null"),
+                         QStringLiteral("-e"), QStringLiteral("trace=%1").arg(syscall), QStringLiteral("-e"),
+                         QStringLiteral("inject=%1:signal=KILL:when=%2").arg(syscall).arg(when),
+                         QCoreApplication::applicationFilePath(), QStringLiteral("--commit-child"), folder.dir.path()});
+    QVERIFY(child.waitForFinished(120000));
+    if (child.exitStatus() == QProcess::NormalExit && child.readAllStandardError().contains("ptrace"))
+        QSKIP("strace cannot trace processes here");
+    // Killed by the injection, not finished or failed on its own: the crash point was reached.
+    QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+
+    const QString after = onDisk(folder.dir.path());
+    const QString before = QStringLiteral("%1/%1/VIEJO").arg(OldRows);
+    const QString committed = QStringLiteral("%1/%1/NUEVO").arg(OldRows + NewRows);
+    QVERIFY2(after == before || after == committed, qPrintable(after));
+}
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    if (argc == 3 && qstrcmp(argv[1], "--commit-child") == 0)
+        return commitChild(QString::fromLocal8Bit(argv[2]));
+    TestTransaction test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_transaction.moc"
