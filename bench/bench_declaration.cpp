@@ -1,0 +1,185 @@
+// Writing the declaration of a large period: 100,000 printed-forms rows, 10,000 machine rows and
+// 100,000 clients, beside a floor measured in the same run: the same rows read with one plain
+// SQLite query each and written with buffered writes, no formatting rules.
+// Usage: bench_declaration [rounds]
+
+#include "UModulo.h"
+#include "declaration/DeclarationFile.h"
+#include "store/Database.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <sqlite3.h>
+
+namespace {
+
+const int Clients = 100000;
+const int Details = 100000;
+const int Machines = 10000;
+
+QString cuitFor(int n)
+{
+    const QString body = QStringLiteral("30%1").arg(n, 8, 10, QLatin1Char('0'));
+    static const int weights[10] = {5, 4, 3, 2, 7, 6, 5, 4, 3, 2};
+    int sum = 0;
+    for (int i = 0; i < 10; ++i)
+        sum += (body[i].unicode() - '0') * weights[i];
+    const int check = 11 - sum % 11;
+    return body + QString::number(check >= 10 ? 0 : check);
+}
+
+void fill(TDModulo& m)
+{
+    store::Database& db = m.Session1_1->database();
+    store::Transaction transaction(db);
+    store::Statement client(db, QStringLiteral("INSERT INTO %1 (Cuit, Razon_Social, Inscripcion, Domicilio, Localidad, "
+                                               "Codigo_Postal, Provincia) VALUES (?, ?, ?, ?, ?, ?, ?)")
+                                    .arg(db.qualifiedTable(QStringLiteral("cliente"))));
+    // Entered in another order than their C.U.I.T., as a real register is.
+    for (int i = 1; i <= Clients; ++i) {
+        const int n = int((qint64(i) * 7919) % Clients);
+        client.reset();
+        client.bind(1, cuitFor(n));
+        client.bind(2, QStringLiteral("CONTRIBUYENTE %1 O'NEILL Y CÍA. S.A.").arg(n));
+        client.bind(3, QStringLiteral("901-%1").arg(n));
+        client.bind(4, QStringLiteral("AVENIDA SAN MARTÍN %1").arg(n % 5000));
+        client.bind(5, QStringLiteral("LOCALIDAD %1").arg(n % 300));
+        client.bind(6, QString::number(3000 + n % 900));
+        client.bind(7, QStringLiteral("SANTA FE"));
+        client.step();
+    }
+    store::Statement detail(db, QStringLiteral("INSERT INTO %1 (Cliente, Fecha, Tipo_comprobante, NDesde, NHasta, "
+                                               "ProcesoN, CanTalonarios, Anulado, Punto_Venta, Importado) "
+                                               "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
+                                    .arg(db.qualifiedTable(QStringLiteral("detalle"))));
+    for (int i = 1; i <= Details; ++i) {
+        detail.reset();
+        detail.bind(1, qint64(1 + (i * 31) % Clients));
+        detail.bind(2, QStringLiteral("%1/03/2024").arg(1 + i % 28, 2, 10, QLatin1Char('0')));
+        detail.bind(3, QStringLiteral("FACTURA %1").arg(QChar(u'A' + i % 3)));
+        detail.bind(4, double(i * 50 + 1));
+        detail.bind(5, double(i * 50 + 50));
+        detail.bind(6, double(i));
+        detail.bind(7, 50.0);
+        detail.bind(8, i % 50 == 0 ? QStringLiteral("S") : QStringLiteral("N"));
+        detail.bind(9, QStringLiteral("%1").arg(1 + i % 20, 4, 10, QLatin1Char('0')));
+        detail.bind(10, i % 3 == 0 ? QVariant() : QVariant(QStringLiteral("N")));
+        detail.step();
+    }
+    store::Statement machine(db, QStringLiteral("INSERT INTO %1 (Cliente_id, Marca, Modelo, Fecha, Precio, Anulado, "
+                                                "Codigo, Emision, Serie) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)")
+                                     .arg(db.qualifiedTable(QStringLiteral("maquina"))));
+    for (int i = 1; i <= Machines; ++i) {
+        machine.reset();
+        machine.bind(1, qint64(1 + (i * 97) % Clients));
+        machine.bind(2, QStringLiteral("MARCA %1").arg(i % 12));
+        machine.bind(3, QStringLiteral("MODELO %1").arg(i % 40));
+        machine.bind(4, QStringLiteral("2024-03-%1").arg(1 + i % 28, 2, 10, QLatin1Char('0')));
+        machine.bind(5, i % 2 ? 1500.0 : 123456.78);
+        machine.bind(6, QStringLiteral("N"));
+        machine.bind(7, QStringLiteral("AP%1").arg(i));
+        machine.bind(8, QStringLiteral("0001"));
+        machine.bind(9, QStringLiteral("SERIE-%1").arg(i));
+        machine.step();
+    }
+    transaction.commit();
+
+    m.TImprentas->insert();
+    m.TImprentas->setText(QStringLiteral("Cuit"), QStringLiteral("20123456786"));
+    m.TImprentas->setText(QStringLiteral("Nombre"), QStringLiteral("GRÁFICA DEL LITORAL"));
+    m.TImprentas->post();
+    m.TAnticipos->insert();
+    m.TAnticipos->setText(QStringLiteral("Anio"), QStringLiteral("2024"));
+    m.TAnticipos->setText(QStringLiteral("Anticipo"), QStringLiteral("03"));
+    m.TAnticipos->post();
+    for (store::Dataset* view : {m.TVerDetalles, m.TVerMaquinas}) {
+        view->setFilter(QStringLiteral("anio=null and Anticipo=null"));
+        view->setFiltered(true);
+    }
+}
+
+// The floor: every value as SQLite gives its text, comma-separated, one line per row.
+void plainCopy(sqlite3* db, const QString& path)
+{
+    static const char* const queries[] = {
+        "SELECT c.Cuit, c.Razon_Social, d.Fecha, d.Tipo_comprobante, d.CanTalonarios, d.NDesde, d.NHasta, d.Anio, "
+        "d.Anticipo, d.Punto_Venta, d.Anulado, d.Importado FROM detalle.detalle d LEFT JOIN cliente.cliente c "
+        "ON c.Id_cliente = d.Cliente WHERE d.Anio IS NULL AND d.Anticipo IS NULL ORDER BY d.rowid",
+        "SELECT c.Cuit, c.Razon_Social, m.Fecha, m.Marca, m.Modelo, m.Precio, m.Anio, m.Anticipo, m.Codigo, "
+        "m.Emision, m.Serie, m.Anulado FROM maquina.maquina m LEFT JOIN cliente.cliente c "
+        "ON c.Id_cliente = m.Cliente_id WHERE m.Anio IS NULL AND m.Anticipo IS NULL ORDER BY m.rowid",
+        "SELECT Cuit, Razon_Social, Inscripcion, Domicilio, Localidad, Codigo_Postal, Provincia "
+        "FROM cliente.cliente ORDER BY Cuit, rowid",
+    };
+    FILE* out = std::fopen(QFile::encodeName(path).constData(), "wb");
+    for (const char* sql : queries) {
+        sqlite3_stmt* stmt = nullptr;
+        sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr);
+        const int columns = sqlite3_column_count(stmt);
+        while (sqlite3_step(stmt) == SQLITE_ROW) {
+            for (int i = 0; i < columns; ++i) {
+                if (i)
+                    std::fputc(',', out);
+                if (const unsigned char* text = sqlite3_column_text(stmt, i))
+                    std::fwrite(text, 1, size_t(sqlite3_column_bytes(stmt, i)), out);
+            }
+            std::fputs("\r\n", out);
+        }
+        sqlite3_finalize(stmt);
+    }
+    std::fclose(out);
+}
+
+double seconds(const std::function<void()>& work)
+{
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return double(timer.nsecsElapsed()) / 1e9;
+}
+
+double median(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 5;
+    QTemporaryDir dir;
+    store::AliasConfig config(dir.filePath(QStringLiteral("store.conf")));
+    TDModulo m(&config, dir.filePath(QStringLiteral("tablas")));
+    DModulo = &m;
+    m.AbrirTablas();
+    std::printf("filling %d clients, %d printed-forms rows, %d machine rows...\n", Clients, Details, Machines);
+    std::fflush(stdout);
+    fill(m);
+
+    const QString out = dir.filePath(QStringLiteral("salida"));
+    QDir().mkpath(out);
+    const QString code = CodigoControl(QStringLiteral("2024"), QStringLiteral("03"), QStringLiteral("20123456786"));
+    sqlite3* db = m.Session1_1->database().handle();
+    QList<double> floor, writer;
+    QString path;
+    for (int round = 0; round < rounds; ++round) {
+        floor << seconds([&] { plainCopy(db, dir.filePath(QStringLiteral("floor.txt"))); });
+        writer << seconds([&] { path = EscribirDeclaracion(m, out, code); });
+    }
+    const double f = median(floor), w = median(writer);
+    std::printf("file: %.1f MB (floor file %.1f MB), median of %d rounds\n", double(QFileInfo(path).size()) / 1e6,
+                double(QFileInfo(dir.filePath(QStringLiteral("floor.txt"))).size()) / 1e6, rounds);
+    std::printf("floor, plain queries and buffered writes:  %7.3f s\n", f);
+    std::printf("EscribirDeclaracion (with sync to disk):    %7.3f s  = %.2fx the floor (target 2x)\n", w, w / f);
+    return 0;
+}

@@ -1,0 +1,506 @@
+#include "DeclarationFile.h"
+
+#include "DeclarationNumber.h"
+#include "UModulo.h"
+#include "store/Database.h"
+#include "store/Dataset.h"
+#include "store/Filter.h"
+#include "store/Session.h"
+#include "store/StoreError.h"
+
+#include <QDir>
+#include <QSaveFile>
+#include <QStringEncoder>
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <sqlite3.h>
+#include <string>
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+using store::FieldType;
+using store::StoreError;
+
+namespace {
+
+const char Header[] = "TARVENIOV1.2";
+const size_t FlushSize = size_t(1) << 20;
+
+// A piece of the control code read as a whole number: an optional sign and decimal digits.
+int decimalPiece(const QString& piece)
+{
+    qsizetype i = piece.startsWith(QLatin1Char('-')) || piece.startsWith(QLatin1Char('+')) ? 1 : 0;
+    bool ok = i < piece.size();
+    for (; i < piece.size(); ++i)
+        if (piece[i] < QLatin1Char('0') || piece[i] > QLatin1Char('9'))
+            ok = false;
+    if (!ok)
+        throw StoreError(store::ConversionError, QStringLiteral("'%1' no es un número entero válido.").arg(piece));
+    return piece.toInt();
+}
+
+StoreError fileError(const char* what, const QString& path, const QString& why)
+{
+    return StoreError(store::FileError, QStringLiteral("No se puede %1 el archivo %2: %3")
+                                            .arg(QLatin1String(what), QDir::toNativeSeparators(path), why));
+}
+
+// A value of the current row in the file's form: the text the view gives, except floats, which
+// follow the file's own number form rather than the grids'.
+QString currentText(const store::Dataset& view, const QString& field)
+{
+    const store::FieldDef* f = view.def().field(field);
+    if (f && f->type == FieldType::Float) {
+        const QVariant v = view.value(field);
+        return v.isNull() ? QString() : declarationNumber(v.toDouble());
+    }
+    return view.text(field);
+}
+
+// The Windows-1252 byte of each character, as the store's own conversion gives it, looked up
+// in a table instead of converting every value through a codec.
+class Windows1252 {
+public:
+    static const Windows1252& instance()
+    {
+        static const Windows1252 table;
+        return table;
+    }
+
+    // False when the file cannot hold the character.
+    bool byteOf(char32_t c, char& byte) const
+    {
+        if (c < 0x80) {
+            byte = char(c);
+            return true;
+        }
+        if (c < 0x10000 && m_byte[c]) {
+            byte = char(m_byte[c]);
+            return true;
+        }
+        // Whatever else the store's conversion maps to one byte (it is the judge of what is stored).
+        QStringEncoder encoder("windows-1252", QStringConverter::Flag::Stateless);
+        const QByteArray bytes = encoder.encode(QString::fromUcs4(&c, 1));
+        if (encoder.hasError() || bytes.size() != 1)
+            return false;
+        byte = bytes[0];
+        return true;
+    }
+
+private:
+    Windows1252()
+    {
+        QStringDecoder decoder("windows-1252", QStringConverter::Flag::Stateless);
+        for (int b = 0x80; b <= 0xFF; ++b) {
+            const QString c = decoder.decode(QByteArray(1, char(b)));
+            if (c.size() == 1 && c[0] != QChar::ReplacementCharacter)
+                m_byte[c[0].unicode()] = static_cast<unsigned char>(b);
+        }
+    }
+    std::array<unsigned char, 0x10000> m_byte{};
+};
+
+// The file's bytes, gathered in large blocks: quoted fields with doubled quotes, Windows-1252.
+class Output {
+public:
+    Output(QSaveFile& file, const QString& path) : m_file(file), m_path(path), m_code(Windows1252::instance())
+    {
+        m_buffer.reserve(FlushSize + 64 * 1024);
+    }
+
+    void line(const QByteArray& bytes)
+    {
+        m_buffer.append(bytes.constData(), size_t(bytes.size()));
+        m_buffer += "\r\n";
+    }
+
+    void beginRecord(const char* type)
+    {
+        m_buffer += '\'';
+        m_buffer += type;
+        m_buffer += '\'';
+    }
+
+    void field(QStringView text)
+    {
+        m_buffer += ",'";
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            char32_t c = text[i].unicode();
+            if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+                c = QChar::surrogateToUcs4(char16_t(c), text[++i].unicode());
+            if (!put(c))
+                unfit(text.toString());
+        }
+        m_buffer += '\'';
+    }
+
+    // A text as SQLite holds it (UTF-8), cut to maxUnits UTF-16 units when maxUnits > 0, as a
+    // view cuts its lookup fields.
+    void utf8Field(const char* text, int size, int maxUnits)
+    {
+        m_buffer += ",'";
+        const auto* p = reinterpret_cast<const unsigned char*>(text);
+        const auto* end = p + size;
+        int units = 0;
+        while (p < end) {
+            char32_t c = *p;
+            if (c < 0x80) {
+                ++p;
+            } else {
+                const int extra = c >= 0xF8 ? -1 : c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : -1;
+                if (extra < 0 || end - p <= extra)
+                    unfit(QString::fromUtf8(text, size));
+                c &= 0x3F >> extra;
+                for (int k = 1; k <= extra; ++k) {
+                    if ((p[k] & 0xC0) != 0x80)
+                        unfit(QString::fromUtf8(text, size));
+                    c = (c << 6) | (p[k] & 0x3F);
+                }
+                p += extra + 1;
+            }
+            units += c >= 0x10000 ? 2 : 1;
+            if (maxUnits > 0 && units > maxUnits)
+                break;
+            if (!put(c))
+                unfit(QString::fromUtf8(text, size));
+        }
+        m_buffer += '\'';
+    }
+
+    void asciiField(const char* text, int size)
+    {
+        m_buffer += ",'";
+        m_buffer.append(text, size_t(size));
+        m_buffer += '\'';
+    }
+
+    void emptyField() { m_buffer += ",''"; }
+
+    void endRecord()
+    {
+        m_buffer += ";\r\n";
+        if (m_buffer.size() >= FlushSize)
+            flush();
+    }
+
+    // A short write is retried, so that the system says why the rest could not be written.
+    void flush()
+    {
+        const char* data = m_buffer.data();
+        qint64 left = qint64(m_buffer.size());
+        while (left > 0) {
+            const qint64 written = m_file.write(data, left);
+            if (written <= 0)
+                throw fileError("escribir", m_path, m_file.errorString());
+            data += written;
+            left -= written;
+        }
+        m_buffer.clear();
+    }
+
+private:
+    bool put(char32_t c)
+    {
+        char byte;
+        if (!m_code.byteOf(c, byte))
+            return false;
+        m_buffer += byte;
+        if (byte == '\'')
+            m_buffer += byte;
+        return true;
+    }
+
+    // A text the store would have refused (a table file changed by other means) is not
+    // written as '?' into a sworn declaration: the value is named instead.
+    [[noreturn]] void unfit(const QString& value) const
+    {
+        throw StoreError(store::ConversionError,
+                         QStringLiteral("No se puede escribir el archivo %1: el valor '%2' tiene caracteres que el "
+                                        "archivo no admite.")
+                             .arg(QDir::toNativeSeparators(m_path), value));
+    }
+
+    QSaveFile& m_file;
+    QString m_path;
+    const Windows1252& m_code;
+    std::string m_buffer;
+};
+
+// A statement on the store's connection whose values are read as the bytes SQLite holds:
+// store::Statement would turn every text into a QString first, which for 200,000 rows costs
+// more than all the rest of the writing.
+class RawStatement {
+public:
+    RawStatement(store::Database& db, const QString& sql) : m_db(db)
+    {
+        const int rc = sqlite3_prepare_v2(db.handle(), sql.toUtf8().constData(), -1, &m_stmt, nullptr);
+        if (rc != SQLITE_OK) {
+            sqlite3_finalize(m_stmt);
+            m_stmt = nullptr;
+            db.raise(rc);
+        }
+    }
+    ~RawStatement() { sqlite3_finalize(m_stmt); }
+    RawStatement(const RawStatement&) = delete;
+    RawStatement& operator=(const RawStatement&) = delete;
+
+    // Bound as store::Statement binds the values of a filter.
+    void bind(int position, const QVariant& value)
+    {
+        int rc;
+        if (value.isNull() || !value.isValid()) {
+            rc = sqlite3_bind_null(m_stmt, position);
+        } else if (value.typeId() == QMetaType::Int || value.typeId() == QMetaType::LongLong ||
+                   value.typeId() == QMetaType::UInt || value.typeId() == QMetaType::Bool) {
+            rc = sqlite3_bind_int64(m_stmt, position, value.toLongLong());
+        } else if (value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float) {
+            rc = sqlite3_bind_double(m_stmt, position, value.toDouble());
+        } else {
+            const QByteArray text = value.toString().toUtf8();
+            rc = sqlite3_bind_text(m_stmt, position, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+        }
+        if (rc != SQLITE_OK)
+            m_db.raise(rc);
+    }
+
+    bool step()
+    {
+        const int rc = sqlite3_step(m_stmt);
+        if (rc == SQLITE_ROW)
+            return true;
+        if (rc == SQLITE_DONE)
+            return false;
+        sqlite3_reset(m_stmt);
+        m_db.raise(rc);
+    }
+
+    sqlite3_stmt* handle() const { return m_stmt; }
+
+private:
+    store::Database& m_db;
+    sqlite3_stmt* m_stmt = nullptr;
+};
+
+// One field of a row record: a field of the view's own table, or of the client the row refers
+// to (the view's lookup field of that name, with its width).
+struct Column {
+    const char* field;
+    const char* lookup = nullptr;
+};
+
+// Writes one record per row of the view, in the view's order and under its filter. The rows are
+// read with one statement rather than walked through the view, which reads row by row and
+// would make a large period many times slower; the bytes are those the walk would give.
+void writeRows(Output& out, store::Dataset& view, const char* type, std::initializer_list<Column> columns,
+               const char* clientKey = nullptr)
+{
+    store::Database& db = view.session()->database();
+    const store::TableDef& def = view.def();
+    QStringList select;
+    QList<FieldType> types;
+    QList<int> widths;
+    for (const Column& c : columns) {
+        if (c.lookup) {
+            select << QStringLiteral("c.") + store::quoteIdentifier(QLatin1String(c.field));
+            types << FieldType::Text;
+            widths << view.displayWidth(QLatin1String(c.lookup));
+        } else {
+            const store::FieldDef* f = def.field(QLatin1String(c.field));
+            if (!f)
+                throw StoreError(store::FieldNotFound, QStringLiteral("La vista %1 no tiene el campo %2.")
+                                                           .arg(view.name(), QLatin1String(c.field)));
+            select << QStringLiteral("t.") + store::quoteIdentifier(f->name);
+            types << f->type;
+            widths << 0;
+        }
+    }
+    const store::Filter where = view.filtered() ? store::Filter::parse(view.filter(), def) : store::Filter{};
+    QStringList order;
+    if (const store::IndexDef* index = view.indexName().isEmpty() ? nullptr : def.index(view.indexName()))
+        for (const QString& f : index->fields)
+            order << QStringLiteral("t.") + store::quoteIdentifier(f);
+    order << QStringLiteral("t.rowid");
+
+    QString sql = QStringLiteral("SELECT %1 FROM %2 AS t")
+                      .arg(select.join(QStringLiteral(", ")), db.qualifiedTable(view.tableName()));
+    // The client a row refers to by its key, as the view's lookup finds it (Id_cliente is unique).
+    if (clientKey)
+        sql += QStringLiteral(" LEFT JOIN %1 AS c ON c.%2 = t.%3")
+                   .arg(db.qualifiedTable(QStringLiteral("cliente")), store::quoteIdentifier(QStringLiteral("Id_cliente")),
+                        store::quoteIdentifier(QLatin1String(clientKey)));
+    if (!where.sql.isEmpty())
+        sql += QStringLiteral(" WHERE ") + where.sql;
+    sql += QStringLiteral(" ORDER BY ") + order.join(QStringLiteral(", "));
+
+    RawStatement stmt(db, sql);
+    for (int i = 0; i < where.values.size(); ++i)
+        stmt.bind(i + 1, where.values[i]);
+    sqlite3_stmt* s = stmt.handle();
+    const int count = int(types.size());
+    char number[DeclarationNumberSize];
+    while (stmt.step()) {
+        out.beginRecord(type);
+        for (int i = 0; i < count; ++i) {
+            const int storage = sqlite3_column_type(s, i);
+            if (storage == SQLITE_NULL) {
+                out.emptyField();
+                continue;
+            }
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(s, i));
+            const int size = sqlite3_column_bytes(s, i);
+            switch (types[i]) {
+            case FieldType::Float: {
+                const double value = storage == SQLITE_INTEGER || storage == SQLITE_FLOAT
+                                         ? sqlite3_column_double(s, i)
+                                         : QString::fromUtf8(text, size).toDouble();
+                out.asciiField(number, declarationNumber(value, number));
+                break;
+            }
+            case FieldType::Date:
+                out.field(store::Dataset::formatDate(QDate::fromString(QString::fromUtf8(text, size), Qt::ISODate)));
+                break;
+            default:
+                out.utf8Field(text, size, widths[i]);
+            }
+        }
+        out.endRecord();
+    }
+}
+
+// QSaveFile's commit() syncs but ignores a failure there, which on a stick or diskette is
+// where a late write error shows.
+void syncToDisk(QSaveFile& file, const QString& path)
+{
+#ifdef Q_OS_UNIX
+    if (::fsync(file.handle()) != 0)
+        throw fileError("guardar", path, QString::fromLocal8Bit(std::strerror(errno)));
+#else
+    if (!file.flush())
+        throw fileError("guardar", path, file.errorString());
+#endif
+}
+
+QString joinFolder(const QString& folder, const QString& name)
+{
+    if (folder.endsWith(QLatin1Char('/')) || folder.endsWith(QDir::separator()))
+        return folder + name;
+    return folder + QDir::separator() + name;
+}
+
+}  // namespace
+
+QString CodigoControl(const QString& anio, const QString& anticipo, const QString& cuit)
+{
+    const QString joined = (anio + anticipo + cuit).left(10);
+    QString code;
+    for (int i = 0; i < 10; i += 2) {
+        const QString piece = joined.mid(i, 2);
+        if (piece > QLatin1String("80"))
+            code += QString::number(decimalPiece(piece) - 19);
+        else if (piece < QLatin1String("33"))
+            code += QString::number(decimalPiece(piece) + 48);
+        else
+            code += piece;
+    }
+    return code;
+}
+
+QByteArray Encriptar(const QString& codigo)
+{
+    // The offsets are put together on each call rather than kept as a table in the program.
+    int offsets[5];
+    int seed = 73915;
+    for (int k = 4; k >= 0; --k, seed /= 10)
+        offsets[k] = seed % 10;
+    QByteArray line;
+    for (int k = 0; k < 5; ++k)
+        line += char((decimalPiece(codigo.mid(2 * k, 2)) + offsets[k]) & 0xFF);
+    return line;
+}
+
+QString declarationFileName(const QString& cuit, const QString& anio, const QString& anticipo)
+{
+    return cuit + anio + anticipo.rightJustified(2, QLatin1Char('0')) + QStringLiteral(".imp");
+}
+
+QString declarationPath(const QString& destino, const QString& fileName, const store::AliasConfig* config)
+{
+    if (destino.startsWith(QLatin1String("A:"))) {
+        QString root = config ? config->driveFolder(QLatin1Char('A')) : QString();
+#ifdef Q_OS_WIN
+        if (root.isEmpty())
+            root = QStringLiteral("a:\\");
+#endif
+        if (root.isEmpty())
+            throw StoreError(store::FileError,
+                             QStringLiteral("No hay una carpeta configurada para la unidad A, donde va la declaración."));
+        return joinFolder(root, fileName);
+    }
+    if (destino.isEmpty())
+        throw StoreError(store::FileError, QStringLiteral("No se indicó la carpeta de destino de la declaración."));
+    return joinFolder(destino, fileName);
+}
+
+QString EscribirDeclaracion(TDModulo& modulo, const QString& destino, const QString& codigo)
+{
+    store::Dataset& anticipos = *modulo.TAnticipos;
+    store::Dataset& imprenta = *modulo.TImprentas;
+    const QString anio = anticipos.text(QStringLiteral("Anio"));
+    const QString anticipo = anticipos.text(QStringLiteral("Anticipo"));
+    const QString path = declarationPath(
+        destino, declarationFileName(imprenta.text(QStringLiteral("Cuit")), anio, anticipo), modulo.config);
+    const QByteArray verification = Encriptar(codigo);
+
+    // Like a walk from the first row, this posts a row left pending in a view.
+    for (store::Dataset* view : {modulo.TVerDetalles, modulo.TVerMaquinas, modulo.TCliente})
+        view->first();
+
+    // Unbuffered: the blocks above are large already, and a failed flush while QSaveFile closes
+    // is not reported by its commit().
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        throw fileError("crear", path, file.errorString());
+    Output out(file, path);
+    out.line(Header);
+    out.line(verification);
+
+    out.beginRecord("000");
+    out.field(anio);
+    out.field(anticipo);
+    out.field(currentText(anticipos, QStringLiteral("Rectificativa")));
+    out.endRecord();
+
+    out.beginRecord("010");
+    for (const char* field : {"Cuit", "Nombre", "Imprentas", "VMR", "Autoimpresores", "Inscripcion", "Domicilio",
+                              "Localidad", "Codigo_Postal", "Provincia"})
+        out.field(currentText(imprenta, QLatin1String(field)));
+    out.endRecord();
+
+    writeRows(out, *modulo.TVerDetalles, "020",
+              {{"Cuit", "Cuit"}, {"Razon_Social", "Razon_Social"}, {"Fecha"}, {"Tipo_comprobante"},
+               {"CanTalonarios"}, {"NDesde"}, {"NHasta"}, {"Anio"}, {"Anticipo"}, {"Punto_Venta"}, {"Anulado"},
+               {"Importado"}},
+              "Cliente");
+    writeRows(out, *modulo.TVerMaquinas, "030",
+              {{"Cuit", "cuit"}, {"Razon_Social", "Razon_Social"}, {"Fecha"}, {"Marca"}, {"Modelo"}, {"Precio"},
+               {"Anio"}, {"Anticipo"}, {"Codigo"}, {"Emision"}, {"Serie"}, {"Anulado"}},
+              "Cliente_id");
+    writeRows(out, *modulo.TCliente, "040",
+              {{"Cuit"}, {"Razon_Social"}, {"Inscripcion"}, {"Domicilio"}, {"Localidad"}, {"Codigo_Postal"},
+               {"Provincia"}});
+
+    out.line("Eof");
+    out.flush();
+    syncToDisk(file, path);
+    if (!file.commit())
+        throw fileError("guardar", path, file.errorString());
+
+    for (store::Dataset* view : {modulo.TVerDetalles, modulo.TVerMaquinas, modulo.TCliente}) {
+        view->last();
+        view->next();
+    }
+    return path;
+}

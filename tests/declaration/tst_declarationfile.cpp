@@ -1,0 +1,490 @@
+#include "DataFolder.h"
+#include "UModulo.h"
+#include "declaration/DeclarationFile.h"
+#include "declaration/DeclarationNumber.h"
+#include "store/StoreError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QScopeGuard>
+#include <QSettings>
+#include <QTest>
+
+#include <csignal>
+#include <optional>
+#include <sys/resource.h>
+
+using store::Dataset;
+
+namespace {
+
+enum class Scenario { PeriodWithRows, FiledPeriod, EmptyPeriod, EmptyRegister };
+
+const QString AgentCuit = QStringLiteral("20123456786");
+const QString OpenPeriod = QStringLiteral("anio=null and Anticipo=null");
+
+int addClient(TDModulo& m, const QString& cuit, const QString& name, const QStringList& rest = {})
+{
+    Dataset* c = m.TCliente;
+    c->insert();
+    c->setText(QStringLiteral("Cuit"), cuit);
+    c->setText(QStringLiteral("Razon_Social"), name);
+    const char* fields[] = {"Inscripcion", "Domicilio", "Localidad", "Codigo_Postal", "Provincia"};
+    for (int i = 0; i < rest.size(); ++i)
+        c->setText(QLatin1String(fields[i]), rest[i]);
+    c->post();
+    return c->asInteger(QStringLiteral("Id_cliente"));
+}
+
+void addDetail(TDModulo& m, int client, const QString& fecha, const QString& tipo, double desde, double hasta,
+               const QString& puntoVenta, const QString& anulado, const QString& importado, const QString& anio = {},
+               const QString& anticipo = {})
+{
+    Dataset* d = m.TVerDetalles;
+    d->insert();
+    d->setValue(QStringLiteral("Cliente"), client);
+    d->setText(QStringLiteral("Fecha"), fecha);
+    d->setText(QStringLiteral("Tipo_comprobante"), tipo);
+    d->setValue(QStringLiteral("NDesde"), desde);
+    d->setValue(QStringLiteral("NHasta"), hasta);
+    d->setValue(QStringLiteral("CanTalonarios"), hasta - desde + 1);
+    d->setText(QStringLiteral("Punto_Venta"), puntoVenta);
+    d->setText(QStringLiteral("Anulado"), anulado);
+    d->setText(QStringLiteral("Importado"), importado);
+    d->setText(QStringLiteral("Anio"), anio);
+    d->setText(QStringLiteral("Anticipo"), anticipo);
+    d->post();
+}
+
+void addMachine(TDModulo& m, int client, const QDate& fecha, const QString& modelo, double precio,
+                const QString& codigo, const QString& emision, const QString& serie, const QString& anulado)
+{
+    Dataset* d = m.TVerMaquinas;
+    d->insert();
+    d->setValue(QStringLiteral("Cliente_id"), client);
+    d->setValue(QStringLiteral("Fecha"), fecha);
+    d->setText(QStringLiteral("Marca"), QStringLiteral("Registra"));
+    d->setText(QStringLiteral("Modelo"), modelo);
+    d->setValue(QStringLiteral("Precio"), precio);
+    d->setText(QStringLiteral("Codigo"), codigo);
+    d->setText(QStringLiteral("Emision"), emision);
+    d->setText(QStringLiteral("Serie"), serie);
+    d->setText(QStringLiteral("Anulado"), anulado);
+    d->post();
+}
+
+void addAgent(TDModulo& m)
+{
+    Dataset* a = m.TImprentas;
+    a->insert();
+    a->setText(QStringLiteral("Cuit"), AgentCuit);
+    a->setText(QStringLiteral("Nombre"), QStringLiteral("Gráfica Ñandú S.R.L."));
+    a->setText(QStringLiteral("Imprentas"), QStringLiteral("S"));
+    a->setText(QStringLiteral("VMR"), QStringLiteral("S"));
+    a->setText(QStringLiteral("Inscripcion"), QStringLiteral("901-123456-7"));
+    a->setText(QStringLiteral("Domicilio"), QStringLiteral("San Martín 1234"));
+    a->setText(QStringLiteral("Localidad"), QStringLiteral("Paraná"));
+    a->setValue(QStringLiteral("Codigo_Postal"), 3100);
+    a->setText(QStringLiteral("Provincia"), QStringLiteral("Entre Ríos"));
+    a->post();
+}
+
+void addPeriod(TDModulo& m, const QString& anio, const QString& anticipo, const QVariant& rectificativa = {})
+{
+    Dataset* p = m.TAnticipos;
+    p->insert();
+    p->setText(QStringLiteral("Anio"), anio);
+    p->setText(QStringLiteral("Anticipo"), anticipo);
+    if (rectificativa.isValid())
+        p->setValue(QStringLiteral("Rectificativa"), rectificativa);
+    p->post();
+}
+
+void setPeriodFilter(TDModulo& m, const QString& filter)
+{
+    for (Dataset* view : {m.TVerDetalles, m.TVerMaquinas}) {
+        view->setFilter(filter);
+        view->setFiltered(true);
+    }
+}
+
+// The agent, three clients (entered out of C.U.I.T. order), a printed-forms row filed in
+// 2005/02 and, unless the period is to stay empty, rows of the open period.
+void fill(TDModulo& m, Scenario scenario)
+{
+    addAgent(m);
+    if (scenario == Scenario::EmptyRegister) {
+        addPeriod(m, QStringLiteral("2005"), QStringLiteral("3"));
+        setPeriodFilter(m, OpenPeriod);
+        return;
+    }
+    const int sur = addClient(m, QStringLiteral("30712345671"), QStringLiteral("Distribuidora Sur"),
+                              {QStringLiteral("901-000001-1"), QStringLiteral("Belgrano 55"), QStringLiteral("Santa Fe"),
+                               QStringLiteral("3000"), QStringLiteral("Santa Fe")});
+    const int obrien = addClient(m, QStringLiteral("27301112225"), QStringLiteral("O'Brien Hnos."));
+    const int centro = addClient(m, QStringLiteral("30500010912"), QStringLiteral("Imprenta del Centro"),
+                                 {{}, {}, QStringLiteral("Rosario")});
+    addDetail(m, centro, QStringLiteral("01/02/2005"), QStringLiteral("Tickets"), 1, 50, QStringLiteral("0003"),
+              QStringLiteral("N"), QStringLiteral("S"), QStringLiteral("2005"), QStringLiteral("02"));
+    if (scenario != Scenario::EmptyPeriod) {
+        addDetail(m, sur, QStringLiteral("15/03/2005"), QStringLiteral("Facturas A"), 1, 500, QStringLiteral("0001"),
+                  QStringLiteral("N"), QStringLiteral("N"));
+        addDetail(m, obrien, QStringLiteral("16/03/2005"), QStringLiteral("Remitos R"), 1501, 1600,
+                  QStringLiteral("0002"), QStringLiteral("S"), QString());
+        addMachine(m, obrien, QDate(2005, 3, 10), QStringLiteral("RX-200"), 1500, QStringLiteral("ABC123"),
+                   QStringLiteral("0002"), QStringLiteral("S-0001"), QString());
+        addMachine(m, sur, QDate(2005, 3, 11), QStringLiteral("RX-300"), 1234.56, QStringLiteral("XYZ9"),
+                   QStringLiteral("0003"), QStringLiteral("S-0002"), QStringLiteral("S"));
+    }
+    if (scenario == Scenario::FiledPeriod) {
+        addPeriod(m, QStringLiteral("2005"), QStringLiteral("02"), 1.0);
+        setPeriodFilter(m, QStringLiteral("anio='2005' and Anticipo='02'"));
+    } else {
+        addPeriod(m, QStringLiteral("2005"), QStringLiteral("3"));
+        setPeriodFilter(m, OpenPeriod);
+    }
+}
+
+QString codeOfCurrentPeriod(TDModulo& m)
+{
+    return CodigoControl(m.TAnticipos->text(QStringLiteral("Anio")), m.TAnticipos->text(QStringLiteral("Anticipo")),
+                         AgentCuit);
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+QStringList entries(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System);
+}
+
+const QByteArray Agent = "'010','20123456786','Gr\xE1"
+                         "fica \xD1"
+                         "and\xFA S.R.L.','S','S','N','901-123456-7','San Mart\xED"
+                         "n 1234','Paran\xE1','3100','Entre R\xED"
+                         "os';\r\n";
+const QByteArray Clients = "'040','27301112225','O''Brien Hnos.','','','','','';\r\n"
+                           "'040','30500010912','Imprenta del Centro','','','Rosario','','';\r\n"
+                           "'040','30712345671','Distribuidora Sur','901-000001-1','Belgrano 55','Santa Fe','3000',"
+                           "'Santa Fe';\r\n";
+
+// Lowers the largest file this process may write, so that writes fail part-way as on a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit lowered = m_old;
+        lowered.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &lowered);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int);
+};
+
+}  // namespace
+
+class TestDeclarationFile : public QObject {
+    Q_OBJECT
+private slots:
+    void wholeFile_data();
+    void wholeFile();
+    void destination_data();
+    void destination();
+    void failureLeavesEarlierFile_data();
+    void failureLeavesEarlierFile();
+    void codigoControl_data();
+    void codigoControl();
+    void encriptar_data();
+    void encriptar();
+    void numberForm_data();
+    void numberForm();
+};
+
+void TestDeclarationFile::wholeFile_data()
+{
+    QTest::addColumn<Scenario>("scenario");
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QByteArray>("expected");
+
+    // Open rows carry no period yet; voided rows are written; a null flag is ''; rows of
+    // another period are left out; rows keep the view's order, clients go by C.U.I.T.
+    QTest::newRow("period with rows") << Scenario::PeriodWithRows << QStringLiteral("20123456786200503.imp")
+                                      << QByteArray("TARVENIOV1.2\r\n"
+                                                    "K8<EA\r\n"
+                                                    "'000','2005','03','0';\r\n" +
+                                                    Agent +
+                                                    "'020','30712345671','Distribuidora Sur','15/03/2005','Facturas A',"
+                                                    "'500','1','500','','','0001','N','N';\r\n"
+                                                    "'020','27301112225','O''Brien Hnos.','16/03/2005','Remitos R',"
+                                                    "'100','1501','1600','','','0002','S','';\r\n"
+                                                    "'030','27301112225','O''Brien Hnos.','10/03/2005','Registra',"
+                                                    "'RX-200','1500','','','ABC123','0002','S-0001','';\r\n"
+                                                    "'030','30712345671','Distribuidora Sur','11/03/2005','Registra',"
+                                                    "'RX-300','1234,56','','','XYZ9','0003','S-0002','S';\r\n" +
+                                                    Clients + "Eof\r\n");
+    QTest::newRow("filed period, amended once")
+        << Scenario::FiledPeriod << QStringLiteral("20123456786200502.imp")
+        << QByteArray("TARVENIOV1.2\r\n"
+                      "K8;EA\r\n"
+                      "'000','2005','02','1';\r\n" +
+                      Agent +
+                      "'020','30500010912','Imprenta del Centro','01/02/2005','Tickets','50','1','50','2005','02',"
+                      "'0003','N','S';\r\n" +
+                      Clients + "Eof\r\n");
+    QTest::newRow("empty period") << Scenario::EmptyPeriod << QStringLiteral("20123456786200503.imp")
+                                  << QByteArray("TARVENIOV1.2\r\n"
+                                                "K8<EA\r\n"
+                                                "'000','2005','03','0';\r\n" +
+                                                Agent + Clients + "Eof\r\n");
+    QTest::newRow("empty register") << Scenario::EmptyRegister << QStringLiteral("20123456786200503.imp")
+                                    << QByteArray("TARVENIOV1.2\r\n"
+                                                  "K8<EA\r\n"
+                                                  "'000','2005','03','0';\r\n" +
+                                                  Agent + "Eof\r\n");
+}
+
+void TestDeclarationFile::wholeFile()
+{
+    QFETCH(Scenario, scenario);
+    QFETCH(QString, fileName);
+    QFETCH(QByteArray, expected);
+
+    DataFolder folder;
+    TDModulo& m = folder.modulo();
+    fill(m, scenario);
+    const QString out = folder.file(QStringLiteral("salida"));
+    QVERIFY(QDir().mkpath(out));
+    // An earlier, longer file of the same name is replaced, not overwritten in place.
+    QFile earlier(out + QLatin1Char('/') + fileName);
+    QVERIFY(earlier.open(QIODevice::WriteOnly));
+    earlier.write(QByteArray(4096, 'x'));
+    earlier.close();
+
+    const QString path = EscribirDeclaracion(m, out, codeOfCurrentPeriod(m));
+
+    QCOMPARE(path, out + QLatin1Char('/') + fileName);
+    QCOMPARE(readAll(path), expected);
+    QCOMPARE(entries(out), QStringList{fileName});
+    // The views were walked to their end and keep the caller's filters.
+    for (Dataset* view : {m.TVerDetalles, m.TVerMaquinas, m.TCliente})
+        QVERIFY2(view->eof(), qPrintable(view->name()));
+    QCOMPARE(m.TVerDetalles->filter(), scenario == Scenario::FiledPeriod
+                                           ? QStringLiteral("anio='2005' and Anticipo='02'")
+                                           : OpenPeriod);
+}
+
+void TestDeclarationFile::destination_data()
+{
+    QTest::addColumn<QString>("destino");
+    QTest::addColumn<QString>("expected");  // %OUT%: a folder of the test, %A%: the folder of drive A:
+
+    const QString name = QStringLiteral("/20123456786200503.imp");
+    QTest::newRow("folder") << QStringLiteral("%OUT%/DECLARAC") << QStringLiteral("%OUT%/DECLARAC") + name;
+    QTest::newRow("folder ending in a separator")
+        << QStringLiteral("%OUT%/DECLARAC/") << QStringLiteral("%OUT%/DECLARAC") + name;
+    QTest::newRow("A:\\DECLARAC goes to the root of A:") << QStringLiteral("A:\\DECLARAC") << QStringLiteral("%A%") + name;
+    QTest::newRow("A: alone") << QStringLiteral("A:") << QStringLiteral("%A%") + name;
+    // Lower case is no drive: an ordinary folder, here relative to the working folder %OUT%.
+    QTest::newRow("a: is a folder") << QStringLiteral("a:/DECLARAC") << QStringLiteral("%OUT%/a:/DECLARAC") + name;
+}
+
+void TestDeclarationFile::destination()
+{
+    QFETCH(QString, destino);
+    QFETCH(QString, expected);
+
+    DataFolder folder;
+    TDModulo& m = folder.modulo();
+    fill(m, Scenario::EmptyRegister);
+    const QString out = folder.file(QStringLiteral("salida"));
+    const QString driveA = folder.file(QStringLiteral("disquete"));
+    for (const QString& sub : {out + QStringLiteral("/DECLARAC"), out + QStringLiteral("/a:/DECLARAC"),
+                               driveA + QStringLiteral("/DECLARAC")})
+        QVERIFY(QDir().mkpath(sub));
+    {
+        QSettings settings(folder.config().filePath(), QSettings::IniFormat);
+        settings.setValue(QStringLiteral("Drives/A"), driveA);
+    }
+    const QString before = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(out));
+    const auto restore = qScopeGuard([&] { QDir::setCurrent(before); });
+
+    destino.replace(QStringLiteral("%OUT%"), out);
+    expected.replace(QStringLiteral("%OUT%"), out).replace(QStringLiteral("%A%"), driveA);
+    const QString path = EscribirDeclaracion(m, destino, codeOfCurrentPeriod(m));
+
+    QCOMPARE(QFileInfo(path).absoluteFilePath(), expected);
+    QVERIFY2(!path.contains(QStringLiteral("//")), qPrintable(path));
+    QVERIFY(readAll(expected).endsWith("Eof\r\n"));
+    // Written once, in one place.
+    int copies = 0;
+    for (const QString& dir : {out + QStringLiteral("/DECLARAC"), out + QStringLiteral("/a:/DECLARAC"), driveA,
+                               driveA + QStringLiteral("/DECLARAC")})
+        copies += entries(dir).count(QStringLiteral("20123456786200503.imp"));
+    QCOMPARE(copies, 1);
+}
+
+void TestDeclarationFile::failureLeavesEarlierFile_data()
+{
+    QTest::addColumn<QString>("destino");  // %OUT%: the folder that holds the earlier file
+    QTest::addColumn<QString>("codigo");   // empty: the period's own
+    QTest::addColumn<bool>("diskFull");
+    QTest::addColumn<bool>("unfitText");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("disk full part-way") << QStringLiteral("%OUT%") << QString() << true << false
+                                        << int(store::FileError) << QStringLiteral("No se puede escribir el archivo");
+    QTest::newRow("folder missing") << QStringLiteral("%OUT%/no-existe") << QString() << false << false
+                                    << int(store::FileError) << QStringLiteral("No se puede crear el archivo");
+    QTest::newRow("no folder for drive A:") << QStringLiteral("A:\\") << QString() << false << false
+                                            << int(store::FileError) << QStringLiteral("unidad A");
+    QTest::newRow("control code not decimal") << QStringLiteral("%OUT%") << QStringLiteral("68535975x2") << false
+                                              << false << int(store::ConversionError)
+                                              << QStringLiteral("'x2' no es un número entero válido.");
+    // A text the store would refuse, put into the table file by other means, is not written as '?'.
+    QTest::newRow("text the file cannot hold") << QStringLiteral("%OUT%") << QString() << false << true
+                                               << int(store::ConversionError) << QStringLiteral("'Ωmega Hnos.'");
+}
+
+void TestDeclarationFile::failureLeavesEarlierFile()
+{
+    QFETCH(QString, destino);
+    QFETCH(QString, codigo);
+    QFETCH(bool, diskFull);
+    QFETCH(bool, unfitText);
+    QFETCH(int, code);
+    QFETCH(QString, message);
+
+    DataFolder folder;
+    TDModulo& m = folder.modulo();
+    fill(m, Scenario::PeriodWithRows);
+    if (unfitText)
+        m.Session1_1->database().exec(
+            QStringLiteral("UPDATE cliente.cliente SET Razon_Social = 'Ωmega Hnos.' WHERE Cuit = '30500010912'"));
+    const QString out = folder.file(QStringLiteral("salida"));
+    QVERIFY(QDir().mkpath(out));
+    const QString target = out + QStringLiteral("/20123456786200503.imp");
+    QFile earlier(target);
+    QVERIFY(earlier.open(QIODevice::WriteOnly));
+    earlier.write("declaración anterior\r\n");
+    earlier.close();
+    destino.replace(QStringLiteral("%OUT%"), out);
+    if (codigo.isEmpty())
+        codigo = codeOfCurrentPeriod(m);
+
+    try {
+        std::optional<FileSizeLimit> limit;
+        if (diskFull)
+            limit.emplace(600);  // about half the file
+        EscribirDeclaracion(m, destino, codigo);
+        QFAIL("the file was written");
+    } catch (const store::StoreError& e) {
+        QCOMPARE(e.code(), code);
+        QVERIFY2(e.text().contains(message), qPrintable(e.text()));
+    }
+    QCOMPARE(entries(out), QStringList{QStringLiteral("20123456786200503.imp")});
+    QCOMPARE(readAll(target), QByteArray("declaración anterior\r\n"));
+}
+
+void TestDeclarationFile::codigoControl_data()
+{
+    QTest::addColumn<QString>("anio");
+    QTest::addColumn<QString>("anticipo");
+    QTest::addColumn<QString>("cuit");
+    QTest::addColumn<QString>("expected");  // or the piece named by the conversion error
+
+    QTest::newRow("2005/11, 2791") << "2005" << "11" << "27910000000" << "6853597572";
+    QTest::newRow("2004/05, 3370") << "2004" << "05" << "33700000007" << "6852533370";
+    // 80 and 33 stay; 81 and above lose 19; 32 and below gain 48.
+    QTest::newRow("bounds") << "8081" << "32" << "33990000000" << "8062803380";
+    QTest::newRow("zeros") << "0000" << "00" << "00000000000" << "4848484848";
+    QTest::newRow("letter in the year") << "2O05" << "11" << "27910000000" << "'2O'";
+    QTest::newRow("blank in the anticipo") << "2005" << " 7" << "27910000000" << "' 7'";
+}
+
+void TestDeclarationFile::codigoControl()
+{
+    QFETCH(QString, anio);
+    QFETCH(QString, anticipo);
+    QFETCH(QString, cuit);
+    QFETCH(QString, expected);
+
+    if (!expected.startsWith(QLatin1Char('\''))) {
+        QCOMPARE(CodigoControl(anio, anticipo, cuit), expected);
+        return;
+    }
+    try {
+        CodigoControl(anio, anticipo, cuit);
+        QFAIL("no conversion error");
+    } catch (const store::StoreError& e) {
+        QCOMPARE(e.code(), int(store::ConversionError));
+        QCOMPARE(e.text(), expected + QStringLiteral(" no es un número entero válido."));
+    }
+}
+
+void TestDeclarationFile::encriptar_data()
+{
+    QTest::addColumn<QString>("codigo");
+    QTest::addColumn<QByteArray>("expected");
+
+    // Offsets 7, 3, 9, 1, 5.
+    QTest::newRow("6853597572") << "6853597572" << QByteArray("K8DLM");
+    QTest::newRow("6852533370") << "6852533370" << QByteArray("K7>\"K");
+    QTest::newRow("lowest pieces") << "3333333333" << QByteArray("($*\"&");
+    QTest::newRow("highest pieces") << "8080808080" << QByteArray("WSYQU");
+}
+
+void TestDeclarationFile::encriptar()
+{
+    QFETCH(QString, codigo);
+    QFETCH(QByteArray, expected);
+    QCOMPARE(Encriptar(codigo), expected);
+}
+
+void TestDeclarationFile::numberForm_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("zero") << 0.0 << "0";
+    QTest::newRow("negative zero") << -0.0 << "0";
+    QTest::newRow("whole") << 1500.0 << "1500";
+    QTest::newRow("cents") << 1234.56 << "1234,56";
+    QTest::newRow("no trailing zeros") << 1500.50 << "1500,5";
+    QTest::newRow("negative") << -2.25 << "-2,25";
+    QTest::newRow("binary noise rounded away") << 0.1 + 0.2 << "0,3";
+    QTest::newRow("15 significant digits") << 123456789012.345678 << "123456789012,346";
+    QTest::newRow("a third") << 1.0 / 3 << "0,333333333333333";
+    QTest::newRow("15 integer digits") << 999999999999999.0 << "999999999999999";
+    QTest::newRow("16 integer digits") << 1e15 << "1E15";
+    QTest::newRow("rounds up to 16 digits") << 999999999999999.9 << "1E15";
+    QTest::newRow("large with decimals") << 1.5e20 << "1,5E20";
+    QTest::newRow("0.00001 stays plain") << 0.00001 << "0,00001";
+    QTest::newRow("small with digits") << 0.000012345 << "0,000012345";
+    QTest::newRow("below 0.00001") << 0.0000099 << "9,9E-6";
+    QTest::newRow("negative small") << -0.000001 << "-1E-6";
+}
+
+void TestDeclarationFile::numberForm()
+{
+    QFETCH(double, value);
+    QFETCH(QString, expected);
+    QCOMPARE(declarationNumber(value), expected);
+}
+
+QTEST_GUILESS_MAIN(TestDeclarationFile)
+#include "tst_declarationfile.moc"
