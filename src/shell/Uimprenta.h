@@ -2,11 +2,40 @@
 
 #include <QDialog>
 
-// The agent's own data: the one row of the agent table.
+class DBCheckBox;
+class DBComboBox;
+class DBEdit;
+class QPushButton;
+
+// The agent's own data: the one row of the agent table, which the "&Agente" entry puts into
+// editing before the dialog is shown. The dialog holds no copy of the row.
 class TFImprenta : public QDialog {
     Q_OBJECT
 public:
     explicit TFImprenta(QWidget* parent = nullptr);
+
+    void BitBtn1Click();  // Aceptar
+    void BitBtn2Click();  // Cancelar
+
+    // Every way out (Aceptar, Cancelar, Escape, the close box) ends here.
+    void done(int result) override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    DBEdit* DBEdit1;  // Razon Social
+    DBEdit* DBEdit2;  // Cuit
+    DBEdit* DBEdit3;  // N° de Inscripción
+    DBEdit* DBEdit4;  // Domicilio
+    DBEdit* DBEdit5;  // Codigo Postal
+    DBComboBox* DBComboBox1;  // Provincia
+    DBComboBox* DBComboBox2;  // Localidad
+    DBCheckBox* DBCheckBox1;  // Imprenta
+    DBCheckBox* DBCheckBox2;  // Venta de Maquinas Registradoras
+    DBCheckBox* DBCheckBox3;  // Autoimpresores
+    QPushButton* BitBtn1;
+    QPushButton* BitBtn2;
 };
 
 extern TFImprenta* FImprenta;
