@@ -1,0 +1,144 @@
+#pragma once
+
+// A data folder with the agent, four clients and the period windows over it, for the tests
+// of the workbench and its entry dialogs.
+
+#include "DataFolder.h"
+#include "ScriptedPrompt.h"
+#include "UModulo.h"
+#include "declaration/UPresentaciones.h"
+#include "details/UCDetalles.h"
+#include "details/UDetalleG.h"
+#include "details/UGMaquinas.h"
+#include "widgets/ModalDialog.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QTest>
+#include <functional>
+#include <memory>
+
+namespace fixture {
+
+// A C.U.I.T. the data module's check accepts: prefix 20, eight digits, its check digit.
+inline QString cuitFor(int n)
+{
+    const QString body = QStringLiteral("20%1").arg(n, 8, 10, QLatin1Char('0'));
+    static const int weights[10] = {5, 4, 3, 2, 7, 6, 5, 4, 3, 2};
+    int sum = 0;
+    for (int i = 0; i < 10; ++i)
+        sum += (body[i].unicode() - '0') * weights[i];
+    const int check = 11 - sum % 11;
+    return body + QString::number(check >= 10 ? 0 : check);
+}
+
+// The clients: two complete ones, one without a name and one without a C.U.I.T.
+inline const QString AlfaName = QStringLiteral("ALFA IMPRESOS SRL");
+inline const QString BetaName = QStringLiteral("BETA COMERCIAL SA");
+inline const QString GammaName = QStringLiteral("GAMMA SIN CUIT");
+inline QString alfaCuit() { return cuitFor(11111111); }
+inline QString betaCuit() { return cuitFor(22222222); }
+inline QString namelessCuit() { return cuitFor(33333333); }
+
+class Period {
+public:
+    Period()
+    {
+        TDModulo& m = folder.modulo();
+        m.TImprentas->insert();
+        m.TImprentas->setText(QStringLiteral("Cuit"), cuitFor(99999999));
+        m.TImprentas->setText(QStringLiteral("Nombre"), QStringLiteral("IMPRENTA DEL SOL"));
+        m.TImprentas->post();
+        addClient(alfaCuit(), AlfaName);
+        addClient(betaCuit(), BetaName);
+        addClient(namelessCuit(), QString());
+        addClient(QString(), GammaName);
+
+        FCDetalles = new TFCDetalles;
+        FGMaquina = new TFGMaquina;
+        FPresentaciones = new TFPresentaciones;
+        FDetalle = new TFDetalle;
+        setModalHandler([this](QDialog& dialog) {
+            shown << dialog.objectName();
+            dialog.show();
+            dialog.activateWindow();
+            if (!QTest::qWaitForWindowActive(&dialog))
+                qWarning("the dialog %s did not become active", qPrintable(dialog.objectName()));
+            if (whileShown)
+                whileShown(dialog);
+            const int result = dialog.result();
+            dialog.hide();  // as if its message loop ended, without closing it through a button
+            return result;
+        });
+    }
+
+    ~Period()
+    {
+        setModalHandler({});
+        for (QDialog** d : {reinterpret_cast<QDialog**>(&FDetalle), reinterpret_cast<QDialog**>(&FPresentaciones),
+                            reinterpret_cast<QDialog**>(&FGMaquina), reinterpret_cast<QDialog**>(&FCDetalles)}) {
+            delete *d;
+            *d = nullptr;
+        }
+    }
+
+    TDModulo& m() { return *DModulo; }
+
+    void addClient(const QString& cuit, const QString& name)
+    {
+        m().TCliente->insert();
+        m().TCliente->setText(QStringLiteral("Cuit"), cuit);
+        m().TCliente->setText(QStringLiteral("Razon_Social"), name);
+        m().TCliente->post();
+    }
+
+    int clientId(const QString& name)
+    {
+        store::Database& db = m().Session1_1->database();
+        store::Statement stmt(db, QStringLiteral("SELECT Id_cliente FROM %1 WHERE Razon_Social = ?")
+                                      .arg(db.qualifiedTable(QStringLiteral("cliente"))));
+        stmt.bind(1, name);
+        return stmt.step() ? stmt.column(0).toInt() : -1;
+    }
+
+    // Rows of a table as stored, whatever view shows them.
+    int storedRows(const QString& table)
+    {
+        store::Database& db = m().Session1_1->database();
+        store::Statement stmt(db, QStringLiteral("SELECT count(*) FROM %1").arg(db.qualifiedTable(table)));
+        stmt.step();
+        return stmt.column(0).toInt();
+    }
+
+    static void showActive(QDialog& dialog)
+    {
+        dialog.show();
+        dialog.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    }
+
+    ScriptedPrompt prompt;
+    DataFolder folder;
+    QStringList shown;                           // dialogs shown modally, by name
+    std::function<void(QDialog&)> whileShown;    // what the user does while a dialog is up
+};
+
+// Types into the focused control the way a user does, then leaves it with Tab.
+inline void typeAndTab(const QString& text)
+{
+    if (!text.isEmpty())
+        QTest::keyClicks(QApplication::focusWidget(), text);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+}
+
+// The control that has the focus, seen as the dialog's control (the edit box inside a
+// drop-down list stands for the list).
+inline QString focusedControl()
+{
+    QWidget* w = QApplication::focusWidget();
+    if (w && w->objectName().isEmpty() && w->parentWidget())
+        w = w->parentWidget();
+    return w ? w->objectName() : QString();
+}
+
+}  // namespace fixture
