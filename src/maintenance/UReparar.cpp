@@ -1,9 +1,257 @@
 #include "UReparar.h"
 
+#include "Prompt.h"
+#include "Schema.h"
+#include "TBDEUtil.h"
+#include "UModulo.h"
+#include "store/Session.h"
+#include "widgets/StandardError.h"
+#include "widgets/WaitCursor.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QStyle>
+
 TFReparacion* FReparacion = nullptr;
 
-TFReparacion::TFReparacion(QWidget* parent) : QDialog(parent)
+namespace {
+
+const QColor Navy(0x00, 0x00, 0x80);
+const QColor Maroon(0x80, 0x00, 0x00);
+
+QFont boldFont(int pointSize)
+{
+    QFont font;
+    font.setPointSize(pointSize);
+    font.setBold(true);
+    return font;
+}
+
+QLabel* statusText(const QString& name, const QString& text, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setGeometry(2, 2, parent->width() - 4, parent->height() - 4);
+    label->setAlignment(Qt::AlignCenter);
+    label->setWordWrap(true);  // for larger fonts than ours; the texts break their lines themselves
+    label->setFont(boldFont(11));
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, Navy);
+    label->setPalette(palette);
+    label->hide();
+    return label;
+}
+
+QPushButton* bigButton(const QString& name, const QString& text, const QIcon& icon, const QRect& geometry,
+                       QWidget* parent)
+{
+    auto* button = new QPushButton(icon, text, parent);
+    button->setObjectName(name);
+    button->setGeometry(geometry);
+    button->setFont(boldFont(12));
+    button->setIconSize(QSize(24, 24));
+    return button;
+}
+
+}  // namespace
+
+TFReparacion::TFReparacion(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("FReparacion"));
     setWindowTitle(QStringLiteral("Reparación de Tablas"));
+    setFixedSize(453, 341);
+
+    Session1 = new store::Session(QStringLiteral("Session1"), schema::tables(), schema::references(), this);
+    Session1->setDatabaseName(QStringLiteral("Imprentas"));
+
+    Panel1 = new QFrame(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    Panel1->setLineWidth(2);
+    Panel1->setGeometry(0, 0, 453, 341);
+
+    Panel2 = new QFrame(Panel1);
+    Panel2->setObjectName(QStringLiteral("Panel2"));
+    Panel2->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Panel2->setLineWidth(2);
+    Panel2->setGeometry(16, 16, 421, 146);
+    Panel2->setAutoFillBackground(true);
+
+    Memo1 = statusText(QStringLiteral("Memo1"), QStringLiteral("Herramienta de Reparación"), Panel2);
+    Memo2 = statusText(QStringLiteral("Memo2"),
+                       QStringLiteral("\nAguarde un Instante se está \nReparando la Base de Datos .....\n"), Panel2);
+    Memo3 = statusText(QStringLiteral("Memo3"), QStringLiteral("La Reparación se ha completado con exito."), Panel2);
+    Memo4 = statusText(QStringLiteral("Memo4"),
+                       QStringLiteral("No se ha podido Reparar la totalidad de la \nBase de Datos.\n"
+                                      "Comuníquese con la Dirección de Recaudación\n"
+                                      "Provincial o con su delegación más cercana."),
+                       Panel2);
+    Memo1->show();
+
+    GroupBox1 = new QGroupBox(QStringLiteral("  Progreso de la Reparación  "), Panel1);
+    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    GroupBox1->setGeometry(16, 172, 421, 66);
+    const QColor plainText = palette().color(QPalette::WindowText);
+    QPalette title = GroupBox1->palette();
+    title.setColor(QPalette::WindowText, Maroon);
+    title.setColor(QPalette::Text, Maroon);  // the title's colour in some styles
+    GroupBox1->setPalette(title);
+
+    ProgressBar1 = new QProgressBar(GroupBox1);
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->setGeometry(14, 28, 393, 24);
+    QPalette bar = ProgressBar1->palette();  // the title's colour is not the bar's
+    bar.setColor(QPalette::WindowText, plainText);
+    bar.setColor(QPalette::Text, plainText);
+    ProgressBar1->setPalette(bar);
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setValue(0);
+
+    BitBtn1 = bigButton(QStringLiteral("BitBtn1"), QStringLiteral("    &Reparar"),
+                        style()->standardIcon(QStyle::SP_BrowserReload), QRect(16, 252, 200, 72), Panel1);
+    BitBtn2 = bigButton(QStringLiteral("BitBtn2"), QStringLiteral("        &Salir"),
+                        style()->standardIcon(QStyle::SP_DialogCloseButton), QRect(237, 252, 200, 72), Panel1);
+    connect(BitBtn1, &QPushButton::clicked, this, guarded(this, &TFReparacion::BitBtn1Click));
+    connect(BitBtn2, &QPushButton::clicked, this, guarded(this, &TFReparacion::BitBtn2Click));
+
+    ComboBox1 = new QComboBox(Panel1);
+    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
+    ComboBox1->addItems({QStringLiteral("Anticipos"), QStringLiteral("Cliente"), QStringLiteral("Detalle"),
+                         QStringLiteral("Formularios"), QStringLiteral("Imprenta"), QStringLiteral("Maquina")});
+    ComboBox1->hide();
+
+    Edit1 = new QLineEdit(Panel1);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setReadOnly(true);
+    Edit1->hide();
+}
+
+TFReparacion::~TFReparacion() = default;
+
+void TFReparacion::showEvent(QShowEvent* event)
+{
+    // Centred on the main window every time, wherever that window has gone since.
+    if (!event->spontaneous() && parentWidget()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(parentWidget()->window()->frameGeometry().center());
+        move(frame.topLeft());
+    }
+    QDialog::showEvent(event);
+    // A window brought back from the task bar is not a new showing.
+    if (!event->spontaneous())
+        runHandler([this] { FormShow(); });
+}
+
+void TFReparacion::hideEvent(QHideEvent* event)
+{
+    QDialog::hideEvent(event);
+    if (!event->spontaneous())
+        runHandler([this] { FormClose(); });
+}
+
+void TFReparacion::FormShow()
+{
+    BitBtn1->setEnabled(true);
+    Memo2->hide();
+    Memo3->hide();
+    Memo4->hide();
+    Memo1->show();
+    // The same store configuration as the data module, and the same folder when the run was
+    // started on another one than the alias's.
+    Session1->setAliasConfig(DModulo ? DModulo->config : nullptr);
+    Session1->setFolderOverride(DModulo ? DModulo->Session1_1->folderOverride() : QString());
+    m_util = std::make_unique<TBDEUtil>();
+    Edit1->clear();
+}
+
+void TFReparacion::FormClose()
+{
+    const std::unique_ptr<TBDEUtil> util = std::move(m_util);
+    Session1->setActive(false);
+    if (util)
+        util->close();
+}
+
+void TFReparacion::BitBtn1Click()
+{
+    WaitCursor hourglass;
+    Memo1->hide();
+    Memo2->show();
+    Panel2->repaint();
+    ProgressBar1->setRange(0, ComboBox1->count());
+    ProgressBar1->setValue(0);
+    m_repaired = 0;
+    if (!m_util)  // its start failed when the dialog was shown
+        m_util = std::make_unique<TBDEUtil>();
+    try {
+        for (int i = 0; i < ComboBox1->count(); ++i)
+            repairTable(i);
+    } catch (...) {
+        // The tables done so far stay rebuilt; the error goes on to the standard error box.
+        finishRun();
+        throw;
+    }
+    finishRun();
+}
+
+void TFReparacion::repairTable(int index)
+{
+    ComboBox1->setCurrentIndex(index);
+    const QString base = ComboBox1->currentText();
+    const QDir folder(Session1->folder());
+    const QString path = QDir::toNativeSeparators(folder.filePath(base));
+    Edit1->setText(path);
+    m_util->tableProperties(path);
+    const QString backupFolder = QDir::toNativeSeparators(folder.filePath(QStringLiteral("back"))) + QDir::separator();
+
+    ProgressBar1->setValue(ProgressBar1->value() + 1);
+    m_util->restart();
+
+    const ProgressRegistration progress(*m_util);
+    const store::TUSession session = m_util->session();
+    int errorLevel = 0;
+    m_util->check(store::TUVerifyTable(session, path, store::TableDriver, QStringLiteral("VERIFY.DB"), QString(), 0,
+                                       &errorLevel));
+
+    quint16 fields = 0, indexes = 0, security = 0, validity = 0, referential = 0, optional = 0, optionalLength = 0;
+    if (store::TUGetCRTblDescCount(session, path, &fields, &indexes, &security, &validity, &referential, &optional,
+                                   &optionalLength) != 0)
+        return;
+    store::TableDescriptor descriptor;
+    descriptor.tableName = path;
+    descriptor.tableType = store::TableDriver;
+    descriptor.errorTable = QStringLiteral("Rebuild.DB");
+    descriptor.fields.resize(fields);
+    descriptor.indexes.resize(indexes);
+    if (store::TUFillCRTblDesc(session, &descriptor, path, QString()) != 0) {
+        Prompt::current().dialog(PromptIcon::Error, QStringLiteral("Error Filling table structure"), PromptButtons::Ok);
+        return;
+    }
+    if (store::TURebuildTable(session, path, store::TableDriver, backupFolder + base + QStringLiteral("_BK.db"),
+                              QStringLiteral("KEYVIOL.DB"), QStringLiteral("PROBLEM.DB"), &descriptor) == 0)
+        ++m_repaired;
+}
+
+void TFReparacion::finishRun()
+{
+    // An empty bar, not the toolkit's busy bar that a maximum of 0 would show.
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setValue(0);
+    Memo2->hide();
+    BitBtn1->setEnabled(false);
+    (m_repaired == ComboBox1->count() ? Memo3 : Memo4)->show();
+}
+
+void TFReparacion::BitBtn2Click()
+{
+    close();
 }

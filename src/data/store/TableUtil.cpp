@@ -1,0 +1,1334 @@
+#include "TableUtil.h"
+
+#include "Database.h"
+#include "StoreError.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSaveFile>
+#include <QUrl>
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <limits>
+#include <map>
+#include <memory>
+#include <optional>
+#include <sqlite3.h>
+#include <vector>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace store {
+
+namespace {
+
+// ---------------------------------------------------------------- sessions and failures
+
+struct Failure {
+    int code;
+    QString text;
+};
+
+struct UtilSession {
+    QList<TableDef> tables;
+    ProgressCallback progress;
+    QString lastError;
+};
+
+std::map<TUSession, UtilSession>& sessions()
+{
+    static std::map<TUSession, UtilSession> table;
+    return table;
+}
+
+QString native(const QString& path) { return QDir::toNativeSeparators(path); }
+
+// Runs the body of a call: a Failure or StoreError becomes the call's answer and the session's text.
+template <typename Body>
+int call(TUSession session, Body&& body)
+{
+    const auto it = sessions().find(session);
+    if (it == sessions().end())
+        return TUInvalidSession;
+    UtilSession& s = it->second;
+    try {
+        s.lastError.clear();
+        return body(s);
+    } catch (const Failure& f) {
+        s.lastError = f.text;
+        return f.code;
+    } catch (const StoreError& e) {
+        s.lastError = e.text();
+        return e.code();
+    }
+}
+
+// A report after the work is done cannot stop it any more; its answer is not asked for.
+void report(UtilSession& s, int percent, const QString& message, bool mayStop = true)
+{
+    if (!s.progress)
+        return;
+    ProgressReport r;
+    r.percentDone = qint16(qBound(0, percent, 100));
+    const QByteArray text = message.toUtf8();
+    qsizetype n = std::min<qsizetype>(text.size(), qsizetype(sizeof r.message) - 1);
+    while (n > 0 && n < text.size() && (uchar(text[n]) & 0xC0) == 0x80)  // not inside a character
+        --n;
+    std::memcpy(r.message, text.constData(), size_t(n));
+    r.message[n] = '\0';
+    const ProgressCallback callback = s.progress;
+    if (callback(TUCallbackGeneralProgress, r) != 0 && mayStop)
+        throw Failure{TUCancelled, QStringLiteral("Se detuvo la operación a pedido del usuario.")};
+}
+
+// ---------------------------------------------------------------- SQLite helpers
+
+struct CloseDb {
+    void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
+};
+using Db = std::unique_ptr<sqlite3, CloseDb>;
+
+struct FinalizeStmt {
+    void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
+};
+using Stmt = std::unique_ptr<sqlite3_stmt, FinalizeStmt>;
+
+QString message(sqlite3* db) { return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString(); }
+
+// Opens a file by URI so that a name is never taken for anything else; mode is ro, rw or rwc.
+Db openFile(const QString& path, const char* mode, int* rc)
+{
+    QUrl url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
+    url.setQuery(QStringLiteral("mode=") + QLatin1String(mode));
+    sqlite3* raw = nullptr;
+    const int flags = (qstrcmp(mode, "ro") == 0 ? SQLITE_OPEN_READONLY
+                       : qstrcmp(mode, "rw") == 0 ? SQLITE_OPEN_READWRITE
+                                                  : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE) |
+                      SQLITE_OPEN_URI;
+    *rc = sqlite3_open_v2(url.toEncoded().constData(), &raw, flags, nullptr);
+    Db db(raw);
+    if (*rc == SQLITE_OK) {
+        // Damaged and foreign files are read here: nothing in them may run code or slip past checks.
+        sqlite3_extended_result_codes(raw, 1);
+        sqlite3_db_config(raw, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+        sqlite3_db_config(raw, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+        sqlite3_exec(raw, "PRAGMA cell_size_check=ON", nullptr, nullptr, nullptr);
+        sqlite3_busy_timeout(raw, 2000);
+    }
+    return db;
+}
+
+Stmt prepare(sqlite3* db, const QString& sql, int* rc)
+{
+    sqlite3_stmt* raw = nullptr;
+    *rc = sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &raw, nullptr);
+    return Stmt(raw);
+}
+
+// Rows of a query on one of the files we examine, as text; false when the query fails.
+bool queryRows(sqlite3* db, const QString& sql, QList<QStringList>* rows, const QVariantList& values = {},
+               int* failure = nullptr)
+{
+    int rc;
+    Stmt stmt = prepare(db, sql, &rc);
+    if (failure)
+        *failure = rc;
+    if (rc != SQLITE_OK)
+        return false;
+    for (int i = 0; i < values.size(); ++i) {
+        const QByteArray text = values[i].toString().toUtf8();
+        sqlite3_bind_text(stmt.get(), i + 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+    }
+    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
+        QStringList row;
+        for (int i = 0; i < sqlite3_column_count(stmt.get()); ++i)
+            row << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), i)));
+        rows->append(row);
+    }
+    if (failure)
+        *failure = rc == SQLITE_DONE ? SQLITE_OK : rc;
+    return rc == SQLITE_DONE;
+}
+
+// Runs a statement on a file we write; a failure stops the call with `what` and SQLite's text.
+void exec(sqlite3* db, const QString& sql, const QString& what)
+{
+    const int rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        throw Failure{FileError, QStringLiteral("%1: %2").arg(what, message(db))};
+}
+
+void bindValue(sqlite3_stmt* stmt, int position, sqlite3_value* value)
+{
+    if (value)
+        sqlite3_bind_value(stmt, position, value);
+    else
+        sqlite3_bind_null(stmt, position);
+}
+
+void bindText(sqlite3_stmt* stmt, int position, const QString& text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    sqlite3_bind_text(stmt, position, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+}
+
+// A read that failed because the file is damaged, as opposed to one that could work another time
+// (a lock held by another program, memory). Only damage may cost rows.
+bool damage(int rc)
+{
+    switch (rc & 0xff) {
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+    case SQLITE_IOERR:
+    case SQLITE_FORMAT:
+    case SQLITE_RANGE:
+    case SQLITE_ERROR:
+    case SQLITE_MISMATCH:
+    case SQLITE_TOOBIG:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isNumeric(FieldType type) { return type != FieldType::Text && type != FieldType::Date; }
+
+// ---------------------------------------------------------------- files
+
+std::filesystem::path fsPath(const QString& path)
+{
+#ifdef Q_OS_WIN
+    return std::filesystem::path(path.toStdWString());
+#else
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+#endif
+}
+
+// After a rename the folder entry must reach the disk too, or a power cut could undo it.
+void syncFolder(const QString& folder)
+{
+#ifdef Q_OS_UNIX
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+#else
+    Q_UNUSED(folder);
+#endif
+}
+
+bool syncFile(QFile& file)
+{
+#ifdef Q_OS_UNIX
+    return ::fsync(file.handle()) == 0;
+#else
+    return file.flush();
+#endif
+}
+
+void removeFile(const QString& path)
+{
+    if (QFileInfo::exists(path) && !QFile::remove(path))
+        throw Failure{FileError, QStringLiteral("No se puede borrar el archivo %1.").arg(native(path))};
+}
+
+void copyFile(const QString& from, const QString& to)
+{
+    QFile in(from);
+    if (!in.open(QIODevice::ReadOnly))
+        throw Failure{FileError, QStringLiteral("No se puede leer %1: %2").arg(native(from), in.errorString())};
+    QSaveFile out(to);
+    if (!out.open(QIODevice::WriteOnly))
+        throw Failure{FileError, QStringLiteral("No se puede escribir la copia %1: %2").arg(native(to), out.errorString())};
+    for (;;) {
+        const QByteArray chunk = in.read(1 << 20);
+        if (chunk.isEmpty())
+            break;
+        if (out.write(chunk) != chunk.size())
+            throw Failure{FileError,
+                          QStringLiteral("No se puede escribir la copia %1: %2").arg(native(to), out.errorString())};
+    }
+    if (in.error() != QFileDevice::NoError)
+        throw Failure{FileError, QStringLiteral("No se puede leer %1: %2").arg(native(from), in.errorString())};
+    if (!out.commit())
+        throw Failure{FileError, QStringLiteral("No se puede escribir la copia %1: %2").arg(native(to), out.errorString())};
+}
+
+// ---------------------------------------------------------------- tables named by a path
+
+struct Target {
+    const TableDef* def;
+    QString folder;  // absolute
+    QString file;    // the table file, absolute
+};
+
+Target resolve(const UtilSession& s, const QString& tablePath)
+{
+    const QFileInfo info(QDir::fromNativeSeparators(tablePath.trimmed()));
+    const QString name = info.fileName();
+    if (!name.isEmpty()) {
+        for (const TableDef& def : s.tables) {
+            if (QFileInfo(def.fileName).completeBaseName().compare(name, Qt::CaseInsensitive) == 0 ||
+                def.fileName.compare(name, Qt::CaseInsensitive) == 0)
+                return {&def, info.absolutePath(), QDir(info.absolutePath()).filePath(def.fileName)};
+        }
+    }
+    throw Failure{TUUnknownTable, QStringLiteral("%1 no es una tabla del programa.").arg(native(tablePath))};
+}
+
+QString sidePath(const Target& t, const QString& name)
+{
+    const QString path = QDir::fromNativeSeparators(name);
+    return QDir::isAbsolutePath(path) ? path : QDir(t.folder).filePath(path);
+}
+
+void checkDriver(const QString& driver)
+{
+    if (!driver.isEmpty() && driver.compare(TableDriver, Qt::CaseInsensitive) != 0)
+        throw Failure{TUUnknownDriver, QStringLiteral("El controlador %1 no es el de las tablas del programa.").arg(driver)};
+}
+
+// ---------------------------------------------------------------- verification
+
+struct Finding {
+    int level;
+    QString text;
+};
+
+struct Ticker {
+    UtilSession* session;
+    QString text;
+    bool cancelled = false;
+};
+
+int tick(void* context)
+{
+    auto* ticker = static_cast<Ticker*>(context);
+    try {
+        report(*ticker->session, 0, ticker->text);
+    } catch (const Failure&) {
+        ticker->cancelled = true;
+        return 1;
+    }
+    return 0;
+}
+
+QList<Finding> examine(UtilSession& s, const Target& t)
+{
+    const TableDef& def = *t.def;
+    const QFileInfo info(t.file);
+    if (!info.exists())
+        return {{VerifyUnreadable, QStringLiteral("El archivo de la tabla no existe.")}};
+    if (!info.isFile())
+        return {{VerifyUnreadable, QStringLiteral("La tabla no es un archivo.")}};
+    QFile file(t.file);
+    if (!file.open(QIODevice::ReadOnly))
+        return {{VerifyUnreadable, QStringLiteral("No se puede leer el archivo: %1").arg(file.errorString())}};
+    const QByteArray head = file.read(100);
+    file.close();
+    if (head.isEmpty())
+        return {{VerifyUnreadable, QStringLiteral("El archivo está vacío.")}};
+    if (!head.startsWith(QByteArray("SQLite format 3\0", 16)))
+        return {{VerifyUnreadable, QStringLiteral("El archivo no es un archivo de tabla.")}};
+
+    QList<Finding> found;
+    if (QFileInfo::exists(t.file + QStringLiteral("-journal")))
+        found << Finding{VerifyWarning, QStringLiteral("Quedó una transacción interrumpida; se deshace al abrir la tabla.")};
+    int rc;
+    const Db db = openFile(t.file, "ro", &rc);
+    if (rc != SQLITE_OK)
+        return found << Finding{VerifyUnreadable, QStringLiteral("No se puede abrir el archivo: %1").arg(message(db.get()))};
+
+    QList<QStringList> appId, version, columns, indexes;
+    if (!queryRows(db.get(), QStringLiteral("PRAGMA application_id"), &appId) ||
+        !queryRows(db.get(), QStringLiteral("PRAGMA user_version"), &version) ||
+        !queryRows(db.get(), QStringLiteral("PRAGMA table_info(%1)").arg(quoteIdentifier(def.tableName)), &columns))
+        return found << Finding{VerifyUnreadable,
+                                QStringLiteral("No se puede leer la estructura del archivo: %1").arg(message(db.get()))};
+    if (appId.value(0).value(0).toInt() != Database::ApplicationId ||
+        version.value(0).value(0).toInt() != Database::SchemaVersion)
+        found << Finding{VerifyWarning, QStringLiteral("El archivo no lleva la marca de las tablas del programa.")};
+    if (columns.isEmpty())
+        return found << Finding{VerifyUnreadable, QStringLiteral("El archivo no contiene la tabla %1.").arg(def.tableName)};
+    bool sameFields = columns.size() == def.fields.size();
+    for (int i = 0; sameFields && i < columns.size(); ++i)
+        sameFields = columns[i].value(1).compare(def.fields[i].name, Qt::CaseInsensitive) == 0 &&
+                     columns[i].value(2).compare(sqlType(def.fields[i].type), Qt::CaseInsensitive) == 0;
+    if (!sameFields)
+        found << Finding{VerifyDamaged, QStringLiteral("Los campos de la tabla no son los de su definición.")};
+    queryRows(db.get(), QStringLiteral("PRAGMA index_list(%1)").arg(quoteIdentifier(def.tableName)), &indexes);
+    for (const IndexDef& index : def.indexes) {
+        bool present = false;
+        for (const QStringList& row : indexes)
+            present = present || row.value(1).compare(index.name, Qt::CaseInsensitive) == 0;
+        if (!present)
+            found << Finding{VerifyWarning, QStringLiteral("Falta el índice %1.").arg(index.name)};
+    }
+
+    // The whole file is checked, page by page; a long check reports and may be stopped.
+    Ticker ticker{&s, QStringLiteral("Verificando %1").arg(def.fileName)};
+    sqlite3_progress_handler(db.get(), 100000, tick, &ticker);
+    QList<QStringList> check;
+    const bool checked = queryRows(db.get(), QStringLiteral("PRAGMA integrity_check(100)"), &check);
+    sqlite3_progress_handler(db.get(), 0, nullptr, nullptr);
+    if (ticker.cancelled)
+        throw Failure{TUCancelled, QStringLiteral("Se detuvo la verificación a pedido del usuario.")};
+    if (!checked)
+        found << Finding{VerifyDamaged, QStringLiteral("La verificación no pudo terminar: %1").arg(message(db.get()))};
+    for (const QStringList& row : check)
+        if (row.value(0) != QLatin1String("ok"))
+            found << Finding{VerifyDamaged, row.value(0)};
+
+    // Values the fields cannot hold: the rebuild sets their rows aside.
+    QStringList odd;
+    for (const FieldDef& field : def.fields) {
+        bool present = false;
+        for (const QStringList& column : columns)
+            present = present || column.value(1).compare(field.name, Qt::CaseInsensitive) == 0;
+        if (present)
+            odd << QStringLiteral("typeof(%1) %2").arg(quoteIdentifier(field.name),
+                                                       isNumeric(field.type) ? QStringLiteral("IN ('text', 'blob')")
+                                                                             : QStringLiteral("= 'blob'"));
+    }
+    QList<QStringList> wrong;
+    if (checked && !odd.isEmpty() &&
+        queryRows(db.get(),
+                  QStringLiteral("SELECT count(*) FROM main.%1 WHERE %2")
+                      .arg(quoteIdentifier(def.tableName), odd.join(QStringLiteral(" OR "))),
+                  &wrong) &&
+        wrong.value(0).value(0).toLongLong() > 0)
+        found << Finding{VerifyDamaged,
+                         QStringLiteral("%1 filas tienen valores que sus campos no admiten.").arg(wrong.value(0).value(0))};
+    return found;
+}
+
+void writeVerifyReport(const QString& path, const TableDef& def, const QList<Finding>& found)
+{
+    const QString what = QStringLiteral("No se puede escribir el informe de verificación %1").arg(native(path));
+    int rc;
+    const Db db = openFile(path, "rwc", &rc);
+    if (rc != SQLITE_OK)
+        throw Failure{FileError, QStringLiteral("%1: %2").arg(what, message(db.get()))};
+    exec(db.get(), QStringLiteral("CREATE TABLE IF NOT EXISTS verify (Tabla TEXT, Fecha TEXT, Nivel INTEGER, Mensaje TEXT)"),
+         what);
+    exec(db.get(), QStringLiteral("BEGIN"), what);
+    Stmt clear = prepare(db.get(), QStringLiteral("DELETE FROM verify WHERE Tabla = ?1"), &rc);
+    if (rc == SQLITE_OK) {
+        bindText(clear.get(), 1, def.fileName);
+        rc = sqlite3_step(clear.get()) == SQLITE_DONE ? SQLITE_OK : sqlite3_errcode(db.get());
+    }
+    Stmt insert = prepare(db.get(), QStringLiteral("INSERT INTO verify VALUES (?1, ?2, ?3, ?4)"), &rc);
+    const QString now = QDateTime::currentDateTime().toString(Qt::ISODate);
+    const QList<Finding> rows = found.isEmpty() ? QList<Finding>{{VerifyHealthy, QStringLiteral("Sin errores.")}} : found;
+    for (int i = 0; rc == SQLITE_OK && i < rows.size(); ++i) {
+        sqlite3_reset(insert.get());
+        bindText(insert.get(), 1, def.fileName);
+        bindText(insert.get(), 2, now);
+        sqlite3_bind_int(insert.get(), 3, rows[i].level);
+        bindText(insert.get(), 4, rows[i].text);
+        rc = sqlite3_step(insert.get()) == SQLITE_DONE ? SQLITE_OK : sqlite3_errcode(db.get());
+    }
+    if (rc != SQLITE_OK)
+        throw Failure{FileError, QStringLiteral("%1: %2").arg(what, message(db.get()))};
+    exec(db.get(), QStringLiteral("COMMIT"), what);
+}
+
+// ---------------------------------------------------------------- rebuild
+
+struct Range {
+    qint64 low, high;
+};
+
+constexpr qint64 Lowest = std::numeric_limits<qint64>::min();
+constexpr qint64 Highest = std::numeric_limits<qint64>::max();
+
+// Row positions are walked in either direction over the whole 64-bit range; the arithmetic goes
+// through unsigned numbers so that it never overflows.
+quint64 distance(qint64 from, qint64 to, bool up) { return up ? quint64(to) - quint64(from) : quint64(from) - quint64(to); }
+
+qint64 advance(qint64 from, quint64 by, bool up, qint64 bound)
+{
+    if (by >= distance(from, bound, up))
+        return bound;
+    return up ? qint64(quint64(from) + by) : qint64(quint64(from) - by);
+}
+
+class Rebuild {
+public:
+    Rebuild(UtilSession& s, const Target& t, const TableDef& def, const QString& backup, const QString& keyViol,
+            const QString& problem, const QString& errorTable)
+        : m_session(s), m_target(t), m_def(def), m_backup(backup), m_keyViol(keyViol), m_problem(problem),
+          m_errorTable(errorTable), m_temp(t.file + QStringLiteral(".nuevo"))
+    {
+        for (int i = 0; i < def.fields.size(); ++i)
+            if (def.fields[i].type == FieldType::AutoInc)
+                m_autoInc = i;
+    }
+
+    ~Rebuild()
+    {
+        closeAll();
+        if (!m_placed) {
+            QFile::remove(m_temp);
+            QFile::remove(m_temp + QStringLiteral("-journal"));
+        }
+    }
+
+    int run();
+
+private:
+    enum class Probe { Found, None, Broken };
+    enum Destination { KeyViolation = 0, Problem = 1 };
+
+    void backUp();
+    void openTarget();
+    void openSource();
+    void sweep(qint64 low, qint64 high, bool up, QList<Range>* gaps);
+    Probe probe(bool up, qint64 from, qint64 bound, qint64* found);
+    std::optional<qint64> skip(bool up, qint64 from, qint64 bound);
+    void requireDamage(int rc);
+    void noteDamage(int rc);
+    void readPieces(qint64 rowid);
+    void place(qint64 rowid, const std::vector<sqlite3_value*>& values);
+    void setAside(Destination where, qint64 rowid, const std::vector<sqlite3_value*>& values, const QString& why);
+    QString keyClash(const std::vector<sqlite3_value*>& values);
+    void counted(qint64 rowid);
+    void keepSequence();
+    void writeSideTables(int result, const QString& summary);
+    void putInPlace();
+    void closeAll();
+    QString summary() const;
+
+    UtilSession& m_session;
+    const Target& m_target;
+    const TableDef& m_def;
+    QString m_backup, m_keyViol, m_problem, m_errorTable, m_temp;
+    int m_autoInc = -1;
+
+    Db m_new, m_source;
+    Stmt m_insert, m_aside, m_rowsUp, m_rowsDown, m_idUp, m_idDown;
+    std::vector<Stmt> m_fieldReads;     // one field of one row, per field
+    std::vector<Stmt> m_keyLookups;     // the row holding a unique key, per unique index
+    std::vector<sqlite3_value*> m_row;  // the values of the row being placed
+    QStringList m_sourceColumns;        // the field list read from the old file
+
+    bool m_existed = false;
+    bool m_unreadable = false;  // the old file is there but holds no table we can read
+    QString m_unreadableWhy;
+    int m_readErrors = 0;
+    QList<Range> m_lost;
+    qint64 m_copied = 0, m_keyViolations = 0, m_problems = 0;
+    qint64 m_sequence = 0;   // the old file's highest number ever given, when it could be read
+    qint64 m_highestRow = 0; // for the progress reports
+    qint64 m_lastReport = 0;
+    qint64 m_highestSeen = 0;  // the highest row number read so far
+    qint64 m_fineProbes = 0;
+    bool m_placed = false;
+};
+
+int Rebuild::run()
+{
+    const QString name = m_def.fileName;
+    report(m_session, 0, QStringLiteral("Reconstruyendo %1").arg(name));
+
+    const QString backupFolder = QFileInfo(m_backup).absolutePath();
+    if (!QDir().mkpath(backupFolder))
+        throw Failure{FileError, QStringLiteral("No se puede crear la carpeta de copias %1.").arg(native(backupFolder))};
+    const QFileInfo old(m_target.file);
+    m_existed = old.exists();
+    if (m_existed && !old.isFile())
+        throw Failure{FileError, QStringLiteral("La tabla %1 no es un archivo.").arg(native(m_target.file))};
+    if (m_existed)
+        backUp();
+
+    // Leftovers of a rebuild cut short go first; the new file is made beside the old one so that
+    // putting it in place is a rename within one folder.
+    removeFile(m_temp + QStringLiteral("-journal"));
+    removeFile(m_temp);
+    Database::createTableFile(m_temp, m_def);
+    openTarget();
+    if (m_existed)
+        openSource();
+
+    exec(m_new.get(), QStringLiteral("BEGIN"), QStringLiteral("No se puede escribir la tabla nueva"));
+    if (m_source) {
+        // Forward first, stepping past damage; then backward through every stretch that was
+        // stepped over, which reaches rows between two damaged places.
+        QList<Range> gaps;
+        sweep(1, Highest, true, &gaps);
+        sweep(Lowest, 0, true, &gaps);
+        for (const Range& gap : gaps)
+            sweep(gap.low, gap.high, false, &m_lost);
+        keepSequence();
+    }
+    const QStringList indexSql = m_def.indexSql(QStringLiteral("main"));
+    for (int i = 0; i < m_def.indexes.size(); ++i)
+        if (!m_def.indexes[i].unique)
+            exec(m_new.get(), indexSql.value(i), QStringLiteral("No se puede escribir la tabla nueva"));
+    exec(m_new.get(), QStringLiteral("COMMIT"), QStringLiteral("No se puede escribir la tabla nueva"));
+
+    int result = 0;
+    if (!m_existed)
+        result = TUCreatedEmpty;
+    else if (m_unreadable || m_readErrors > 0)
+        result = TURowsLost;
+    else if (m_keyViolations + m_problems > 0)
+        result = TURowsSetAside;
+    const QString text = summary();
+    writeSideTables(result, text);
+    closeAll();
+    putInPlace();
+    report(m_session, 100, QStringLiteral("Reconstruida %1").arg(name), false);
+    if (result != 0)
+        m_session.lastError = text;
+    return result;
+}
+
+void Rebuild::backUp()
+{
+    // A journal left beside an earlier backup would be played onto this copy when it is opened.
+    removeFile(m_backup + QStringLiteral("-journal"));
+    copyFile(m_target.file, m_backup);
+    const QString journal = m_target.file + QStringLiteral("-journal");
+    if (QFileInfo::exists(journal))
+        copyFile(journal, m_backup + QStringLiteral("-journal"));
+}
+
+void Rebuild::openTarget()
+{
+    const QString what = QStringLiteral("No se puede escribir la tabla nueva %1").arg(native(m_temp));
+    int rc;
+    m_new = openFile(m_temp, "rw", &rc);
+    if (rc != SQLITE_OK)
+        throw Failure{FileError, QStringLiteral("%1: %2").arg(what, message(m_new.get()))};
+    // The new file is no one's table until it is renamed into place, and it reaches the disk
+    // before that: while it fills, a journal in memory and no syncs are enough.
+    exec(m_new.get(), QStringLiteral("PRAGMA main.journal_mode=MEMORY; PRAGMA main.synchronous=OFF; "
+                                     "PRAGMA main.cache_size=-16384"),
+         what);
+    // Indexes that only serve lookups are built once the rows are in; sorting beats inserting.
+    for (const IndexDef& index : m_def.indexes)
+        if (!index.unique)
+            exec(m_new.get(), QStringLiteral("DROP INDEX main.%1").arg(quoteIdentifier(index.name)), what);
+    QStringList fields, columns, placeholders;
+    for (int i = 0; i < m_def.fields.size(); ++i) {
+        fields << quoteIdentifier(m_def.fields[i].name);
+        placeholders << QStringLiteral("?%1").arg(i + 2);
+    }
+    exec(m_new.get(),
+         QStringLiteral("CREATE TEMP TABLE aside (Rep_Destino INTEGER, Rep_Fila INTEGER, Rep_Motivo TEXT, %1)")
+             .arg(fields.join(QStringLiteral(", "))),
+         what);
+    m_aside = prepare(m_new.get(),
+                      QStringLiteral("INSERT INTO temp.aside VALUES (?1, ?%1, ?%2, %3)")
+                          .arg(m_def.fields.size() + 2)
+                          .arg(m_def.fields.size() + 3)
+                          .arg(placeholders.join(QStringLiteral(", "))),
+                      &rc);
+    if (rc == SQLITE_OK) {
+        // The numbers of the rows are kept: other tables refer to them.
+        const QString table = QStringLiteral("main.") + quoteIdentifier(m_def.tableName);
+        m_insert = m_autoInc >= 0
+                       ? prepare(m_new.get(),
+                                 QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                     .arg(table, fields.join(QStringLiteral(", ")),
+                                          placeholders.join(QStringLiteral(", "))),
+                                 &rc)
+                       : prepare(m_new.get(),
+                                 QStringLiteral("INSERT INTO %1 (rowid, %2) VALUES (?1, %3)")
+                                     .arg(table, fields.join(QStringLiteral(", ")),
+                                          placeholders.join(QStringLiteral(", "))),
+                                 &rc);
+    }
+    if (rc != SQLITE_OK)
+        throw Failure{FileError, QStringLiteral("%1: %2").arg(what, message(m_new.get()))};
+}
+
+void Rebuild::openSource()
+{
+    // A journal left by a crash is rolled back on the first read, as any open of the table would;
+    // that takes write access. The backup holds the file and its journal as they were.
+    const bool journal = QFileInfo::exists(m_target.file + QStringLiteral("-journal"));
+    int rc;
+    m_source = openFile(m_target.file, journal ? "rw" : "ro", &rc);
+    if (rc != SQLITE_OK && journal)
+        m_source = openFile(m_target.file, "ro", &rc);
+    if (rc != SQLITE_OK)  // a file we may not read is not a damaged one
+        throw Failure{FileError,
+                      QStringLiteral("No se puede abrir la tabla %1: %2").arg(native(m_target.file), message(m_source.get()))};
+    // A file cut short is refused at open unless the schema may be taken as it is; nothing can be
+    // written through this connection all the same.
+    sqlite3_exec(m_source.get(), "PRAGMA query_only=ON", nullptr, nullptr, nullptr);
+    sqlite3_db_config(m_source.get(), SQLITE_DBCONFIG_DEFENSIVE, 0, nullptr);
+    sqlite3_exec(m_source.get(), "PRAGMA writable_schema=ON", nullptr, nullptr, nullptr);
+
+    QList<QStringList> columns, kind;
+    const QString table = quoteIdentifier(m_def.tableName);
+    int failure = SQLITE_OK;
+    const bool listed =
+        queryRows(m_source.get(), QStringLiteral("PRAGMA table_info(%1)").arg(table), &columns, {}, &failure) &&
+        queryRows(m_source.get(), QStringLiteral("SELECT type FROM sqlite_schema WHERE name = ?1 COLLATE NOCASE"),
+                  &kind, {m_def.tableName}, &failure);
+    if (!listed)
+        requireDamage(failure);
+    if (!listed || columns.isEmpty() || kind.value(0).value(0) != QLatin1String("table")) {
+        m_unreadable = true;
+        m_unreadableWhy = listed ? QStringLiteral("el archivo no contiene la tabla %1").arg(m_def.tableName)
+                                 : message(m_source.get());
+        m_source.reset();
+        return;
+    }
+    // Fields are read by name; one the old file lacks comes over empty.
+    for (const FieldDef& field : m_def.fields) {
+        bool present = false;
+        for (const QStringList& column : columns)
+            present = present || column.value(1).compare(field.name, Qt::CaseInsensitive) == 0;
+        m_sourceColumns << (present ? quoteIdentifier(field.name) : QStringLiteral("NULL"));
+    }
+    const QString list = m_sourceColumns.join(QStringLiteral(", "));
+    const QString from = QStringLiteral("FROM main.%1 WHERE rowid BETWEEN ?1 AND ?2 ORDER BY rowid").arg(table);
+    int rc1, rc2, rc3, rc4;  // a table that cannot be read this way holds nothing we can reach
+    m_rowsUp = prepare(m_source.get(), QStringLiteral("SELECT rowid, %1 %2").arg(list, from), &rc1);
+    m_rowsDown = prepare(m_source.get(), QStringLiteral("SELECT rowid, %1 %2 DESC").arg(list, from), &rc2);
+    m_idUp = prepare(m_source.get(), QStringLiteral("SELECT rowid %1 LIMIT 1").arg(from), &rc3);
+    m_idDown = prepare(m_source.get(), QStringLiteral("SELECT rowid %1 DESC LIMIT 1").arg(from), &rc4);
+    if (rc1 != SQLITE_OK || rc2 != SQLITE_OK || rc3 != SQLITE_OK || rc4 != SQLITE_OK) {
+        for (int code : {rc1, rc2, rc3, rc4})
+            if (code != SQLITE_OK)
+                requireDamage(code);
+        m_unreadable = true;
+        m_unreadableWhy = message(m_source.get());
+        m_source.reset();
+        return;
+    }
+    m_fieldReads.resize(size_t(m_def.fields.size()));
+    m_row.assign(size_t(m_def.fields.size()), nullptr);
+
+    QList<QStringList> sequence, highest;
+    if (m_autoInc >= 0 &&
+        queryRows(m_source.get(), QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name = ?1"), &sequence,
+                  {m_def.tableName}))
+        m_sequence = sequence.value(0).value(0).toLongLong();
+    if (queryRows(m_source.get(), QStringLiteral("SELECT max(rowid) FROM main.%1").arg(table), &highest))
+        m_highestRow = highest.value(0).value(0).toLongLong();
+    m_highestRow = std::max(m_highestRow, m_sequence);
+}
+
+// A read that failed for another reason than damage (a lock held by another program) stops the
+// rebuild: going on would drop rows that are there.
+void Rebuild::requireDamage(int rc)
+{
+    if (!damage(rc))
+        throw Failure{FileError, QStringLiteral("No se puede leer la tabla %1: %2")
+                                     .arg(native(m_target.file), message(m_source.get()))};
+}
+
+void Rebuild::noteDamage(int rc)
+{
+    requireDamage(rc);
+    ++m_readErrors;
+}
+
+Rebuild::Probe Rebuild::probe(bool up, qint64 from, qint64 bound, qint64* found)
+{
+    sqlite3_stmt* stmt = up ? m_idUp.get() : m_idDown.get();
+    sqlite3_reset(stmt);
+    sqlite3_bind_int64(stmt, 1, up ? from : bound);
+    sqlite3_bind_int64(stmt, 2, up ? bound : from);
+    const int rc = sqlite3_step(stmt);
+    if (rc == SQLITE_ROW)
+        *found = sqlite3_column_int64(stmt, 0);
+    sqlite3_reset(stmt);
+    if (rc == SQLITE_ROW)
+        return Probe::Found;
+    if (rc == SQLITE_DONE)
+        return Probe::None;
+    requireDamage(rc);
+    return Probe::Broken;
+}
+
+// Reads every row it can reach between low and high, in one direction, stepping past damage.
+// The stretches stepped over, where rows may have been lost, are added to gaps.
+void Rebuild::sweep(qint64 low, qint64 high, bool up, QList<Range>* gaps)
+{
+    const qint64 bound = up ? high : low;
+    qint64 position = up ? low : high;
+    sqlite3_stmt* rows = up ? m_rowsUp.get() : m_rowsDown.get();
+    const int fields = int(m_def.fields.size());
+    for (;;) {
+        sqlite3_reset(rows);
+        sqlite3_bind_int64(rows, 1, up ? position : low);
+        sqlite3_bind_int64(rows, 2, up ? high : position);
+        bool any = false;
+        qint64 last = 0;
+        int rc;
+        while ((rc = sqlite3_step(rows)) == SQLITE_ROW) {
+            last = sqlite3_column_int64(rows, 0);
+            any = true;
+            for (int i = 0; i < fields; ++i)
+                m_row[size_t(i)] = sqlite3_column_value(rows, i + 1);
+            place(last, m_row);
+            counted(last);
+        }
+        sqlite3_reset(rows);
+        if (rc == SQLITE_DONE)
+            return;
+        noteDamage(rc);
+        if (any) {
+            if (last == bound)
+                return;
+            position = advance(last, 1, up, bound);
+        }
+        // The next row cannot be read: either that row alone is damaged, or a whole page is.
+        qint64 rowid = 0;
+        const Probe next = probe(up, position, bound, &rowid);
+        if (next == Probe::None)
+            return;
+        if (next == Probe::Found) {
+            readPieces(rowid);
+            if (rowid == bound)
+                return;
+            position = advance(rowid, 1, up, bound);
+            continue;
+        }
+        const std::optional<qint64> resume = skip(up, position, bound);
+        if (!resume) {
+            gaps->append(up ? Range{position, high} : Range{low, position});
+            return;
+        }
+        gaps->append(up ? Range{position, *resume - 1} : Range{*resume + 1, position});
+        position = *resume;
+    }
+}
+
+// No row can be reached from `from`. Finds the nearest place towards bound from which rows can be
+// read again: strides that grow until one lands beyond the damage, then halving back to the first
+// place that reads. Among the numbers rows are known to have, strides stay shorter than a page's
+// worth of rows, or a readable page between two damaged ones would be stepped over; beyond them
+// they double, to cross the whole range of numbers in a few steps.
+std::optional<qint64> Rebuild::skip(bool up, qint64 from, qint64 bound)
+{
+    constexpr quint64 Most = std::numeric_limits<quint64>::max();
+    constexpr quint64 FineStride = 16;
+    constexpr qint64 FineProbes = 1000000;  // beyond this the table is mostly damage: stride on
+    qint64 broken = from, rowid = 0;
+    quint64 offset = 0, stride = 1;
+    std::optional<qint64> readable;
+    while (broken != bound) {
+        offset = offset > Most - stride ? Most : offset + stride;
+        const qint64 knownHigh = std::max(m_highestRow, m_highestSeen);
+        qint64 at = advance(from, offset, up, bound);
+        if (!up && broken > knownHigh && at < knownHigh && knownHigh > bound) {  // coming down into the rows
+            at = knownHigh;
+            offset = distance(from, at, up);
+        }
+        if (probe(up, at, bound, &rowid) != Probe::Broken) {
+            readable = at;
+            break;
+        }
+        broken = at;
+        const bool amongRows = at >= 1 && at <= knownHigh;
+        if (amongRows && m_fineProbes < FineProbes) {
+            ++m_fineProbes;
+            stride = std::min(stride * 2, FineStride);
+        } else {
+            stride = stride > Most / 2 ? Most : stride * 2;
+        }
+    }
+    if (!readable)
+        return std::nullopt;
+    while (distance(broken, *readable, up) > 1) {
+        const qint64 middle = advance(broken, distance(broken, *readable, up) / 2, up, bound);
+        if (probe(up, middle, bound, &rowid) == Probe::Broken)
+            broken = middle;
+        else
+            readable = middle;
+    }
+    return readable;
+}
+
+// A row whose number can be read but not its values: each field is read on its own. What could
+// be read goes to the problem table, the rest empty.
+void Rebuild::readPieces(qint64 rowid)
+{
+    std::vector<sqlite3_value*> values(m_def.fields.size(), nullptr);
+    QStringList lost;
+    for (int i = 0; i < m_def.fields.size(); ++i) {
+        Stmt& read = m_fieldReads[size_t(i)];
+        int rc = SQLITE_OK;
+        if (!read)
+            read = prepare(m_source.get(),
+                           QStringLiteral("SELECT %1 FROM main.%2 WHERE rowid = ?1")
+                               .arg(m_sourceColumns[i], quoteIdentifier(m_def.tableName)),
+                           &rc);
+        if (rc == SQLITE_OK) {
+            sqlite3_reset(read.get());
+            sqlite3_bind_int64(read.get(), 1, rowid);
+            rc = sqlite3_step(read.get());
+            if (rc == SQLITE_ROW)
+                values[size_t(i)] = sqlite3_value_dup(sqlite3_column_value(read.get(), 0));
+            sqlite3_reset(read.get());
+        }
+        if (rc != SQLITE_ROW)
+            lost << m_def.fields[i].name;
+    }
+    if (lost.isEmpty())
+        place(rowid, values);
+    else
+        setAside(Problem, rowid, values,
+                 QStringLiteral("Fila dañada: no se pudieron leer los campos %1.").arg(lost.join(QStringLiteral(", "))));
+    for (sqlite3_value* value : values)
+        sqlite3_value_free(value);
+    counted(rowid);
+}
+
+void Rebuild::place(qint64 rowid, const std::vector<sqlite3_value*>& values)
+{
+    // Values the table's fields cannot hold come from damage, not from the program.
+    for (int i = 0; i < m_def.fields.size(); ++i) {
+        sqlite3_value* value = values[size_t(i)];
+        const int type = value ? sqlite3_value_type(value) : SQLITE_NULL;
+        bool fits = type != SQLITE_BLOB;
+        if (fits && type == SQLITE_TEXT && isNumeric(m_def.fields[i].type)) {
+            bool number = false;
+            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(value))).trimmed().toDouble(&number);
+            fits = number;
+        }
+        if (!fits) {
+            setAside(Problem, rowid, values,
+                     QStringLiteral("El campo %1 tiene un valor que no le corresponde.").arg(m_def.fields[i].name));
+            return;
+        }
+    }
+    sqlite3_stmt* insert = m_insert.get();
+    sqlite3_reset(insert);
+    sqlite3_clear_bindings(insert);
+    if (m_autoInc < 0)
+        sqlite3_bind_int64(insert, 1, rowid);
+    for (int i = 0; i < m_def.fields.size(); ++i) {
+        sqlite3_value* value = values[size_t(i)];
+        if (i == m_autoInc && (!value || sqlite3_value_type(value) != SQLITE_INTEGER))
+            sqlite3_bind_int64(insert, i + 2, rowid);
+        else
+            bindValue(insert, i + 2, value);
+    }
+    const int rc = sqlite3_step(insert);
+    const QString why = message(m_new.get());
+    sqlite3_reset(insert);
+    if (rc == SQLITE_DONE) {
+        ++m_copied;
+        return;
+    }
+    if (rc == SQLITE_CONSTRAINT_UNIQUE || rc == SQLITE_CONSTRAINT_PRIMARYKEY || rc == SQLITE_CONSTRAINT_ROWID) {
+        setAside(KeyViolation, rowid, values, keyClash(values));
+        return;
+    }
+    if ((rc & 0xff) == SQLITE_CONSTRAINT) {
+        setAside(Problem, rowid, values, QStringLiteral("La tabla no admite la fila: %1").arg(why));
+        return;
+    }
+    throw Failure{FileError, QStringLiteral("No se puede escribir la tabla nueva %1: %2").arg(native(m_temp), why)};
+}
+
+QString Rebuild::keyClash(const std::vector<sqlite3_value*>& values)
+{
+    if (m_keyLookups.empty())
+        m_keyLookups.resize(size_t(m_def.indexes.size()));
+    for (int i = 0; i < m_def.indexes.size(); ++i) {
+        const IndexDef& index = m_def.indexes[i];
+        if (!index.unique)
+            continue;
+        Stmt& lookup = m_keyLookups[size_t(i)];
+        if (!lookup) {
+            QStringList terms;
+            for (int k = 0; k < index.fields.size(); ++k)
+                terms << QStringLiteral("%1 = ?%2").arg(quoteIdentifier(index.fields[k])).arg(k + 1);
+            int rc;
+            lookup = prepare(m_new.get(),
+                             QStringLiteral("SELECT rowid FROM main.%1 WHERE %2 LIMIT 1")
+                                 .arg(quoteIdentifier(m_def.tableName), terms.join(QStringLiteral(" AND "))),
+                             &rc);
+            if (rc != SQLITE_OK)
+                continue;
+        }
+        sqlite3_reset(lookup.get());
+        for (int k = 0; k < index.fields.size(); ++k)
+            bindValue(lookup.get(), k + 1, values[size_t(m_def.fieldIndex(index.fields[k]))]);
+        if (sqlite3_step(lookup.get()) == SQLITE_ROW) {
+            const qint64 holder = sqlite3_column_int64(lookup.get(), 0);
+            sqlite3_reset(lookup.get());
+            return QStringLiteral("Clave repetida en %1 (%2): ya la tiene la fila %3.")
+                .arg(index.name, index.fields.join(QStringLiteral(", ")))
+                .arg(holder);
+        }
+        sqlite3_reset(lookup.get());
+    }
+    return QStringLiteral("Número de fila repetido.");
+}
+
+void Rebuild::setAside(Destination where, qint64 rowid, const std::vector<sqlite3_value*>& values, const QString& why)
+{
+    sqlite3_stmt* aside = m_aside.get();
+    sqlite3_reset(aside);
+    sqlite3_clear_bindings(aside);
+    sqlite3_bind_int(aside, 1, where);
+    for (int i = 0; i < m_def.fields.size(); ++i)
+        bindValue(aside, i + 2, values[size_t(i)]);
+    sqlite3_bind_int64(aside, int(m_def.fields.size()) + 2, rowid);
+    bindText(aside, int(m_def.fields.size()) + 3, why);
+    const int rc = sqlite3_step(aside);
+    sqlite3_reset(aside);
+    if (rc != SQLITE_DONE)
+        throw Failure{FileError, QStringLiteral("No se pueden apartar las filas de %1: %2")
+                                     .arg(m_def.fileName, message(m_new.get()))};
+    ++(where == KeyViolation ? m_keyViolations : m_problems);
+}
+
+void Rebuild::counted(qint64 rowid)
+{
+    m_highestSeen = std::max(m_highestSeen, rowid);
+    const qint64 done = m_copied + m_keyViolations + m_problems;
+    if (done - m_lastReport < 1000)
+        return;
+    m_lastReport = done;
+    const int percent =
+        m_highestRow > 0 ? int(double(qBound<qint64>(0, rowid, m_highestRow)) * 99.0 / double(m_highestRow)) : 0;
+    report(m_session, percent, QStringLiteral("Reconstruyendo %1: %2 filas").arg(m_def.fileName).arg(done));
+}
+
+// Numbers given once are never given again, even those of rows deleted since: the new file
+// carries on from where the old one was.
+void Rebuild::keepSequence()
+{
+    if (m_autoInc < 0 || m_sequence <= 0)
+        return;
+    const QString what = QStringLiteral("No se puede escribir la tabla nueva");
+    int rc;
+    Stmt update = prepare(m_new.get(),
+                          QStringLiteral("UPDATE sqlite_sequence SET seq = ?1 WHERE name = ?2 AND seq < ?1"), &rc);
+    Stmt insert = prepare(m_new.get(),
+                          QStringLiteral("INSERT INTO sqlite_sequence (name, seq) SELECT ?2, ?1 "
+                                         "WHERE NOT EXISTS (SELECT 1 FROM sqlite_sequence WHERE name = ?2)"),
+                          &rc);
+    for (Stmt* stmt : {&update, &insert}) {
+        if (!*stmt)
+            throw Failure{FileError, QStringLiteral("%1: %2").arg(what, message(m_new.get()))};
+        sqlite3_bind_int64(stmt->get(), 1, m_sequence);
+        bindText(stmt->get(), 2, m_def.tableName);
+        if (sqlite3_step(stmt->get()) != SQLITE_DONE)
+            throw Failure{FileError, QStringLiteral("%1: %2").arg(what, message(m_new.get()))};
+    }
+}
+
+QString Rebuild::summary() const
+{
+    if (!m_existed)
+        return QStringLiteral("No existía el archivo %1; se creó la tabla vacía.").arg(m_def.fileName);
+    QStringList parts{QStringLiteral("%1: %2 filas copiadas").arg(m_def.fileName).arg(m_copied)};
+    if (m_keyViolations > 0)
+        parts << QStringLiteral("%1 con clave repetida apartadas").arg(m_keyViolations);
+    if (m_problems > 0)
+        parts << QStringLiteral("%1 que no se pudieron ubicar apartadas").arg(m_problems);
+    if (m_unreadable)
+        parts << QStringLiteral("no se pudo leer el archivo (%1)").arg(m_unreadableWhy);
+    if (m_readErrors > 0) {
+        QList<Range> lost = m_lost;  // touching stretches read as one
+        std::sort(lost.begin(), lost.end(), [](const Range& a, const Range& b) { return a.low < b.low; });
+        QList<Range> merged;
+        for (const Range& r : lost) {
+            if (!merged.isEmpty() && merged.last().high != Highest && r.low <= merged.last().high + 1)
+                merged.last().high = std::max(merged.last().high, r.high);
+            else
+                merged << r;
+        }
+        QStringList stretches;
+        for (int i = 0; i < merged.size() && i < 10; ++i) {
+            const Range& r = merged[i];
+            stretches << (r.low == Lowest   ? QStringLiteral("hasta %1").arg(r.high)
+                          : r.high == Highest ? QStringLiteral("desde %1").arg(r.low)
+                                              : QStringLiteral("%1 a %2").arg(r.low).arg(r.high));
+        }
+        parts << (stretches.isEmpty() ? QStringLiteral("hubo filas dañadas")
+                                      : QStringLiteral("filas ilegibles en los números %1")
+                                            .arg(stretches.join(QStringLiteral(", "))));
+    }
+    return parts.join(QStringLiteral("; ")) + QLatin1Char('.');
+}
+
+void Rebuild::writeSideTables(int result, const QString& text)
+{
+    QList<std::pair<QString, Destination>> sides;
+    if (m_keyViolations > 0)
+        sides << std::pair{m_keyViol, KeyViolation};
+    if (m_problems > 0)
+        sides << std::pair{m_problem, Problem};
+    if (sides.isEmpty() && m_errorTable.isEmpty())
+        return;
+
+    // Each file is attached once, even when two side tables share it.
+    QHash<QString, QString> schemaOf;
+    auto attach = [&](const QString& path) {
+        const QString key = QFileInfo(path).absoluteFilePath();
+        if (schemaOf.contains(key))
+            return schemaOf.value(key);
+        const QString schema = QStringLiteral("side%1").arg(schemaOf.size());
+        // An attached file cannot be created with more rights than the main file was opened with.
+        int rc = SQLITE_OK;
+        if (!QFileInfo::exists(key))
+            openFile(key, "rwc", &rc);
+        Stmt stmt;
+        if (rc == SQLITE_OK)
+            stmt = prepare(m_new.get(), QStringLiteral("ATTACH DATABASE ?1 AS %1").arg(schema), &rc);
+        if (rc == SQLITE_OK) {
+            QUrl url = QUrl::fromLocalFile(key);
+            url.setQuery(QStringLiteral("mode=rw"));
+            bindText(stmt.get(), 1, QString::fromLatin1(url.toEncoded()));
+            rc = sqlite3_step(stmt.get()) == SQLITE_DONE ? SQLITE_OK : sqlite3_errcode(m_new.get());
+        }
+        if (rc != SQLITE_OK)
+            throw Failure{FileError, QStringLiteral("No se puede abrir %1: %2").arg(native(path), message(m_new.get()))};
+        schemaOf.insert(key, schema);
+        return schema;
+    };
+
+    QStringList fields, typed;
+    for (const FieldDef& f : m_def.fields) {
+        fields << quoteIdentifier(f.name);
+        typed << quoteIdentifier(f.name) + QLatin1Char(' ') + sqlType(f.type);
+    }
+    const QString now = QDateTime::currentDateTime().toString(Qt::ISODate);
+    QString what;
+    try {
+        QList<std::pair<QString, Destination>> attached;
+        for (const auto& [path, where] : sides)
+            attached << std::pair{attach(path), where};
+        const QString report = m_errorTable.isEmpty() ? QString() : attach(m_errorTable);
+        what = QStringLiteral("No se pueden guardar las filas apartadas de %1").arg(m_def.fileName);
+        exec(m_new.get(), QStringLiteral("BEGIN"), what);
+        for (const auto& [schema, where] : attached) {
+            const QString table = schema + QLatin1Char('.') + quoteIdentifier(m_def.tableName);
+            exec(m_new.get(),
+                 QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (Rep_Fecha TEXT, Rep_Fila INTEGER, Rep_Motivo TEXT, %2)")
+                     .arg(table, typed.join(QStringLiteral(", "))),
+                 what);
+            exec(m_new.get(),
+                 QStringLiteral("INSERT INTO %1 (Rep_Fecha, Rep_Fila, Rep_Motivo, %2) "
+                                "SELECT '%3', Rep_Fila, Rep_Motivo, %2 FROM temp.aside WHERE Rep_Destino = %4 "
+                                "ORDER BY Rep_Fila")
+                     .arg(table, fields.join(QStringLiteral(", ")), now)
+                     .arg(int(where)),
+                 what);
+        }
+        if (!report.isEmpty()) {
+            exec(m_new.get(),
+                 QStringLiteral("CREATE TABLE IF NOT EXISTS %1.rebuild (Tabla TEXT, Fecha TEXT, Resultado INTEGER, "
+                                "Copiadas INTEGER, Claves INTEGER, Problemas INTEGER, Mensaje TEXT)")
+                     .arg(report),
+                 what);
+            int rc;
+            Stmt insert = prepare(m_new.get(),
+                                  QStringLiteral("INSERT INTO %1.rebuild VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)").arg(report),
+                                  &rc);
+            if (rc == SQLITE_OK) {
+                bindText(insert.get(), 1, m_def.fileName);
+                bindText(insert.get(), 2, now);
+                sqlite3_bind_int(insert.get(), 3, result);
+                sqlite3_bind_int64(insert.get(), 4, m_copied);
+                sqlite3_bind_int64(insert.get(), 5, m_keyViolations);
+                sqlite3_bind_int64(insert.get(), 6, m_problems);
+                bindText(insert.get(), 7, text);
+                rc = sqlite3_step(insert.get()) == SQLITE_DONE ? SQLITE_OK : sqlite3_errcode(m_new.get());
+            }
+            if (rc != SQLITE_OK)
+                throw Failure{FileError, QStringLiteral("%1: %2").arg(what, message(m_new.get()))};
+        }
+        exec(m_new.get(), QStringLiteral("COMMIT"), what);
+    } catch (const Failure&) {
+        sqlite3_exec(m_new.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+}
+
+void Rebuild::putInPlace()
+{
+    QFile written(m_temp);
+    if (!written.open(QIODevice::ReadWrite) || !syncFile(written))
+        throw Failure{FileError, QStringLiteral("No se puede escribir la tabla nueva %1: %2")
+                                     .arg(native(m_temp), written.errorString())};
+    written.close();
+    // A journal of the old file left beside the new one would be played onto it at the next open.
+    removeFile(m_target.file + QStringLiteral("-journal"));
+    std::error_code error;
+    std::filesystem::rename(fsPath(m_temp), fsPath(m_target.file), error);
+    if (error)
+        throw Failure{FileError, QStringLiteral("No se puede poner la tabla nueva en lugar de %1: %2")
+                                     .arg(native(m_target.file), QString::fromLocal8Bit(error.message()))};
+    m_placed = true;
+    syncFolder(m_target.folder);
+}
+
+void Rebuild::closeAll()
+{
+    m_insert.reset();
+    m_aside.reset();
+    m_rowsUp.reset();
+    m_rowsDown.reset();
+    m_idUp.reset();
+    m_idDown.reset();
+    m_fieldReads.clear();
+    m_keyLookups.clear();
+    m_new.reset();
+    m_source.reset();
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- the calls
+
+int TUInit(TUSession* session, const QList<TableDef>& tables)
+{
+    if (!session)
+        return TUInvalidSession;
+    *session = 0;
+    if (sqlite3_initialize() != SQLITE_OK)
+        return SqlError;
+    static TUSession next = 0;
+    auto& table = sessions();
+    if (table.size() >= std::numeric_limits<TUSession>::max())
+        return TUTooManySessions;
+    do {
+        ++next;
+    } while (next == 0 || table.count(next) > 0);
+    table.emplace(next, UtilSession{tables, {}, {}});
+    *session = next;
+    return 0;
+}
+
+int TUExit(TUSession session)
+{
+    return sessions().erase(session) > 0 ? 0 : int(TUInvalidSession);
+}
+
+QString TUErrorText(TUSession session)
+{
+    const auto it = sessions().find(session);
+    if (it == sessions().end())
+        return QStringLiteral("La sesión de la herramienta de tablas no es válida.");
+    return it->second.lastError;
+}
+
+int TURegisterCallback(TUSession session, int type, ProgressCallback callback)
+{
+    return call(session, [&](UtilSession& s) {
+        if (type != TUCallbackGeneralProgress)
+            throw Failure{TUBadCallback, QStringLiteral("Tipo de aviso desconocido: %1.").arg(type)};
+        s.progress = std::move(callback);
+        return 0;
+    });
+}
+
+int TUFillCURProps(TUSession session, const QString& tablePath, TableProperties* properties)
+{
+    return call(session, [&](UtilSession& s) {
+        const Target t = resolve(s, tablePath);
+        const QFileInfo info(t.file);
+        if (!info.exists())
+            throw Failure{TableNotFound, QStringLiteral("No se encuentra la tabla %1.").arg(native(t.file))};
+        if (properties)
+            *properties = {t.file, t.def->tableName, TableDriver, int(t.def->fields.size()),
+                           int(t.def->indexes.size()), info.size()};
+        return 0;
+    });
+}
+
+int TUVerifyTable(TUSession session, const QString& tablePath, const QString& driver, const QString& reportTable,
+                  const QString& password, int options, int* errorLevel)
+{
+    Q_UNUSED(password);  // our table files have none
+    Q_UNUSED(options);
+    return call(session, [&](UtilSession& s) {
+        const Target t = resolve(s, tablePath);
+        checkDriver(driver);
+        report(s, 0, QStringLiteral("Verificando %1").arg(t.def->fileName));
+        const QList<Finding> found = examine(s, t);
+        writeVerifyReport(sidePath(t, reportTable.isEmpty() ? QStringLiteral("VERIFY.DB") : reportTable), *t.def, found);
+        int level = VerifyHealthy;
+        for (const Finding& f : found)
+            level = std::max(level, f.level);
+        if (errorLevel)
+            *errorLevel = level;
+        report(s, 100, QStringLiteral("Verificada %1").arg(t.def->fileName), false);
+        return 0;
+    });
+}
+
+int TUGetCRTblDescCount(TUSession session, const QString& tablePath, quint16* fields, quint16* indexes,
+                        quint16* securityRecords, quint16* validityChecks, quint16* referentialRules,
+                        quint16* optionalParameters, quint16* optionalDataLength)
+{
+    return call(session, [&](UtilSession& s) {
+        const Target t = resolve(s, tablePath);
+        const quint16 counts[] = {quint16(t.def->fields.size()), quint16(t.def->indexes.size()), 0, 0, 0, 0, 0};
+        quint16* places[] = {fields, indexes, securityRecords, validityChecks, referentialRules, optionalParameters,
+                             optionalDataLength};
+        for (int i = 0; i < 7; ++i)
+            if (places[i])
+                *places[i] = counts[i];
+        return 0;
+    });
+}
+
+int TUFillCRTblDesc(TUSession session, TableDescriptor* descriptor, const QString& tablePath, const QString& password)
+{
+    Q_UNUSED(password);
+    return call(session, [&](UtilSession& s) {
+        const Target t = resolve(s, tablePath);
+        if (!descriptor || descriptor->fields.size() != t.def->fields.size() ||
+            descriptor->indexes.size() != t.def->indexes.size())
+            throw Failure{TUBadDescriptor,
+                          QStringLiteral("El lugar reservado no corresponde a la estructura de %1.").arg(t.def->fileName)};
+        descriptor->fields = t.def->fields;
+        descriptor->indexes = t.def->indexes;
+        if (descriptor->tableName.isEmpty())
+            descriptor->tableName = tablePath;
+        if (descriptor->tableType.isEmpty())
+            descriptor->tableType = TableDriver;
+        return 0;
+    });
+}
+
+int TURebuildTable(TUSession session, const QString& tablePath, const QString& driver, const QString& backupName,
+                   const QString& keyViolName, const QString& problemName, TableDescriptor* descriptor)
+{
+    return call(session, [&](UtilSession& s) {
+        const Target t = resolve(s, tablePath);
+        checkDriver(driver);
+        if (!descriptor || descriptor->fields.isEmpty())
+            throw Failure{TUBadDescriptor, QStringLiteral("Falta la estructura de la tabla %1.").arg(t.def->fileName)};
+        for (const FieldDef& f : descriptor->fields)
+            if (f.name.trimmed().isEmpty())
+                throw Failure{TUBadDescriptor,
+                              QStringLiteral("La estructura de la tabla %1 tiene un campo sin nombre.").arg(t.def->fileName)};
+        if (backupName.trimmed().isEmpty())
+            throw Failure{FileError, QStringLiteral("Falta el nombre de la copia de %1.").arg(t.def->fileName)};
+        // The new file is made from the descriptor, under the table's own names.
+        TableDef def = *t.def;
+        def.fields = descriptor->fields;
+        def.indexes = descriptor->indexes;
+        const QString errorTable = descriptor->errorTable.isEmpty() ? QString() : sidePath(t, descriptor->errorTable);
+        Rebuild rebuild(s, t, def, sidePath(t, backupName),
+                        sidePath(t, keyViolName.isEmpty() ? QStringLiteral("KEYVIOL.DB") : keyViolName),
+                        sidePath(t, problemName.isEmpty() ? QStringLiteral("PROBLEM.DB") : problemName), errorTable);
+        return rebuild.run();
+    });
+}
+
+}  // namespace store
