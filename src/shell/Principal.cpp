@@ -185,7 +185,7 @@ bool TFPrincipal::confirm(const QString& text)
 
 void TFPrincipal::Agente1Click()
 {
-    // A dialog closed halfway keeps its edit; it is shown again over that edit.
+    // An edit already in progress is shown as it stands; otherwise editing starts afresh.
     if (!DModulo->TImprentas->editing())
         DModulo->TImprentas->edit();
     showModal(*FImprenta);
