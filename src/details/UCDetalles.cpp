@@ -79,10 +79,7 @@ TFCDetalles::TFCDetalles(QWidget* parent)
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);  // a fixed dialog border
 
-    QWidget* order[] = {DBEdit1, DBLookupComboBox1, DBLookupComboBox2, DBComboBox1, DBEdit2, DBEdit3, DBEdit4,
-                        BitBtn1, BitBtn2};
-    for (size_t i = 1; i < std::size(order); ++i)
-        setTabOrder(order[i - 1], order[i]);
+    EnterAsTab::setTabChain({DBEdit1, DBLookupComboBox1, DBLookupComboBox2, DBComboBox1, DBEdit2, DBEdit3, DBEdit4, BitBtn1, BitBtn2});
 
     if (DModulo) {
         store::Dataset* detalles = DModulo->TDetalles;

@@ -75,10 +75,7 @@ TFGMaquina::TFGMaquina(QWidget* parent)
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);  // a fixed dialog border
 
-    QWidget* order[] = {DBEdit1, DBLookupComboBox1, DBLookupComboBox2, DBEdit4, DBEdit5, DBEdit2,
-                        DBEdit6, DBEdit3, DBEdit7, BitBtn1, BitBtn2};
-    for (size_t i = 1; i < std::size(order); ++i)
-        setTabOrder(order[i - 1], order[i]);
+    EnterAsTab::setTabChain({DBEdit1, DBLookupComboBox1, DBLookupComboBox2, DBEdit4, DBEdit5, DBEdit2, DBEdit6, DBEdit3, DBEdit7, BitBtn1, BitBtn2});
 
     if (DModulo) {
         store::Dataset* maquinas = DModulo->TMaquinas;

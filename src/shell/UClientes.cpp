@@ -114,9 +114,7 @@ TFClientes::TFClientes(QWidget* parent)
     DBComboBox1->setDataField(client, QStringLiteral("Provincia"));
     DBComboBox2->setDataField(client, QStringLiteral("Localidad"));
 
-    const QList<QWidget*> order{DBEdit1, DBEdit2, DBEdit3, DBEdit4, DBEdit5, DBComboBox1, DBComboBox2, BitBtn1, BitBtn2};
-    for (qsizetype i = 1; i < order.size(); ++i)
-        setTabOrder(order[i - 1], order[i]);
+    EnterAsTab::setTabChain({DBEdit1, DBEdit2, DBEdit3, DBEdit4, DBEdit5, DBComboBox1, DBComboBox2, BitBtn1, BitBtn2});
 
     EnterAsTab::install(this);
     connect(BitBtn1, &QPushButton::clicked, this, guarded(this, &TFClientes::BitBtn1Click));

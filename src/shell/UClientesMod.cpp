@@ -141,9 +141,7 @@ TFClienteMod::TFClienteMod(QWidget* parent)
     BitBtn2 = tallButton("BitBtn2", QStringLiteral("Borrar"), deletePicture(), 112, this);
     BitBtn3 = tallButton("BitBtn3", QStringLiteral("Volver"), backPicture(), 212, this);
 
-    setTabOrder(DBGrid1, BitBtn1);
-    setTabOrder(BitBtn1, BitBtn2);
-    setTabOrder(BitBtn2, BitBtn3);
+    EnterAsTab::setTabChain({DBGrid1, BitBtn1, BitBtn2, BitBtn3});
 
     EnterAsTab::install(this);
     connect(BitBtn1, &QToolButton::clicked, this, guarded(this, &TFClienteMod::BitBtn1Click));

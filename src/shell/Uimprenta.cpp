@@ -99,10 +99,7 @@ TFImprenta::TFImprenta(QWidget* parent)
     DBEdit5->setUpperCase(true);
 
     // The address comes first, then the buttons, then who the agent is.
-    const QList<QWidget*> order{DBEdit4, DBComboBox1, DBComboBox2, DBEdit5, BitBtn1, BitBtn2,
-                                DBEdit1, DBEdit2,     DBEdit3,     DBCheckBox1, DBCheckBox2, DBCheckBox3};
-    for (qsizetype i = 1; i < order.size(); ++i)
-        setTabOrder(order[i - 1], order[i]);
+    EnterAsTab::setTabChain({DBEdit4, DBComboBox1, DBComboBox2, DBEdit5, BitBtn1, BitBtn2, DBEdit1, DBEdit2, DBEdit3, DBCheckBox1, DBCheckBox2, DBCheckBox3});
 
     EnterAsTab::install(this);
     connect(BitBtn1, &QPushButton::clicked, this, guarded(this, &TFImprenta::BitBtn1Click));

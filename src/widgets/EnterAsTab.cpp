@@ -32,6 +32,16 @@ void EnterAsTab::focusNext(QWidget* from)
         next->setFocus(Qt::TabFocusReason);
 }
 
+void EnterAsTab::setTabChain(std::initializer_list<QWidget*> controls)
+{
+    QWidget* previous = nullptr;
+    for (QWidget* control : controls) {
+        if (previous)
+            QWidget::setTabOrder(previous, control);
+        previous = control;
+    }
+}
+
 bool EnterAsTab::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() != QEvent::KeyPress)

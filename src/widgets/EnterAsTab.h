@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <initializer_list>
 
 class QWidget;
 
@@ -11,6 +12,8 @@ class EnterAsTab : public QObject {
 public:
     static void install(QWidget* dialog);
     static void focusNext(QWidget* from);
+    // Tab (and so Enter) walks the controls in the order listed.
+    static void setTabChain(std::initializer_list<QWidget*> controls);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
