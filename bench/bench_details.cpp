@@ -92,7 +92,7 @@ void fill(TDModulo& m, int rows)
                                                "CanTalonarios, Anulado, Punto_Venta) VALUES (?, ?, ?, ?, ?, 50, 'N', ?)")
                                     .arg(db.qualifiedTable(QStringLiteral("detalle"))));
     store::Statement machine(db, QStringLiteral("INSERT INTO %1 (Cliente_id, Marca, Modelo, Fecha, Precio, Anulado) "
-                                                "VALUES (?, 'HASAR', ?, '2024-03-15', ?, 'N')")
+                                                "VALUES (?, 'REGISTRA', ?, '2024-03-15', ?, 'N')")
                                      .arg(db.qualifiedTable(QStringLiteral("maquina"))));
     for (int i = 1; i <= rows; ++i) {
         client.reset();
@@ -111,7 +111,7 @@ void fill(TDModulo& m, int rows)
 
         machine.reset();
         machine.bind(1, qint64((i * 7) % rows + 1));
-        machine.bind(2, QStringLiteral("SMH/P-%1").arg(i % 500));
+        machine.bind(2, QStringLiteral("RX-%1").arg(i % 500));
         machine.bind(3, 1000.0 + i % 9000 + 0.5);
         machine.step();
     }

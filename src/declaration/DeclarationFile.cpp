@@ -1,6 +1,6 @@
 #include "DeclarationFile.h"
-
 #include "DeclarationNumber.h"
+#include "Destination.h"
 #include "UModulo.h"
 #include "store/Database.h"
 #include "store/Dataset.h"
@@ -428,7 +428,7 @@ QString declarationFileName(const QString& cuit, const QString& anio, const QStr
 
 QString declarationPath(const QString& destino, const QString& fileName, const store::AliasConfig* config)
 {
-    if (destino.startsWith(QLatin1String("A:"))) {
+    if (destination::isDiskette(destino)) {
         QString root = config ? config->driveFolder(QLatin1Char('A')) : QString();
 #ifdef Q_OS_WIN
         if (root.isEmpty())

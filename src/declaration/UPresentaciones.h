@@ -2,11 +2,44 @@
 
 #include <QDialog>
 
-// Files the open period: the declaration file, the stamp and the printout.
+class DBComboBox;
+class DBGrid;
+class DestinationGroup;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+
+// Files the open period: the period row, the declaration file and the stamp on the open rows
+// land together or not at all; the printout follows.
 class TFPresentaciones : public QDialog {
     Q_OBJECT
 public:
     explicit TFPresentaciones(QWidget* parent = nullptr);
+
+    QGroupBox* GroupBox1;
+    QLabel* Label1;
+    DBComboBox* DBComboBox1;
+    QLabel* Label2;
+    DBComboBox* DBComboBox2;
+    QPushButton* BitBtn1;
+    QGroupBox* GroupBox2;
+    DBGrid* DBGrid1;
+    QGroupBox* GroupBox3;
+    DBGrid* DBGrid2;
+    DestinationGroup* GroupBox4;
+    QPushButton* BitBtn2;
+
+    void BitBtn1Click();  // "Generar"
+    void BitBtn2Click();  // "Salir"
+    void BitBtn5Click();  // "Carpeta por Defecto"
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void done(int result) override;
+
+private:
+    void restartPendingRow(const QString& anio, const QString& anticipo);
+    QString fileTheOpenPeriod(const QString& destino);
 };
 
 extern TFPresentaciones* FPresentaciones;

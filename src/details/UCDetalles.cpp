@@ -1,9 +1,9 @@
 #include "UCDetalles.h"
 
-#include "DialogParts.h"
+#include "widgets/DialogParts.h"
 #include "EntryEdits.h"
 #include "FormTypes.h"
-#include "Glyphs.h"
+#include "resources/Glyphs.h"
 #include "Prompt.h"
 #include "UModulo.h"
 #include "widgets/DBComboBox.h"

@@ -1,6 +1,6 @@
 #include "UDetalleG.h"
 
-#include "Glyphs.h"
+#include "resources/Glyphs.h"
 #include "Prompt.h"
 #include "UCDetalles.h"
 #include "UGMaquinas.h"

@@ -1,8 +1,8 @@
 #include "UGMaquinas.h"
 
-#include "DialogParts.h"
+#include "widgets/DialogParts.h"
 #include "EntryEdits.h"
-#include "Glyphs.h"
+#include "resources/Glyphs.h"
 #include "Prompt.h"
 #include "UModulo.h"
 #include "widgets/DBEdit.h"

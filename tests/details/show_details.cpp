@@ -29,8 +29,8 @@ int main(int argc, char** argv)
         m.TMaquinas->insert();
         m.TMaquinas->setValue("Fecha", QDate(2024, 3, i + 1));
         m.TMaquinas->setValue("Cliente_id", period.clientId(clients[(i + 1) % 3]));
-        m.TMaquinas->setText("Marca", "HASAR");
-        m.TMaquinas->setText("Modelo", QStringLiteral("SMH/P-44%1F").arg(i));
+        m.TMaquinas->setText("Marca", "REGISTRA");
+        m.TMaquinas->setText("Modelo", QStringLiteral("RX-44%1").arg(i));
         m.TMaquinas->setValue("Precio", 185400.5 + 1000 * i);
         m.TMaquinas->post();
     }

@@ -320,8 +320,8 @@ void TestEntryDialogs::machineRow()
     ds->insert();
     fixture::Period::showActive(*FGMaquina);
     // Code, serial number and point of emission are optional.
-    for (const QString& v : {typed, QStringLiteral("be"), QString(), QStringLiteral("olivetti"),
-                             QStringLiteral("ecr 7100"), QString(), QStringLiteral("1234,5"), QString(), QString()})
+    for (const QString& v : {typed, QStringLiteral("be"), QString(), QStringLiteral("cajamax"),
+                             QStringLiteral("cx 7100"), QString(), QStringLiteral("1234,5"), QString(), QString()})
         typeAndTab(v);
     QCOMPARE(FGMaquina->findChild<QLineEdit*>("DBEdit6")->text(), QStringLiteral("1234,50"));
     QCOMPARE(focusedControl(), QStringLiteral("BitBtn1"));
@@ -333,8 +333,8 @@ void TestEntryDialogs::machineRow()
     QCOMPARE(p().storedRows("maquina"), 1);
     QCOMPARE(ds->asDate("Fecha"), date);
     QCOMPARE(ds->asInteger("Cliente_id"), p().clientId(fixture::BetaName));
-    QCOMPARE(ds->text("Marca"), QStringLiteral("OLIVETTI"));
-    QCOMPARE(ds->text("Modelo"), QStringLiteral("ECR 7100"));
+    QCOMPARE(ds->text("Marca"), QStringLiteral("CAJAMAX"));
+    QCOMPARE(ds->text("Modelo"), QStringLiteral("CX 7100"));
     QCOMPARE(ds->asFloat("Precio"), 1234.5);
     QCOMPARE(ds->text("Anulado"), QStringLiteral("N"));
     for (const char* optional : {"Codigo", "Serie", "Emision", "Anio", "Anticipo"})

@@ -50,8 +50,8 @@ class TestWorkbench : public QObject {
         ds->insert();
         ds->setValue("Fecha", QDate(2024, 4, 10));
         ds->setValue("Cliente_id", p().clientId(client));
-        ds->setText("Marca", "HASAR");
-        ds->setText("Modelo", "SMH/P-441F");
+        ds->setText("Marca", "REGISTRA");
+        ds->setText("Modelo", "RX-441");
         ds->setValue("Precio", price);
         ds->setText("Anio", anio);
         ds->setText("Anticipo", anio.isEmpty() ? QString() : QStringLiteral("04"));

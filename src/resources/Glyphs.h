@@ -12,5 +12,7 @@ QIcon insert();    // a sheet with a green plus
 QIcon remove();    // a sheet with a red minus
 QIcon generate();  // a sheet with a seal
 QIcon leave();     // an open door with an arrow
+QIcon folder();    // a yellow folder
+QIcon view();      // a sheet under a magnifying glass
 
 }  // namespace glyph
