@@ -45,11 +45,13 @@ void showOpenPeriod()
     setPeriodViews(QStringLiteral("anio=null and Anticipo=null"));
 }
 
-bool acceptDestination(const QString& destino)
+bool acceptDestination(const QString& destino, const std::function<void()>& afterPrompt)
 {
     if (!destination::isDiskette(destino))
         return true;
     Prompt::current().notice(QStringLiteral("Inserte un diskette"));
+    if (afterPrompt)
+        afterPrompt();
     if (destination::disketteHasRoom(DModulo->config))
         return true;
     Prompt::current().notice(QStringLiteral("No hay suficiente espacio en el disco"));
@@ -78,6 +80,14 @@ void prepareReport(const QString& anio, const QString& anticipo)
 void printDeclaration(const QString& codigo)
 {
     runHandler([&] { QReporte->ImprimirDeclaracion(codigo); });
+}
+
+void closeAmendment()
+{
+    store::Dataset* period = DModulo->TAnticipos;
+    period->edit();
+    period->setValue(QStringLiteral("Rec_pre"), period->value(QStringLiteral("Rectificativa")));
+    period->post();
 }
 
 void generateFiledPeriod(const QString& destino)

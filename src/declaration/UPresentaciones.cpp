@@ -133,11 +133,6 @@ void TFPresentaciones::showEvent(QShowEvent* event)
     DBComboBox1->setFocus(Qt::OtherFocusReason);
 }
 
-void TFPresentaciones::BitBtn5Click()
-{
-    GroupBox4->applyDefault();
-}
-
 void TFPresentaciones::BitBtn2Click()
 {
     close();

@@ -31,7 +31,6 @@ public:
 
     void BitBtn1Click();  // "Generar"
     void BitBtn2Click();  // "Salir"
-    void BitBtn5Click();  // "Carpeta por Defecto"
 
 protected:
     void showEvent(QShowEvent* event) override;

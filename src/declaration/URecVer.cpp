@@ -1,9 +1,17 @@
 #include "URecVer.h"
 
+#include "UGenRec.h"
+#include "widgets/ModalDialog.h"
+
 TFrecver* Frecver = nullptr;
 
-TFrecver::TFrecver(QWidget* parent) : QDialog(parent)
+TFrecver::TFrecver(QWidget* parent)
+    : PeriodListDialog("Frecver", QStringLiteral("Rectificativa"), QStringLiteral("Rectificativa"),
+                       QStringLiteral("Volver"), parent)
 {
-    setObjectName(QStringLiteral("Frecver"));
-    setWindowTitle(QStringLiteral("Rectificativa"));
+}
+
+void TFrecver::openPeriod()
+{
+    showModal(*FGenRec);
 }

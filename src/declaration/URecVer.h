@@ -1,12 +1,15 @@
 #pragma once
 
-#include <QDialog>
+#include "PeriodList.h"
 
 // Picks the filed period to amend.
-class TFrecver : public QDialog {
+class TFrecver : public PeriodListDialog {
     Q_OBJECT
 public:
     explicit TFrecver(QWidget* parent = nullptr);
+
+protected:
+    void openPeriod() override;
 };
 
 extern TFrecver* Frecver;

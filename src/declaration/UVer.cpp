@@ -1,9 +1,17 @@
 #include "UVer.h"
 
+#include "UVerDetalle.h"
+#include "widgets/ModalDialog.h"
+
 TFVer* FVer = nullptr;
 
-TFVer::TFVer(QWidget* parent) : QDialog(parent)
+TFVer::TFVer(QWidget* parent)
+    : PeriodListDialog("FVer", QStringLiteral("Presentaciones Anteriores"), QStringLiteral("Ver"),
+                       QStringLiteral("Salir"), parent)
 {
-    setObjectName(QStringLiteral("FVer"));
-    setWindowTitle(QStringLiteral("Presentaciones Anteriores"));
+}
+
+void TFVer::openPeriod()
+{
+    showModal(*FVerDetalles);
 }

@@ -1,12 +1,15 @@
 #pragma once
 
-#include <QDialog>
+#include "PeriodList.h"
 
 // The filed periods, for issuing one again.
-class TFVer : public QDialog {
+class TFVer : public PeriodListDialog {
     Q_OBJECT
 public:
     explicit TFVer(QWidget* parent = nullptr);
+
+protected:
+    void openPeriod() override;
 };
 
 extern TFVer* FVer;

@@ -1,9 +1,55 @@
 #include "UVerDetalle.h"
 
+#include "DestinationGroup.h"
+#include "Filing.h"
+#include "Prompt.h"
+#include "UModulo.h"
+#include "widgets/DBGrid.h"
+#include "widgets/DirectoryListBox.h"
+#include "widgets/EnterAsTab.h"
+#include "widgets/StandardError.h"
+
+#include <QPushButton>
+
 TFVerDetalles* FVerDetalles = nullptr;
 
-TFVerDetalles::TFVerDetalles(QWidget* parent) : QDialog(parent)
+TFVerDetalles::TFVerDetalles(QWidget* parent)
+    : FiledPeriodWindow("FVerDetalles", QStringLiteral("Anticipo"), QStringLiteral("Pesentación "),
+                        QStringLiteral("Re-Generar"), "BitBtn5", parent)
 {
-    setObjectName(QStringLiteral("FVerDetalles"));
-    setWindowTitle(QStringLiteral("Anticipo"));
+    DBGrid1->setDataset(DModulo->TVerDetalles,
+                        {{QStringLiteral("Fecha"), QStringLiteral("Fecha")},
+                         {QStringLiteral("Cuit"), QStringLiteral("Cuit")},
+                         {QStringLiteral("Razon_Social"), QStringLiteral("Razon Social")},
+                         {QStringLiteral("Tipo_comprobante"), QStringLiteral("Tipo Comprobante")},
+                         {QStringLiteral("CanTalonarios"), QStringLiteral("Cant. de Talonarios")},
+                         {QStringLiteral("NDesde"), QStringLiteral("N° Desde")},
+                         {QStringLiteral("NHasta"), QStringLiteral("N° Hasta")}});
+    DBGrid2->setDataset(DModulo->TVerMaquinas, {{QStringLiteral("Fecha"), QStringLiteral("Fecha")},
+                                                {QStringLiteral("Razon_Social"), QStringLiteral("Razon Social")},
+                                                {QStringLiteral("cuit"), QStringLiteral("Cuit")},
+                                                {QStringLiteral("Marca"), QStringLiteral("Marca")},
+                                                {QStringLiteral("Modelo"), QStringLiteral("Modelo")},
+                                                {QStringLiteral("Precio"), QStringLiteral("Precio")}});
+
+    EnterAsTab::setTabChain({BitBtn1, DBGrid1, DBGrid2, GroupBox4->DriveComboBox1, GroupBox4->DirectoryListBox1,
+                             GroupBox4->defaultButton, BitBtn2});
+    EnterAsTab::install(this);
+    connect(BitBtn1, &QPushButton::clicked, this, guarded(this, &TFVerDetalles::BitBtn1Click));
+}
+
+void TFVerDetalles::BitBtn1Click()
+{
+    // Only an amendment in preparation is asked about; the answer decides whether it closes.
+    store::Dataset* period = DModulo->TAnticipos;
+    if (period->asFloat(QStringLiteral("Rectificativa")) != period->asFloat(QStringLiteral("Rec_pre")) &&
+        Prompt::current().box(QStringLiteral("Al Generar, Luego no Podrá Continuar Modificando la Actual Rectificativa"),
+                              QStringLiteral("Imprentas"), PromptButtons::YesNo) == PromptButton::Yes)
+        filing::closeAmendment();
+
+    QString destino;
+    if (!acceptDestination(destino))
+        return;
+    filing::generateFiledPeriod(destino);
+    close();
 }

@@ -1,12 +1,14 @@
 #pragma once
 
-#include <QDialog>
+#include "FiledPeriodWindow.h"
 
-// The rows of one filed period.
-class TFVerDetalles : public QDialog {
+// The rows of one filed period, and "Re-Generar", which writes and prints its declaration again.
+class TFVerDetalles : public FiledPeriodWindow {
     Q_OBJECT
 public:
     explicit TFVerDetalles(QWidget* parent = nullptr);
+
+    void BitBtn1Click();  // "Re-Generar"
 };
 
 extern TFVerDetalles* FVerDetalles;

@@ -17,7 +17,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 #include <cmath>
 #include <iterator>
@@ -40,10 +39,8 @@ TFCDetalles::TFCDetalles(QWidget* parent)
     DBEdit2 = parts::named(new DBEdit(GroupBox1), "DBEdit2", 120);
     DBEdit3 = parts::named(new DBEdit(GroupBox1), "DBEdit3", 120);
     DBEdit4 = parts::named(new DBEdit(GroupBox1), "DBEdit4", 60);
-    // Form numbers: digits, and a decimal comma if anything; a point would read "1.000" as one.
-    const QRegularExpression formNumber(QStringLiteral("\\d{0,15}(,\\d{0,6})?"));
-    for (DBEdit* number : {DBEdit2, DBEdit3})
-        number->setValidator(new QRegularExpressionValidator(formNumber, number));
+    parts::acceptFormNumbers(DBEdit2);
+    parts::acceptFormNumbers(DBEdit3);
     DBComboBox1->addItems(formTypes());
     DBComboBox1->setMaxVisibleItems(14);
 

@@ -5,7 +5,6 @@
 #include "UCDetalles.h"
 #include "UGMaquinas.h"
 #include "UModulo.h"
-#include "declaration/UPresentaciones.h"
 #include "widgets/DBGrid.h"
 #include "widgets/ModalDialog.h"
 #include "widgets/StandardError.h"
@@ -243,7 +242,7 @@ void TFDetalle::BitBtn4Click()
         return;
     }
     DModulo->TAnticipos->insert();
-    showModal(*FPresentaciones);
+    emit generateRequested();
     // The generate form posts the period row or cancels it; one it left pending is dropped, so
     // no empty period row is saved by whatever moves the view next.
     if (DModulo->TAnticipos->editing())

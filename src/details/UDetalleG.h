@@ -27,6 +27,10 @@ public:
     void BitBtn4Click();  // Generar
     void BitBtn5Click();  // Salir
 
+signals:
+    // "Generar" has started a pending period row; whoever files periods shows its form now.
+    void generateRequested();
+
 protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

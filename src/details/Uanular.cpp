@@ -1,9 +1,243 @@
 #include "Uanular.h"
 
+#include "EntryEdits.h"
+#include "FormTypes.h"
+#include "Prompt.h"
+#include "UModulo.h"
+#include "resources/Glyphs.h"
+#include "widgets/DBComboBox.h"
+#include "widgets/DBEdit.h"
+#include "widgets/DBLookupComboBox.h"
+#include "widgets/DialogParts.h"
+#include "widgets/EnterAsTab.h"
+#include "widgets/StandardError.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <QValidator>
+#include <utility>
+
 TFAnular* FAnular = nullptr;
 
-TFAnular::TFAnular(QWidget* parent) : QDialog(parent)
+namespace amendment {
+
+namespace {
+
+class FlagValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override
+    {
+        input = input.toUpper();
+        return input.isEmpty() || input == QLatin1String("S") || input == QLatin1String("N") ? Acceptable : Invalid;
+    }
+};
+
+// No amendment is in preparation while the number last generated (Rec_pre, empty read as 0)
+// equals the current one (Rectificativa).
+bool closed(double rectificativa, double recPre)
+{
+    return rectificativa == recPre;
+}
+
+}  // namespace
+
+QLabel* flagLabel(QWidget* parent)
+{
+    auto* label = new QLabel(QStringLiteral("Anulado"), parent);
+    QFont font = label->font();
+    font.setBold(true);
+    label->setFont(font);
+    label->setStyleSheet(QStringLiteral("color: #c01c1c;"));
+    return label;
+}
+
+DBComboBox* flagBox(QWidget* parent)
+{
+    auto* box = parts::named(new DBComboBox(parent), "DBComboBox1", 56);
+    box->addItems({QStringLiteral("S"), QStringLiteral("N")});
+    box->lineEdit()->setValidator(new FlagValidator(box));
+    return box;
+}
+
+void postToPeriod(store::Dataset& rows)
+{
+    store::Dataset& period = *DModulo->TAnticipos;
+    const QString anio = period.active() && !period.isEmpty() ? period.text(QStringLiteral("Anio")) : QString();
+    const QString anticipo = anio.isEmpty() ? QString() : period.text(QStringLiteral("Anticipo"));
+    // Without a period the row would land among the open rows and be filed with the next one.
+    if (anio.isEmpty() || anticipo.isEmpty()) {
+        Prompt::current().notice(QStringLiteral("No hay Anticipos Generados"));
+        throw store::Abort();
+    }
+    rows.setText(QStringLiteral("Anio"), anio);
+    rows.setText(QStringLiteral("Anticipo"), anticipo);
+
+    // A row that cannot be saved must not leave an amendment opened for nothing.
+    store::Transaction transaction(rows.session()->database());
+    const double number = period.asFloat(QStringLiteral("Rectificativa"));
+    if (closed(number, period.asFloat(QStringLiteral("Rec_pre")))) {
+        period.edit();
+        period.setValue(QStringLiteral("Rectificativa"), number + 1);
+        period.post();
+    }
+    rows.post();
+    transaction.commit();
+}
+
+}  // namespace amendment
+
+TFAnular::TFAnular(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                          Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("FAnular"));
     setWindowTitle(QStringLiteral("Rectificativa"));
+    setSizeGripEnabled(true);
+
+    GroupBox1 = new QGroupBox(this);
+    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    DBEdit1 = parts::named(new DBDateEdit(GroupBox1), "DBEdit1", 96);
+    DBComboBox1 = amendment::flagBox(GroupBox1);
+    DBLookupComboBox1 = parts::named(new DBLookupComboBox(GroupBox1), "DBLookupComboBox1", 330);
+    DBLookupComboBox2 = parts::named(new DBLookupComboBox(GroupBox1), "DBLookupComboBox2", 150);
+    DBComboBox2 = parts::named(new DBComboBox(GroupBox1), "DBComboBox2", 330);
+    DBEdit2 = parts::named(new DBEdit(GroupBox1), "DBEdit2", 120);
+    DBEdit4 = parts::named(new DBEdit(GroupBox1), "DBEdit4", 120);
+    DBEdit5 = parts::named(new DBEdit(GroupBox1), "DBEdit5", 60);
+    // The long texts widen with the window.
+    for (QWidget* wide : std::initializer_list<QWidget*>{DBLookupComboBox1, DBComboBox2})
+        wide->setMaximumWidth(QWIDGETSIZE_MAX);
+    parts::acceptFormNumbers(DBEdit2);
+    parts::acceptFormNumbers(DBEdit4);
+    DBComboBox2->addItems(formTypes());
+    DBComboBox2->setMaxVisibleItems(14);
+
+    auto* grid = new QGridLayout(GroupBox1);
+    grid->setHorizontalSpacing(12);
+    grid->setVerticalSpacing(8);
+    grid->setColumnStretch(1, 1);
+    int row = 0;
+    auto addRow = [&](const char* name, const QString& caption, QWidget* control, bool wide = false) {
+        auto* label = new QLabel(caption, GroupBox1);
+        label->setObjectName(QString::fromLatin1(name));
+        grid->addWidget(label, row, 0);
+        if (wide)
+            grid->addWidget(control, row, 1, 1, 3);
+        else
+            grid->addWidget(control, row, 1, 1, 3, Qt::AlignLeft);
+        ++row;
+    };
+    // The date and the flag share the first line: the flag is what a void is about.
+    auto* fecha = new QLabel(QStringLiteral("Fecha"), GroupBox1);
+    fecha->setObjectName(QStringLiteral("Label1"));
+    QLabel* anulado = amendment::flagLabel(GroupBox1);
+    anulado->setObjectName(QStringLiteral("Label2"));
+    grid->addWidget(fecha, row, 0);
+    grid->addWidget(DBEdit1, row, 1, Qt::AlignLeft);
+    grid->addWidget(anulado, row, 2, Qt::AlignRight);
+    grid->addWidget(DBComboBox1, row, 3, Qt::AlignLeft);
+    ++row;
+    addRow("Label3", QStringLiteral("Razón Social"), DBLookupComboBox1, true);
+    addRow("Label4", QStringLiteral("Cuit"), DBLookupComboBox2);
+    addRow("Label5", QStringLiteral("Tipo de Comprobante"), DBComboBox2, true);
+    addRow("Label6", QStringLiteral("Número Desde"), DBEdit2);
+    addRow("Label7", QStringLiteral("Número Hasta"), DBEdit4);
+    addRow("Label8", QStringLiteral("Punto de Venta o Emisión"), DBEdit5);
+    grid->setRowStretch(row, 1);
+
+    BitBtn1 = parts::button("BitBtn1", QStringLiteral("Aceptar"), glyph::accept(), this);
+    BitBtn2 = parts::button("BitBtn2", QStringLiteral("Cancelar"), glyph::cancel(), this);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(BitBtn1);
+    buttons->addSpacing(8);
+    buttons->addWidget(BitBtn2);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(GroupBox1, 1);
+    layout->addLayout(buttons);
+
+    EnterAsTab::setTabChain({DBEdit1, DBComboBox1, DBLookupComboBox1, DBLookupComboBox2, DBComboBox2, DBEdit2, DBEdit4,
+                             DBEdit5, BitBtn1, BitBtn2});
+
+    // As the form was drawn; the caller sets the mode before showing it.
+    for (QWidget* fixed : std::initializer_list<QWidget*>{DBEdit1, DBLookupComboBox2, DBEdit2, DBEdit4, DBEdit5})
+        parts::setReadOnly(fixed, true);
+
+    if (DModulo) {
+        store::Dataset* rows = DModulo->TVerDetalles;
+        DBEdit1->setDataField(rows, QStringLiteral("Fecha"));
+        DBComboBox1->setDataField(rows, QStringLiteral("Anulado"));
+        DBLookupComboBox1->setDataField(rows, QStringLiteral("Razon_Social"));
+        DBLookupComboBox2->setDataField(rows, QStringLiteral("Cuit"));
+        DBComboBox2->setDataField(rows, QStringLiteral("Tipo_comprobante"));
+        DBEdit2->setDataField(rows, QStringLiteral("NDesde"));
+        DBEdit4->setDataField(rows, QStringLiteral("NHasta"));
+        DBEdit5->setDataField(rows, QStringLiteral("Punto_Venta"));
+    }
+
+    connect(BitBtn1, &QPushButton::clicked, this, guarded(this, &TFAnular::BitBtn1Click));
+    connect(BitBtn2, &QPushButton::clicked, this, guarded(this, &TFAnular::BitBtn2Click));
+    EnterAsTab::install(this);
+}
+
+void TFAnular::setMode(RowMode mode)
+{
+    m_mode = mode;
+    const bool voiding = mode == RowMode::Void;
+    for (QWidget* control : std::initializer_list<QWidget*>{DBEdit1, DBEdit2, DBEdit4, DBLookupComboBox2, DBEdit5,
+                                                            DBLookupComboBox1, DBComboBox2})
+        parts::setReadOnly(control, voiding);
+}
+
+void TFAnular::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    DBEdit1->setFocus(Qt::TabFocusReason);
+}
+
+void TFAnular::BitBtn1Click()
+{
+    store::Dataset* ds = DModulo->TVerDetalles;
+    if (!ds->editing())
+        ds->edit();
+    ds->updateRecord();
+
+    const std::pair<const char*, QWidget*> obligatory[] = {
+        {"Fecha", DBEdit1},           {"Razon_Social", DBLookupComboBox1}, {"Cuit", DBLookupComboBox2},
+        {"Tipo_comprobante", DBComboBox2}, {"NDesde", DBEdit2},            {"NHasta", DBEdit4},
+    };
+    for (const auto& [field, control] : obligatory) {
+        if (ds->text(QString::fromLatin1(field)).isEmpty()) {
+            Prompt::current().notice(QStringLiteral("Faltan Datos Obligatorios"));
+            control->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
+
+    ds->setValue(QStringLiteral("CanTalonarios"),
+                 ds->asFloat(QStringLiteral("NHasta")) - ds->asFloat(QStringLiteral("NDesde")) + 1);
+    if (ds->text(QStringLiteral("Anulado")).isEmpty())
+        ds->setText(QStringLiteral("Anulado"), QStringLiteral("N"));
+    amendment::postToPeriod(*ds);
+    accept();
+}
+
+void TFAnular::BitBtn2Click()
+{
+    DModulo->TVerDetalles->cancel();
+    reject();
+}
+
+void TFAnular::done(int result)
+{
+    // The title bar's close and Esc drop the pending change as "Cancelar" does.
+    if (DModulo && DModulo->TVerDetalles->editing())
+        DModulo->TVerDetalles->cancel();
+    QDialog::done(result);
 }

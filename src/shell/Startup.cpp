@@ -21,6 +21,7 @@
 #include "import/Carga.h"
 #include "import/CargarContri.h"
 #include "maintenance/UReparar.h"
+#include "widgets/ModalDialog.h"
 
 #include <functional>
 #include <vector>
@@ -77,6 +78,8 @@ void createForms(store::AliasConfig* config, const QString& dataFolder)
         create(FCargarcont, "FCargarcont", FPrincipal);
         create(Cargar, "Cargar", FPrincipal);
         create(AyCarga, "AyCarga", FPrincipal);
+        QObject::connect(FDetalle, &TFDetalle::generateRequested, FPresentaciones,
+                         [] { showModal(*FPresentaciones); });
     } catch (...) {
         destroyForms();
         throw;

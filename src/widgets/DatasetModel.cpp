@@ -74,7 +74,8 @@ QVariant DatasetModel::data(const QModelIndex& index, int role) const
         }
         if (role == Qt::TextAlignmentRole) {
             const QVariant v = m_dataset->valueAt(index.row(), column.field);
-            const bool number = v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Int;
+            const bool number = v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Int ||
+                                column.format == GridColumn::Format::Right;
             return QVariant::fromValue(Qt::AlignVCenter | (number ? Qt::AlignRight : Qt::AlignLeft));
         }
     } catch (const std::exception&) {

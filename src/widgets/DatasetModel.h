@@ -8,7 +8,7 @@
 
 // One grid column: a field of the view, its title, its width in characters and how it shows.
 struct GridColumn {
-    enum class Format { Plain, Money };  // Money: #,##0.00
+    enum class Format { Plain, Money, Right };  // Money: #,##0.00; Right: as stored, right-aligned
     QString field;
     QString title;  // the field's name when empty
     int width = 0;  // characters; the field's width when 0

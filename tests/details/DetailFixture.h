@@ -58,6 +58,8 @@ public:
         FGMaquina = new TFGMaquina;
         FPresentaciones = new TFPresentaciones;
         FDetalle = new TFDetalle;
+        QObject::connect(FDetalle, &TFDetalle::generateRequested, FPresentaciones,
+                         [] { showModal(*FPresentaciones); });
         setModalHandler([this](QDialog& dialog) {
             shown << dialog.objectName();
             dialog.show();

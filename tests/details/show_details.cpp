@@ -1,8 +1,10 @@
 // Shows one window of the period details over a small sample, for screenshots by hand:
-//   show_details workbench|machines|detail|machine [seconds]
+//   show_details workbench|machines|detail|machine|void|voidmachine [seconds]
 // The window stays up for the given seconds (3 by default); take the picture meanwhile.
 
 #include "DetailFixture.h"
+#include "details/URecMaquinas.h"
+#include "details/Uanular.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -46,9 +48,24 @@ int main(int argc, char** argv)
     } else if (which == QLatin1String("machine")) {
         m.TMaquinas->edit();
         window = FGMaquina;
+    } else if (which == QLatin1String("void")) {
+        FAnular = new TFAnular;
+        m.TVerDetalles->first();
+        m.TVerDetalles->edit();
+        FAnular->setMode(RowMode::Void);
+        window = FAnular;
+    } else if (which == QLatin1String("voidmachine")) {
+        FAnulaMaquina = new TFAnulaMaquina;
+        m.TVerMaquinas->first();
+        m.TVerMaquinas->edit();
+        FAnulaMaquina->setMode(RowMode::Void);
+        window = FAnulaMaquina;
     }
     window->show();
     window->activateWindow();
     QTimer::singleShot(seconds * 1000, &app, &QApplication::quit);
-    return QApplication::exec();
+    const int result = QApplication::exec();
+    delete FAnulaMaquina;
+    delete FAnular;
+    return result;
 }

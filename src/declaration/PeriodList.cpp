@@ -1,0 +1,74 @@
+#include "PeriodList.h"
+
+#include "Filing.h"
+#include "Prompt.h"
+#include "UModulo.h"
+#include "resources/Glyphs.h"
+#include "widgets/DBGrid.h"
+#include "widgets/DialogParts.h"
+#include "widgets/EnterAsTab.h"
+#include "widgets/StandardError.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+PeriodListDialog::PeriodListDialog(const char* name, const QString& caption, const QString& openCaption,
+                                   const QString& leaveCaption, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+{
+    setObjectName(QString::fromLatin1(name));
+    setWindowTitle(caption);
+    setFixedSize(330, 380);
+
+    GroupBox1 = new QGroupBox(caption, this);
+    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    DBGrid1 = new DBGrid(GroupBox1);
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    DBGrid1->setDataset(DModulo->TAnticipos,
+                        {{QStringLiteral("Anio"), QStringLiteral("Año"), 6, GridColumn::Format::Plain},
+                         {QStringLiteral("Anticipo"), QStringLiteral("Anticipo"), 8, GridColumn::Format::Right},
+                         {QStringLiteral("Rectificativa"), QStringLiteral("Rec."), 5, GridColumn::Format::Plain}});
+    DBGrid1->setReadOnly(true);
+    BitBtn1 = parts::button("BitBtn1", openCaption, glyph::view(), this);
+    BitBtn2 = parts::button("BitBtn2", leaveCaption, glyph::leave(), this);
+
+    auto* inGroup = new QVBoxLayout(GroupBox1);
+    inGroup->addWidget(DBGrid1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(BitBtn1);
+    buttons->addStretch(1);
+    buttons->addWidget(BitBtn2);
+    auto* whole = new QVBoxLayout(this);
+    whole->addWidget(GroupBox1);
+    whole->addLayout(buttons);
+
+    EnterAsTab::setTabChain({DBGrid1, BitBtn1, BitBtn2});
+    EnterAsTab::install(this);
+    connect(DBGrid1, &DBGrid::rowDoubleClicked, this, guarded(this, &PeriodListDialog::BitBtn1Click));
+    connect(BitBtn1, &QPushButton::clicked, this, guarded(this, &PeriodListDialog::BitBtn1Click));
+    connect(BitBtn2, &QPushButton::clicked, this, guarded(this, &PeriodListDialog::BitBtn2Click));
+}
+
+void PeriodListDialog::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    DBGrid1->setFocus(Qt::OtherFocusReason);
+}
+
+void PeriodListDialog::BitBtn1Click()
+{
+    store::Dataset* period = DModulo->TAnticipos;
+    if (period->isEmpty()) {
+        Prompt::current().notice(QStringLiteral("No hay Anticipos Generados"));
+        return;
+    }
+    filing::showPeriod(period->text(QStringLiteral("Anio")), period->text(QStringLiteral("Anticipo")));
+    openPeriod();
+}
+
+void PeriodListDialog::BitBtn2Click()
+{
+    close();
+}

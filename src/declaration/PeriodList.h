@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QDialog>
+
+class DBGrid;
+class QGroupBox;
+class QPushButton;
+
+// The list of filed periods ("Año", anticipo, "Rec.") with a button that opens the current one
+// and a button that leaves. The list is read-only: a filed period is never edited in a grid.
+class PeriodListDialog : public QDialog {
+    Q_OBJECT
+public:
+    QGroupBox* GroupBox1;
+    DBGrid* DBGrid1;
+    QPushButton* BitBtn1;
+    QPushButton* BitBtn2;
+
+    void BitBtn1Click();  // opens the current period
+    void BitBtn2Click();  // leaves
+
+protected:
+    PeriodListDialog(const char* name, const QString& caption, const QString& openCaption, const QString& leaveCaption,
+                     QWidget* parent);
+    void showEvent(QShowEvent* event) override;
+    // Shows the current period's window; the period views already show its rows.
+    virtual void openPeriod() = 0;
+};
