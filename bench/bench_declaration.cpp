@@ -203,7 +203,7 @@ int main(int argc, char** argv)
     m.TAnticipos->setText(QStringLiteral("Anticipo"), QStringLiteral("04"));
     form.GroupBox4->DirectoryListBox1->setDirectory(out);
     const double filing = seconds([&] { form.BitBtn1Click(); });
-    if (prompt.texts().value(1) != QLatin1String("La Presentación Fue Generada con Exito")) {
+    if (prompt.texts().value(1) != QStringLiteral("La Presentación Fue Generada con Exito")) {
         std::printf("the filing stopped: %s\n", qPrintable(prompt.texts().join(QStringLiteral(" / "))));
         return 1;
     }

@@ -85,8 +85,8 @@ FiledPeriodWindow::FiledPeriodWindow(const char* name, const QString& caption, c
 
     auto* column = new QVBoxLayout(GroupBox1);
     column->addWidget(header);
-    column->addWidget(GroupBox2, 5);
-    column->addWidget(GroupBox3, 4);
+    column->addWidget(GroupBox2, 4);
+    column->addWidget(GroupBox3, 3);
     column->addLayout(bottom, 4);
     auto* whole = new QVBoxLayout(this);
     whole->setContentsMargins(8, 8, 8, 8);

@@ -47,19 +47,19 @@ TFGenRec::TFGenRec(QWidget* parent)
                         QStringLiteral("Generar"), "BitBtn7", parent)
 {
     DBGrid1->setDataset(DModulo->TVerDetalles, {{QStringLiteral("Fecha"), QStringLiteral("Fecha")},
-                                                {QStringLiteral("Tipo_comprobante"), QStringLiteral("Tipo_comprobante")},
-                                                {QStringLiteral("NDesde"), QStringLiteral("NDesde")},
-                                                {QStringLiteral("NHasta"), QStringLiteral("NHasta")},
-                                                {QStringLiteral("Cuit"), QStringLiteral("Cuit")},
-                                                {QStringLiteral("Razon_Social"), QStringLiteral("Razon_Social")},
-                                                {QStringLiteral("Punto_Venta"), QStringLiteral("Punto_Venta")},
+                                                {QStringLiteral("Tipo_comprobante"), QStringLiteral("Tipo_comprobante"), 14, GridColumn::Format::Plain},
+                                                {QStringLiteral("NDesde"), QStringLiteral("NDesde"), 8, GridColumn::Format::Plain},
+                                                {QStringLiteral("NHasta"), QStringLiteral("NHasta"), 8, GridColumn::Format::Plain},
+                                                {QStringLiteral("Cuit"), QStringLiteral("Cuit"), 11, GridColumn::Format::Plain},
+                                                {QStringLiteral("Razon_Social"), QStringLiteral("Razon_Social"), 16, GridColumn::Format::Plain},
+                                                {QStringLiteral("Punto_Venta"), QStringLiteral("Punto_Venta"), 4, GridColumn::Format::Plain},
                                                 {QStringLiteral("Anulado"), QStringLiteral("Anulado")}});
     DBGrid2->setDataset(DModulo->TVerMaquinas, {{QStringLiteral("Fecha"), QStringLiteral("Fecha")},
-                                                {QStringLiteral("Razon_Social"), QStringLiteral("Razon_Social")},
-                                                {QStringLiteral("cuit"), QStringLiteral("cuit")},
-                                                {QStringLiteral("Marca"), QStringLiteral("Marca")},
-                                                {QStringLiteral("Modelo"), QStringLiteral("Modelo")},
-                                                {QStringLiteral("Precio"), QStringLiteral("Precio")},
+                                                {QStringLiteral("Razon_Social"), QStringLiteral("Razon_Social"), 16, GridColumn::Format::Plain},
+                                                {QStringLiteral("cuit"), QStringLiteral("cuit"), 11, GridColumn::Format::Plain},
+                                                {QStringLiteral("Marca"), QStringLiteral("Marca"), 12, GridColumn::Format::Plain},
+                                                {QStringLiteral("Modelo"), QStringLiteral("Modelo"), 12, GridColumn::Format::Plain},
+                                                {QStringLiteral("Precio"), QStringLiteral("Precio"), 10, GridColumn::Format::Money},
                                                 {QStringLiteral("Anulado"), QStringLiteral("Anulado")}});
     BitBtn3 = parts::button("BitBtn3", QStringLiteral("Anular"), glyph::remove(), GroupBox2);
     BitBtn5 = parts::button("BitBtn5", QStringLiteral("Insertar"), glyph::insert(), GroupBox2);

@@ -93,8 +93,8 @@ TFPresentaciones::TFPresentaciones(QWidget* parent)
 
     auto* column = new QVBoxLayout(GroupBox1);
     column->addWidget(panel);
-    column->addWidget(GroupBox2, 5);
-    column->addWidget(GroupBox3, 4);
+    column->addWidget(GroupBox2, 4);
+    column->addWidget(GroupBox3, 3);
     column->addWidget(destinationPanel, 4);
     auto* whole = new QVBoxLayout(this);
     whole->setContentsMargins(8, 8, 8, 8);
@@ -104,18 +104,18 @@ TFPresentaciones::TFPresentaciones(QWidget* parent)
     DBComboBox2->addItems(numbered(1, 12, 2));
     DBComboBox1->setDataField(DModulo->TAnticipos, QStringLiteral("Anio"));
     DBComboBox2->setDataField(DModulo->TAnticipos, QStringLiteral("Anticipo"));
-    DBGrid1->setDataset(DModulo->TDetalles, {{QStringLiteral("Fecha"), QStringLiteral("Fecha")},
-                                             {QStringLiteral("Razon_social"), QStringLiteral("Razon_social")},
-                                             {QStringLiteral("cuit"), QStringLiteral("cuit")},
-                                             {QStringLiteral("Tipo_comprobante"), QStringLiteral("Tipo_comprobante")},
-                                             {QStringLiteral("NDesde"), QStringLiteral("N° Desde")},
-                                             {QStringLiteral("NHasta"), QStringLiteral("N° Hasta")}});
+    DBGrid1->setDataset(DModulo->TDetalles, {{QStringLiteral("Fecha"), QStringLiteral("Fecha"), 10, GridColumn::Format::Plain},
+                                             {QStringLiteral("Razon_social"), QStringLiteral("Razon_social"), 28, GridColumn::Format::Plain},
+                                             {QStringLiteral("cuit"), QStringLiteral("cuit"), 11, GridColumn::Format::Plain},
+                                             {QStringLiteral("Tipo_comprobante"), QStringLiteral("Tipo_comprobante"), 16, GridColumn::Format::Plain},
+                                             {QStringLiteral("NDesde"), QStringLiteral("N° Desde"), 9, GridColumn::Format::Plain},
+                                             {QStringLiteral("NHasta"), QStringLiteral("N° Hasta"), 9, GridColumn::Format::Plain}});
     DBGrid1->setReadOnly(true);
-    DBGrid2->setDataset(DModulo->TMaquinas, {{QStringLiteral("Fecha"), QStringLiteral("Fecha")},
-                                             {QStringLiteral("RazonSocial"), QStringLiteral("RazonSocial")},
-                                             {QStringLiteral("Cuit"), QStringLiteral("Cuit")},
-                                             {QStringLiteral("Marca"), QStringLiteral("Marca")},
-                                             {QStringLiteral("Modelo"), QStringLiteral("Modelo")},
+    DBGrid2->setDataset(DModulo->TMaquinas, {{QStringLiteral("Fecha"), QStringLiteral("Fecha"), 10, GridColumn::Format::Plain},
+                                             {QStringLiteral("RazonSocial"), QStringLiteral("RazonSocial"), 28, GridColumn::Format::Plain},
+                                             {QStringLiteral("Cuit"), QStringLiteral("Cuit"), 11, GridColumn::Format::Plain},
+                                             {QStringLiteral("Marca"), QStringLiteral("Marca"), 14, GridColumn::Format::Plain},
+                                             {QStringLiteral("Modelo"), QStringLiteral("Modelo"), 14, GridColumn::Format::Plain},
                                              {QStringLiteral("Precio"), QStringLiteral("Precio"), 0, GridColumn::Format::Money}});
     DBGrid2->setReadOnly(false);
 

@@ -18,19 +18,19 @@ TFVerDetalles::TFVerDetalles(QWidget* parent)
                         QStringLiteral("Re-Generar"), "BitBtn5", parent)
 {
     DBGrid1->setDataset(DModulo->TVerDetalles,
-                        {{QStringLiteral("Fecha"), QStringLiteral("Fecha")},
-                         {QStringLiteral("Cuit"), QStringLiteral("Cuit")},
-                         {QStringLiteral("Razon_Social"), QStringLiteral("Razon Social")},
-                         {QStringLiteral("Tipo_comprobante"), QStringLiteral("Tipo Comprobante")},
-                         {QStringLiteral("CanTalonarios"), QStringLiteral("Cant. de Talonarios")},
-                         {QStringLiteral("NDesde"), QStringLiteral("N° Desde")},
-                         {QStringLiteral("NHasta"), QStringLiteral("N° Hasta")}});
-    DBGrid2->setDataset(DModulo->TVerMaquinas, {{QStringLiteral("Fecha"), QStringLiteral("Fecha")},
-                                                {QStringLiteral("Razon_Social"), QStringLiteral("Razon Social")},
-                                                {QStringLiteral("cuit"), QStringLiteral("Cuit")},
-                                                {QStringLiteral("Marca"), QStringLiteral("Marca")},
-                                                {QStringLiteral("Modelo"), QStringLiteral("Modelo")},
-                                                {QStringLiteral("Precio"), QStringLiteral("Precio")}});
+                        {{QStringLiteral("Fecha"), QStringLiteral("Fecha"), 10, GridColumn::Format::Plain},
+                         {QStringLiteral("Cuit"), QStringLiteral("Cuit"), 11, GridColumn::Format::Plain},
+                         {QStringLiteral("Razon_Social"), QStringLiteral("Razon Social"), 22, GridColumn::Format::Plain},
+                         {QStringLiteral("Tipo_comprobante"), QStringLiteral("Tipo Comprobante"), 14, GridColumn::Format::Plain},
+                         {QStringLiteral("CanTalonarios"), QStringLiteral("Cant. de Talonarios"), 6, GridColumn::Format::Plain},
+                         {QStringLiteral("NDesde"), QStringLiteral("N° Desde"), 9, GridColumn::Format::Plain},
+                         {QStringLiteral("NHasta"), QStringLiteral("N° Hasta"), 9, GridColumn::Format::Plain}});
+    DBGrid2->setDataset(DModulo->TVerMaquinas, {{QStringLiteral("Fecha"), QStringLiteral("Fecha"), 10, GridColumn::Format::Plain},
+                                                {QStringLiteral("Razon_Social"), QStringLiteral("Razon Social"), 22, GridColumn::Format::Plain},
+                                                {QStringLiteral("cuit"), QStringLiteral("Cuit"), 11, GridColumn::Format::Plain},
+                                                {QStringLiteral("Marca"), QStringLiteral("Marca"), 14, GridColumn::Format::Plain},
+                                                {QStringLiteral("Modelo"), QStringLiteral("Modelo"), 14, GridColumn::Format::Plain},
+                                                {QStringLiteral("Precio"), QStringLiteral("Precio"), 12, GridColumn::Format::Money}});
 
     EnterAsTab::setTabChain({BitBtn1, DBGrid1, DBGrid2, GroupBox4->DriveComboBox1, GroupBox4->DirectoryListBox1,
                              GroupBox4->defaultButton, BitBtn2});

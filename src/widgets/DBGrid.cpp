@@ -44,13 +44,18 @@ void DBGrid::setReadOnly(bool on)
 
 void DBGrid::applyWidths()
 {
-    const int charWidth = fontMetrics().averageCharWidth();
+    // Dates and numbers are digits, wider than the average letter; a title is never cut.
+    const int charWidth = qMax(fontMetrics().averageCharWidth(), fontMetrics().horizontalAdvance(QLatin1Char('0')));
+    QFont titleFont = horizontalHeader()->font();
+    titleFont.setBold(true);
+    const QFontMetrics title(titleFont);
     for (int c = 0; c < m_model->columns().size(); ++c) {
         const GridColumn& column = m_model->columns()[c];
         int chars = column.width;
         if (chars <= 0 && m_model->dataset())
             chars = qBound(8, m_model->dataset()->displayWidth(column.field), 40);
-        setColumnWidth(c, chars * charWidth + 8);
+        const QString caption = column.title.isEmpty() ? column.field : column.title;
+        setColumnWidth(c, qMax(chars * charWidth + 8, title.horizontalAdvance(caption) + 14));
     }
 }
 
