@@ -2,6 +2,7 @@
 
 #include "DataFolder.h"
 #include "UModulo.h"
+#include "declaration/Filing.h"
 
 #include <QString>
 #include <QStringList>
@@ -64,8 +65,8 @@ public:
         d->setValue(QStringLiteral("NDesde"), 1.0);
         d->setValue(QStringLiteral("NHasta"), booklets);
         d->setValue(QStringLiteral("CanTalonarios"), booklets);
-        d->setText(QStringLiteral("Anio"), Anio);
-        d->setText(QStringLiteral("Anticipo"), Anticipo);
+        d->setText(QStringLiteral("Anio"), openRows ? QString() : Anio);
+        d->setText(QStringLiteral("Anticipo"), openRows ? QString() : Anticipo);
         d->setText(QStringLiteral("Anulado"), anulado);
         d->post();
     }
@@ -77,28 +78,18 @@ public:
         d->setValue(QStringLiteral("Cliente_id"), client());
         d->setText(QStringLiteral("Marca"), marca);
         d->setText(QStringLiteral("Modelo"), modelo);
-        d->setText(QStringLiteral("Anio"), Anio);
-        d->setText(QStringLiteral("Anticipo"), Anticipo);
+        d->setText(QStringLiteral("Anio"), openRows ? QString() : Anio);
+        d->setText(QStringLiteral("Anticipo"), openRows ? QString() : Anticipo);
         d->setText(QStringLiteral("Anulado"), anulado);
         d->post();
     }
 
     // What the filing does before it prints.
-    void prepare()
-    {
-        m.QBorraForm->execSql();
-        m.QInsertaForm->close();
-        m.QInsertaForm->setParam(0, Anio);
-        m.QInsertaForm->setParam(1, Anticipo);
-        m.QInsertaForm->execSql();
-        m.Qrep->close();
-        m.Qrep->setParam(0, Anio);
-        m.Qrep->setParam(1, Anticipo);
-        m.Qrep->open();
-    }
+    void prepare() { filing::prepareReport(Anio, Anticipo); }
 
     DataFolder folder;
     TDModulo& m;
+    bool openRows = false;  // rows of the open period instead of the filed one
 
 private:
     int m_client = 0;

@@ -1,10 +1,14 @@
-// Prints a filed period's declaration through ImprimirDeclaracion on whatever printer the
-// print service names as the default; run by cups_print_test.sh against a service of its own.
+// Files a period through the generate form, which prints its declaration on whatever printer
+// the print service names as the default; run by cups_print_test.sh against a service of its own.
 // Usage: cups_print_helper EXPECTED_PRINTER CONTROL_CODE
 
 #include "ReportFixture.h"
 #include "ScriptedPrompt.h"
+#include "declaration/DeclarationFile.h"
+#include "declaration/DestinationGroup.h"
+#include "declaration/UPresentaciones.h"
 #include "declaration/UReporte.h"
+#include "widgets/DirectoryListBox.h"
 
 #include <QApplication>
 #include <QPrinterInfo>
@@ -29,19 +33,29 @@ int main(int argc, char** argv)
     ScriptedPrompt prompt;
     ReportFixture fixture;
     fixture.agent(QStringLiteral("SNS"));
-    fixture.period();
+    fixture.openRows = true;
     fixture.form(QStringLiteral("FACTURA A"), 25);
     fixture.form(QStringLiteral("REMITO R"), 4);
     fixture.machine(QStringLiteral("MARCA1"), QStringLiteral("MODELO1"));
-    fixture.prepare();
+    const QString computed = CodigoControl(ReportFixture::Anio, ReportFixture::Anticipo,
+                                           fixture.m.TImprentas->text(QStringLiteral("Cuit")));
+    if (computed != code) {
+        std::fprintf(stderr, "the period's control code is %s, expected %s\n", qPrintable(computed), qPrintable(code));
+        return 1;
+    }
 
     QReporte = new TQReporte;
-    const int copies = QReporte->ImprimirDeclaracion(code);
+    auto* form = new TFPresentaciones;
+    fixture.m.TAnticipos->insert();
+    fixture.m.TAnticipos->setText(QStringLiteral("Anio"), ReportFixture::Anio);
+    fixture.m.TAnticipos->setText(QStringLiteral("Anticipo"), ReportFixture::Anticipo);
+    form->GroupBox4->DirectoryListBox1->setDirectory(fixture.folder.path());
+    form->BitBtn1Click();
+    delete form;
     delete QReporte;
     QReporte = nullptr;
 
-    std::printf("copies sent: %d\n", copies);
     for (const QString& text : prompt.texts())
-        std::fprintf(stderr, "message shown: %s\n", qPrintable(text));
-    return copies == 2 && prompt.shown().isEmpty() ? 0 : 1;
+        std::printf("message shown: %s\n", qPrintable(text));
+    return prompt.texts().size() == 2 && prompt.texts().last().startsWith(QStringLiteral("La Presentación")) ? 0 : 1;
 }

@@ -7,7 +7,7 @@
 set -u
 
 helper=$1
-code=6853597572
+code=6872536860  # the control code of 2024/05 for the agent 20123456786
 skip() {
     echo "SKIP: $*"
     exit 77
