@@ -10,6 +10,7 @@
 #include "widgets/DBEdit.h"
 #include "widgets/DBLookupComboBox.h"
 #include "widgets/EnterAsTab.h"
+#include "widgets/ObligatoryFields.h"
 #include "widgets/StandardError.h"
 
 #include <QGridLayout>
@@ -108,17 +109,10 @@ void TFCDetalles::BitBtn1Click()
         ds->edit();
     ds->updateRecord();
 
-    const std::pair<const char*, QWidget*> obligatory[] = {
-        {"Fecha", DBEdit1},           {"Razon_social", DBLookupComboBox1}, {"cuit", DBLookupComboBox2},
-        {"Tipo_comprobante", DBComboBox1}, {"NDesde", DBEdit2},            {"NHasta", DBEdit3},
-    };
-    for (const auto& [field, control] : obligatory) {
-        if (ds->text(QString::fromLatin1(field)).isEmpty()) {
-            Prompt::current().notice(QStringLiteral("Faltan Datos Obligatorios"));
-            control->setFocus(Qt::OtherFocusReason);
-            return;
-        }
-    }
+    if (!obligatoryFieldsFilled(*ds, {
+        {"Fecha", DBEdit1}, {"Razon_social", DBLookupComboBox1}, {"cuit", DBLookupComboBox2},
+        {"Tipo_comprobante", DBComboBox1}, {"NDesde", DBEdit2}, {"NHasta", DBEdit3}}))
+        return;
 
     const double desde = ds->asFloat(QStringLiteral("NDesde"));
     const double hasta = ds->asFloat(QStringLiteral("NHasta"));

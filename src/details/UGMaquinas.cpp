@@ -8,6 +8,7 @@
 #include "widgets/DBEdit.h"
 #include "widgets/DBLookupComboBox.h"
 #include "widgets/EnterAsTab.h"
+#include "widgets/ObligatoryFields.h"
 #include "widgets/StandardError.h"
 
 #include <QGridLayout>
@@ -108,17 +109,10 @@ void TFGMaquina::BitBtn1Click()
         ds->edit();
     ds->updateRecord();
 
-    const std::pair<const char*, QWidget*> obligatory[] = {
+    if (!obligatoryFieldsFilled(*ds, {
         {"Fecha", DBEdit1}, {"RazonSocial", DBLookupComboBox1}, {"Cuit", DBLookupComboBox2},
-        {"Marca", DBEdit4}, {"Modelo", DBEdit5},                 {"Precio", DBEdit6},
-    };
-    for (const auto& [field, control] : obligatory) {
-        if (ds->text(QString::fromLatin1(field)).isEmpty()) {
-            Prompt::current().notice(QStringLiteral("Faltan Datos Obligatorios"));
-            control->setFocus(Qt::OtherFocusReason);
-            return;
-        }
-    }
+        {"Marca", DBEdit4}, {"Modelo", DBEdit5}, {"Precio", DBEdit6}}))
+        return;
     // A machine row is not voided when it is entered, like a printed-forms row.
     ds->setText(QStringLiteral("Anulado"), QStringLiteral("N"));
     ds->post();

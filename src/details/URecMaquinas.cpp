@@ -10,6 +10,7 @@
 #include "widgets/DBLookupComboBox.h"
 #include "widgets/DialogParts.h"
 #include "widgets/EnterAsTab.h"
+#include "widgets/ObligatoryFields.h"
 #include "widgets/StandardError.h"
 
 #include <QGridLayout>
@@ -46,39 +47,16 @@ TFAnulaMaquina::TFAnulaMaquina(QWidget* parent)
         wide->setMaximumWidth(QWIDGETSIZE_MAX);
 
     auto* grid = new QGridLayout;
-    grid->setHorizontalSpacing(12);
-    grid->setVerticalSpacing(8);
-    grid->setColumnStretch(1, 1);
-    int row = 0;
-    auto addRow = [&](const char* name, const QString& caption, QWidget* control, bool wide = false) {
-        auto* label = new QLabel(caption, this);
-        label->setObjectName(QString::fromLatin1(name));
-        grid->addWidget(label, row, 0);
-        if (wide)
-            grid->addWidget(control, row, 1, 1, 3);
-        else
-            grid->addWidget(control, row, 1, 1, 3, Qt::AlignLeft);
-        ++row;
-    };
-    // The date and the flag share the first line: the flag is what a void is about.
-    auto* fecha = new QLabel(QStringLiteral("Fecha"), this);
-    fecha->setObjectName(QStringLiteral("Label1"));
-    QLabel* anulado = amendment::flagLabel(this);
-    anulado->setObjectName(QStringLiteral("Label2"));
-    grid->addWidget(fecha, row, 0);
-    grid->addWidget(DBEdit1, row, 1, Qt::AlignLeft);
-    grid->addWidget(anulado, row, 2, Qt::AlignRight);
-    grid->addWidget(DBComboBox1, row, 3, Qt::AlignLeft);
-    ++row;
-    addRow("Label3", QStringLiteral("Razón Social"), DBLookupComboBox1, true);
-    addRow("Label4", QStringLiteral("Cuit"), DBLookupComboBox2);
-    addRow("Label5", QStringLiteral("Marca"), DBEdit3, true);
-    addRow("Label6", QStringLiteral("Modelo"), DBEdit5, true);
-    addRow("Label7", QStringLiteral("Código de Homologación"), DBEdit2);
-    addRow("Label8", QStringLiteral("Precio"), DBEdit6);
-    addRow("Label9", QStringLiteral("N° de Serie"), DBEdit4);
-    addRow("Label10", QStringLiteral("Punto de Venta o Emisión"), DBEdit7);
-    grid->setRowStretch(row, 1);
+    amendment::RowGrid lines(this, grid, DBEdit1, DBComboBox1);
+    lines.add("Label3", QStringLiteral("Razón Social"), DBLookupComboBox1, true);
+    lines.add("Label4", QStringLiteral("Cuit"), DBLookupComboBox2);
+    lines.add("Label5", QStringLiteral("Marca"), DBEdit3, true);
+    lines.add("Label6", QStringLiteral("Modelo"), DBEdit5, true);
+    lines.add("Label7", QStringLiteral("Código de Homologación"), DBEdit2);
+    lines.add("Label8", QStringLiteral("Precio"), DBEdit6);
+    lines.add("Label9", QStringLiteral("N° de Serie"), DBEdit4);
+    lines.add("Label10", QStringLiteral("Punto de Venta o Emisión"), DBEdit7);
+    lines.finish();
 
     BitBtn1 = parts::button("BitBtn1", QStringLiteral("Aceptar"), glyph::accept(), this);
     BitBtn2 = parts::button("BitBtn2", QStringLiteral("Cancelar"), glyph::cancel(), this);
@@ -140,17 +118,10 @@ void TFAnulaMaquina::BitBtn1Click()
         ds->edit();
     ds->updateRecord();
 
-    const std::pair<const char*, QWidget*> obligatory[] = {
+    if (!obligatoryFieldsFilled(*ds, {
         {"Fecha", DBEdit1}, {"Razon_Social", DBLookupComboBox1}, {"cuit", DBLookupComboBox2},
-        {"Marca", DBEdit3}, {"Modelo", DBEdit5},                  {"Precio", DBEdit6},
-    };
-    for (const auto& [field, control] : obligatory) {
-        if (ds->text(QString::fromLatin1(field)).isEmpty()) {
-            Prompt::current().notice(QStringLiteral("Faltan Datos Obligatorios"));
-            control->setFocus(Qt::OtherFocusReason);
-            return;
-        }
-    }
+        {"Marca", DBEdit3}, {"Modelo", DBEdit5}, {"Precio", DBEdit6}}))
+        return;
     // A machine row keeps its flag as given, empty included.
     amendment::postToPeriod(*ds);
     accept();

@@ -10,6 +10,7 @@
 #include "widgets/DBLookupComboBox.h"
 #include "widgets/DialogParts.h"
 #include "widgets/EnterAsTab.h"
+#include "widgets/ObligatoryFields.h"
 #include "widgets/StandardError.h"
 
 #include <QGridLayout>
@@ -54,6 +55,40 @@ QLabel* flagLabel(QWidget* parent)
     label->setFont(font);
     label->setStyleSheet(QStringLiteral("color: #c01c1c;"));
     return label;
+}
+
+RowGrid::RowGrid(QWidget* labelParent, QGridLayout* grid, QWidget* fecha, QWidget* flag)
+    : m_parent(labelParent), m_grid(grid)
+{
+    grid->setHorizontalSpacing(12);
+    grid->setVerticalSpacing(8);
+    grid->setColumnStretch(1, 1);
+    auto* fechaLabel = new QLabel(QStringLiteral("Fecha"), labelParent);
+    fechaLabel->setObjectName(QStringLiteral("Label1"));
+    QLabel* anulado = flagLabel(labelParent);
+    anulado->setObjectName(QStringLiteral("Label2"));
+    grid->addWidget(fechaLabel, m_row, 0);
+    grid->addWidget(fecha, m_row, 1, Qt::AlignLeft);
+    grid->addWidget(anulado, m_row, 2, Qt::AlignRight);
+    grid->addWidget(flag, m_row, 3, Qt::AlignLeft);
+    ++m_row;
+}
+
+void RowGrid::add(const char* labelName, const QString& caption, QWidget* control, bool wide)
+{
+    auto* label = new QLabel(caption, m_parent);
+    label->setObjectName(QString::fromLatin1(labelName));
+    m_grid->addWidget(label, m_row, 0);
+    if (wide)
+        m_grid->addWidget(control, m_row, 1, 1, 3);
+    else
+        m_grid->addWidget(control, m_row, 1, 1, 3, Qt::AlignLeft);
+    ++m_row;
+}
+
+void RowGrid::finish()
+{
+    m_grid->setRowStretch(m_row, 1);
 }
 
 DBComboBox* flagBox(QWidget* parent)
@@ -118,37 +153,14 @@ TFAnular::TFAnular(QWidget* parent)
     DBComboBox2->setMaxVisibleItems(14);
 
     auto* grid = new QGridLayout(GroupBox1);
-    grid->setHorizontalSpacing(12);
-    grid->setVerticalSpacing(8);
-    grid->setColumnStretch(1, 1);
-    int row = 0;
-    auto addRow = [&](const char* name, const QString& caption, QWidget* control, bool wide = false) {
-        auto* label = new QLabel(caption, GroupBox1);
-        label->setObjectName(QString::fromLatin1(name));
-        grid->addWidget(label, row, 0);
-        if (wide)
-            grid->addWidget(control, row, 1, 1, 3);
-        else
-            grid->addWidget(control, row, 1, 1, 3, Qt::AlignLeft);
-        ++row;
-    };
-    // The date and the flag share the first line: the flag is what a void is about.
-    auto* fecha = new QLabel(QStringLiteral("Fecha"), GroupBox1);
-    fecha->setObjectName(QStringLiteral("Label1"));
-    QLabel* anulado = amendment::flagLabel(GroupBox1);
-    anulado->setObjectName(QStringLiteral("Label2"));
-    grid->addWidget(fecha, row, 0);
-    grid->addWidget(DBEdit1, row, 1, Qt::AlignLeft);
-    grid->addWidget(anulado, row, 2, Qt::AlignRight);
-    grid->addWidget(DBComboBox1, row, 3, Qt::AlignLeft);
-    ++row;
-    addRow("Label3", QStringLiteral("Razón Social"), DBLookupComboBox1, true);
-    addRow("Label4", QStringLiteral("Cuit"), DBLookupComboBox2);
-    addRow("Label5", QStringLiteral("Tipo de Comprobante"), DBComboBox2, true);
-    addRow("Label6", QStringLiteral("Número Desde"), DBEdit2);
-    addRow("Label7", QStringLiteral("Número Hasta"), DBEdit4);
-    addRow("Label8", QStringLiteral("Punto de Venta o Emisión"), DBEdit5);
-    grid->setRowStretch(row, 1);
+    amendment::RowGrid lines(GroupBox1, grid, DBEdit1, DBComboBox1);
+    lines.add("Label3", QStringLiteral("Razón Social"), DBLookupComboBox1, true);
+    lines.add("Label4", QStringLiteral("Cuit"), DBLookupComboBox2);
+    lines.add("Label5", QStringLiteral("Tipo de Comprobante"), DBComboBox2, true);
+    lines.add("Label6", QStringLiteral("Número Desde"), DBEdit2);
+    lines.add("Label7", QStringLiteral("Número Hasta"), DBEdit4);
+    lines.add("Label8", QStringLiteral("Punto de Venta o Emisión"), DBEdit5);
+    lines.finish();
 
     BitBtn1 = parts::button("BitBtn1", QStringLiteral("Aceptar"), glyph::accept(), this);
     BitBtn2 = parts::button("BitBtn2", QStringLiteral("Cancelar"), glyph::cancel(), this);
@@ -208,17 +220,10 @@ void TFAnular::BitBtn1Click()
         ds->edit();
     ds->updateRecord();
 
-    const std::pair<const char*, QWidget*> obligatory[] = {
-        {"Fecha", DBEdit1},           {"Razon_Social", DBLookupComboBox1}, {"Cuit", DBLookupComboBox2},
-        {"Tipo_comprobante", DBComboBox2}, {"NDesde", DBEdit2},            {"NHasta", DBEdit4},
-    };
-    for (const auto& [field, control] : obligatory) {
-        if (ds->text(QString::fromLatin1(field)).isEmpty()) {
-            Prompt::current().notice(QStringLiteral("Faltan Datos Obligatorios"));
-            control->setFocus(Qt::OtherFocusReason);
-            return;
-        }
-    }
+    if (!obligatoryFieldsFilled(*ds, {
+        {"Fecha", DBEdit1}, {"Razon_Social", DBLookupComboBox1}, {"Cuit", DBLookupComboBox2},
+        {"Tipo_comprobante", DBComboBox2}, {"NDesde", DBEdit2}, {"NHasta", DBEdit4}}))
+        return;
 
     ds->setValue(QStringLiteral("CanTalonarios"),
                  ds->asFloat(QStringLiteral("NHasta")) - ds->asFloat(QStringLiteral("NDesde")) + 1);

@@ -8,6 +8,7 @@ class DBComboBox;
 class DBDateEdit;
 class DBEdit;
 class DBLookupComboBox;
+class QGridLayout;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -58,6 +59,20 @@ QLabel* flagLabel(QWidget* parent);
 // The drop-down for the voided flag: "S" or "N", typed or picked; a letter typed in lower case
 // is taken in capitals, any other letter is refused.
 DBComboBox* flagBox(QWidget* parent);
+
+// The boxes of a voiding dialog under their labels, one per line; the first line holds the date
+// and, beside it, the flag a void is about.
+class RowGrid {
+public:
+    RowGrid(QWidget* labelParent, QGridLayout* grid, QWidget* fecha, QWidget* flag);
+    void add(const char* labelName, const QString& caption, QWidget* control, bool wide = false);
+    void finish();  // the room left goes below the last line
+
+private:
+    QWidget* m_parent;
+    QGridLayout* m_grid;
+    int m_row = 0;
+};
 
 // Posts the pending row of a view as a change to the period that is the current row of
 // TAnticipos: the period's year and advance go into the row, and when no amendment was in

@@ -6,6 +6,7 @@
 #include "widgets/DBComboBox.h"
 #include "widgets/DBEdit.h"
 #include "widgets/EnterAsTab.h"
+#include "widgets/ObligatoryFields.h"
 #include "widgets/StandardError.h"
 
 #include <QGroupBox>
@@ -131,12 +132,8 @@ void TFClientes::BitBtn1Click()
 {
     store::Dataset* client = DModulo->TCliente;
     client->updateRecord();
-    for (const char* field : {"Razon_Social", "Cuit", "Domicilio", "Codigo_Postal"}) {
-        if (client->text(QString::fromLatin1(field)).isEmpty()) {
-            Prompt::current().notice(QStringLiteral("Faltan Datos Obligatorios"));
-            return;
-        }
-    }
+    if (!obligatoryFieldsFilled(*client, {{"Razon_Social"}, {"Cuit"}, {"Domicilio"}, {"Codigo_Postal"}}))
+        return;
     // A duplicate C.U.I.T. is refused by the data module's rule, which has spoken already:
     // the row stays as typed and the dialog open.
     client->post();

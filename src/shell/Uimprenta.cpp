@@ -7,6 +7,7 @@
 #include "widgets/DBComboBox.h"
 #include "widgets/DBEdit.h"
 #include "widgets/EnterAsTab.h"
+#include "widgets/ObligatoryFields.h"
 #include "widgets/StandardError.h"
 
 #include <QFrame>
@@ -116,12 +117,9 @@ void TFImprenta::BitBtn1Click()
 {
     store::Dataset* agent = DModulo->TImprentas;
     agent->updateRecord();
-    for (const char* field : {"Nombre", "Inscripcion", "Cuit", "Domicilio", "Codigo_Postal"}) {
-        if (agent->text(QString::fromLatin1(field)).isEmpty()) {
-            Prompt::current().notice(Missing);
-            return;
-        }
-    }
+    if (!obligatoryFieldsFilled(*agent, {{"Nombre"}, {"Inscripcion"}, {"Cuit"}, {"Domicilio"}, {"Codigo_Postal"}},
+                                Missing))
+        return;
     bool active = false;
     for (const char* flag : {"Imprentas", "VMR", "Autoimpresores"})
         active = active || agent->text(QString::fromLatin1(flag)) == DBCheckBox::Checked;

@@ -1,0 +1,20 @@
+#include "ObligatoryFields.h"
+
+#include "Prompt.h"
+#include "store/Dataset.h"
+
+#include <QWidget>
+
+bool obligatoryFieldsFilled(const store::Dataset& rows, std::initializer_list<ObligatoryField> fields,
+                            const QString& message)
+{
+    for (const ObligatoryField& f : fields) {
+        if (rows.text(QString::fromLatin1(f.field)).isEmpty()) {
+            Prompt::current().notice(message);
+            if (f.control)
+                f.control->setFocus(Qt::OtherFocusReason);
+            return false;
+        }
+    }
+    return true;
+}
