@@ -51,7 +51,7 @@ void TQReporte::setPrinterFactory(PrinterFactory factory)
     m_printerFactory = factory ? std::move(factory) : PrinterFactory(defaultPrinter);
 }
 
-int TQReporte::ImprimirDeclaracion(const QString& codigoControl)
+void TQReporte::setLabels(const QString& codigoControl)
 {
     QRLabel22 = codigoControl;
     store::Dataset* agent = DModulo->TImprentas;
@@ -63,7 +63,11 @@ int TQReporte::ImprimirDeclaracion(const QString& codigoControl)
     activity("Imprentas", QStringLiteral("Imprenta"), QRLabel25, QRLabel28);
     activity("VMR", QStringLiteral("Venta de Maquinas Registradoras"), QRLabel26, QRLabel29);
     activity("Autoimpresores", QStringLiteral("Autoimpresores"), QRLabel27, QRLabel30);
+}
 
+int TQReporte::ImprimirDeclaracion(const QString& codigoControl)
+{
+    setLabels(codigoControl);
     QRLabel5 = OfficeCopy;
     const bool office = Print();
     QRLabel5 = AgentCopy;

@@ -31,6 +31,9 @@ public:
     static const QString OfficeCopy;  // the copy kept by the revenue office
     static const QString AgentCopy;   // "Para el Agente"
 
+    // The control code and the activity labels from the agent's flags.
+    void setLabels(const QString& codigoControl);
+
     // Sets the labels from the control code and the agent's flags and prints the office copy,
     // then the agent copy. With no printer nothing is printed and nothing is said. Answers the
     // number of copies sent to the printer.

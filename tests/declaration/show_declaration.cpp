@@ -1,10 +1,15 @@
 // Shows one window of the declaration over a small sample, for screenshots by hand:
 //   show_declaration generate|periods|period|amend [seconds]
 // The window stays up for the given seconds (3 by default); take the picture meanwhile.
+//   show_declaration page FILE.pdf [flags] [forms] [machines]
+// writes the printed declaration of the sample period instead (flags: the agent's three
+// activities as S/N, SSS by default; forms and machines: how many rows, 10 and 4 by default).
 
 #include "../details/DetailFixture.h"
+#include "declaration/DeclarationFile.h"
 #include "declaration/Filing.h"
 #include "declaration/UGenRec.h"
+#include "declaration/UReporte.h"
 #include "declaration/URecVer.h"
 #include "declaration/UVer.h"
 #include "declaration/UVerDetalle.h"
@@ -29,13 +34,16 @@ int main(int argc, char** argv)
     Frecver = new TFrecver;
 
     // Rows of 2024/02 filed, and rows of the open period.
+    const bool page = which == QLatin1String("page");
+    const int forms = page && argc > 4 ? atoi(argv[4]) : 10;
+    const int machines = page && argc > 5 ? atoi(argv[5]) : 4;
     const QString clients[] = {fixture::AlfaName, fixture::BetaName};
-    for (int i = 0; i < 10; ++i) {
+    for (int i = 0; i < forms; ++i) {
         const bool filed = which != QLatin1String("generate");
         m.TVerDetalles->insert();
         m.TVerDetalles->setText("Fecha", QStringLiteral("%1/02/2024").arg(i + 1, 2, 10, QLatin1Char('0')));
         m.TVerDetalles->setValue("Cliente", period.clientId(clients[i % 2]));
-        m.TVerDetalles->setText("Tipo_comprobante", QStringLiteral("Facturas %1").arg(QChar(u'A' + i % 2)));
+        m.TVerDetalles->setText("Tipo_comprobante", QStringLiteral("Facturas %1").arg(QChar(u'A' + i % 26)));
         m.TVerDetalles->setValue("NDesde", 1001 + 50 * i);
         m.TVerDetalles->setValue("NHasta", 1050 + 50 * i);
         m.TVerDetalles->setValue("CanTalonarios", 50);
@@ -44,7 +52,7 @@ int main(int argc, char** argv)
         m.TVerDetalles->setText("Anticipo", filed ? "02" : "");
         m.TVerDetalles->post();
     }
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < machines; ++i) {
         m.TVerMaquinas->insert();
         m.TVerMaquinas->setValue("Fecha", QDate(2024, 2, 10 + i));
         m.TVerMaquinas->setValue("Cliente_id", period.clientId(clients[i % 2]));
@@ -64,6 +72,21 @@ int main(int argc, char** argv)
         m.TAnticipos->post();
     }
     QDir().mkpath(QDir(m.aliasFolder()).filePath("ddjj/2024"));
+
+    if (page) {
+        const QString flags = argc > 3 ? QString::fromLatin1(argv[3]) : QStringLiteral("SSS");
+        m.TImprentas->edit();
+        m.TImprentas->setText("Imprentas", flags.mid(0, 1));
+        m.TImprentas->setText("VMR", flags.mid(1, 1));
+        m.TImprentas->setText("Autoimpresores", flags.mid(2, 1));
+        m.TImprentas->post();
+        m.TAnticipos->last();
+        filing::prepareReport("2024", "02");
+        QReporte = new TQReporte(&app);
+        QReporte->setLabels(CodigoControl("2024", "02", m.TImprentas->text("Cuit")));
+        QReporte->QRLabel5 = TQReporte::OfficeCopy;
+        return QReporte->renderToPdf(QString::fromLocal8Bit(argv[2])) ? 0 : 1;
+    }
 
     QDialog* window = FPresentaciones;
     if (which == QLatin1String("generate")) {
