@@ -338,7 +338,7 @@ private slots:
         QFETCH(bool, amending);
         QFETCH(PromptButton, answer);
         QFETCH(double, recPre);
-        fileFirst();
+        const Declaration first = fileFirst();
         if (amending) {
             openAmendment();
             m_script = {{"FAnular", setFlag("S")}};
@@ -355,8 +355,28 @@ private slots:
             QCOMPARE(p().prompt.shown().first().buttons, PromptButtons::YesNo);
         QVERIFY(!FVerDetalles->isVisible());
         QCOMPARE(m().TAnticipos->asFloat("Rec_pre"), recPre);
-        QCOMPARE(Declaration::read(declarationPath()).of("000").first().value(3),
-                 amending ? QStringLiteral("1") : QStringLiteral("0"));
+        // The re-issue beside the first filing: the same lines but for the amendment number, the
+        // rows' period fields and the flag of the row voided meanwhile.
+        const Declaration reissued = Declaration::read(declarationPath());
+        QCOMPARE(reissued.header, first.header);
+        QCOMPARE(reissued.verification, first.verification);
+        QVERIFY(reissued.endsWithEof);
+        QList<QStringList> expectedRecords = first.records;
+        for (QStringList& r : expectedRecords) {
+            if (r[0] == QLatin1String("000"))
+                r[3] = amending ? QStringLiteral("1") : QStringLiteral("0");
+            if (r[0] == QLatin1String("020")) {
+                r[FormAnio] = QStringLiteral("2024");
+                r[FormAnticipo] = QStringLiteral("07");
+            }
+            if (r[0] == QLatin1String("030")) {
+                r[MachineAnio] = QStringLiteral("2024");
+                r[MachineAnticipo] = QStringLiteral("07");
+            }
+        }
+        if (amending)
+            expectedRecords[2][FormAnulado] = QStringLiteral("S");  // the first printed-forms row
+        QCOMPARE(reissued.records, expectedRecords);
         // With the answer No the amendment is still open: a further void keeps its number.
         if (answer == PromptButton::No) {
             openAmendment();
