@@ -22,6 +22,12 @@ void Prompt::notice(const QString& text)
     ask({text, applicationTitle(), PromptButtons::Ok, PromptIcon::None, PromptButton::Ok});
 }
 
+QString Prompt::openFileNameWithSuffix(const QString& caption, const QString& folder, const QString& filter,
+                                       const QString&)
+{
+    return openFileName(caption, folder, filter);
+}
+
 PromptButton Prompt::box(const QString& text, const QString& caption, PromptButtons buttons, PromptIcon icon,
                          PromptButton defaultButton)
 {

@@ -28,6 +28,11 @@ public:
     virtual PromptButton ask(const PromptMessage& message) = 0;
     // The file-open dialog; an empty text when the user cancelled.
     virtual QString openFileName(const QString& caption, const QString& folder, const QString& filter) = 0;
+    // The same dialog showing each filter by its description alone (not the patterns in its
+    // last parentheses) and giving a name typed without a suffix defaultSuffix. By default the
+    // plain dialog above.
+    virtual QString openFileNameWithSuffix(const QString& caption, const QString& folder, const QString& filter,
+                                           const QString& defaultSuffix);
 
     // A notice: the application's title as caption and one OK button.
     void notice(const QString& text);

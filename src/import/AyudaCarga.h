@@ -2,11 +2,25 @@
 
 #include <QDialog>
 
-// Describes the columns of the detail import file.
+class QGroupBox;
+class QListWidget;
+class QPushButton;
+
+// Explains the error codes of the detail import in fixed lines.
 class TAyCarga : public QDialog {
     Q_OBJECT
 public:
     explicit TAyCarga(QWidget* parent = nullptr);
+
+    static QStringList lines();  // the 24 lines, leading blanks included
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QGroupBox* GroupBox1;
+    QListWidget* ListBox1;
+    QPushButton* Button1;  // "&Ok"
 };
 
 extern TAyCarga* AyCarga;

@@ -115,3 +115,16 @@ QString DialogPrompt::openFileName(const QString& caption, const QString& folder
 {
     return QFileDialog::getOpenFileName(ownerWindow(), caption, folder, filter);
 }
+
+QString DialogPrompt::openFileNameWithSuffix(const QString& caption, const QString& folder, const QString& filter,
+                                             const QString& defaultSuffix)
+{
+    QFileDialog dialog(ownerWindow(), caption, folder, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(defaultSuffix);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.selectedFiles().value(0);
+}

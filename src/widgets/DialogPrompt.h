@@ -7,4 +7,6 @@ class DialogPrompt final : public Prompt {
 public:
     PromptButton ask(const PromptMessage& message) override;
     QString openFileName(const QString& caption, const QString& folder, const QString& filter) override;
+    QString openFileNameWithSuffix(const QString& caption, const QString& folder, const QString& filter,
+                                   const QString& defaultSuffix) override;
 };

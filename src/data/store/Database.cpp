@@ -135,6 +135,13 @@ void Statement::bind(int position, const QVariant& value)
         m_db.raise(rc);
 }
 
+void Statement::bindUtf8(int position, const QByteArray& utf8)
+{
+    const int rc = sqlite3_bind_text(m_stmt, position, utf8.constData(), int(utf8.size()), SQLITE_STATIC);
+    if (rc != SQLITE_OK)
+        m_db.raise(rc);
+}
+
 bool Statement::step()
 {
     const int rc = sqlite3_step(m_stmt);
@@ -424,6 +431,11 @@ void Database::raise(int rc, const QString& context) const
 }
 
 // ---------------------------------------------------------------- Database: transactions
+
+int Database::changes() const
+{
+    return sqlite3_changes(m_db);
+}
 
 void Database::begin()
 {

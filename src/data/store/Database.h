@@ -29,6 +29,9 @@ public:
     Statement& operator=(const Statement&) = delete;
 
     void bind(int position, const QVariant& value);  // 1-based
+    // Text already in UTF-8, bound without a copy: the buffer must stay as it is until the
+    // statement is reset. For loops over many rows, where the copy shows.
+    void bindUtf8(int position, const QByteArray& utf8);
     bool step();                                     // true while a row is there
     void reset();
     int columnCount() const;
@@ -70,6 +73,7 @@ public:
     QString qualifiedTable(const QString& table) const;
 
     void exec(const QString& sql);
+    int changes() const;  // rows the last statement inserted, changed or deleted
     [[noreturn]] void raise(int rc, const QString& context = {}) const;
 
     // Savepoint-based transactions that nest; changes are announced when the outermost ends.

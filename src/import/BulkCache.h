@@ -1,0 +1,28 @@
+#pragma once
+
+#include "store/Database.h"
+
+#include <QString>
+#include <QVariant>
+
+namespace import {
+
+// A larger page cache for one table file while a run writes many rows to it: with the default
+// cache, rows arriving in random key order keep sending index pages to disk and back. The
+// former size comes back when the run ends.
+class BulkCache {
+public:
+    static const int Kilobytes = 64 * 1024;
+
+    BulkCache(store::Database& db, const QString& table);
+    ~BulkCache();
+    BulkCache(const BulkCache&) = delete;
+    BulkCache& operator=(const BulkCache&) = delete;
+
+private:
+    store::Database& m_db;
+    QString m_schema;
+    QVariant m_former;
+};
+
+}  // namespace import

@@ -1,0 +1,213 @@
+#include "DetailImport.h"
+
+#include "BulkCache.h"
+
+#include "Prompt.h"
+#include "Schema.h"
+#include "TextFile.h"
+#include "UModulo.h"
+#include "store/Database.h"
+
+#include <QDir>
+#include <QHash>
+
+namespace import {
+
+namespace {
+
+const QString Clients = QStringLiteral("cliente");
+const QString Details = QStringLiteral("detalle");
+
+// Form numbers are stored as floats; beyond 15 digits they would not come back the same.
+const qint64 LargestNumber = 999999999999999LL;
+
+// A whole number in decimal digits with an optional sign; nothing for anything else.
+std::optional<qint64> wholeNumber(QStringView text)
+{
+    qsizetype i = 0;
+    const bool negative = !text.isEmpty() && text[0] == QLatin1Char('-');
+    if (!text.isEmpty() && (text[0] == QLatin1Char('-') || text[0] == QLatin1Char('+')))
+        i = 1;
+    if (i >= text.size())
+        return std::nullopt;
+    qint64 value = 0;
+    for (; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + (c - '0');
+        if (value > LargestNumber)
+            return std::nullopt;
+    }
+    return negative ? -value : value;
+}
+
+// The tables as the run meets them: prepared once, used for every line.
+class DetailTables {
+public:
+    explicit DetailTables(store::Database& db)
+        : m_find(db,
+                 QStringLiteral("SELECT Id_cliente FROM %1 WHERE Cuit = ? LIMIT 1").arg(db.qualifiedTable(Clients))),
+          m_insert(db, QStringLiteral("INSERT INTO %1 (Cliente, Fecha, Tipo_comprobante, NDesde, NHasta, "
+                                      "CanTalonarios, Punto_Venta, Importado, Anulado) "
+                                      "VALUES (?, ?, ?, ?, ?, ?, ?, 'S', 'N')")
+                           .arg(db.qualifiedTable(Details)))
+    {
+    }
+
+    // The register does not change during a run, so an answer holds for every later line.
+    std::optional<qint64> client(const QString& cuit)
+    {
+        const auto known = m_clients.constFind(cuit);
+        if (known != m_clients.constEnd())
+            return *known;
+        m_find.reset();
+        m_find.bind(1, cuit);
+        std::optional<qint64> id;
+        if (m_find.step())
+            id = m_find.column(0).toLongLong();
+        m_find.reset();
+        if (m_clients.size() < 100000)
+            m_clients.insert(cuit, id);
+        return id;
+    }
+
+    void add(const DetailRow& row)
+    {
+        m_insert.reset();
+        m_insert.bind(1, row.cliente);
+        m_insert.bind(2, row.fecha.isEmpty() ? QVariant() : QVariant(row.fecha));
+        m_insert.bind(3, row.tipoComprobante.isEmpty() ? QVariant() : QVariant(row.tipoComprobante));
+        m_insert.bind(4, row.nDesde);
+        m_insert.bind(5, row.nHasta);
+        m_insert.bind(6, row.canTalonarios);
+        m_insert.bind(7, row.puntoVenta.isEmpty() ? QVariant() : QVariant(row.puntoVenta));
+        m_insert.step();
+    }
+
+private:
+    store::Statement m_find;
+    store::Statement m_insert;
+    QHash<QString, std::optional<qint64>> m_clients;
+};
+
+int width(const char* field)
+{
+    return schema::table(Details).field(QString::fromLatin1(field))->width;
+}
+
+}  // namespace
+
+int Decodificar(QStringView line, const DetailColumns& columns, const ClientLookup& findClient, DetailRow& row)
+{
+    static const int fechaWidth = width("Fecha");
+    static const int tipoWidth = width("Tipo_comprobante");
+    static const int puntoWidth = width("Punto_Venta");
+
+    const QStringView fecha = extract(line, columns.fecha);
+    const QStringView razonSocial = extract(line, columns.razonSocial);
+    // Only the first 11 characters of the C.U.I.T.'s range count: one written with dashes
+    // loses its end and then fails the check.
+    const QString cuit = trimmed(cut(line, columns.cuit).left(11)).toString();
+    const QStringView tipo = extract(line, columns.tipoComprobante);
+    const QStringView desdeText = extract(line, columns.nDesde);
+    const QStringView hastaText = extract(line, columns.nHasta);
+    const QStringView puntoVenta = extract(line, columns.puntoVenta);
+
+    int code = RowTaken;
+    if (cuit.isEmpty() || fecha.isEmpty() || razonSocial.isEmpty() || tipo.isEmpty() || desdeText.isEmpty() ||
+        hastaText.isEmpty() || puntoVenta.isEmpty())
+        code = ValueMissing;
+    const std::optional<qint64> desde = wholeNumber(desdeText);
+    const std::optional<qint64> hasta = wholeNumber(hastaText);
+    if (!desde || !hasta)
+        return BadNumber;
+    if (*desde > *hasta)
+        code = NumbersReversed;
+    if (code != RowTaken)
+        return code;
+    if (!TDModulo::ValidarCuit(cuit))
+        return CuitInvalid;
+    const std::optional<qint64> client = findClient(cuit);
+    if (!client)
+        return ClientUnknown;
+    try {
+        row.fecha = fieldText(fecha, fechaWidth, QStringLiteral("Fecha"));
+        row.tipoComprobante = fieldText(tipo, tipoWidth, QStringLiteral("Tipo_comprobante"));
+        row.puntoVenta = fieldText(upperAscii(puntoVenta), puntoWidth, QStringLiteral("Punto_Venta"));
+    } catch (const store::StoreError&) {
+        return BadNumber;  // a value the table cannot hold is an error of the line like any other
+    }
+    row.cliente = *client;
+    row.nDesde = double(*desde);
+    row.nHasta = double(*hasta);
+    row.canTalonarios = double(*hasta - *desde + 1);
+    return RowTaken;
+}
+
+DetailOutcome importDetails(TDModulo& modulo, const QString& path, const DetailColumns& columns,
+                            const ImportHooks& hooks)
+{
+    DetailOutcome outcome;
+    TextFile file(path);
+    // A file with nothing in it is refused before anything changes: as a failing first line it
+    // would take every imported row of the open period with it.
+    QString line;
+    if (!file.readLine(line))
+        throw store::StoreError(store::FileError,
+                                QStringLiteral("El archivo %1 está vacío: no se cargó ningún registro.")
+                                    .arg(QDir::toNativeSeparators(path)));
+    if (Prompt::current().box(QStringLiteral("Se cargara el archivo seleccionado"), QStringLiteral("Caldivar"),
+                              PromptButtons::OkCancel) != PromptButton::Ok)
+        return outcome;
+    outcome.confirmed = true;
+
+    store::Database& db = modulo.Session1_1->database();
+    {
+        BusyScope busy(hooks.busy);
+        // One transaction: a crash or a killed program mid-run leaves the open period as it was.
+        BulkCache cache(db, Details);
+        store::Transaction transaction(db);
+        DetailTables tables(db);
+        const ClientLookup findClient = [&tables](const QString& cuit) { return tables.client(cuit); };
+        ProgressThrottle progress(hooks.progress);
+        DetailRow row;
+        auto take = [&] {
+            outcome.code = Decodificar(line, columns, findClient, row);
+            if (outcome.code == RowTaken)
+                tables.add(row);
+        };
+        take();
+        outcome.count = 1;
+        while (outcome.code == RowTaken && file.readLine(line)) {
+            take();
+            progress.step(++outcome.count);
+        }
+        progress.finish();
+        if (outcome.code != RowTaken) {
+            // Every imported row of the open period goes, those of earlier runs too, so the
+            // declaration is loaded again from a corrected file; typed rows stay.
+            modulo.QBorrar->execSql();
+        }
+        db.noteChanged(Details);
+        transaction.commit();
+    }
+
+    if (outcome.code != RowTaken) {
+        const QString text = QStringLiteral("Fallo en registro Nº ") + QString::number(outcome.count) +
+                             QStringLiteral(" con error: ") + QString::number(outcome.code) +
+                             QStringLiteral(". Deberá Cargar Nuevamente la DJ.") + QLatin1Char('\r') +
+                             QStringLiteral("¿Desea obtener más Información?");
+        outcome.help =
+            Prompt::current().box(text, QStringLiteral("Caldivar"), PromptButtons::YesNo) == PromptButton::Yes;
+    } else {
+        Prompt::current().box(
+            QStringLiteral("Se han cargado con exito ") + QString::number(outcome.count) + QStringLiteral(" Registros"),
+            QStringLiteral("Caldivar"), PromptButtons::Ok);
+    }
+    if (modulo.TDetalles->active())
+        modulo.TDetalles->refresh();
+    return outcome;
+}
+
+}  // namespace import

@@ -1,0 +1,109 @@
+#include "FixedColumns.h"
+
+#include "store/StoreError.h"
+#include "store/Text1252.h"
+
+#include <array>
+#include <bitset>
+
+namespace import {
+
+namespace {
+
+// Built once from the store's own codec, so an import accepts exactly what a post accepts.
+struct Codepage {
+    std::array<QChar, 256> chars;
+    std::bitset<65536> held;
+
+    Codepage()
+    {
+        for (int b = 0; b < 256; ++b) {
+            const QString s = store::fromWindows1252(QByteArray(1, char(b)));
+            chars[b] = s.size() == 1 ? s[0] : QChar(QChar::ReplacementCharacter);
+            if (s.size() == 1 && !s[0].isSurrogate())
+                held.set(s[0].unicode());
+        }
+    }
+};
+
+const Codepage& codepage()
+{
+    static const Codepage table;
+    return table;
+}
+
+}  // namespace
+
+QStringView cut(QStringView line, Columns columns)
+{
+    // 64 bits: the bounds of an unbounded spinner must not overflow.
+    const qint64 count = qint64(columns.to) - qint64(columns.from) + 1;
+    if (count <= 0)
+        return {};
+    const qint64 start = columns.from < 1 ? 1 : columns.from;
+    const qint64 size = line.size();
+    if (start > size)
+        return {};
+    return line.mid(qsizetype(start - 1), qsizetype(std::min(count, size - start + 1)));
+}
+
+QStringView trimmed(QStringView value)
+{
+    qsizetype begin = 0;
+    qsizetype end = value.size();
+    while (begin < end && value[begin].unicode() <= ' ')
+        ++begin;
+    while (end > begin && value[end - 1].unicode() <= ' ')
+        --end;
+    return value.mid(begin, end - begin);
+}
+
+QString upperAscii(QStringView value)
+{
+    QString result = value.toString();
+    for (QChar& c : result)
+        if (c.unicode() >= 'a' && c.unicode() <= 'z')
+            c = QChar(c.unicode() - 'a' + 'A');
+    return result;
+}
+
+QChar windows1252Char(uchar byte)
+{
+    return codepage().chars[byte];
+}
+
+bool fitsWindows1252(QStringView text)
+{
+    const auto& held = codepage().held;
+    for (QChar c : text)
+        if (c.unicode() >= 0x80 && !held.test(c.unicode()))
+            return false;
+    return true;
+}
+
+namespace {
+
+QStringView checked(QStringView value, int width, const QString& field)
+{
+    const QStringView kept = width > 0 ? value.left(width) : value;
+    if (!fitsWindows1252(kept))
+        throw store::StoreError(
+            store::ConversionError,
+            QStringLiteral("El campo %1 admite solo caracteres de la página de códigos Windows-1252.").arg(field));
+    return kept;
+}
+
+}  // namespace
+
+QString fieldText(QStringView value, int width, const QString& field)
+{
+    return checked(value, width, field).toString();
+}
+
+QString fieldText(const QString& value, int width, const QString& field)
+{
+    const QStringView kept = checked(value, width, field);
+    return kept.size() == value.size() ? value : kept.toString();
+}
+
+}  // namespace import

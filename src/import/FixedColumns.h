@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+namespace import {
+
+// The columns of one value in every line: positions counted from 1, both ends included.
+// The spinners that give them have no bounds, so any int is possible.
+struct Columns {
+    int from = 1;  // "Desde"
+    int to = 1;    // "Hasta"
+};
+
+// The characters from `from` to `to`. A range past the end of the line gives what is there, a
+// reversed range gives nothing, and a `from` below 1 starts at 1 with the count kept.
+QStringView cut(QStringView line, Columns columns);
+// Without leading and trailing blanks and control characters (everything up to the space).
+QStringView trimmed(QStringView value);
+// cut, then trimmed.
+inline QStringView extract(QStringView line, Columns columns)
+{
+    return trimmed(cut(line, columns));
+}
+
+// Only a to z become capitals; accented letters and everything else stay as they are.
+QString upperAscii(QStringView value);
+
+// The character a Windows-1252 byte stands for, as the table store reads it.
+QChar windows1252Char(uchar byte);
+// Whether the table store can hold the text (every character has a Windows-1252 byte).
+bool fitsWindows1252(QStringView text);
+
+// A value as a text field of the given width stores it: cut to the width, and refused with
+// the store's conversion error naming the field when a character cannot be held.
+QString fieldText(QStringView value, int width, const QString& field);
+QString fieldText(const QString& value, int width, const QString& field);  // shares value when it fits
+
+}  // namespace import

@@ -1,0 +1,81 @@
+#include "ImportDialog.h"
+
+#include "Prompt.h"
+#include "widgets/WaitCursor.h"
+
+#include <QCoreApplication>
+#include <QDialog>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QSpinBox>
+
+namespace importdialog {
+
+QSpinBox* spinner(const char* name, const QRect& geometry, QWidget* parent, int minimum, int maximum)
+{
+    auto* s = new QSpinBox(parent);
+    s->setObjectName(QString::fromLatin1(name));
+    s->setGeometry(geometry);
+    s->setRange(minimum, maximum);
+    s->setValue(1);
+    s->setAlignment(Qt::AlignRight);
+    return s;
+}
+
+QLabel* label(const char* name, const QString& text, const QRect& geometry, QWidget* parent, Qt::Alignment alignment)
+{
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(QString::fromLatin1(name));
+    l->setGeometry(geometry);
+    l->setAlignment(alignment);
+    return l;
+}
+
+QPushButton* button(const char* name, const QString& caption, QStyle::StandardPixmap icon, const QRect& geometry,
+                    QWidget* parent)
+{
+    auto* b = new QPushButton(parent->style()->standardIcon(icon), caption, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setGeometry(geometry);
+    b->setIconSize(QSize(20, 20));
+    // Enter moves between the spinners; it presses only the button it is on.
+    b->setAutoDefault(false);
+    b->setDefault(false);
+    return b;
+}
+
+void centreOnScreen(QDialog* dialog)
+{
+    if (const QScreen* screen = dialog->screen() ? dialog->screen() : QGuiApplication::primaryScreen()) {
+        QRect frame = dialog->frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        dialog->move(frame.topLeft());
+    }
+}
+
+RunView::RunView(QLabel* progressLabel)
+{
+    m_hooks.busy = [this](bool on) {
+        if (on)
+            m_cursor = std::make_unique<WaitCursor>();
+        else
+            m_cursor.reset();
+    };
+    m_hooks.progress = [progressLabel](int count) {
+        progressLabel->setText(QStringLiteral("Cargando Registro Nº: ") + QString::number(count));
+        progressLabel->repaint();
+        // Paint and answer the desktop, so a long run does not look hung; clicks and keys wait.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    };
+}
+
+RunView::~RunView() = default;
+
+QString chooseFile(const QString& caption, const QString& filter)
+{
+    return Prompt::current().openFileNameWithSuffix(caption, QString(), filter, QStringLiteral("prn"));
+}
+
+}  // namespace importdialog

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <functional>
+
+namespace import {
+
+// What the window does while an import runs; any of them may be left empty.
+struct ImportHooks {
+    std::function<void(int)> progress;  // the count for the progress label
+    std::function<void(bool)> busy;     // true while the lines are read (the hourglass), false after
+};
+
+// Hands the running count to the window at most every 50 ms, so that painting does not slow a
+// long import; finish() hands over the last count whenever it was held back.
+class ProgressThrottle {
+public:
+    static constexpr qint64 IntervalMs = 50;
+
+    explicit ProgressThrottle(const std::function<void(int)>& show) : m_show(show) {}
+    void step(int count)
+    {
+        if (!m_show)
+            return;
+        if (m_timer.isValid() && m_timer.elapsed() < IntervalMs) {
+            m_pending = count;
+            return;
+        }
+        m_pending = -1;
+        m_show(count);
+        m_timer.start();
+    }
+    void finish()
+    {
+        if (m_pending >= 0 && m_show)
+            m_show(m_pending);
+        m_pending = -1;
+    }
+
+private:
+    const std::function<void(int)>& m_show;
+    QElapsedTimer m_timer;
+    int m_pending = -1;
+};
+
+// Tells the window the lines are being read for as long as it lives.
+class BusyScope {
+public:
+    explicit BusyScope(const std::function<void(bool)>& busy) : m_busy(busy)
+    {
+        if (m_busy)
+            m_busy(true);
+    }
+    ~BusyScope() { end(); }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+    void end()
+    {
+        if (m_busy && !m_ended)
+            m_busy(false);
+        m_ended = true;
+    }
+
+private:
+    const std::function<void(bool)>& m_busy;
+    bool m_ended = false;
+};
+
+}  // namespace import

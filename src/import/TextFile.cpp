@@ -1,0 +1,240 @@
+#include "TextFile.h"
+
+#include "FixedColumns.h"
+#include "store/StoreError.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <algorithm>
+#include <cstring>
+
+namespace import {
+
+namespace {
+
+const qint64 ChunkBytes = 1024 * 1024;
+
+// Checks UTF-8 a chunk at a time: overlong forms, surrogates and values past U+10FFFF are
+// invalid, as are sequences cut short.
+class Utf8Check {
+public:
+    void feed(uchar b)
+    {
+        if (!m_valid)
+            return;
+        if (m_need > 0) {
+            if (b < m_low || b > m_high) {
+                m_valid = false;
+                return;
+            }
+            m_low = 0x80;
+            m_high = 0xBF;
+            --m_need;
+            return;
+        }
+        if (b < 0x80)
+            return;
+        m_low = 0x80;
+        m_high = 0xBF;
+        if (b >= 0xC2 && b <= 0xDF) {
+            m_need = 1;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            m_need = 2;
+            if (b == 0xE0)
+                m_low = 0xA0;
+            else if (b == 0xED)
+                m_high = 0x9F;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            m_need = 3;
+            if (b == 0xF0)
+                m_low = 0x90;
+            else if (b == 0xF4)
+                m_high = 0x8F;
+        } else {
+            m_valid = false;
+        }
+    }
+    bool valid() const { return m_valid && m_need == 0; }
+
+private:
+    bool m_valid = true;
+    int m_need = 0;
+    uchar m_low = 0x80;
+    uchar m_high = 0xBF;
+};
+
+bool allAscii(const char* data, qsizetype size)
+{
+    qsizetype i = 0;
+    for (; i + 8 <= size; i += 8) {
+        quint64 word;
+        std::memcpy(&word, data + i, 8);
+        if (word & 0x8080808080808080ULL)
+            return false;
+    }
+    for (; i < size; ++i)
+        if (uchar(data[i]) & 0x80)
+            return false;
+    return true;
+}
+
+}  // namespace
+
+TextFile::TextFile(const QString& path) : m_file(path), m_path(QDir::toNativeSeparators(path))
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        fail(QStringLiteral("No se encuentra el archivo %1.").arg(m_path));
+    if (!info.isFile())
+        fail(QStringLiteral("%1 no es un archivo.").arg(m_path));
+    if (!m_file.open(QIODevice::ReadOnly))
+        fail(QStringLiteral("No se puede abrir el archivo %1 (%2).").arg(m_path, m_file.errorString()));
+    scan();
+}
+
+void TextFile::fail(const QString& text) const
+{
+    throw store::StoreError(store::FileError, text);
+}
+
+void TextFile::hasNul() const
+{
+    fail(QStringLiteral("El archivo %1 no es un archivo de texto: contiene caracteres nulos.").arg(m_path));
+}
+
+void TextFile::tooLong(int line) const
+{
+    fail(QStringLiteral("El archivo %1 no es un archivo de texto: la línea %2 tiene más de %3 caracteres.")
+             .arg(m_path)
+             .arg(line)
+             .arg(MaxLineBytes));
+}
+
+// One pass over the whole file before the first line: the encoding can only be told once every
+// byte has been seen, and a file that is no text file is refused before anything is imported.
+void TextFile::scan()
+{
+    Utf8Check utf8;
+    qint64 lineBytes = 0;
+    int line = 1;
+    QByteArray chunk(ChunkBytes, Qt::Uninitialized);
+    for (;;) {
+        const qint64 got = m_file.read(chunk.data(), ChunkBytes);
+        if (got < 0)
+            fail(QStringLiteral("Error al leer el archivo %1 (%2).").arg(m_path, m_file.errorString()));
+        if (got == 0)
+            break;
+        const char* data = chunk.constData();
+        if (std::memchr(data, '\0', size_t(got)))
+            hasNul();
+        const bool ascii = allAscii(data, got);
+        if (!ascii) {
+            m_ascii = false;
+            for (qint64 i = 0; i < got; ++i) {
+                utf8.feed(uchar(data[i]));
+                if (uchar(data[i]) >= 0xF0)
+                    m_astral = true;
+            }
+        }
+        const char* p = data;
+        const char* const stop = data + got;
+        while (p < stop) {
+            const char* newline = static_cast<const char*>(std::memchr(p, '\n', size_t(stop - p)));
+            lineBytes += (newline ? newline : stop) - p;
+            if (lineBytes > MaxLineBytes)
+                tooLong(line);
+            if (!newline)
+                break;
+            lineBytes = 0;
+            ++line;
+            p = newline + 1;
+        }
+    }
+    m_utf8 = !m_ascii && utf8.valid();
+    if (!m_file.seek(0))
+        fail(QStringLiteral("Error al leer el archivo %1 (%2).").arg(m_path, m_file.errorString()));
+}
+
+// Reads the next chunk behind what is left of the buffer; false when the file has no more.
+bool TextFile::fill()
+{
+    if (m_atEnd)
+        return false;
+    m_buffer.remove(0, m_pos);
+    m_pos = 0;
+    const qsizetype kept = m_buffer.size();
+    m_buffer.resize(kept + ChunkBytes);
+    const qint64 got = m_file.read(m_buffer.data() + kept, ChunkBytes);
+    if (got < 0) {
+        m_buffer.resize(kept);
+        fail(QStringLiteral("Error al leer el archivo %1 (%2).").arg(m_path, m_file.errorString()));
+    }
+    m_buffer.resize(kept + got);
+    if (got == 0)
+        m_atEnd = true;
+    return got > 0;
+}
+
+bool TextFile::readLine(QString& line)
+{
+    qsizetype scanned = 0;  // bytes of this line searched for its end so far
+    const char* end = nullptr;
+    for (;;) {
+        const qsizetype from = m_pos + scanned;
+        end = static_cast<const char*>(std::memchr(m_buffer.constData() + from, '\n', size_t(m_buffer.size() - from)));
+        if (end)
+            break;
+        scanned = m_buffer.size() - m_pos;
+        if (scanned > MaxLineBytes)  // the file changed since it was looked over
+            tooLong(m_lineNumber + 1);
+        if (!fill()) {  // the buffer now starts with this line
+            if (m_pos >= m_buffer.size())
+                return false;
+            end = m_buffer.constData() + m_buffer.size();  // the last line has no line end
+            break;
+        }
+    }
+    const char* data = m_buffer.constData() + m_pos;
+    qsizetype size = end - data;
+    m_pos += size + (end < m_buffer.constData() + m_buffer.size() ? 1 : 0);
+    if (size > 0 && data[size - 1] == '\r')
+        --size;
+    if (std::memchr(data, '\0', size_t(size)))
+        hasNul();
+    ++m_lineNumber;
+    if (m_lineNumber == 1 && m_utf8 && size >= 3 && std::memcmp(data, "\xEF\xBB\xBF", 3) == 0) {
+        data += 3;
+        size -= 3;
+    }
+    line = decode(data, size);
+    return true;
+}
+
+QString TextFile::decode(const char* data, qsizetype size) const
+{
+    if (m_ascii)
+        return QString::fromLatin1(data, size);
+    if (m_utf8) {
+        QString text = QString::fromUtf8(data, size);
+        // Positions count characters: a character beyond 16 bits takes one position, as a
+        // replacement character the table store could not hold either.
+        if (m_astral && std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.isSurrogate(); })) {
+            QString narrowed;
+            narrowed.reserve(text.size());
+            for (qsizetype i = 0; i < text.size(); ++i) {
+                if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+                    ++i;
+                narrowed += text[i].isSurrogate() ? QChar(QChar::ReplacementCharacter) : text[i];
+            }
+            text = narrowed;
+        }
+        return text;
+    }
+    QString text = QString::fromLatin1(data, size);
+    for (QChar& c : text)
+        if (c.unicode() >= 0x80 && c.unicode() < 0xA0)
+            c = windows1252Char(uchar(c.unicode()));
+    return text;
+}
+
+}  // namespace import

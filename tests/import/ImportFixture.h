@@ -1,0 +1,103 @@
+#pragma once
+
+// A data folder with the scripted prompt, files written in the test, and the rows as stored,
+// for the tests of the two imports.
+
+#include "DataFolder.h"
+#include "ScriptedPrompt.h"
+#include "UModulo.h"
+#include "store/Database.h"
+
+#include <QFile>
+#include <QTest>
+
+namespace fixture {
+
+// A C.U.I.T. the data module's check accepts: prefix 20, eight digits, its check digit.
+inline QString cuitFor(int n)
+{
+    const QString body = QStringLiteral("20%1").arg(n, 8, 10, QLatin1Char('0'));
+    static const int weights[10] = {5, 4, 3, 2, 7, 6, 5, 4, 3, 2};
+    int sum = 0;
+    for (int i = 0; i < 10; ++i)
+        sum += (body[i].unicode() - '0') * weights[i];
+    const int check = 11 - sum % 11;
+    return body + QString::number(check >= 10 ? 0 : check);
+}
+
+// The same first ten digits with another check digit.
+inline QString badCuitFor(int n)
+{
+    QString cuit = cuitFor(n);
+    cuit[10] = QLatin1Char(cuit[10] == QLatin1Char('9') ? '0' : char(cuit[10].toLatin1() + 1));
+    return cuit;
+}
+
+class Imports {
+public:
+    Imports() { folder.modulo(); }
+
+    TDModulo& m() { return *DModulo; }
+    store::Database& db() { return m().Session1_1->database(); }
+
+    QString write(const QString& name, const QByteArray& content)
+    {
+        const QString path = folder.file(name);
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
+
+    qint64 addClient(const QString& cuit, const QString& name)
+    {
+        m().TCliente->insert();
+        m().TCliente->setText(QStringLiteral("Cuit"), cuit);
+        m().TCliente->setText(QStringLiteral("Razon_Social"), name);
+        m().TCliente->post();
+        return m().TCliente->value(QStringLiteral("Id_cliente")).toLongLong();
+    }
+
+    // A printed-forms row typed by hand (not imported), open unless a year is given.
+    void addTypedDetail(qint64 client, const QString& anio = {})
+    {
+        store::Dataset* ds = m().TVerDetalles;
+        ds->insert();
+        ds->setText(QStringLiteral("Fecha"), QStringLiteral("01/03/2024"));
+        ds->setValue(QStringLiteral("Cliente"), client);
+        ds->setText(QStringLiteral("Tipo_comprobante"), QStringLiteral("Facturas A"));
+        ds->setValue(QStringLiteral("NDesde"), 1.0);
+        ds->setValue(QStringLiteral("NHasta"), 50.0);
+        if (!anio.isEmpty()) {
+            ds->setText(QStringLiteral("Anio"), anio);
+            ds->setText(QStringLiteral("Anticipo"), QStringLiteral("02"));
+        }
+        ds->post();
+    }
+
+    // The rows of a table as stored, one text per row with the given columns joined by '|'.
+    QStringList rows(const QString& table, const QString& columns, const QString& where = {})
+    {
+        store::Statement stmt(db(), QStringLiteral("SELECT %1 FROM %2%3 ORDER BY rowid")
+                                        .arg(columns, db().qualifiedTable(table),
+                                             where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where));
+        QStringList list;
+        while (stmt.step()) {
+            QStringList values;
+            for (int c = 0; c < stmt.columnCount(); ++c)
+                values << (stmt.column(c).isNull() ? QStringLiteral("<null>") : stmt.column(c).toString());
+            list << values.join(QLatin1Char('|'));
+        }
+        return list;
+    }
+
+    int count(const QString& table, const QString& where = {})
+    {
+        return int(rows(table, QStringLiteral("1"), where).size());
+    }
+
+    ScriptedPrompt prompt;
+    DataFolder folder;
+};
+
+}  // namespace fixture
