@@ -5,6 +5,7 @@
 
 #include "DataFolder.h"
 #include "Prompt.h"
+#include "SampleCuit.h"
 #include "UModulo.h"
 #include "shell/Startup.h"
 #include "shell/UClientes.h"
@@ -21,6 +22,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+
+using fixture::cuitFor;
 
 namespace {
 
@@ -58,17 +61,6 @@ void repeated(const char* what, int rounds, const std::function<void(int)>& work
     std::sort(times.begin(), times.end());
     std::printf("%-52s %10.2f ms median, %.2f ms worst of %d\n", what, times[times.size() / 2], times.last(), rounds);
     std::fflush(stdout);
-}
-
-QString cuitFor(int n)
-{
-    const QString body = QStringLiteral("20%1").arg(n, 8, 10, QLatin1Char('0'));
-    static const int weights[10] = {5, 4, 3, 2, 7, 6, 5, 4, 3, 2};
-    int sum = 0;
-    for (int i = 0; i < 10; ++i)
-        sum += (body[i].unicode() - '0') * weights[i];
-    const int check = 11 - sum % 11;
-    return body + QString::number(check >= 10 ? 0 : check);
 }
 
 void fill(int clients)

@@ -1,6 +1,7 @@
 // Figures for the views on large tables: 100,000 clients and 100,000 open detail rows.
 // Usage: bench_dataset [rows]
 
+#include "SampleCuit.h"
 #include "UModulo.h"
 #include "store/Database.h"
 
@@ -10,6 +11,8 @@
 #include <QTemporaryDir>
 #include <cstdio>
 #include <functional>
+
+using fixture::cuitFor;
 
 namespace {
 
@@ -25,18 +28,6 @@ void report(const QString& what, double ms)
 {
     std::printf("%-58s %10.2f ms\n", qPrintable(what + QLatin1Char(':')), ms);
     std::fflush(stdout);
-}
-
-// A C.U.I.T. the data module's check accepts: prefix 20, eight digits, its check digit.
-QString cuitFor(int n)
-{
-    const QString body = QStringLiteral("20%1").arg(n, 8, 10, QLatin1Char('0'));
-    static const int weights[10] = {5, 4, 3, 2, 7, 6, 5, 4, 3, 2};
-    int sum = 0;
-    for (int i = 0; i < 10; ++i)
-        sum += (body[i].unicode() - '0') * weights[i];
-    const int check = 11 - sum % 11;
-    return body + QString::number(check >= 10 ? 0 : check);
 }
 
 long peakRssKb()

@@ -5,6 +5,7 @@
 // period row, the file and the stamp on every open row.
 // Usage: bench_declaration [rounds]
 
+#include "SampleCuit.h"
 #include "ScriptedPrompt.h"
 #include "UModulo.h"
 #include "declaration/DeclarationFile.h"
@@ -26,22 +27,19 @@
 #include <functional>
 #include <sqlite3.h>
 
+
+
 namespace {
+
+// Clients of a register of companies: prefix 30.
+QString cuitFor30(int n)
+{
+    return fixture::cuitFor(n, "30");
+}
 
 const int Clients = 100000;
 const int Details = 100000;
 const int Machines = 10000;
-
-QString cuitFor(int n)
-{
-    const QString body = QStringLiteral("30%1").arg(n, 8, 10, QLatin1Char('0'));
-    static const int weights[10] = {5, 4, 3, 2, 7, 6, 5, 4, 3, 2};
-    int sum = 0;
-    for (int i = 0; i < 10; ++i)
-        sum += (body[i].unicode() - '0') * weights[i];
-    const int check = 11 - sum % 11;
-    return body + QString::number(check >= 10 ? 0 : check);
-}
 
 void fill(TDModulo& m)
 {
@@ -54,7 +52,7 @@ void fill(TDModulo& m)
     for (int i = 1; i <= Clients; ++i) {
         const int n = int((qint64(i) * 7919) % Clients);
         client.reset();
-        client.bind(1, cuitFor(n));
+        client.bind(1, cuitFor30(n));
         client.bind(2, QStringLiteral("CONTRIBUYENTE %1 O'NEILL Y CÍA. S.A.").arg(n));
         client.bind(3, QStringLiteral("901-%1").arg(n));
         client.bind(4, QStringLiteral("AVENIDA SAN MARTÍN %1").arg(n % 5000));

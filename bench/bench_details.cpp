@@ -3,6 +3,7 @@
 // drop-downs of the entry dialogs over 100,000 clients (reading the list, type-ahead, picking).
 // Usage: bench_details [rows]   (runs on the offscreen platform unless QT_QPA_PLATFORM is set)
 
+#include "SampleCuit.h"
 #include "UModulo.h"
 #include "declaration/UPresentaciones.h"
 #include "details/UCDetalles.h"
@@ -23,6 +24,8 @@
 #include <QTest>
 #include <cstdio>
 #include <functional>
+
+using fixture::cuitFor;
 
 namespace {
 
@@ -49,17 +52,6 @@ long peakRssKb()
         if (line.startsWith("VmHWM:"))
             return line.mid(6).trimmed().split(' ').value(0).toLong();
     return -1;
-}
-
-QString cuitFor(int n)
-{
-    const QString body = QStringLiteral("20%1").arg(n, 8, 10, QLatin1Char('0'));
-    static const int weights[10] = {5, 4, 3, 2, 7, 6, 5, 4, 3, 2};
-    int sum = 0;
-    for (int i = 0; i < 10; ++i)
-        sum += (body[i].unicode() - '0') * weights[i];
-    const int check = 11 - sum % 11;
-    return body + QString::number(check >= 10 ? 0 : check);
 }
 
 // Names spread over the alphabet the way a client register is, so a typed beginning narrows

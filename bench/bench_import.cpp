@@ -5,6 +5,7 @@
 // Usage: bench_import [clients] [details]
 
 #include "Prompt.h"
+#include "SampleCuit.h"
 #include "UModulo.h"
 #include "import/BulkCache.h"
 #include "import/ClientImport.h"
@@ -22,6 +23,8 @@
 #include <sqlite3.h>
 #include <vector>
 
+using fixture::cuitFor;
+
 namespace {
 
 // OK to every box, as a user pressing Enter would.
@@ -35,20 +38,6 @@ public:
 };
 
 const int RegisteredClients = 10000;  // the register the detail lines refer to
-
-QString cuitFor(int n)
-{
-    char body[12];
-    std::snprintf(body, sizeof body, "20%08d", n);
-    static const int weights[10] = {5, 4, 3, 2, 7, 6, 5, 4, 3, 2};
-    int sum = 0;
-    for (int i = 0; i < 10; ++i)
-        sum += (body[i] - '0') * weights[i];
-    const int check = 11 - sum % 11;
-    body[10] = char('0' + (check >= 10 ? 0 : check));
-    body[11] = 0;
-    return QString::fromLatin1(body);
-}
 
 // The clients in another order than their C.U.I.T., as a real register is.
 int clientNumber(int i, int count)

@@ -7,13 +7,10 @@
 #include "widgets/ModalDialog.h"
 #include "widgets/StandardError.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QSpinBox>
 
 using namespace importdialog;
@@ -21,7 +18,7 @@ using namespace importdialog;
 TCargar* Cargar = nullptr;
 
 TCargar::TCargar(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    : ImportWindow(parent)
 {
     setObjectName(QStringLiteral("Cargar"));
     setWindowTitle(QStringLiteral("Importación de Detalle de Formularios"));
@@ -72,7 +69,7 @@ TCargar::TCargar(QWidget* parent)
                      GroupBox1);
     BitBtn2 = button("BitBtn2", QStringLiteral("&Cargar"), QStyle::SP_ArrowDown, QRect(12, 364, 140, 36), this);
     BitBtn3 = button("BitBtn3", QStringLiteral("&Salir"), QStyle::SP_DialogCloseButton, QRect(288, 364, 140, 36), this);
-    Label1 = label("Label1", QString(), QRect(12, 412, 416, 20), this);
+    progressLabel = Label1 = label("Label1", QString(), QRect(12, 412, 416, 20), this);
 
     EnterAsTab::setTabChain({SE11, SE12, SE17, SE21, SE1, SE2, SE5, SE6, SE7, SE8, SE9, SE10, SE18, SE22, Edit1,
                              BitBtn1, BitBtn2, BitBtn3});
@@ -80,22 +77,7 @@ TCargar::TCargar(QWidget* parent)
 
     connect(BitBtn1, &QPushButton::clicked, this, guarded(this, &TCargar::BitBtn1Click));
     connect(BitBtn2, &QPushButton::clicked, this, guarded(this, &TCargar::BitBtn2Click));
-    connect(BitBtn3, &QPushButton::clicked, this, guarded(this, &TCargar::BitBtn3Click));
-}
-
-void TCargar::showEvent(QShowEvent* event)
-{
-    if (!event->spontaneous()) {
-        centreOnScreen(this);
-        runHandler([this] { FormActivate(); });
-    }
-    QDialog::showEvent(event);
-}
-
-void TCargar::FormActivate()
-{
-    Label1->clear();
-    BitBtn2->setEnabled(true);
+    connect(BitBtn3, &QPushButton::clicked, this, guarded<ImportWindow>(this, &ImportWindow::BitBtn3Click));
 }
 
 import::DetailColumns TCargar::columns() const
@@ -108,49 +90,19 @@ import::DetailColumns TCargar::columns() const
 void TCargar::BitBtn1Click()
 {
     // Both cases of the suffixes: the file system may tell them apart.
-    const QString chosen = chooseFile(
-        QStringLiteral("Carga de Datos"),
-        QStringLiteral("Archivos de Texto (*.txt,*.prn) (*.txt *.TXT *.prn *.PRN);;Todos los Archivos (*.*) (*)"));
-    if (chosen.isEmpty())
-        return;
-    m_fileName = chosen;
-    Edit1->setText(QDir::toNativeSeparators(QFileInfo(chosen).absoluteFilePath()));
+    chooseFile(QStringLiteral("Carga de Datos"),
+               QStringLiteral("Archivos de Texto (*.txt,*.prn) (*.txt *.TXT *.prn *.PRN);;Todos los Archivos (*.*) (*)"));
 }
 
 void TCargar::BitBtn2Click()
 {
-    BitBtn2->setEnabled(false);
-    struct Finish {
-        TCargar* dialog;
-        ~Finish()
-        {
-            dialog->m_running = false;
-            dialog->BitBtn2->setEnabled(true);
-        }
-    } finish{this};
-    if (m_fileName.isEmpty())
-        return;
-    m_running = true;
     import::DetailOutcome outcome;
-    {
-        RunView view(Label1);
-        outcome = import::importDetails(*DModulo, m_fileName, columns(), view.hooks());
-    }
-    m_running = false;
+    run([&](const import::ImportHooks& hooks) {
+        outcome = import::importDetails(*DModulo, m_fileName, columns(), hooks);
+    });
     if (outcome.help && AyCarga) {
         showModal(*AyCarga);
         FormActivate();  // the dialog is active again
     }
 }
 
-void TCargar::BitBtn3Click()
-{
-    close();
-}
-
-// A run is not left half way by Escape or the window's close box.
-void TCargar::reject()
-{
-    if (!m_running)
-        QDialog::reject();
-}

@@ -2,18 +2,16 @@
 
 #include "DetailImport.h"
 
-#include <QDialog>
+#include "ImportDialog.h"
 
 class QGroupBox;
 class QLabel;
-class QLineEdit;
-class QPushButton;
 class QSpinBox;
 
 // Loads printed-forms rows into the open period from a fixed-column text file, all or
 // nothing: a line that cannot be taken removes every imported row of the open period, so the
 // agent loads the corrected file again. The column positions last while the program runs.
-class TCargar : public QDialog {
+class TCargar : public ImportWindow {
     Q_OBJECT
 public:
     explicit TCargar(QWidget* parent = nullptr);
@@ -21,14 +19,8 @@ public:
     import::DetailColumns columns() const;  // as the spinners stand
 
 public slots:
-    void FormActivate();
     void BitBtn1Click();  // "S&eleccionar"
     void BitBtn2Click();  // "&Cargar"
-    void BitBtn3Click();  // "&Salir"
-    void reject() override;
-
-protected:
-    void showEvent(QShowEvent* event) override;
 
 private:
     QGroupBox* GroupBox1;
@@ -46,14 +38,7 @@ private:
     QSpinBox* SE10;
     QSpinBox* SE18;  // "Punto de Venta o Emisión"
     QSpinBox* SE22;
-    QLineEdit* Edit1;
-    QPushButton* BitBtn1;
-    QPushButton* BitBtn2;
-    QPushButton* BitBtn3;
     QLabel* Label1;  // the progress
-
-    QString m_fileName;  // the file last picked in the file dialog
-    bool m_running = false;
 };
 
 extern TCargar* Cargar;

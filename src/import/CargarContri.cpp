@@ -5,13 +5,10 @@
 #include "widgets/EnterAsTab.h"
 #include "widgets/StandardError.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QSpinBox>
 
 using namespace importdialog;
@@ -26,7 +23,7 @@ const char* const RowLabels[] = {"CUIT",      "Razon Social",  "Ingresos Brutos"
 }  // namespace
 
 TFCargarcont::TFCargarcont(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    : ImportWindow(parent)
 {
     setObjectName(QStringLiteral("FCargarcont"));
     setWindowTitle(QStringLiteral("Importación de Padrón de Clientes"));
@@ -58,7 +55,7 @@ TFCargarcont::TFCargarcont(QWidget* parent)
         button("BitBtn1", QStringLiteral("S&eleccionar"), QStyle::SP_DialogOpenButton, QRect(320, 315, 108, 30), this);
     BitBtn2 = button("BitBtn2", QStringLiteral("&Cargar"), QStyle::SP_ArrowDown, QRect(12, 358, 140, 36), this);
     BitBtn3 = button("BitBtn3", QStringLiteral("&Salir"), QStyle::SP_DialogCloseButton, QRect(288, 358, 140, 36), this);
-    Label9 = label("Label9", QString(), QRect(12, 404, 416, 20), this);
+    progressLabel = Label9 = label("Label9", QString(), QRect(12, 404, 416, 20), this);
 
     for (int i = 1; i < 14; ++i)
         QWidget::setTabOrder(SE[i], SE[i + 1]);
@@ -67,22 +64,7 @@ TFCargarcont::TFCargarcont(QWidget* parent)
 
     connect(BitBtn1, &QPushButton::clicked, this, guarded(this, &TFCargarcont::BitBtn1Click));
     connect(BitBtn2, &QPushButton::clicked, this, guarded(this, &TFCargarcont::BitBtn2Click));
-    connect(BitBtn3, &QPushButton::clicked, this, guarded(this, &TFCargarcont::BitBtn3Click));
-}
-
-void TFCargarcont::showEvent(QShowEvent* event)
-{
-    if (!event->spontaneous()) {
-        centreOnScreen(this);
-        runHandler([this] { FormActivate(); });
-    }
-    QDialog::showEvent(event);
-}
-
-void TFCargarcont::FormActivate()
-{
-    Label9->clear();
-    BitBtn2->setEnabled(true);
+    connect(BitBtn3, &QPushButton::clicked, this, guarded<ImportWindow>(this, &ImportWindow::BitBtn3Click));
 }
 
 import::ClientColumns TFCargarcont::columns() const
@@ -93,41 +75,12 @@ import::ClientColumns TFCargarcont::columns() const
 
 void TFCargarcont::BitBtn1Click()
 {
-    const QString chosen =
-        chooseFile(QStringLiteral("Seleccionar Archivo"),
-                   QStringLiteral("Archivos de Texto (*.prn,*.txt) (*.txt *.prn);;Todos los Archivos (*.*) (*)"));
-    if (chosen.isEmpty())
-        return;
-    m_fileName = chosen;
-    Edit1->setText(QDir::toNativeSeparators(QFileInfo(chosen).absoluteFilePath()));
+    chooseFile(QStringLiteral("Seleccionar Archivo"),
+               QStringLiteral("Archivos de Texto (*.prn,*.txt) (*.txt *.prn);;Todos los Archivos (*.*) (*)"));
 }
 
 void TFCargarcont::BitBtn2Click()
 {
-    BitBtn2->setEnabled(false);
-    struct Finish {
-        TFCargarcont* dialog;
-        ~Finish()
-        {
-            dialog->m_running = false;
-            dialog->BitBtn2->setEnabled(true);
-        }
-    } finish{this};
-    if (m_fileName.isEmpty())
-        return;
-    m_running = true;
-    RunView view(Label9);
-    import::importClients(*DModulo, m_fileName, columns(), view.hooks());
+    run([this](const import::ImportHooks& hooks) { import::importClients(*DModulo, m_fileName, columns(), hooks); });
 }
 
-void TFCargarcont::BitBtn3Click()
-{
-    close();
-}
-
-// A run is not left half way by Escape or the window's close box.
-void TFCargarcont::reject()
-{
-    if (!m_running)
-        QDialog::reject();
-}

@@ -3,12 +3,18 @@
 #include "Prompt.h"
 #include "widgets/WaitCursor.h"
 
+#include "widgets/StandardError.h"
+
 #include <QCoreApplication>
 #include <QDialog>
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QShowEvent>
 #include <QSpinBox>
 
 namespace importdialog {
@@ -79,3 +85,61 @@ QString chooseFile(const QString& caption, const QString& filter)
 }
 
 }  // namespace importdialog
+
+ImportWindow::ImportWindow(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+{
+}
+
+void ImportWindow::showEvent(QShowEvent* event)
+{
+    if (!event->spontaneous()) {
+        importdialog::centreOnScreen(this);
+        runHandler([this] { FormActivate(); });
+    }
+    QDialog::showEvent(event);
+}
+
+void ImportWindow::FormActivate()
+{
+    progressLabel->clear();
+    BitBtn2->setEnabled(true);
+}
+
+void ImportWindow::chooseFile(const QString& caption, const QString& filter)
+{
+    const QString chosen = importdialog::chooseFile(caption, filter);
+    if (chosen.isEmpty())
+        return;
+    m_fileName = chosen;
+    Edit1->setText(QDir::toNativeSeparators(QFileInfo(chosen).absoluteFilePath()));
+}
+
+void ImportWindow::run(const std::function<void(const import::ImportHooks&)>& work)
+{
+    if (m_fileName.isEmpty())
+        return;
+    BitBtn2->setEnabled(false);
+    m_running = true;
+    struct Finish {
+        ImportWindow* window;
+        ~Finish()
+        {
+            window->m_running = false;
+            window->BitBtn2->setEnabled(true);
+        }
+    } finish{this};
+    importdialog::RunView view(progressLabel);
+    work(view.hooks());
+}
+
+void ImportWindow::BitBtn3Click()
+{
+    close();
+}
+
+void ImportWindow::reject()
+{
+    if (!m_running)
+        QDialog::reject();
+}

@@ -2,13 +2,15 @@
 
 #include "ImportProgress.h"
 
+#include <QDialog>
 #include <QString>
 #include <QStyle>
 #include <climits>
+#include <functional>
 #include <memory>
 
-class QDialog;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QSpinBox;
 class QWidget;
@@ -43,3 +45,32 @@ private:
 QString chooseFile(const QString& caption, const QString& filter);
 
 }  // namespace importdialog
+
+// What the two import dialogs share: the chosen file shown in Edit1, "&Cargar" (BitBtn2) held
+// while a run goes on, the progress label, the window centred each time it is shown.
+class ImportWindow : public QDialog {
+    Q_OBJECT
+public slots:
+    void FormActivate();  // a clean progress label and "&Cargar" ready
+    void BitBtn3Click();  // "&Salir"
+    void reject() override;  // a run is not left half way by Escape or the window's close box
+
+protected:
+    explicit ImportWindow(QWidget* parent);
+    void showEvent(QShowEvent* event) override;
+    // The file dialog; a file chosen there is the one "&Cargar" loads.
+    void chooseFile(const QString& caption, const QString& filter);
+    // Runs an import of the chosen file with "&Cargar" held and the progress shown; nothing
+    // happens while no file was chosen.
+    void run(const std::function<void(const import::ImportHooks&)>& work);
+
+    QLineEdit* Edit1 = nullptr;
+    QPushButton* BitBtn1 = nullptr;  // "S&eleccionar"
+    QPushButton* BitBtn2 = nullptr;  // "&Cargar"
+    QPushButton* BitBtn3 = nullptr;  // "&Salir"
+    QLabel* progressLabel = nullptr;
+    QString m_fileName;  // the file last picked in the file dialog
+
+private:
+    bool m_running = false;
+};

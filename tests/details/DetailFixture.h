@@ -4,6 +4,7 @@
 // of the workbench and its entry dialogs.
 
 #include "DataFolder.h"
+#include "SampleCuit.h"
 #include "ScriptedPrompt.h"
 #include "UModulo.h"
 #include "declaration/UPresentaciones.h"
@@ -19,18 +20,6 @@
 #include <memory>
 
 namespace fixture {
-
-// A C.U.I.T. the data module's check accepts: prefix 20, eight digits, its check digit.
-inline QString cuitFor(int n)
-{
-    const QString body = QStringLiteral("20%1").arg(n, 8, 10, QLatin1Char('0'));
-    static const int weights[10] = {5, 4, 3, 2, 7, 6, 5, 4, 3, 2};
-    int sum = 0;
-    for (int i = 0; i < 10; ++i)
-        sum += (body[i].unicode() - '0') * weights[i];
-    const int check = 11 - sum % 11;
-    return body + QString::number(check >= 10 ? 0 : check);
-}
 
 // The clients: two complete ones, one without a name and one without a C.U.I.T.
 inline const QString AlfaName = QStringLiteral("ALFA IMPRESOS SRL");

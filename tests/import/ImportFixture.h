@@ -4,6 +4,7 @@
 // for the tests of the two imports.
 
 #include "DataFolder.h"
+#include "SampleCuit.h"
 #include "ScriptedPrompt.h"
 #include "UModulo.h"
 #include "store/Database.h"
@@ -12,18 +13,6 @@
 #include <QTest>
 
 namespace fixture {
-
-// A C.U.I.T. the data module's check accepts: prefix 20, eight digits, its check digit.
-inline QString cuitFor(int n)
-{
-    const QString body = QStringLiteral("20%1").arg(n, 8, 10, QLatin1Char('0'));
-    static const int weights[10] = {5, 4, 3, 2, 7, 6, 5, 4, 3, 2};
-    int sum = 0;
-    for (int i = 0; i < 10; ++i)
-        sum += (body[i].unicode() - '0') * weights[i];
-    const int check = 11 - sum % 11;
-    return body + QString::number(check >= 10 ? 0 : check);
-}
 
 // The same first ten digits with another check digit.
 inline QString badCuitFor(int n)

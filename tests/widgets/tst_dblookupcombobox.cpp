@@ -1,4 +1,5 @@
 #include "DataFolder.h"
+#include "SampleCuit.h"
 #include "ScriptedPrompt.h"
 #include "UModulo.h"
 #include "widgets/DBLookupComboBox.h"
@@ -10,20 +11,10 @@
 #include <QTest>
 #include <QVBoxLayout>
 
+using fixture::cuitFor;
 using store::DatasetState;
 
 namespace {
-
-QString cuitFor(int n)
-{
-    const QString body = QStringLiteral("20%1").arg(n, 8, 10, QLatin1Char('0'));
-    static const int weights[10] = {5, 4, 3, 2, 7, 6, 5, 4, 3, 2};
-    int sum = 0;
-    for (int i = 0; i < 10; ++i)
-        sum += (body[i].unicode() - '0') * weights[i];
-    const int check = 11 - sum % 11;
-    return body + QString::number(check >= 10 ? 0 : check);
-}
 
 // A dialog with the two client boxes of a printed-forms row, over a few clients.
 struct Form {
