@@ -1,6 +1,7 @@
 // Figures for the views on large tables: 100,000 clients and 100,000 open detail rows.
 // Usage: bench_dataset [rows]
 
+#include "PeakMemory.h"
 #include "SampleCuit.h"
 #include "UModulo.h"
 #include "store/Database.h"
@@ -28,17 +29,6 @@ void report(const QString& what, double ms)
 {
     std::printf("%-58s %10.2f ms\n", qPrintable(what + QLatin1Char(':')), ms);
     std::fflush(stdout);
-}
-
-long peakRssKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    return -1;
 }
 
 void fill(TDModulo& m, int rows)

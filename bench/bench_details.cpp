@@ -3,6 +3,7 @@
 // drop-downs of the entry dialogs over 100,000 clients (reading the list, type-ahead, picking).
 // Usage: bench_details [rows]   (runs on the offscreen platform unless QT_QPA_PLATFORM is set)
 
+#include "PeakMemory.h"
 #include "SampleCuit.h"
 #include "UModulo.h"
 #include "declaration/UPresentaciones.h"
@@ -41,17 +42,6 @@ void report(const QString& what, double ms)
 {
     std::printf("%-66s %10.2f ms\n", qPrintable(what + QLatin1Char(':')), ms);
     std::fflush(stdout);
-}
-
-long peakRssKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    return -1;
 }
 
 // Names spread over the alphabet the way a client register is, so a typed beginning narrows

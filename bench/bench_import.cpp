@@ -4,6 +4,7 @@
 // SQLite statement in one transaction, with no file, parsing or checks.
 // Usage: bench_import [clients] [details]
 
+#include "PeakMemory.h"
 #include "Prompt.h"
 #include "SampleCuit.h"
 #include "UModulo.h"
@@ -260,18 +261,6 @@ int rowCount(Tables& t, const char* table)
     return stmt.column(0).toInt();
 }
 
-// The peak resident memory since the last reset, in kB.
-long peakKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    return -1;
-}
-
 // From here the peak is what the process holds now: the floor's rows, freed, go back first.
 void resetPeak()
 {
@@ -356,7 +345,7 @@ int main(int argc, char** argv)
         resetPeak();
         const double import =
             seconds([&] { added = import::importClients(t.modulo, clientFile, ClientLayout, hooks); }, &importCpu);
-        const long peak = peakKb();
+        const long peak = peakRssKb();
         ok = compare("client register", clients, floor, floorCpu, import, importCpu, peak,
                      clients >= 1000000 ? 10.0 : 0) &&
              ok;
@@ -380,7 +369,7 @@ int main(int argc, char** argv)
         resetPeak();
         const double import =
             seconds([&] { outcome = import::importDetails(t.modulo, detailFile, DetailLayout, hooks); }, &importCpu);
-        const long peak = peakKb();
+        const long peak = peakRssKb();
         ok = compare("detail file", details, floor, floorCpu, import, importCpu, peak, 0) && ok;
         std::printf("  result code %d, rows %d, stored %d, progress shown %d times\n", outcome.code, outcome.count,
                     rowCount(t, "detalle"), shown);
