@@ -22,7 +22,7 @@ DBEdit* display(const QString& field, int width, QWidget* parent, QHBoxLayout* r
                 const char* name)
 {
     auto* edit = parts::named(new DBEdit(parent), name, width);
-    edit->setReadOnly(true);
+    parts::setReadOnly(edit, true);
     edit->setFocusPolicy(Qt::ClickFocus);
     edit->setDataField(DModulo->TAnticipos, field);
     auto* label = new QLabel(caption, parent);

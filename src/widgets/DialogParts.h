@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QApplication>
 #include <QComboBox>
 #include <QEvent>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QString>
@@ -89,6 +91,11 @@ private:
 // its value, but takes no change from the user.
 inline void setReadOnly(QWidget* control, bool readOnly)
 {
+    // A box that takes no typing shows the window's colour instead of the white of one that does.
+    QPalette palette = QApplication::palette(control);
+    if (readOnly)
+        palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+    control->setPalette(palette);
     if (auto* edit = qobject_cast<QLineEdit*>(control)) {
         edit->setReadOnly(readOnly);
         return;
@@ -96,8 +103,10 @@ inline void setReadOnly(QWidget* control, bool readOnly)
     auto* combo = qobject_cast<QComboBox*>(control);
     if (!combo)
         return;
-    if (combo->lineEdit())
+    if (combo->lineEdit()) {
         combo->lineEdit()->setReadOnly(readOnly);
+        combo->lineEdit()->setPalette(palette);
+    }
     auto* lock = combo->findChild<ComboLock*>(QStringLiteral("readOnlyLock"), Qt::FindDirectChildrenOnly);
     if (!lock)
         lock = new ComboLock(combo);
