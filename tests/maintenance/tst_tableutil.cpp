@@ -119,6 +119,27 @@ private slots:
         QCOMPARE(tablefiles::tableRows(file, QStringLiteral("cliente")), expected);
     }
 
+    // A second repair keeps the first backup, which alone holds the file as the first repair
+    // found it.
+    void secondRepairKeepsTheFirstBackup()
+    {
+        makeTable(QStringLiteral("cliente"),
+                  QStringLiteral("INSERT INTO cliente (Cuit, Razon_Social) VALUES ('20000001001', 'Uno')"));
+        const QString file = path(QStringLiteral("cliente.DB"));
+        const QByteArray first = tablefiles::bytes(file);
+        TBDEUtil util;
+        const QString backup = path(QStringLiteral("back/Cliente_BK.db"));
+        QCOMPARE(rebuild(util, path(QStringLiteral("Cliente")), backup), 0);
+        const QByteArray second = tablefiles::bytes(file);
+        QCOMPARE(rebuild(util, path(QStringLiteral("Cliente")), backup), 0);
+
+        QCOMPARE(tablefiles::bytes(backup), second);
+        const QStringList kept = QDir(path(QStringLiteral("back")))
+                                     .entryList({QStringLiteral("Cliente_BK_*.db")}, QDir::Files);
+        QCOMPARE(kept.size(), 1);
+        QCOMPARE(tablefiles::bytes(path(QStringLiteral("back/") + kept.first())), first);
+    }
+
     void journalLeftByACrash()
     {
         // The file and its journal as a crash in the middle of a commit leaves them: pages of the

@@ -594,6 +594,20 @@ int Rebuild::run()
 
 void Rebuild::backUp()
 {
+    // An earlier backup may be the only copy of a file as it was before an earlier repair: it
+    // stays, under the date it was made.
+    if (QFileInfo::exists(m_backup)) {
+        const QFileInfo earlier(m_backup);
+        const QString stem = earlier.dir().filePath(earlier.completeBaseName() + QLatin1Char('_') +
+                                                    earlier.lastModified().toString(QStringLiteral("yyyyMMdd-HHmmss")));
+        QString kept = stem + QStringLiteral(".db");
+        for (int n = 2; QFileInfo::exists(kept); ++n)
+            kept = stem + QStringLiteral("-%1.db").arg(n);
+        if (!QFile::rename(m_backup, kept))
+            throw Failure{FileError, QStringLiteral("No se puede guardar la copia anterior %1.").arg(native(m_backup))};
+        if (QFileInfo::exists(m_backup + QStringLiteral("-journal")))
+            QFile::rename(m_backup + QStringLiteral("-journal"), kept + QStringLiteral("-journal"));
+    }
     // A journal left beside an earlier backup would be played onto this copy when it is opened.
     removeFile(m_backup + QStringLiteral("-journal"));
     copyFile(m_target.file, m_backup);
