@@ -3,6 +3,7 @@
 // list on screen (offscreen platform unless another is chosen).
 // Usage: bench_clients [clients]
 
+#include "BenchTools.h"
 #include "DataFolder.h"
 #include "Prompt.h"
 #include "SampleCuit.h"
@@ -37,14 +38,6 @@ public:
     }
     QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
 };
-
-double timed(const std::function<void()>& work)
-{
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return double(timer.nsecsElapsed()) / 1e6;
-}
 
 void report(const char* what, double ms, const char* note = "")
 {

@@ -1,7 +1,7 @@
 // Figures for the views on large tables: 100,000 clients and 100,000 open detail rows.
 // Usage: bench_dataset [rows]
 
-#include "PeakMemory.h"
+#include "BenchTools.h"
 #include "SampleCuit.h"
 #include "UModulo.h"
 #include "store/Database.h"
@@ -16,14 +16,6 @@
 using fixture::cuitFor;
 
 namespace {
-
-double timed(const std::function<void()>& work)
-{
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return double(timer.nsecsElapsed()) / 1e6;
-}
 
 void report(const QString& what, double ms)
 {

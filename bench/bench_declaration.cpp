@@ -5,6 +5,7 @@
 // period row, the file and the stamp on every open row.
 // Usage: bench_declaration [rounds]
 
+#include "BenchTools.h"
 #include "SampleCuit.h"
 #include "ScriptedPrompt.h"
 #include "UModulo.h"
@@ -145,10 +146,7 @@ void plainCopy(sqlite3* db, const QString& path)
 
 double seconds(const std::function<void()>& work)
 {
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return double(timer.nsecsElapsed()) / 1e9;
+    return timed(work) / 1000;
 }
 
 double median(QList<double> values)

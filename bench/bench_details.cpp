@@ -3,7 +3,7 @@
 // drop-downs of the entry dialogs over 100,000 clients (reading the list, type-ahead, picking).
 // Usage: bench_details [rows]   (runs on the offscreen platform unless QT_QPA_PLATFORM is set)
 
-#include "PeakMemory.h"
+#include "BenchTools.h"
 #include "SampleCuit.h"
 #include "UModulo.h"
 #include "declaration/UPresentaciones.h"
@@ -29,14 +29,6 @@
 using fixture::cuitFor;
 
 namespace {
-
-double timed(const std::function<void()>& work)
-{
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return double(timer.nsecsElapsed()) / 1e6;
-}
 
 void report(const QString& what, double ms)
 {

@@ -4,7 +4,7 @@
 // SQLite statement in one transaction, with no file, parsing or checks.
 // Usage: bench_import [clients] [details]
 
-#include "PeakMemory.h"
+#include "BenchTools.h"
 #include "Prompt.h"
 #include "SampleCuit.h"
 #include "UModulo.h"

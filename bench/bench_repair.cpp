@@ -2,6 +2,7 @@
 // table, and the rebuild of one with damaged pages, with the memory the process needed.
 // Usage: bench_repair [rows]   (default 1,000,000)
 
+#include "BenchTools.h"
 #include "Schema.h"
 #include "maintenance/TBDEUtil.h"
 #include "store/Database.h"
@@ -19,14 +20,6 @@
 #include <sys/resource.h>
 
 namespace {
-
-double timed(const std::function<void()>& work)
-{
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return double(timer.nsecsElapsed()) / 1e6;
-}
 
 void report(const QString& what, double ms, qint64 rows = 0)
 {

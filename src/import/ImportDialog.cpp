@@ -30,15 +30,6 @@ QSpinBox* spinner(const char* name, const QRect& geometry, QWidget* parent, int 
     return s;
 }
 
-QLabel* label(const char* name, const QString& text, const QRect& geometry, QWidget* parent, Qt::Alignment alignment)
-{
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QString::fromLatin1(name));
-    l->setGeometry(geometry);
-    l->setAlignment(alignment);
-    return l;
-}
-
 QPushButton* button(const char* name, const QString& caption, QStyle::StandardPixmap icon, const QRect& geometry,
                     QWidget* parent)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ImportProgress.h"
+#include "widgets/DialogParts.h"
 
 #include <QDialog>
 #include <QString>
@@ -22,8 +23,7 @@ namespace importdialog {
 // A number spinner that starts at 1; without bounds unless given.
 QSpinBox* spinner(const char* name, const QRect& geometry, QWidget* parent, int minimum = INT_MIN,
                   int maximum = INT_MAX);
-QLabel* label(const char* name, const QString& text, const QRect& geometry, QWidget* parent,
-              Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter);
+using parts::label;
 QPushButton* button(const char* name, const QString& caption, QStyle::StandardPixmap icon, const QRect& geometry,
                     QWidget* parent);
 void centreOnScreen(QDialog* dialog);

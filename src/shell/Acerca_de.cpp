@@ -1,6 +1,7 @@
 #include "Acerca_de.h"
 
 #include "resources/Emblem.h"
+#include "widgets/DialogParts.h"
 
 #include <QFrame>
 #include <QGuiApplication>
@@ -11,14 +12,6 @@
 TFAcerca* FAcerca = nullptr;
 
 namespace {
-QLabel* label(const QString& name, const QString& text, const QRect& geometry, QWidget* parent)
-{
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(name);
-    l->setGeometry(geometry);
-    return l;
-}
-
 QFont boldFont(int pointSize)
 {
     QFont font;
@@ -40,26 +33,26 @@ TFAcerca::TFAcerca(QWidget* parent) : QDialog(parent)
     panel->setLineWidth(2);
     panel->setGeometry(8, 8, 297, 161);
 
-    QLabel* picture = label(QStringLiteral("ProgramIcon"), QString(), QRect(10, 10, 56, 64), panel);
+    QLabel* picture = parts::label("ProgramIcon", QString(), QRect(10, 10, 56, 64), panel);
     picture->setPixmap(emblem::authority(QSize(56, 64)));
 
-    QLabel* product = label(QStringLiteral("ProductName"), QStringLiteral("Tarvenio"), QRect(80, 16, 130, 22), panel);
+    QLabel* product = parts::label("ProductName", QStringLiteral("Tarvenio"), QRect(80, 16, 130, 22), panel);
     product->setFont(boldFont(12));
 
-    QLabel* version = label(QStringLiteral("Version"), QStringLiteral("Version 1.3"), QRect(80, 42, 130, 18), panel);
+    QLabel* version = parts::label("Version", QStringLiteral("Version 1.3"), QRect(80, 42, 130, 18), panel);
     version->setFont(boldFont(9));
     QPalette navy = version->palette();
     navy.setColor(QPalette::WindowText, QColor(0x00, 0x00, 0x80));
     version->setPalette(navy);
 
-    QLabel* badge = label(QStringLiteral("Shape1"), QString(), QRect(225, 12, 56, 56), panel);
+    QLabel* badge = parts::label("Shape1", QString(), QRect(225, 12, 56, 56), panel);
     badge->setPixmap(emblem::badge(56));
 
-    QLabel* directorate = label(QStringLiteral("Copyright"), QStringLiteral("Dirección de Recaudación Provincial"),
+    QLabel* directorate = parts::label("Copyright", QStringLiteral("Dirección de Recaudación Provincial"),
                                 QRect(10, 100, 277, 18), panel);
     directorate->setFont(boldFont(8));
     QLabel* government =
-        label(QStringLiteral("Comments"), QStringLiteral("Gobierno de la Provincia"), QRect(10, 122, 277, 18), panel);
+        parts::label("Comments", QStringLiteral("Gobierno de la Provincia"), QRect(10, 122, 277, 18), panel);
     government->setFont(boldFont(8));
 
     auto* ok = new QPushButton(QStringLiteral("&OK"), this);

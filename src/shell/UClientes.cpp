@@ -5,6 +5,7 @@
 #include "UModulo.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/DBEdit.h"
+#include "widgets/DialogParts.h"
 #include "widgets/EnterAsTab.h"
 #include "widgets/ObligatoryFields.h"
 #include "widgets/StandardError.h"
@@ -19,23 +20,6 @@
 TFClientes* FClientes = nullptr;
 
 namespace {
-QLabel* label(const char* name, const QString& text, int x, int y, QWidget* buddy, QWidget* parent)
-{
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QString::fromLatin1(name));
-    l->setGeometry(x, y, 100, 17);
-    l->setBuddy(buddy);
-    return l;
-}
-
-template <typename T>
-T* place(T* control, const char* name, const QRect& geometry)
-{
-    control->setObjectName(QString::fromLatin1(name));
-    control->setGeometry(geometry);
-    return control;
-}
-
 // The dialog's own window icon: a client card, a head and shoulders beside two lines of text.
 QIcon clientIcon()
 {
@@ -79,27 +63,27 @@ TFClientes::TFClientes(QWidget* parent)
 
     store::Dataset* client = DModulo ? DModulo->TCliente : nullptr;
 
-    auto* clientes = place(new QGroupBox(QStringLiteral("Clientes"), this), "GroupBox1", {8, 4, 512, 334});
-    DBEdit1 = place(new DBEdit(clientes), "DBEdit1", {124, 26, 372, 23});
-    DBEdit2 = place(new DBEdit(clientes), "DBEdit2", {124, 60, 121, 23});
-    DBEdit3 = place(new DBEdit(clientes), "DBEdit3", {124, 94, 121, 23});
-    label("Label1", QStringLiteral("Razón Social"), 16, 29, DBEdit1, clientes);
-    label("Label2", QStringLiteral("Cuit"), 16, 63, DBEdit2, clientes);
-    label("Label3", QStringLiteral("N° Inscripción"), 16, 97, DBEdit3, clientes);
+    auto* clientes = parts::place(new QGroupBox(QStringLiteral("Clientes"), this), "GroupBox1", {8, 4, 512, 334});
+    DBEdit1 = parts::place(new DBEdit(clientes), "DBEdit1", {124, 26, 372, 23});
+    DBEdit2 = parts::place(new DBEdit(clientes), "DBEdit2", {124, 60, 121, 23});
+    DBEdit3 = parts::place(new DBEdit(clientes), "DBEdit3", {124, 94, 121, 23});
+    parts::label("Label1", QStringLiteral("Razón Social"), {16, 29, 100, 17}, clientes)->setBuddy(DBEdit1);
+    parts::label("Label2", QStringLiteral("Cuit"), {16, 63, 100, 17}, clientes)->setBuddy(DBEdit2);
+    parts::label("Label3", QStringLiteral("N° Inscripción"), {16, 97, 100, 17}, clientes)->setBuddy(DBEdit3);
 
-    auto* direccion = place(new QGroupBox(QStringLiteral("Dirección"), clientes), "GroupBox2", {10, 132, 492, 190});
-    DBEdit4 = place(new DBEdit(direccion), "DBEdit4", {114, 28, 366, 23});
-    DBEdit5 = place(new DBEdit(direccion), "DBEdit5", {114, 64, 73, 23});
-    DBComboBox1 = place(new DBComboBox(direccion), "DBComboBox1", {114, 100, 225, 23});
-    DBComboBox2 = place(new DBComboBox(direccion), "DBComboBox2", {114, 136, 225, 23});
-    label("Label4", QStringLiteral("Domicilio"), 6, 31, DBEdit4, direccion);
-    label("Label5", QStringLiteral("Codigo Postal"), 6, 67, DBEdit5, direccion);
-    label("Label6", QStringLiteral("Provincia"), 6, 103, DBComboBox1, direccion);
-    label("Label7", QStringLiteral("Localidad"), 6, 139, DBComboBox2, direccion);
+    auto* direccion = parts::place(new QGroupBox(QStringLiteral("Dirección"), clientes), "GroupBox2", {10, 132, 492, 190});
+    DBEdit4 = parts::place(new DBEdit(direccion), "DBEdit4", {114, 28, 366, 23});
+    DBEdit5 = parts::place(new DBEdit(direccion), "DBEdit5", {114, 64, 73, 23});
+    DBComboBox1 = parts::place(new DBComboBox(direccion), "DBComboBox1", {114, 100, 225, 23});
+    DBComboBox2 = parts::place(new DBComboBox(direccion), "DBComboBox2", {114, 136, 225, 23});
+    parts::label("Label4", QStringLiteral("Domicilio"), {6, 31, 100, 17}, direccion)->setBuddy(DBEdit4);
+    parts::label("Label5", QStringLiteral("Codigo Postal"), {6, 67, 100, 17}, direccion)->setBuddy(DBEdit5);
+    parts::label("Label6", QStringLiteral("Provincia"), {6, 103, 100, 17}, direccion)->setBuddy(DBComboBox1);
+    parts::label("Label7", QStringLiteral("Localidad"), {6, 139, 100, 17}, direccion)->setBuddy(DBComboBox2);
 
-    BitBtn1 = place(new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("Aceptar"), this),
+    BitBtn1 = parts::place(new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("Aceptar"), this),
                     "BitBtn1", {153, 350, 97, 33});
-    BitBtn2 = place(
+    BitBtn2 = parts::place(
         new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("Cancelar"), this),
         "BitBtn2", {278, 350, 97, 33});
 

@@ -6,6 +6,7 @@
 #include "widgets/DBCheckBox.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/DBEdit.h"
+#include "widgets/DialogParts.h"
 #include "widgets/EnterAsTab.h"
 #include "widgets/ObligatoryFields.h"
 #include "widgets/StandardError.h"
@@ -20,23 +21,6 @@ TFImprenta* FImprenta = nullptr;
 
 namespace {
 const QString Missing = QStringLiteral("Faltan Cargar Datos Obligatorios");
-
-QLabel* label(const char* name, const QString& text, int x, int y, QWidget* buddy, QWidget* parent)
-{
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QString::fromLatin1(name));
-    l->setGeometry(x, y, 110, 17);
-    l->setBuddy(buddy);
-    return l;
-}
-
-template <typename T>
-T* place(T* control, const char* name, const QRect& geometry)
-{
-    control->setObjectName(QString::fromLatin1(name));
-    control->setGeometry(geometry);
-    return control;
-}
 }  // namespace
 
 TFImprenta::TFImprenta(QWidget* parent)
@@ -49,36 +33,36 @@ TFImprenta::TFImprenta(QWidget* parent)
 
     store::Dataset* agent = DModulo ? DModulo->TImprentas : nullptr;
 
-    auto* datos = place(new QGroupBox(QStringLiteral("Datos"), this), "GroupBox1", {8, 4, 573, 322});
+    auto* datos = parts::place(new QGroupBox(QStringLiteral("Datos"), this), "GroupBox1", {8, 4, 573, 322});
 
     // The upper group: who the agent is and what it does.
-    auto* upper = place(new QGroupBox(datos), "GroupBox2", {10, 18, 553, 140});
-    DBEdit1 = place(new DBEdit(upper), "DBEdit1", {124, 16, 417, 23});
-    DBEdit2 = place(new DBEdit(upper), "DBEdit2", {124, 50, 121, 23});
-    DBEdit3 = place(new DBEdit(upper), "DBEdit3", {124, 84, 121, 23});
-    label("Label1", QStringLiteral("Razon Social"), 12, 19, DBEdit1, upper);
-    label("Label2", QStringLiteral("Cuit"), 12, 53, DBEdit2, upper);
-    label("Label3", QStringLiteral("N° de Inscripción"), 12, 87, DBEdit3, upper);
-    auto* panel = place(new QFrame(upper), "Panel1", {264, 48, 277, 82});
+    auto* upper = parts::place(new QGroupBox(datos), "GroupBox2", {10, 18, 553, 140});
+    DBEdit1 = parts::place(new DBEdit(upper), "DBEdit1", {124, 16, 417, 23});
+    DBEdit2 = parts::place(new DBEdit(upper), "DBEdit2", {124, 50, 121, 23});
+    DBEdit3 = parts::place(new DBEdit(upper), "DBEdit3", {124, 84, 121, 23});
+    parts::label("Label1", QStringLiteral("Razon Social"), {12, 19, 110, 17}, upper)->setBuddy(DBEdit1);
+    parts::label("Label2", QStringLiteral("Cuit"), {12, 53, 110, 17}, upper)->setBuddy(DBEdit2);
+    parts::label("Label3", QStringLiteral("N° de Inscripción"), {12, 87, 110, 17}, upper)->setBuddy(DBEdit3);
+    auto* panel = parts::place(new QFrame(upper), "Panel1", {264, 48, 277, 82});
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    DBCheckBox1 = place(new DBCheckBox(QStringLiteral("Imprenta"), panel), "DBCheckBox1", {10, 5, 257, 22});
-    DBCheckBox2 = place(new DBCheckBox(QStringLiteral("Venta de Maquinas Registradoras"), panel), "DBCheckBox2",
+    DBCheckBox1 = parts::place(new DBCheckBox(QStringLiteral("Imprenta"), panel), "DBCheckBox1", {10, 5, 257, 22});
+    DBCheckBox2 = parts::place(new DBCheckBox(QStringLiteral("Venta de Maquinas Registradoras"), panel), "DBCheckBox2",
                         {10, 30, 257, 22});
-    DBCheckBox3 = place(new DBCheckBox(QStringLiteral("Autoimpresores"), panel), "DBCheckBox3", {10, 55, 257, 22});
+    DBCheckBox3 = parts::place(new DBCheckBox(QStringLiteral("Autoimpresores"), panel), "DBCheckBox3", {10, 55, 257, 22});
 
-    auto* domicilio = place(new QGroupBox(QStringLiteral("Domicilio"), datos), "GroupBox3", {10, 164, 553, 148});
-    DBEdit4 = place(new DBEdit(domicilio), "DBEdit4", {124, 24, 417, 23});
-    DBComboBox1 = place(new DBComboBox(domicilio), "DBComboBox1", {124, 55, 225, 23});
-    DBComboBox2 = place(new DBComboBox(domicilio), "DBComboBox2", {124, 86, 225, 23});
-    DBEdit5 = place(new DBEdit(domicilio), "DBEdit5", {124, 117, 73, 23});
-    label("Label4", QStringLiteral("Domicilio"), 12, 27, DBEdit4, domicilio);
-    label("Label5", QStringLiteral("Provincia"), 12, 58, DBComboBox1, domicilio);
-    label("Label6", QStringLiteral("Localidad"), 12, 89, DBComboBox2, domicilio);
-    label("Label7", QStringLiteral("Codigo Postal"), 12, 120, DBEdit5, domicilio);
+    auto* domicilio = parts::place(new QGroupBox(QStringLiteral("Domicilio"), datos), "GroupBox3", {10, 164, 553, 148});
+    DBEdit4 = parts::place(new DBEdit(domicilio), "DBEdit4", {124, 24, 417, 23});
+    DBComboBox1 = parts::place(new DBComboBox(domicilio), "DBComboBox1", {124, 55, 225, 23});
+    DBComboBox2 = parts::place(new DBComboBox(domicilio), "DBComboBox2", {124, 86, 225, 23});
+    DBEdit5 = parts::place(new DBEdit(domicilio), "DBEdit5", {124, 117, 73, 23});
+    parts::label("Label4", QStringLiteral("Domicilio"), {12, 27, 110, 17}, domicilio)->setBuddy(DBEdit4);
+    parts::label("Label5", QStringLiteral("Provincia"), {12, 58, 110, 17}, domicilio)->setBuddy(DBComboBox1);
+    parts::label("Label6", QStringLiteral("Localidad"), {12, 89, 110, 17}, domicilio)->setBuddy(DBComboBox2);
+    parts::label("Label7", QStringLiteral("Codigo Postal"), {12, 120, 110, 17}, domicilio)->setBuddy(DBEdit5);
 
-    BitBtn1 = place(new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("Aceptar"), this),
+    BitBtn1 = parts::place(new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("Aceptar"), this),
                     "BitBtn1", {188, 337, 97, 33});
-    BitBtn2 = place(
+    BitBtn2 = parts::place(
         new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("Cancelar"), this),
         "BitBtn2", {305, 337, 97, 33});
 

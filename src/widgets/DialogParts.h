@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
 #include <QPushButton>
@@ -21,6 +22,24 @@ Control* named(Control* control, const char* name, int width)
     control->setObjectName(QString::fromLatin1(name));
     control->setFixedWidth(width);
     return control;
+}
+
+// A control with its designer name where the form puts it.
+template <typename Control>
+Control* place(Control* control, const char* name, const QRect& geometry)
+{
+    control->setObjectName(QString::fromLatin1(name));
+    control->setGeometry(geometry);
+    return control;
+}
+
+// A label with its designer name where the form puts it.
+inline QLabel* label(const char* name, const QString& text, const QRect& geometry, QWidget* parent,
+                     Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter)
+{
+    auto* l = place(new QLabel(text, parent), name, geometry);
+    l->setAlignment(alignment);
+    return l;
 }
 
 // A button with a glyph beside its caption that never acts as the dialog's default button:

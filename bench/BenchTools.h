@@ -1,8 +1,19 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QString>
+#include <functional>
+
+// Milliseconds a piece of work takes on the wall clock.
+inline double timed(const std::function<void()>& work)
+{
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return double(timer.nsecsElapsed()) / 1e6;
+}
 
 // The peak resident memory of this process (since start or the last reset), in kB; -1 where
 // the system does not tell.
