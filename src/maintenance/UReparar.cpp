@@ -14,6 +14,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShowEvent>
@@ -22,6 +23,8 @@
 TFReparacion* FReparacion = nullptr;
 
 namespace {
+
+constexpr int ReportHeight = 150;  // the dialog grows by this to show what became of each table
 
 const QColor Navy(0x00, 0x00, 0x80);
 const QColor Maroon(0x80, 0x00, 0x00);
@@ -133,6 +136,13 @@ TFReparacion::TFReparacion(QWidget* parent)
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->setReadOnly(true);
     Edit1->hide();
+
+    Informe = new QPlainTextEdit(Panel1);
+    Informe->setObjectName(QStringLiteral("Informe"));
+    Informe->setGeometry(16, 172, 421, ReportHeight - 10);
+    Informe->setReadOnly(true);
+    Informe->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    Informe->hide();
 }
 
 TFReparacion::~TFReparacion() = default;
@@ -160,6 +170,7 @@ void TFReparacion::hideEvent(QHideEvent* event)
 
 void TFReparacion::FormShow()
 {
+    showReport(false);
     BitBtn1->setEnabled(true);
     Memo2->hide();
     Memo3->hide();
@@ -190,6 +201,7 @@ void TFReparacion::BitBtn1Click()
     ProgressBar1->setRange(0, ComboBox1->count());
     ProgressBar1->setValue(0);
     m_repaired = 0;
+    m_report.clear();
     if (!m_util)  // its start failed when the dialog was shown
         m_util = std::make_unique<TBDEUtil>();
     try {
@@ -222,10 +234,13 @@ void TFReparacion::repairTable(int index)
     m_util->check(store::TUVerifyTable(session, path, store::TableDriver, QStringLiteral("VERIFY.DB"), QString(), 0,
                                        &errorLevel));
 
+    const QString notRebuilt = QStringLiteral("%1: no se pudo reconstruir; el archivo quedó como estaba.").arg(base);
     quint16 fields = 0, indexes = 0, security = 0, validity = 0, referential = 0, optional = 0, optionalLength = 0;
     if (store::TUGetCRTblDescCount(session, path, &fields, &indexes, &security, &validity, &referential, &optional,
-                                   &optionalLength) != 0)
+                                   &optionalLength) != 0) {
+        m_report << notRebuilt;
         return;
+    }
     store::TableDescriptor descriptor;
     descriptor.tableName = path;
     descriptor.tableType = store::TableDriver;
@@ -234,11 +249,19 @@ void TFReparacion::repairTable(int index)
     descriptor.indexes.resize(indexes);
     if (store::TUFillCRTblDesc(session, &descriptor, path, QString()) != 0) {
         Prompt::current().dialog(PromptIcon::Error, QStringLiteral("Error Filling table structure"), PromptButtons::Ok);
+        m_report << notRebuilt;
         return;
     }
-    if (store::TURebuildTable(session, path, store::TableDriver, backupFolder + base + QStringLiteral("_BK.db"),
-                              QStringLiteral("KEYVIOL.DB"), QStringLiteral("PROBLEM.DB"), &descriptor) == 0)
+    const int result = store::TURebuildTable(session, path, store::TableDriver,
+                                             backupFolder + base + QStringLiteral("_BK.db"), QStringLiteral("KEYVIOL.DB"),
+                                             QStringLiteral("PROBLEM.DB"), &descriptor);
+    if (result == 0)
         ++m_repaired;
+    store::RebuildReport rebuilt;
+    store::TUGetRebuildReport(session, &rebuilt);
+    m_report << (!rebuilt.text.isEmpty() ? rebuilt.text
+                                         : QStringLiteral("%1: no se pudo reconstruir (%2); el archivo quedó como estaba.")
+                                               .arg(base, store::TUErrorText(session)));
 }
 
 void TFReparacion::finishRun()
@@ -249,6 +272,21 @@ void TFReparacion::finishRun()
     Memo2->hide();
     BitBtn1->setEnabled(false);
     (m_repaired == ComboBox1->count() ? Memo3 : Memo4)->show();
+    Informe->setPlainText(m_report.join(QLatin1Char('\n')));
+    showReport(!m_report.isEmpty());
+}
+
+// The list of tables sits below the status text; the progress and the buttons move down for it.
+void TFReparacion::showReport(bool shown)
+{
+    if (Informe->isVisibleTo(this) == shown)
+        return;
+    const int shift = shown ? ReportHeight : -ReportHeight;
+    setFixedSize(width(), height() + shift);
+    Panel1->resize(Panel1->width(), Panel1->height() + shift);
+    for (QWidget* below : {static_cast<QWidget*>(GroupBox1), static_cast<QWidget*>(BitBtn1), static_cast<QWidget*>(BitBtn2)})
+        below->move(below->x(), below->y() + shift);
+    Informe->setVisible(shown);
 }
 
 void TFReparacion::BitBtn2Click()

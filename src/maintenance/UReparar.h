@@ -8,6 +8,7 @@ class QFrame;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class TBDEUtil;
@@ -40,6 +41,7 @@ protected:
 private:
     void repairTable(int index);
     void finishRun();
+    void showReport(bool shown);
 
     QFrame* Panel1;
     QFrame* Panel2;
@@ -53,9 +55,11 @@ private:
     QPushButton* BitBtn2;
     QComboBox* ComboBox1;  // hidden: the tables, in the order they are repaired
     QLineEdit* Edit1;      // hidden: the path of the table being repaired
+    QPlainTextEdit* Informe;  // after a run: what became of each table
 
     std::unique_ptr<TBDEUtil> m_util;
     int m_repaired = 0;  // tables rebuilt in the current run
+    QStringList m_report;  // a line per table of the current run
 };
 
 extern TFReparacion* FReparacion;

@@ -7,14 +7,87 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QSet>
 #include <QTest>
+#include <functional>
 #include <memory>
 #include <sqlite3.h>
 
 using tablefiles::Rows;
 
-// The table utility on its own, where the dialog cannot reach: a row only partly readable, a
-// journal left by a crash, and a rebuild that must leave the old table as it was.
+namespace {
+
+enum Damage {
+    CutInHeader,
+    CutInFirstPage,
+    CutMidFile,
+    GarbageOverRoot,
+    GarbageOverRootAfterDeletes,
+    GarbageOverLeaf,
+    HeaderOverwritten,
+    ZerosAfterFirstPage,
+    ForeignLayout,
+    OtherTable,
+    EmptyFile,
+    MissingFile,
+};
+
+// Rows for any of the program's tables: wide enough to fill a dozen pages, every key different.
+QString fillSql(const store::TableDef& def, int rows)
+{
+    QStringList names, values;
+    for (const store::FieldDef& f : def.fields) {
+        if (f.type == store::FieldType::AutoInc)
+            continue;
+        names << store::quoteIdentifier(f.name);
+        switch (f.type) {
+        case store::FieldType::Text:
+            values << QStringLiteral("substr(i || '-%1 ñandú y algo más de texto para llenar el campo', 1, %2)")
+                          .arg(f.name)
+                          .arg(f.width);
+            break;
+        case store::FieldType::Date:
+            values << QStringLiteral("date('2020-01-01', '+' || i || ' days')");
+            break;
+        case store::FieldType::Float:
+            values << QStringLiteral("i * 1.25");
+            break;
+        default:
+            values << QStringLiteral("i * 7");
+        }
+    }
+    return QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
+                          "INSERT INTO %2 (%3) SELECT %4 FROM n")
+        .arg(rows)
+        .arg(store::quoteIdentifier(def.tableName), names.join(QStringLiteral(", ")), values.join(QStringLiteral(", ")));
+}
+
+// The rows SQLite itself can still read from a file, by their numbers.
+QSet<qint64> readableBySqlite(const QString& file, const QString& table, const QList<qint64>& rowids)
+{
+    QSet<qint64> readable;
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* stmt = nullptr;
+        if (sqlite3_prepare_v2(db, QStringLiteral("SELECT * FROM \"%1\" WHERE rowid = ?").arg(table).toUtf8().constData(),
+                               -1, &stmt, nullptr) == SQLITE_OK)
+            for (qint64 id : rowids) {
+                sqlite3_reset(stmt);
+                sqlite3_bind_int64(stmt, 1, id);
+                if (sqlite3_step(stmt) == SQLITE_ROW)
+                    readable.insert(id);
+            }
+        sqlite3_finalize(stmt);
+    }
+    sqlite3_close(db);
+    return readable;
+}
+
+}  // namespace
+
+// The table utility on its own, where the dialog cannot reach: every table file damaged the ways
+// files get damaged, a row only partly readable, a journal left by a crash, and a rebuild that
+// must leave the old table as it was.
 class TestTableUtil : public QObject {
     Q_OBJECT
 
@@ -50,6 +123,223 @@ private:
 
 private slots:
     void init() { m_dir = std::make_unique<QTemporaryDir>(); }
+
+    void damagedTable_data()
+    {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<int>("damage");
+        const QList<std::pair<Damage, const char*>> kinds{
+            {CutInHeader, "cut inside the header"},
+            {CutInFirstPage, "cut inside the first page"},
+            {CutMidFile, "cut in the middle"},
+            {GarbageOverRoot, "garbage over the root page"},
+            {GarbageOverRootAfterDeletes, "garbage over the root page after deletes"},
+            {GarbageOverLeaf, "garbage over a leaf"},
+            {HeaderOverwritten, "first 100 bytes overwritten"},
+            {ZerosAfterFirstPage, "zeros after the first page"},
+            {ForeignLayout, "its name with other fields"},
+            {OtherTable, "another table"},
+            {EmptyFile, "empty file"},
+            {MissingFile, "missing file"}};
+        for (const store::TableDef& def : schema::tables())
+            for (const auto& [kind, name] : kinds)
+                QTest::addRow("%s, %s", qPrintable(def.fileName), name) << def.tableName << int(kind);
+    }
+
+    // The rows kept are exactly those on pages the damage left whole; none is invented; every row
+    // SQLite itself can still read is kept; a file of which nothing can be read stays as it was.
+    void damagedTable()
+    {
+        QFETCH(QString, table);
+        QFETCH(int, damage);
+        const store::TableDef& def = schema::table(table);
+        makeTable(table, fillSql(def, 600));
+        const QString file = path(def.fileName);
+        // Deleted rows stay on the free pages of the file: they must not come back.
+        if (damage == GarbageOverRootAfterDeletes)
+            tablefiles::exec(file, QStringLiteral("DELETE FROM %1 WHERE rowid BETWEEN 100 AND 400").arg(table));
+        const Rows all = tablefiles::tableRows(file, table);
+        QCOMPARE(all.size(), damage == GarbageOverRootAfterDeletes ? 299 : 600);
+        const QList<tablefiles::Leaf> leaves = tablefiles::leaves(file, table);
+        QVERIFY(leaves.size() > 1);  // the root is an interior page
+        const int root = tablefiles::query(file, QStringLiteral("SELECT 0, rootpage FROM sqlite_schema WHERE name = '%1'")
+                                                     .arg(table))
+                             .value(0)
+                             .value(0)
+                             .toInt();
+        const int pageSize = tablefiles::pageSize(file);
+        const int pages = int(QFileInfo(file).size() / pageSize);
+
+        Rows expected = all;
+        int result = store::TURowsLost;
+        bool stays = false;  // the file is left as it was
+        const auto lose = [&](const std::function<bool(const tablefiles::Leaf&)>& destroyed) {
+            for (const tablefiles::Leaf& leaf : leaves)
+                if (destroyed(leaf))
+                    for (qint64 id : leaf.rowids)
+                        expected.remove(id);
+        };
+        QByteArray data = tablefiles::bytes(file);
+        switch (Damage(damage)) {
+        case CutInHeader:
+            data.truncate(50);
+            stays = true;
+            break;
+        case CutInFirstPage:
+            data.truncate(1000);
+            stays = true;
+            break;
+        case CutMidFile:
+            data.truncate(qsizetype(pages / 2) * pageSize + 123);
+            lose([&](const tablefiles::Leaf& leaf) { return leaf.page > pages / 2; });
+            break;
+        case GarbageOverRoot:
+        case GarbageOverRootAfterDeletes:
+            tablefiles::garblePage(file, root, 3);
+            data = tablefiles::bytes(file);
+            break;
+        case GarbageOverLeaf: {
+            const int page = leaves[leaves.size() / 2].page;
+            tablefiles::garblePage(file, page, 5);
+            data = tablefiles::bytes(file);
+            lose([&](const tablefiles::Leaf& leaf) { return leaf.page == page; });
+            break;
+        }
+        case HeaderOverwritten:
+            for (int i = 0; i < 100; ++i)
+                data[i] = char(0xA5 ^ i);
+            result = 0;
+            break;
+        case ZerosAfterFirstPage:
+            data = data.left(pageSize) + QByteArray(data.size() - pageSize, '\0');
+            stays = true;
+            break;
+        case ForeignLayout:
+        case OtherTable:
+            QVERIFY(QFile::remove(file));
+            tablefiles::exec(file, damage == ForeignLayout
+                                       ? QStringLiteral("CREATE TABLE %1 (a, b); INSERT INTO %1 VALUES (1, 2), (3, 4)").arg(table)
+                                       : QStringLiteral("CREATE TABLE otra (x); INSERT INTO otra VALUES ('uno')"));
+            data = tablefiles::bytes(file);
+            stays = true;
+            break;
+        case EmptyFile:
+            data.clear();
+            expected.clear();
+            result = store::TUCreatedEmpty;
+            break;
+        case MissingFile:
+            QVERIFY(QFile::remove(file));
+            expected.clear();
+            result = store::TUCreatedEmpty;
+            break;
+        }
+        if (damage != MissingFile)
+            tablefiles::write(file, data);
+        if (stays)
+            result = store::TUUnreadable;
+        // In a file of another program the rows SQLite reads are not ours.
+        const bool foreign = damage == ForeignLayout || damage == OtherTable;
+        const QSet<qint64> sqliteReads = foreign ? QSet<qint64>() : readableBySqlite(file, table, all.keys());
+
+        TBDEUtil util;
+        const QString backup = path(QStringLiteral("back/%1_BK.db").arg(def.tableName));
+        QCOMPARE(rebuild(util, path(def.tableName), backup), result);
+
+        QCOMPARE(QFileInfo::exists(backup), damage != MissingFile);
+        if (damage != MissingFile)
+            QVERIFY(tablefiles::bytes(backup) == data);
+        if (stays) {
+            QVERIFY(tablefiles::bytes(file) == data);
+            QVERIFY2(sqliteReads.isEmpty(), "rows SQLite can read were left in a file the repair gave up on");
+            QVERIFY(!QFileInfo::exists(path(QStringLiteral("PROBLEM.DB"))));
+        } else {
+            const Rows live = tablefiles::tableRows(file, table);
+            QCOMPARE(live, expected);
+            for (qint64 id : sqliteReads)
+                QVERIFY2(live.contains(id), qPrintable(QString::number(id)));
+            store::Database::checkTableFile(file, def);
+            // What was set aside belongs to rows the damage destroyed (0: a row whose number was lost).
+            if (QFileInfo::exists(path(QStringLiteral("PROBLEM.DB"))))
+                for (qint64 id : tablefiles::setAside(path(QStringLiteral("PROBLEM.DB")), table).keys())
+                    QVERIFY2(id == 0 || (all.contains(id) && !expected.contains(id)), qPrintable(QString::number(id)));
+        }
+        store::RebuildReport report;
+        QCOMPARE(store::TUGetRebuildReport(util.session(), &report), 0);
+        QCOMPARE(report.replaced, !stays);
+        QCOMPARE(report.kept, stays ? 0 : expected.size());
+        QVERIFY2(report.text.startsWith(def.fileName), qPrintable(report.text));
+    }
+
+    // A file found by fuzzing whose damaged tree answers the same row number for every range
+    // asked: the repair must end, and keep only rows that are really there.
+    void fileThatOnceLoopedForEver()
+    {
+        QVERIFY(QDir().mkpath(path(QStringLiteral("back"))));
+        const QString file = path(QStringLiteral("cliente.DB"));
+        QVERIFY(QFile::copy(QStringLiteral(TARVENIO_FIXTURES "/cliente-endless-rebuild.DB"), file));
+        QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
+        const QByteArray before = tablefiles::bytes(file);
+        TBDEUtil util;
+        const int result = rebuild(util, path(QStringLiteral("Cliente")), path(QStringLiteral("back/Cliente_BK.db")));
+        QVERIFY2(result != 0 && result != store::TUTimedOut, qPrintable(store::TUErrorText(util.session())));
+        QVERIFY(tablefiles::bytes(path(QStringLiteral("back/Cliente_BK.db"))) == before);
+        if (result == store::TUUnreadable) {
+            QVERIFY(tablefiles::bytes(file) == before);
+            return;
+        }
+        const Rows live = tablefiles::tableRows(file, QStringLiteral("cliente"));
+        QVERIFY(live.size() < 100);
+        for (auto it = live.cbegin(); it != live.cend(); ++it) {
+            QVERIFY(it.key() >= 1);
+            QCOMPARE(it.value().value(0), QString::number(it.key()));
+        }
+        QCOMPARE(tablefiles::query(file, QStringLiteral("SELECT 0, count(*) FROM cliente WHERE ") +
+                                             QStringLiteral("instr(Cuit, char(0)) OR instr(Razon_Social, char(0)) OR "
+                                                            "instr(Domicilio, char(0)) OR instr(Localidad, char(0))"))
+                     .value(0)
+                     .value(0),
+                 QStringLiteral("0"));
+    }
+
+    // A file of another program with a journal beside it: neither is written, and a table file
+    // that stays read-only stays so after its rebuild.
+    void foreignFileWithJournalUntouched()
+    {
+        const QString file = path(QStringLiteral("detalle.DB"));
+        tablefiles::exec(file, QStringLiteral("CREATE TABLE detalle (a, b); INSERT INTO detalle VALUES (1, 2)"));
+        tablefiles::write(file + QStringLiteral("-journal"), tablefiles::bytes(file));  // any bytes will do
+        const QByteArray data = tablefiles::bytes(file), journal = tablefiles::bytes(file + QStringLiteral("-journal"));
+        TBDEUtil util;
+        int level = -1;
+        QCOMPARE(store::TUVerifyTable(util.session(), path(QStringLiteral("Detalle")), store::TableDriver,
+                                      QStringLiteral("VERIFY.DB"), QString(), 0, &level),
+                 0);
+        QCOMPARE(rebuild(util, path(QStringLiteral("Detalle")), path(QStringLiteral("back/Detalle_BK.db"))),
+                 int(store::TUUnreadable));
+        try {
+            store::Database::checkTableFile(file, schema::table(QStringLiteral("detalle")));
+            QFAIL("a foreign file passed the check");
+        } catch (const store::StoreError& e) {
+            QVERIFY2(e.text().contains(QLatin1String("detalle.DB")), qPrintable(e.text()));
+        }
+        QVERIFY(tablefiles::bytes(file) == data);
+        QVERIFY(tablefiles::bytes(file + QStringLiteral("-journal")) == journal);
+    }
+
+    void rebuiltFileKeepsPermissions()
+    {
+        makeTable(QStringLiteral("formularios"), QStringLiteral("INSERT INTO formularios VALUES ('Factura A', 3)"));
+        const QString file = path(QStringLiteral("Formularios.db"));
+        const QFileDevice::Permissions readOnly = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+        QVERIFY(QFile::setPermissions(file, readOnly));
+        TBDEUtil util;
+        QCOMPARE(rebuild(util, path(QStringLiteral("Formularios")), path(QStringLiteral("back/Formularios_BK.db"))), 0);
+        QCOMPARE(QFileInfo(file).permissions() & (QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                                  QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther),
+                 readOnly);
+        QCOMPARE(tablefiles::tableRows(file, QStringLiteral("formularios")).size(), 1);
+    }
 
     void rowWithUnreadableTail()
     {

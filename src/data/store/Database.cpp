@@ -1,6 +1,9 @@
 #include "Database.h"
 
+#include "PageImage.h"
+
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QUrl>
 #include <sqlite3.h>
@@ -27,6 +30,9 @@ void harden(sqlite3* db)
     sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
     sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
     sqlite3_exec(db, "PRAGMA cell_size_check=ON", nullptr, nullptr, nullptr);
+    // Deleted rows are overwritten, so that the repair, which reads every page of a damaged
+    // file, never finds them again on a page the file no longer knows as free.
+    sqlite3_exec(db, "PRAGMA secure_delete=ON", nullptr, nullptr, nullptr);
     sqlite3_busy_timeout(db, 2000);
 }
 
@@ -61,35 +67,39 @@ bool pragmaRows(sqlite3* db, const QString& sql, QList<QStringList>& rows)
     return rc == SQLITE_DONE;
 }
 
-// The file must hold the dictionary's table with the dictionary's indexes and nothing that runs
-// statements: a missing unique index would let duplicate keys in, a trigger would act on our rows.
+// The file must be made of exactly the statements that make the dictionary's table: its fields
+// and types, key, indexes, and nothing else (no CHECK or DEFAULT of another program, no trigger
+// that would act on our rows, no missing unique index that would let duplicate keys in).
 bool sameSchema(sqlite3* db, const TableDef& def)
 {
-    QList<QStringList> columns, indexes, active;
-    if (!pragmaRows(db, QStringLiteral("PRAGMA table_info(%1)").arg(quoteIdentifier(def.tableName)), columns) ||
-        columns.size() != def.fields.size())
+    QList<QStringList> found;
+    if (!pragmaRows(db, QStringLiteral("SELECT type, name, tbl_name, ifnull(sql, '') FROM sqlite_schema"), found))
         return false;
-    for (int i = 0; i < columns.size(); ++i)
-        if (columns[i].value(1).compare(def.fields[i].name, Qt::CaseInsensitive) != 0 ||
-            columns[i].value(2).compare(sqlType(def.fields[i].type), Qt::CaseInsensitive) != 0)
-            return false;
-    if (!pragmaRows(db, QStringLiteral("PRAGMA index_list(%1)").arg(quoteIdentifier(def.tableName)), indexes) ||
-        indexes.size() != def.indexes.size())
+    QStringList expected{QStringList{QStringLiteral("table"), def.tableName, def.tableName, def.createSql({})}.join('\n')};
+    const QStringList indexSql = def.indexSql({});
+    for (int i = 0; i < def.indexes.size(); ++i)
+        expected << QStringList{QStringLiteral("index"), def.indexes[i].name, def.tableName, indexSql[i]}.join('\n');
+    for (const FieldDef& field : def.fields)
+        if (field.type == FieldType::AutoInc)
+            expected << QStringList{QStringLiteral("table"), QStringLiteral("sqlite_sequence"),
+                                    QStringLiteral("sqlite_sequence"), QStringLiteral("CREATE TABLE sqlite_sequence(name,seq)")}
+                            .join('\n');
+    QStringList actual;
+    for (const QStringList& row : found)
+        actual << row.join('\n');
+    expected.sort();
+    actual.sort();
+    return actual == expected;
+}
+
+// A file shorter than its pages: the last page is cut, whatever it held.
+bool wholePages(sqlite3* db, qint64 fileSize)
+{
+    QList<QStringList> size, count;
+    if (!pragmaRows(db, QStringLiteral("PRAGMA page_size"), size) || !pragmaRows(db, QStringLiteral("PRAGMA page_count"), count))
         return false;
-    for (const QStringList& row : indexes) {  // seq, name, unique, origin, partial
-        const IndexDef* index = def.index(row.value(1));
-        QList<QStringList> parts;
-        if (!index || (row.value(2) == QLatin1String("1")) != index->unique || row.value(4) != QLatin1String("0") ||
-            !pragmaRows(db, QStringLiteral("PRAGMA index_info(%1)").arg(quoteIdentifier(row.value(1))), parts) ||
-            parts.size() != index->fields.size())
-            return false;
-        for (int i = 0; i < parts.size(); ++i)
-            if (parts[i].value(2).compare(index->fields[i], Qt::CaseInsensitive) != 0)
-                return false;
-    }
-    return pragmaRows(db, QStringLiteral("SELECT count(*) FROM sqlite_schema WHERE type IN ('trigger', 'view')"),
-                      active) &&
-           active.value(0).value(0) == QLatin1String("0");
+    const qint64 pageSize = size.value(0).value(0).toLongLong();
+    return pageSize > 0 && fileSize % pageSize == 0 && fileSize >= pageSize * count.value(0).value(0).toLongLong();
 }
 
 }  // namespace
@@ -238,28 +248,55 @@ void Database::checkTableFile(const QString& path, const TableDef& def)
     if (!info.isFile() || !info.isReadable())
         throw StoreError(FileError, QStringLiteral("No se puede leer la tabla %1.").arg(nativePath(path)));
 
-    // Opened for writing so that a journal left by a crash mid-commit is rolled back here, as on
-    // any open; read-only, such a file would look foreign. The check itself writes nothing.
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(existingFileUri(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr) !=
-        SQLITE_OK) {
+    // Read-only first: nothing, not even a journal left beside it, is written to a file before it
+    // is known to be ours. A journal a crash left makes a read-only open refuse to read; then the
+    // marks and the schema are read as the file stands, and only a file of ours is opened for
+    // writing, which rolls the journal back as any open would.
+    const auto open = [&](const char* query, int flags) {
+        QUrl url = QUrl::fromLocalFile(info.absoluteFilePath());
+        url.setQuery(QLatin1String(query));
+        sqlite3* db = nullptr;
+        if (sqlite3_open_v2(url.toEncoded().constData(), &db, flags | SQLITE_OPEN_URI, nullptr) != SQLITE_OK) {
+            sqlite3_close(db);
+            throw foreign(path);
+        }
+        harden(db);
+        return db;
+    };
+    const auto ours = [&](sqlite3* db) {
+        QList<QStringList> appId, version;
+        return pragmaRows(db, QStringLiteral("PRAGMA application_id"), appId) &&
+               pragmaRows(db, QStringLiteral("PRAGMA user_version"), version) &&
+               appId.value(0).value(0).toInt() == ApplicationId && version.value(0).value(0).toInt() == SchemaVersion &&
+               sameSchema(db, def);
+    };
+    sqlite3* db = open("mode=ro", SQLITE_OPEN_READONLY);
+    bool accepted = ours(db);
+    if (!accepted && sqlite3_extended_errcode(db) == SQLITE_READONLY_ROLLBACK) {
+        sqlite3_close(db);
+        // The file as the journal will leave it, in memory: mid-commit it may not read at all.
+        QFile file(path), journal(path + QStringLiteral("-journal"));
+        if (!file.open(QIODevice::ReadOnly) || !journal.open(QIODevice::ReadOnly))
+            throw StoreError(FileError, QStringLiteral("No se puede leer la tabla %1.").arg(nativePath(path)));
+        QByteArray image = pages::PageImage(file.readAll(), journal.readAll()).bytes();
+        db = nullptr;
+        sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE, nullptr);
+        harden(db);
+        accepted = sqlite3_deserialize(db, "main", reinterpret_cast<unsigned char*>(image.data()), image.size(),
+                                       image.size(), SQLITE_DESERIALIZE_READONLY) == SQLITE_OK &&
+                   ours(db);
+        sqlite3_close(db);
+        if (!accepted)
+            throw foreign(path);
+        db = open("mode=rw", SQLITE_OPEN_READWRITE);
+        accepted = ours(db);  // the journal is played back here
+    }
+    if (!accepted) {
         sqlite3_close(db);
         throw foreign(path);
     }
-    harden(db);
-    QList<QStringList> appId, version, check;
-    const bool readable = pragmaRows(db, QStringLiteral("PRAGMA application_id"), appId) &&
-                          pragmaRows(db, QStringLiteral("PRAGMA user_version"), version);
-    if (!readable || appId.value(0).value(0).toInt() != ApplicationId ||
-        version.value(0).value(0).toInt() != SchemaVersion) {
-        sqlite3_close(db);
-        throw foreign(path);
-    }
-    if (!sameSchema(db, def)) {
-        sqlite3_close(db);
-        throw foreign(path);
-    }
-    const bool checked = pragmaRows(db, QStringLiteral("PRAGMA quick_check"), check);
+    QList<QStringList> check;
+    const bool checked = wholePages(db, QFileInfo(path).size()) && pragmaRows(db, QStringLiteral("PRAGMA quick_check"), check);
     sqlite3_close(db);
     if (!checked || check.size() != 1 || check[0].value(0) != QLatin1String("ok"))
         throw damaged(path);

@@ -25,6 +25,12 @@ QString sqlType(FieldType type)
     return QStringLiteral("TEXT");
 }
 
+// "schema." before a name, or nothing for the unqualified text SQLite keeps in a file's schema.
+static QString qualifier(const QString& schema)
+{
+    return schema.isEmpty() ? QString() : quoteIdentifier(schema) + QLatin1Char('.');
+}
+
 int TableDef::fieldIndex(const QString& name) const
 {
     for (int i = 0; i < fields.size(); ++i)
@@ -56,8 +62,8 @@ QString TableDef::createSql(const QString& schema) const
             column += QStringLiteral(" PRIMARY KEY AUTOINCREMENT");
         columns << column;
     }
-    return QStringLiteral("CREATE TABLE %1.%2 (%3)")
-        .arg(quoteIdentifier(schema), quoteIdentifier(tableName), columns.join(QStringLiteral(", ")));
+    return QStringLiteral("CREATE TABLE %1%2 (%3)")
+        .arg(qualifier(schema), quoteIdentifier(tableName), columns.join(QStringLiteral(", ")));
 }
 
 QStringList TableDef::indexSql(const QString& schema) const
@@ -67,8 +73,8 @@ QStringList TableDef::indexSql(const QString& schema) const
         QStringList cols;
         for (const QString& f : idx.fields)
             cols << quoteIdentifier(f);
-        statements << QStringLiteral("CREATE %1INDEX %2.%3 ON %4 (%5)")
-                          .arg(idx.unique ? QStringLiteral("UNIQUE ") : QString(), quoteIdentifier(schema),
+        statements << QStringLiteral("CREATE %1INDEX %2%3 ON %4 (%5)")
+                          .arg(idx.unique ? QStringLiteral("UNIQUE ") : QString(), qualifier(schema),
                                quoteIdentifier(idx.name), quoteIdentifier(tableName), cols.join(QStringLiteral(", ")));
     }
     return statements;

@@ -30,6 +30,8 @@ struct TableDef {
     const FieldDef* field(const QString& name) const;
     const IndexDef* index(const QString& name) const;
     int fieldIndex(const QString& name) const;  // -1 when unknown; names compare without case
+    // Statements that make the table in the given schema; with no schema, as a file's own
+    // schema keeps them.
     QString createSql(const QString& schema) const;
     QStringList indexSql(const QString& schema) const;
 };

@@ -1,9 +1,13 @@
 #include "TableUtil.h"
 
 #include "Database.h"
+#include "PageImage.h"
+#include "Salvage.h"
 #include "StoreError.h"
 
 #include <QDateTime>
+#include <QDeadlineTimer>
+#include <QStringDecoder>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -22,6 +26,7 @@
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -40,6 +45,7 @@ struct UtilSession {
     QList<TableDef> tables;
     ProgressCallback progress;
     QString lastError;
+    RebuildReport lastRebuild;
 };
 
 std::map<TUSession, UtilSession>& sessions()
@@ -165,37 +171,10 @@ void exec(sqlite3* db, const QString& sql, const QString& what)
         throw Failure{FileError, QStringLiteral("%1: %2").arg(what, message(db))};
 }
 
-void bindValue(sqlite3_stmt* stmt, int position, sqlite3_value* value)
-{
-    if (value)
-        sqlite3_bind_value(stmt, position, value);
-    else
-        sqlite3_bind_null(stmt, position);
-}
-
 void bindText(sqlite3_stmt* stmt, int position, const QString& text)
 {
     const QByteArray utf8 = text.toUtf8();
     sqlite3_bind_text(stmt, position, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
-}
-
-// A read that failed because the file is damaged, as opposed to one that could work another time
-// (a lock held by another program, memory). Only damage may cost rows.
-bool damage(int rc)
-{
-    switch (rc & 0xff) {
-    case SQLITE_CORRUPT:
-    case SQLITE_NOTADB:
-    case SQLITE_IOERR:
-    case SQLITE_FORMAT:
-    case SQLITE_RANGE:
-    case SQLITE_ERROR:
-    case SQLITE_MISMATCH:
-    case SQLITE_TOOBIG:
-        return true;
-    default:
-        return false;
-    }
 }
 
 bool isNumeric(FieldType type) { return type != FieldType::Text && type != FieldType::Date; }
@@ -231,6 +210,17 @@ bool syncFile(QFile& file)
     return ::fsync(file.handle()) == 0;
 #else
     return file.flush();
+#endif
+}
+
+void copyPermissions(const QString& from, const QString& to)
+{
+#ifdef Q_OS_UNIX
+    struct stat status;
+    if (::stat(QFile::encodeName(from).constData(), &status) == 0)
+        ::chmod(QFile::encodeName(to).constData(), status.st_mode & 07777);
+#else
+    QFile::setPermissions(to, QFileInfo(from).permissions());
 #endif
 }
 
@@ -443,22 +433,35 @@ void writeVerifyReport(const QString& path, const TableDef& def, const QList<Fin
 
 // ---------------------------------------------------------------- rebuild
 
-struct Range {
-    qint64 low, high;
-};
+// A table whose file takes longer than this to read is left as it was: a damaged file must not
+// hold the repair of the other tables for ever.
+constexpr int RebuildBudgetMs = 5 * 60 * 1000;
 
-constexpr qint64 Lowest = std::numeric_limits<qint64>::min();
-constexpr qint64 Highest = std::numeric_limits<qint64>::max();
-
-// Row positions are walked in either direction over the whole 64-bit range; the arithmetic goes
-// through unsigned numbers so that it never overflows.
-quint64 distance(qint64 from, qint64 to, bool up) { return up ? quint64(to) - quint64(from) : quint64(from) - quint64(to); }
-
-qint64 advance(qint64 from, quint64 by, bool up, qint64 bound)
+// Values read from the pages of a damaged file, bound as they were stored. Text that is no UTF-8
+// can only be a blob.
+void bindPageValue(sqlite3_stmt* stmt, int position, const pages::Value& value)
 {
-    if (by >= distance(from, bound, up))
-        return bound;
-    return up ? qint64(quint64(from) + by) : qint64(quint64(from) - by);
+    switch (value.kind) {
+    case pages::Value::Integer:
+        sqlite3_bind_int64(stmt, position, value.integer);
+        break;
+    case pages::Value::Real:
+        sqlite3_bind_double(stmt, position, value.real);
+        break;
+    case pages::Value::Text:
+        if (QStringDecoder decoder(QStringDecoder::Utf8); (void(decoder.decode(value.bytes)), !decoder.hasError())) {
+            sqlite3_bind_text(stmt, position, value.bytes.constData(), int(value.bytes.size()), SQLITE_TRANSIENT);
+            break;
+        }
+        [[fallthrough]];
+    case pages::Value::Blob:
+        sqlite3_bind_blob(stmt, position, value.bytes.constData(), int(value.bytes.size()), SQLITE_TRANSIENT);
+        break;
+    case pages::Value::Null:
+    case pages::Value::Missing:
+        sqlite3_bind_null(stmt, position);
+        break;
+    }
 }
 
 class Rebuild {
@@ -485,22 +488,15 @@ public:
     int run();
 
 private:
-    enum class Probe { Found, None, Broken };
     enum Destination { KeyViolation = 0, Problem = 1 };
 
     void backUp();
+    QByteArray readSource(QByteArray* journal);
     void openTarget();
-    void openSource();
-    void sweep(qint64 low, qint64 high, bool up, QList<Range>* gaps);
-    Probe probe(bool up, qint64 from, qint64 bound, qint64* found);
-    std::optional<qint64> skip(bool up, qint64 from, qint64 bound);
-    void requireDamage(int rc);
-    void noteDamage(int rc);
-    void readPieces(qint64 rowid);
-    void place(qint64 rowid, const std::vector<sqlite3_value*>& values);
-    void setAside(Destination where, qint64 rowid, const std::vector<sqlite3_value*>& values, const QString& why);
-    QString keyClash(const std::vector<sqlite3_value*>& values);
-    void counted(qint64 rowid);
+    void salvage(QByteArray data, const QByteArray& journal);
+    void place(qint64 rowid, const QList<pages::Value>& values);
+    void setAside(Destination where, std::optional<qint64> rowid, const QList<pages::Value>& values, const QString& why);
+    QString keyClash(const QList<pages::Value>& values);
     void keepSequence();
     void writeSideTables(int result, const QString& summary);
     void putInPlace();
@@ -513,24 +509,16 @@ private:
     QString m_backup, m_keyViol, m_problem, m_errorTable, m_temp;
     int m_autoInc = -1;
 
-    Db m_new, m_source;
-    Stmt m_insert, m_aside, m_rowsUp, m_rowsDown, m_idUp, m_idDown;
-    std::vector<Stmt> m_fieldReads;     // one field of one row, per field
-    std::vector<Stmt> m_keyLookups;     // the row holding a unique key, per unique index
-    std::vector<sqlite3_value*> m_row;  // the values of the row being placed
-    QStringList m_sourceColumns;        // the field list read from the old file
+    Db m_new;
+    Stmt m_insert, m_aside;
+    std::vector<Stmt> m_keyLookups;  // the row holding a unique key, per unique index
 
     bool m_existed = false;
-    bool m_unreadable = false;  // the old file is there but holds no table we can read
-    QString m_unreadableWhy;
-    int m_readErrors = 0;
-    QList<Range> m_lost;
+    bool m_emptyFile = false;  // there was a file, of no bytes at all
+    bool m_replace = true;     // whether the new file takes the old one's place
+    salvage::Outcome m_outcome;
     qint64 m_copied = 0, m_keyViolations = 0, m_problems = 0;
-    qint64 m_sequence = 0;   // the old file's highest number ever given, when it could be read
-    qint64 m_highestRow = 0; // for the progress reports
-    qint64 m_lastReport = 0;
-    qint64 m_highestSeen = 0;  // the highest row number read so far
-    qint64 m_fineProbes = 0;
+    qint64 m_sequence = 0;  // the old file's highest number ever given, when it could be read
     bool m_placed = false;
 };
 
@@ -546,8 +534,12 @@ int Rebuild::run()
     m_existed = old.exists();
     if (m_existed && !old.isFile())
         throw Failure{FileError, QStringLiteral("La tabla %1 no es un archivo.").arg(native(m_target.file))};
-    if (m_existed)
+    QByteArray data, journal;
+    if (m_existed) {
         backUp();
+        data = readSource(&journal);
+        m_emptyFile = data.isEmpty();
+    }
 
     // Leftovers of a rebuild cut short go first; the new file is made beside the old one so that
     // putting it in place is a rename within one folder.
@@ -555,20 +547,10 @@ int Rebuild::run()
     removeFile(m_temp);
     Database::createTableFile(m_temp, m_def);
     openTarget();
-    if (m_existed)
-        openSource();
 
     exec(m_new.get(), QStringLiteral("BEGIN"), QStringLiteral("No se puede escribir la tabla nueva"));
-    if (m_source) {
-        // Forward first, stepping past damage; then backward through every stretch that was
-        // stepped over, which reaches rows between two damaged places.
-        QList<Range> gaps;
-        sweep(1, Highest, true, &gaps);
-        sweep(Lowest, 0, true, &gaps);
-        for (const Range& gap : gaps)
-            sweep(gap.low, gap.high, false, &m_lost);
-        keepSequence();
-    }
+    if (m_existed && !m_emptyFile)
+        salvage(std::move(data), journal);
     const QStringList indexSql = m_def.indexSql(QStringLiteral("main"));
     for (int i = 0; i < m_def.indexes.size(); ++i)
         if (!m_def.indexes[i].unique)
@@ -576,21 +558,32 @@ int Rebuild::run()
     exec(m_new.get(), QStringLiteral("COMMIT"), QStringLiteral("No se puede escribir la tabla nueva"));
 
     int result = 0;
-    if (!m_existed)
+    if (!m_existed || m_emptyFile)
         result = TUCreatedEmpty;
-    else if (m_unreadable || m_readErrors > 0)
+    else if (m_outcome.timedOut)
+        result = TUTimedOut;
+    else if (!m_outcome.found || (!m_outcome.whole && m_copied == 0))
+        result = TUUnreadable;
+    else if (!m_outcome.whole)
         result = TURowsLost;
     else if (m_keyViolations + m_problems > 0)
         result = TURowsSetAside;
+    // A file none of whose rows could be read stays: a new empty table would lose whatever a
+    // later look at the old one might still find.
+    m_replace = result != TUTimedOut && result != TUUnreadable;
     const QString text = summary();
     writeSideTables(result, text);
     closeAll();
-    putInPlace();
+    if (m_replace)
+        putInPlace();
     report(m_session, 100, QStringLiteral("Reconstruida %1").arg(name), false);
+    m_session.lastRebuild = {m_def.fileName, m_replace, m_replace ? m_copied : 0,
+                             m_replace ? m_keyViolations : 0, m_replace ? m_problems : 0, text};
     if (result != 0)
         m_session.lastError = text;
     return result;
 }
+
 
 void Rebuild::backUp()
 {
@@ -666,274 +659,60 @@ void Rebuild::openTarget()
         throw Failure{FileError, QStringLiteral("%1: %2").arg(what, message(m_new.get()))};
 }
 
-void Rebuild::openSource()
+// Reads the whole file, and a journal a crash left beside it, under a read lock so that another
+// program cannot change the file meanwhile. The file is never opened for writing: a journal is
+// played onto the copy in memory only.
+QByteArray Rebuild::readSource(QByteArray* journal)
 {
-    // A journal left by a crash is rolled back on the first read, as any open of the table would;
-    // that takes write access. The backup holds the file and its journal as they were.
-    const bool journal = QFileInfo::exists(m_target.file + QStringLiteral("-journal"));
     int rc;
-    m_source = openFile(m_target.file, journal ? "rw" : "ro", &rc);
-    if (rc != SQLITE_OK && journal)
-        m_source = openFile(m_target.file, "ro", &rc);
-    if (rc != SQLITE_OK)  // a file we may not read is not a damaged one
-        throw Failure{FileError,
-                      QStringLiteral("No se puede abrir la tabla %1: %2").arg(native(m_target.file), message(m_source.get()))};
-    // A file cut short is refused at open unless the schema may be taken as it is; nothing can be
-    // written through this connection all the same.
-    sqlite3_exec(m_source.get(), "PRAGMA query_only=ON", nullptr, nullptr, nullptr);
-    sqlite3_db_config(m_source.get(), SQLITE_DBCONFIG_DEFENSIVE, 0, nullptr);
-    sqlite3_exec(m_source.get(), "PRAGMA writable_schema=ON", nullptr, nullptr, nullptr);
-
-    QList<QStringList> columns, kind;
-    const QString table = quoteIdentifier(m_def.tableName);
-    int failure = SQLITE_OK;
-    const bool listed =
-        queryRows(m_source.get(), QStringLiteral("PRAGMA table_info(%1)").arg(table), &columns, {}, &failure) &&
-        queryRows(m_source.get(), QStringLiteral("SELECT type FROM sqlite_schema WHERE name = ?1 COLLATE NOCASE"),
-                  &kind, {m_def.tableName}, &failure);
-    if (!listed)
-        requireDamage(failure);
-    if (!listed || columns.isEmpty() || kind.value(0).value(0) != QLatin1String("table")) {
-        m_unreadable = true;
-        m_unreadableWhy = listed ? QStringLiteral("el archivo no contiene la tabla %1").arg(m_def.tableName)
-                                 : message(m_source.get());
-        m_source.reset();
-        return;
-    }
-    // Fields are read by name; one the old file lacks comes over empty.
-    for (const FieldDef& field : m_def.fields) {
-        bool present = false;
-        for (const QStringList& column : columns)
-            present = present || column.value(1).compare(field.name, Qt::CaseInsensitive) == 0;
-        m_sourceColumns << (present ? quoteIdentifier(field.name) : QStringLiteral("NULL"));
-    }
-    const QString list = m_sourceColumns.join(QStringLiteral(", "));
-    const QString from = QStringLiteral("FROM main.%1 WHERE rowid BETWEEN ?1 AND ?2 ORDER BY rowid").arg(table);
-    int rc1, rc2, rc3, rc4;  // a table that cannot be read this way holds nothing we can reach
-    m_rowsUp = prepare(m_source.get(), QStringLiteral("SELECT rowid, %1 %2").arg(list, from), &rc1);
-    m_rowsDown = prepare(m_source.get(), QStringLiteral("SELECT rowid, %1 %2 DESC").arg(list, from), &rc2);
-    m_idUp = prepare(m_source.get(), QStringLiteral("SELECT rowid %1 LIMIT 1").arg(from), &rc3);
-    m_idDown = prepare(m_source.get(), QStringLiteral("SELECT rowid %1 DESC LIMIT 1").arg(from), &rc4);
-    if (rc1 != SQLITE_OK || rc2 != SQLITE_OK || rc3 != SQLITE_OK || rc4 != SQLITE_OK) {
-        for (int code : {rc1, rc2, rc3, rc4})
-            if (code != SQLITE_OK)
-                requireDamage(code);
-        m_unreadable = true;
-        m_unreadableWhy = message(m_source.get());
-        m_source.reset();
-        return;
-    }
-    m_fieldReads.resize(size_t(m_def.fields.size()));
-    m_row.assign(size_t(m_def.fields.size()), nullptr);
-
-    QList<QStringList> sequence, highest;
-    if (m_autoInc >= 0 &&
-        queryRows(m_source.get(), QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name = ?1"), &sequence,
-                  {m_def.tableName}))
-        m_sequence = sequence.value(0).value(0).toLongLong();
-    if (queryRows(m_source.get(), QStringLiteral("SELECT max(rowid) FROM main.%1").arg(table), &highest))
-        m_highestRow = highest.value(0).value(0).toLongLong();
-    m_highestRow = std::max(m_highestRow, m_sequence);
+    const Db lock = openFile(m_target.file, "ro", &rc);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_exec(lock.get(), "BEGIN; SELECT count(*) FROM sqlite_schema", nullptr, nullptr, nullptr);
+    if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED)
+        throw Failure{FileError, QStringLiteral("No se puede leer la tabla %1: otro programa la está usando.")
+                                     .arg(native(m_target.file))};
+    const auto readAll = [](const QString& path) {
+        QFile file(path);
+        QByteArray bytes;
+        if (file.open(QIODevice::ReadOnly))
+            bytes = file.readAll();
+        if (!file.isOpen() || file.error() != QFileDevice::NoError)
+            throw Failure{FileError, QStringLiteral("No se puede leer %1: %2").arg(native(path), file.errorString())};
+        return bytes;
+    };
+    QByteArray data = readAll(m_target.file);
+    const QString journalPath = m_target.file + QStringLiteral("-journal");
+    if (QFileInfo::exists(journalPath))
+        *journal = readAll(journalPath);
+    return data;
 }
 
-// A read that failed for another reason than damage (a lock held by another program) stops the
-// rebuild: going on would drop rows that are there.
-void Rebuild::requireDamage(int rc)
+void Rebuild::salvage(QByteArray data, const QByteArray& journal)
 {
-    if (!damage(rc))
-        throw Failure{FileError, QStringLiteral("No se puede leer la tabla %1: %2")
-                                     .arg(native(m_target.file), message(m_source.get()))};
+    const pages::PageImage image(std::move(data), journal);
+    salvage::Handlers handlers;
+    handlers.row = [this](qint64 rowid, const QList<pages::Value>& values) { place(rowid, values); };
+    handlers.problem = [this](std::optional<qint64> rowid, const QList<pages::Value>& values, const QString& why) {
+        setAside(Problem, rowid, values, why);
+    };
+    handlers.progress = [this](int done, int total) {
+        report(m_session, int(qint64(done) * 99 / std::max(total, 1)),
+               QStringLiteral("Reconstruyendo %1: %2 filas").arg(m_def.fileName).arg(m_copied));
+    };
+    m_outcome = salvage::salvageTable(m_def, image, handlers, QDeadlineTimer(RebuildBudgetMs));
+    m_sequence = m_outcome.sequence;
+    keepSequence();
 }
 
-void Rebuild::noteDamage(int rc)
+void Rebuild::place(qint64 rowid, const QList<pages::Value>& values)
 {
-    requireDamage(rc);
-    ++m_readErrors;
-}
-
-Rebuild::Probe Rebuild::probe(bool up, qint64 from, qint64 bound, qint64* found)
-{
-    sqlite3_stmt* stmt = up ? m_idUp.get() : m_idDown.get();
-    sqlite3_reset(stmt);
-    sqlite3_bind_int64(stmt, 1, up ? from : bound);
-    sqlite3_bind_int64(stmt, 2, up ? bound : from);
-    const int rc = sqlite3_step(stmt);
-    if (rc == SQLITE_ROW)
-        *found = sqlite3_column_int64(stmt, 0);
-    sqlite3_reset(stmt);
-    if (rc == SQLITE_ROW)
-        return Probe::Found;
-    if (rc == SQLITE_DONE)
-        return Probe::None;
-    requireDamage(rc);
-    return Probe::Broken;
-}
-
-// Reads every row it can reach between low and high, in one direction, stepping past damage.
-// The stretches stepped over, where rows may have been lost, are added to gaps.
-void Rebuild::sweep(qint64 low, qint64 high, bool up, QList<Range>* gaps)
-{
-    const qint64 bound = up ? high : low;
-    qint64 position = up ? low : high;
-    sqlite3_stmt* rows = up ? m_rowsUp.get() : m_rowsDown.get();
-    const int fields = int(m_def.fields.size());
-    for (;;) {
-        sqlite3_reset(rows);
-        sqlite3_bind_int64(rows, 1, up ? position : low);
-        sqlite3_bind_int64(rows, 2, up ? high : position);
-        bool any = false;
-        qint64 last = 0;
-        int rc;
-        while ((rc = sqlite3_step(rows)) == SQLITE_ROW) {
-            last = sqlite3_column_int64(rows, 0);
-            any = true;
-            for (int i = 0; i < fields; ++i)
-                m_row[size_t(i)] = sqlite3_column_value(rows, i + 1);
-            place(last, m_row);
-            counted(last);
-        }
-        sqlite3_reset(rows);
-        if (rc == SQLITE_DONE)
-            return;
-        noteDamage(rc);
-        if (any) {
-            if (last == bound)
-                return;
-            position = advance(last, 1, up, bound);
-        }
-        // The next row cannot be read: either that row alone is damaged, or a whole page is.
-        qint64 rowid = 0;
-        const Probe next = probe(up, position, bound, &rowid);
-        if (next == Probe::None)
-            return;
-        if (next == Probe::Found) {
-            readPieces(rowid);
-            if (rowid == bound)
-                return;
-            position = advance(rowid, 1, up, bound);
-            continue;
-        }
-        const std::optional<qint64> resume = skip(up, position, bound);
-        if (!resume) {
-            gaps->append(up ? Range{position, high} : Range{low, position});
-            return;
-        }
-        gaps->append(up ? Range{position, *resume - 1} : Range{*resume + 1, position});
-        position = *resume;
-    }
-}
-
-// No row can be reached from `from`. Finds the nearest place towards bound from which rows can be
-// read again: strides that grow until one lands beyond the damage, then halving back to the first
-// place that reads. Among the numbers rows are known to have, strides stay shorter than a page's
-// worth of rows, or a readable page between two damaged ones would be stepped over; beyond them
-// they double, to cross the whole range of numbers in a few steps.
-std::optional<qint64> Rebuild::skip(bool up, qint64 from, qint64 bound)
-{
-    constexpr quint64 Most = std::numeric_limits<quint64>::max();
-    constexpr quint64 FineStride = 16;
-    constexpr qint64 FineProbes = 1000000;  // beyond this the table is mostly damage: stride on
-    qint64 broken = from, rowid = 0;
-    quint64 offset = 0, stride = 1;
-    std::optional<qint64> readable;
-    while (broken != bound) {
-        offset = offset > Most - stride ? Most : offset + stride;
-        const qint64 knownHigh = std::max(m_highestRow, m_highestSeen);
-        qint64 at = advance(from, offset, up, bound);
-        if (!up && broken > knownHigh && at < knownHigh && knownHigh > bound) {  // coming down into the rows
-            at = knownHigh;
-            offset = distance(from, at, up);
-        }
-        if (probe(up, at, bound, &rowid) != Probe::Broken) {
-            readable = at;
-            break;
-        }
-        broken = at;
-        const bool amongRows = at >= 1 && at <= knownHigh;
-        if (amongRows && m_fineProbes < FineProbes) {
-            ++m_fineProbes;
-            stride = std::min(stride * 2, FineStride);
-        } else {
-            stride = stride > Most / 2 ? Most : stride * 2;
-        }
-    }
-    if (!readable)
-        return std::nullopt;
-    while (distance(broken, *readable, up) > 1) {
-        const qint64 middle = advance(broken, distance(broken, *readable, up) / 2, up, bound);
-        if (probe(up, middle, bound, &rowid) == Probe::Broken)
-            broken = middle;
-        else
-            readable = middle;
-    }
-    return readable;
-}
-
-// A row whose number can be read but not its values: each field is read on its own. What could
-// be read goes to the problem table, the rest empty.
-void Rebuild::readPieces(qint64 rowid)
-{
-    std::vector<sqlite3_value*> values(m_def.fields.size(), nullptr);
-    QStringList lost;
-    for (int i = 0; i < m_def.fields.size(); ++i) {
-        Stmt& read = m_fieldReads[size_t(i)];
-        int rc = SQLITE_OK;
-        if (!read)
-            read = prepare(m_source.get(),
-                           QStringLiteral("SELECT %1 FROM main.%2 WHERE rowid = ?1")
-                               .arg(m_sourceColumns[i], quoteIdentifier(m_def.tableName)),
-                           &rc);
-        if (rc == SQLITE_OK) {
-            sqlite3_reset(read.get());
-            sqlite3_bind_int64(read.get(), 1, rowid);
-            rc = sqlite3_step(read.get());
-            if (rc == SQLITE_ROW)
-                values[size_t(i)] = sqlite3_value_dup(sqlite3_column_value(read.get(), 0));
-            sqlite3_reset(read.get());
-        }
-        if (rc != SQLITE_ROW)
-            lost << m_def.fields[i].name;
-    }
-    if (lost.isEmpty())
-        place(rowid, values);
-    else
-        setAside(Problem, rowid, values,
-                 QStringLiteral("Fila dañada: no se pudieron leer los campos %1.").arg(lost.join(QStringLiteral(", "))));
-    for (sqlite3_value* value : values)
-        sqlite3_value_free(value);
-    counted(rowid);
-}
-
-void Rebuild::place(qint64 rowid, const std::vector<sqlite3_value*>& values)
-{
-    // Values the table's fields cannot hold come from damage, not from the program.
-    for (int i = 0; i < m_def.fields.size(); ++i) {
-        sqlite3_value* value = values[size_t(i)];
-        const int type = value ? sqlite3_value_type(value) : SQLITE_NULL;
-        bool fits = type != SQLITE_BLOB;
-        if (fits && type == SQLITE_TEXT && isNumeric(m_def.fields[i].type)) {
-            bool number = false;
-            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(value))).trimmed().toDouble(&number);
-            fits = number;
-        }
-        if (!fits) {
-            setAside(Problem, rowid, values,
-                     QStringLiteral("El campo %1 tiene un valor que no le corresponde.").arg(m_def.fields[i].name));
-            return;
-        }
-    }
     sqlite3_stmt* insert = m_insert.get();
     sqlite3_reset(insert);
     sqlite3_clear_bindings(insert);
     if (m_autoInc < 0)
         sqlite3_bind_int64(insert, 1, rowid);
-    for (int i = 0; i < m_def.fields.size(); ++i) {
-        sqlite3_value* value = values[size_t(i)];
-        if (i == m_autoInc && (!value || sqlite3_value_type(value) != SQLITE_INTEGER))
-            sqlite3_bind_int64(insert, i + 2, rowid);
-        else
-            bindValue(insert, i + 2, value);
-    }
+    for (int i = 0; i < m_def.fields.size(); ++i)
+        bindPageValue(insert, i + 2, values[i]);
     const int rc = sqlite3_step(insert);
     const QString why = message(m_new.get());
     sqlite3_reset(insert);
@@ -952,7 +731,7 @@ void Rebuild::place(qint64 rowid, const std::vector<sqlite3_value*>& values)
     throw Failure{FileError, QStringLiteral("No se puede escribir la tabla nueva %1: %2").arg(native(m_temp), why)};
 }
 
-QString Rebuild::keyClash(const std::vector<sqlite3_value*>& values)
+QString Rebuild::keyClash(const QList<pages::Value>& values)
 {
     if (m_keyLookups.empty())
         m_keyLookups.resize(size_t(m_def.indexes.size()));
@@ -975,7 +754,7 @@ QString Rebuild::keyClash(const std::vector<sqlite3_value*>& values)
         }
         sqlite3_reset(lookup.get());
         for (int k = 0; k < index.fields.size(); ++k)
-            bindValue(lookup.get(), k + 1, values[size_t(m_def.fieldIndex(index.fields[k]))]);
+            bindPageValue(lookup.get(), k + 1, values[m_def.fieldIndex(index.fields[k])]);
         if (sqlite3_step(lookup.get()) == SQLITE_ROW) {
             const qint64 holder = sqlite3_column_int64(lookup.get(), 0);
             sqlite3_reset(lookup.get());
@@ -988,15 +767,17 @@ QString Rebuild::keyClash(const std::vector<sqlite3_value*>& values)
     return QStringLiteral("Número de fila repetido.");
 }
 
-void Rebuild::setAside(Destination where, qint64 rowid, const std::vector<sqlite3_value*>& values, const QString& why)
+void Rebuild::setAside(Destination where, std::optional<qint64> rowid, const QList<pages::Value>& values,
+                       const QString& why)
 {
     sqlite3_stmt* aside = m_aside.get();
     sqlite3_reset(aside);
     sqlite3_clear_bindings(aside);
     sqlite3_bind_int(aside, 1, where);
     for (int i = 0; i < m_def.fields.size(); ++i)
-        bindValue(aside, i + 2, values[size_t(i)]);
-    sqlite3_bind_int64(aside, int(m_def.fields.size()) + 2, rowid);
+        bindPageValue(aside, i + 2, values.value(i));
+    if (rowid)
+        sqlite3_bind_int64(aside, int(m_def.fields.size()) + 2, *rowid);
     bindText(aside, int(m_def.fields.size()) + 3, why);
     const int rc = sqlite3_step(aside);
     sqlite3_reset(aside);
@@ -1006,17 +787,6 @@ void Rebuild::setAside(Destination where, qint64 rowid, const std::vector<sqlite
     ++(where == KeyViolation ? m_keyViolations : m_problems);
 }
 
-void Rebuild::counted(qint64 rowid)
-{
-    m_highestSeen = std::max(m_highestSeen, rowid);
-    const qint64 done = m_copied + m_keyViolations + m_problems;
-    if (done - m_lastReport < 1000)
-        return;
-    m_lastReport = done;
-    const int percent =
-        m_highestRow > 0 ? int(double(qBound<qint64>(0, rowid, m_highestRow)) * 99.0 / double(m_highestRow)) : 0;
-    report(m_session, percent, QStringLiteral("Reconstruyendo %1: %2 filas").arg(m_def.fileName).arg(done));
-}
 
 // Numbers given once are never given again, even those of rows deleted since: the new file
 // carries on from where the old one was.
@@ -1044,45 +814,38 @@ void Rebuild::keepSequence()
 
 QString Rebuild::summary() const
 {
+    const QString name = m_def.fileName;
     if (!m_existed)
-        return QStringLiteral("No existía el archivo %1; se creó la tabla vacía.").arg(m_def.fileName);
-    QStringList parts{QStringLiteral("%1: %2 filas copiadas").arg(m_def.fileName).arg(m_copied)};
-    if (m_keyViolations > 0)
-        parts << QStringLiteral("%1 con clave repetida apartadas").arg(m_keyViolations);
+        return QStringLiteral("%1: no existía; se creó la tabla vacía.").arg(name);
+    if (m_emptyFile)
+        return QStringLiteral("%1: el archivo estaba vacío; se creó la tabla vacía.").arg(name);
+    const QString kept = QStringLiteral("el archivo quedó como estaba (copia en %1)").arg(native(m_backup));
+    if (m_outcome.timedOut)
+        return QStringLiteral("%1: la lectura no terminó a tiempo; %2.").arg(name, kept);
+    if (!m_outcome.found)
+        return QStringLiteral("%1: no se pudo leer ninguna fila, %2; %3.").arg(name, m_outcome.notFoundWhy, kept);
+    if (!m_outcome.whole && m_copied == 0)
+        return QStringLiteral("%1: no se pudo leer ninguna fila; %2.").arg(name, kept);
+    QStringList parts{QStringLiteral("%1: %2 filas conservadas").arg(name).arg(m_copied)};
     if (m_problems > 0)
-        parts << QStringLiteral("%1 que no se pudieron ubicar apartadas").arg(m_problems);
-    if (m_unreadable)
-        parts << QStringLiteral("no se pudo leer el archivo (%1)").arg(m_unreadableWhy);
-    if (m_readErrors > 0) {
-        QList<Range> lost = m_lost;  // touching stretches read as one
-        std::sort(lost.begin(), lost.end(), [](const Range& a, const Range& b) { return a.low < b.low; });
-        QList<Range> merged;
-        for (const Range& r : lost) {
-            if (!merged.isEmpty() && merged.last().high != Highest && r.low <= merged.last().high + 1)
-                merged.last().high = std::max(merged.last().high, r.high);
-            else
-                merged << r;
-        }
-        QStringList stretches;
-        for (int i = 0; i < merged.size() && i < 10; ++i) {
-            const Range& r = merged[i];
-            stretches << (r.low == Lowest   ? QStringLiteral("hasta %1").arg(r.high)
-                          : r.high == Highest ? QStringLiteral("desde %1").arg(r.low)
-                                              : QStringLiteral("%1 a %2").arg(r.low).arg(r.high));
-        }
-        parts << (stretches.isEmpty() ? QStringLiteral("hubo filas dañadas")
-                                      : QStringLiteral("filas ilegibles en los números %1")
-                                            .arg(stretches.join(QStringLiteral(", "))));
-    }
-    return parts.join(QStringLiteral("; ")) + QLatin1Char('.');
+        parts << QStringLiteral("%1 apartadas en %2").arg(m_problems).arg(QFileInfo(m_problem).fileName());
+    if (m_keyViolations > 0)
+        parts << QStringLiteral("%1 con clave repetida apartadas en %2")
+                     .arg(m_keyViolations)
+                     .arg(QFileInfo(m_keyViol).fileName());
+    QString text = parts.join(QStringLiteral(", "));
+    if (!m_outcome.whole)
+        text += QStringLiteral("; partes del archivo estaban dañadas");
+    return text + QStringLiteral("; se reemplazó el archivo.");
 }
 
 void Rebuild::writeSideTables(int result, const QString& text)
 {
+    // Rows of a file that stays where it was are still in it: none of them is set aside.
     QList<std::pair<QString, Destination>> sides;
-    if (m_keyViolations > 0)
+    if (m_replace && m_keyViolations > 0)
         sides << std::pair{m_keyViol, KeyViolation};
-    if (m_problems > 0)
+    if (m_replace && m_problems > 0)
         sides << std::pair{m_problem, Problem};
     if (sides.isEmpty() && m_errorTable.isEmpty())
         return;
@@ -1178,6 +941,9 @@ void Rebuild::putInPlace()
         throw Failure{FileError, QStringLiteral("No se puede escribir la tabla nueva %1: %2")
                                      .arg(native(m_temp), written.errorString())};
     written.close();
+    // The new file is the old one to whoever may read or write it.
+    if (m_existed)
+        copyPermissions(m_target.file, m_temp);
     // A journal of the old file left beside the new one would be played onto it at the next open.
     removeFile(m_target.file + QStringLiteral("-journal"));
     std::error_code error;
@@ -1193,14 +959,8 @@ void Rebuild::closeAll()
 {
     m_insert.reset();
     m_aside.reset();
-    m_rowsUp.reset();
-    m_rowsDown.reset();
-    m_idUp.reset();
-    m_idDown.reset();
-    m_fieldReads.clear();
     m_keyLookups.clear();
     m_new.reset();
-    m_source.reset();
 }
 
 }  // namespace
@@ -1221,7 +981,7 @@ int TUInit(TUSession* session, const QList<TableDef>& tables)
     do {
         ++next;
     } while (next == 0 || table.count(next) > 0);
-    table.emplace(next, UtilSession{tables, {}, {}});
+    table.emplace(next, UtilSession{tables, {}, {}, {}});
     *session = next;
     return 0;
 }
@@ -1245,6 +1005,15 @@ int TURegisterCallback(TUSession session, int type, ProgressCallback callback)
         if (type != TUCallbackGeneralProgress)
             throw Failure{TUBadCallback, QStringLiteral("Tipo de aviso desconocido: %1.").arg(type)};
         s.progress = std::move(callback);
+        return 0;
+    });
+}
+
+int TUGetRebuildReport(TUSession session, RebuildReport* rebuild)
+{
+    return call(session, [&](UtilSession& s) {
+        if (rebuild)
+            *rebuild = s.lastRebuild;
         return 0;
     });
 }
@@ -1338,6 +1107,7 @@ int TURebuildTable(TUSession session, const QString& tablePath, const QString& d
         def.fields = descriptor->fields;
         def.indexes = descriptor->indexes;
         const QString errorTable = descriptor->errorTable.isEmpty() ? QString() : sidePath(t, descriptor->errorTable);
+        s.lastRebuild = {def.fileName, false, 0, 0, 0, {}};
         Rebuild rebuild(s, t, def, sidePath(t, backupName),
                         sidePath(t, keyViolName.isEmpty() ? QStringLiteral("KEYVIOL.DB") : keyViolName),
                         sidePath(t, problemName.isEmpty() ? QStringLiteral("PROBLEM.DB") : problemName), errorTable);

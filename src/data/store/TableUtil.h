@@ -28,6 +28,8 @@ enum TableUtilCode : int {
     TUCancelled = 10108,      // the progress callback asked to stop; nothing was replaced
     TUBadCallback = 10109,
     TUTooManySessions = 10110,
+    TUUnreadable = 10111,     // no row of the file could be read as this table; the old file stays
+    TUTimedOut = 10112,       // the file took too long to read; the old file stays
 };
 
 // The driver name the alias configuration gives our table files.
@@ -67,6 +69,14 @@ struct TableDescriptor {
     QList<IndexDef> indexes;
 };
 
+// What the last rebuild of a session did, for the user.
+struct RebuildReport {
+    QString table;  // the table's file name
+    bool replaced = false;  // the new file took the old one's place
+    qint64 kept = 0, keyViolations = 0, problems = 0;
+    QString text;  // a sentence for the user
+};
+
 // Verification findings, worst first in the error level.
 enum VerifyLevel : int {
     VerifyHealthy = 0,
@@ -99,10 +109,15 @@ int TUGetCRTblDescCount(TUSession session, const QString& tablePath, quint16* fi
 int TUFillCRTblDesc(TUSession session, TableDescriptor* descriptor, const QString& tablePath,
                     const QString& password);
 
+// The account of the last TURebuildTable of the session; empty before the first.
+int TUGetRebuildReport(TUSession session, RebuildReport* rebuild);
+
 // Rebuilds the table: copies the old file byte for byte to backupName (its folder is created
 // when missing), builds a new file from the descriptor in the table's folder, carries over every
 // row it can read, sets aside rows that break a unique key (keyViolName) and rows it cannot
-// place (problemName), and only then puts the new file in place of the old one.
+// place (problemName), and only then puts the new file in place of the old one. Rows are read
+// from the file's pages: a row is carried over only when its record decodes whole and its values
+// pass the fields' rules; the rest goes to the problem table with the reason.
 // Answers 0 when every row was carried over; TURowsLost, TURowsSetAside or TUCreatedEmpty when
 // the new file is in place but the table is not what it was; any other code leaves the old file.
 int TURebuildTable(TUSession session, const QString& tablePath, const QString& driver, const QString& backupName,

@@ -126,6 +126,39 @@ void spoil(const QString& path, const store::TableDef& def, const QString& how)
     } else if (how == QLatin1String("index missing")) {
         QVERIFY(file.remove());
         execOn(path, {ours, def.createSql(QStringLiteral("main"))});
+    } else if (how == QLatin1String("one byte short")) {
+        QVERIFY(file.resize(size - 1));
+    } else if (how == QLatin1String("planted check")) {
+        QString create = def.createSql(QStringLiteral("main"));
+        create.insert(create.size() - 1, QStringLiteral(", CHECK (length(\"%1\") < 3)").arg(def.fields[1].name));
+        QVERIFY(file.remove());
+        execOn(path, QStringList{ours, create} << def.indexSql(QStringLiteral("main")));
+    } else if (how == QLatin1String("no primary key")) {
+        QString create = def.createSql(QStringLiteral("main"));
+        create.replace(QStringLiteral(" PRIMARY KEY AUTOINCREMENT"), QString());
+        QVERIFY(file.remove());
+        execOn(path, QStringList{ours, create} << def.indexSql(QStringLiteral("main")));
+    } else if (how == QLatin1String("foreign with journal")) {
+        // A file of another program, with the journal a crash of that program left beside it.
+        QVERIFY(file.remove());
+        execOn(path, {QStringLiteral("CREATE TABLE otra (x)"), QStringLiteral("INSERT INTO otra VALUES (1)")});
+        sqlite3* db = nullptr;
+        QCOMPARE(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(db, "PRAGMA cache_size=1; BEGIN; "
+                                  "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000) "
+                                  "INSERT INTO otra SELECT printf('%.200c', 'x') FROM n",
+                              nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+        const QByteArray crashed = fileBytes(path), journal = fileBytes(path + QStringLiteral("-journal"));
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+        QVERIFY(journal.size() > 0);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(crashed);
+        file.close();
+        QFile j(path + QStringLiteral("-journal"));
+        QVERIFY(j.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        j.write(journal);
     } else if (how == QLatin1String("foreign trigger")) {
         execOn(path, {QStringLiteral("CREATE TRIGGER borra AFTER INSERT ON %1 BEGIN DELETE FROM %1; END")
                           .arg(def.tableName)});
@@ -162,7 +195,7 @@ void TestTableFiles::damagedFileLeftOut_data()
     QTest::addColumn<QString>("damage");
     for (const char* how : {"truncated", "garbage pages", "garbage first page", "text file", "zero bytes", "missing",
                             "folder", "other version", "other application", "other layout", "index missing",
-                            "foreign trigger"})
+                            "foreign trigger", "one byte short", "planted check", "no primary key", "foreign with journal"})
         QTest::addRow("detalle, %s", how) << "detalle" << how;
     // The first file is the connection's main file: the others must open without it.
     for (const char* how : {"truncated", "text file", "zero bytes", "missing"})
@@ -215,7 +248,10 @@ void TestTableFiles::damagedFileLeftOut()
     session->setActive(false);
 
     QCOMPARE(fingerprint(path), before);
-    QVERIFY(!QFile::exists(path + QStringLiteral("-journal")));
+    if (damage == QLatin1String("foreign with journal"))
+        QVERIFY(!fileBytes(path + QStringLiteral("-journal")).isEmpty());  // not played onto a file not ours
+    else
+        QVERIFY(!QFile::exists(path + QStringLiteral("-journal")));
 }
 
 void TestTableFiles::partialFolderNotRecreated()
