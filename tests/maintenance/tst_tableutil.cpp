@@ -7,7 +7,9 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QProcess>
 #include <QSet>
+#include <QStandardPaths>
 #include <QTest>
 #include <functional>
 #include <memory>
@@ -83,6 +85,31 @@ QSet<qint64> readableBySqlite(const QString& file, const QString& table, const Q
     return readable;
 }
 
+// The run of one table as the repair dialog does it; answers the rebuild's result.
+int rebuild(TBDEUtil& util, const QString& tablePath, const QString& backup)
+{
+    quint16 counts[7] = {};
+    if (store::TUGetCRTblDescCount(util.session(), tablePath, &counts[0], &counts[1], &counts[2], &counts[3],
+                                   &counts[4], &counts[5], &counts[6]) != 0)
+        return -1;
+    store::TableDescriptor descriptor;
+    descriptor.fields.resize(counts[0]);
+    descriptor.indexes.resize(counts[1]);
+    if (store::TUFillCRTblDesc(util.session(), &descriptor, tablePath, QString()) != 0)
+        return -1;
+    return store::TURebuildTable(util.session(), tablePath, store::TableDriver, backup, QStringLiteral("KEYVIOL.DB"),
+                                 QStringLiteral("PROBLEM.DB"), &descriptor);
+}
+
+// The rebuild of detalle in a folder, in a child process that the crash tests kill.
+int rebuildChild(const QString& folder)
+{
+    TBDEUtil util;
+    const int result = rebuild(util, QDir(folder).filePath(QStringLiteral("Detalle")),
+                               QDir(folder).filePath(QStringLiteral("back/Detalle_BK.db")));
+    return result == store::TURowsLost ? 0 : 1;
+}
+
 }  // namespace
 
 // The table utility on its own, where the dialog cannot reach: every table file damaged the ways
@@ -103,22 +130,6 @@ private:
         QFile::remove(file);
         store::Database::createTableFile(file, schema::table(table));
         tablefiles::exec(file, inserts);
-    }
-
-    // The run of one table as the repair dialog does it; answers the rebuild's result.
-    static int rebuild(TBDEUtil& util, const QString& tablePath, const QString& backup)
-    {
-        quint16 counts[7] = {};
-        if (store::TUGetCRTblDescCount(util.session(), tablePath, &counts[0], &counts[1], &counts[2], &counts[3],
-                                       &counts[4], &counts[5], &counts[6]) != 0)
-            return -1;
-        store::TableDescriptor descriptor;
-        descriptor.fields.resize(counts[0]);
-        descriptor.indexes.resize(counts[1]);
-        if (store::TUFillCRTblDesc(util.session(), &descriptor, tablePath, QString()) != 0)
-            return -1;
-        return store::TURebuildTable(util.session(), tablePath, store::TableDriver, backup, QStringLiteral("KEYVIOL.DB"),
-                                     QStringLiteral("PROBLEM.DB"), &descriptor);
     }
 
 private slots:
@@ -327,6 +338,68 @@ private slots:
         QVERIFY(tablefiles::bytes(file + QStringLiteral("-journal")) == journal);
     }
 
+    void crashDuringRebuild_data()
+    {
+        // The process killed at the n-th call of a system call while it rebuilds a damaged table.
+        QTest::addColumn<QString>("syscall");
+        QTest::addColumn<int>("when");
+        QTest::newRow("backup linked into place") << "linkat" << 1;
+        QTest::newRow("new file renamed into place") << "rename,renameat,renameat2" << 1;
+        for (int n = 1; n <= 4; ++n)
+            QTest::addRow("unlink %d", n) << "unlink,unlinkat" << n;
+        for (int n = 1; n <= 6; ++n)
+            QTest::addRow("sync %d", n) << "fsync,fdatasync" << n;
+        for (int n : {1, 10, 25})
+            QTest::addRow("pwrite64 %d", n) << "pwrite64" << n;
+    }
+
+    // Whatever the moment, the table is either the damaged file as it was or the whole rebuilt
+    // one, the backup is whole or absent, and running the repair again finishes the work.
+    void crashDuringRebuild()
+    {
+        QFETCH(QString, syscall);
+        QFETCH(int, when);
+        const QString strace = QStandardPaths::findExecutable(QStringLiteral("strace"));
+        if (strace.isEmpty())
+            QSKIP("strace is not installed");
+        const store::TableDef& def = schema::table(QStringLiteral("detalle"));
+        makeTable(def.tableName, fillSql(def, 600));
+        const QString file = path(def.fileName);
+        Rows expected = tablefiles::tableRows(file, def.tableName);
+        const QList<tablefiles::Leaf> leaves = tablefiles::leaves(file, def.tableName);
+        tablefiles::garblePage(file, leaves[2].page, 9);
+        for (qint64 id : leaves[2].rowids)
+            expected.remove(id);
+        const QByteArray damaged = tablefiles::bytes(file);
+
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));  // leak checks fail under ptrace
+        child.setProcessEnvironment(env);
+        child.start(strace, {QStringLiteral("-f"), QStringLiteral("-qq"), QStringLiteral("-o"), QStringLiteral("/dev/null"),
+                             QStringLiteral("-e"), QStringLiteral("trace=%1").arg(syscall), QStringLiteral("-e"),
+                             QStringLiteral("inject=%1:signal=KILL:when=%2").arg(syscall).arg(when),
+                             QCoreApplication::applicationFilePath(), QStringLiteral("--rebuild-child"), m_dir->path()});
+        QVERIFY(child.waitForFinished(120000));
+        if (child.exitStatus() == QProcess::NormalExit && child.readAllStandardError().contains("ptrace"))
+            QSKIP("strace cannot trace processes here");
+        QCOMPARE(child.exitStatus(), QProcess::CrashExit);  // the crash point was reached
+
+        const QByteArray now = tablefiles::bytes(file);
+        if (now != damaged) {
+            store::Database::checkTableFile(file, def);
+            QCOMPARE(tablefiles::tableRows(file, def.tableName), expected);
+        }
+        const QString backup = path(QStringLiteral("back/Detalle_BK.db"));
+        if (QFileInfo::exists(backup))
+            QVERIFY(tablefiles::bytes(backup) == damaged);
+
+        TBDEUtil util;
+        const int again = rebuild(util, path(QStringLiteral("Detalle")), backup);
+        QVERIFY(again == 0 || again == store::TURowsLost);
+        QCOMPARE(tablefiles::tableRows(file, def.tableName), expected);
+    }
+
     void rebuiltFileKeepsPermissions()
     {
         makeTable(QStringLiteral("formularios"), QStringLiteral("INSERT INTO formularios VALUES ('Factura A', 3)"));
@@ -516,5 +589,13 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestTableUtil)
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    if (argc == 3 && qstrcmp(argv[1], "--rebuild-child") == 0)
+        return rebuildChild(QString::fromLocal8Bit(argv[2]));
+    TestTableUtil test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_tableutil.moc"
