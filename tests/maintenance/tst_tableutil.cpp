@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QSet>
 #include <QStandardPaths>
 #include <QTest>
@@ -280,6 +281,71 @@ private slots:
         QCOMPARE(report.replaced, !stays);
         QCOMPARE(report.kept, stays ? 0 : expected.size());
         QVERIFY2(report.text.startsWith(def.fileName), qPrintable(report.text));
+    }
+
+    // Many files damaged at random, a few whole pages each (garbage or zeros, perhaps the header,
+    // perhaps cut short): every row on a page left whole is kept, and nothing else.
+    void randomPageDamage()
+    {
+        const store::TableDef& def = schema::table(QStringLiteral("cliente"));
+        makeTable(def.tableName, fillSql(def, 400));
+        const QString file = path(def.fileName);
+        const Rows all = tablefiles::tableRows(file, def.tableName);
+        const QList<tablefiles::Leaf> leaves = tablefiles::leaves(file, def.tableName);
+        const QByteArray healthy = tablefiles::bytes(file);
+        const int pageSize = tablefiles::pageSize(file);
+        const int pages = int(healthy.size() / pageSize);
+        QRandomGenerator random(20261210);
+        for (int round = 0; round < 150; ++round) {
+            QByteArray data = healthy;
+            QSet<int> destroyed;
+            for (int n = 1 + random.bounded(3); n > 0; --n) {
+                const int page = 2 + random.bounded(pages - 1);
+                destroyed << page;
+                const bool zeros = random.bounded(2) == 0;
+                for (int i = 0; i < pageSize; ++i)
+                    data[(page - 1) * pageSize + i] = zeros ? '\0' : char(random.bounded(256));
+            }
+            if (random.bounded(3) == 0)
+                for (int i = 0; i < 100; ++i)
+                    data[i] = char(random.bounded(256));
+            int cut = 0;  // a page cut short: the rows whose bytes all remain may be kept
+            if (random.bounded(3) == 0) {
+                const int keep = pages / 2 + random.bounded(pages / 2);
+                data.truncate(qsizetype(keep) * pageSize + random.bounded(pageSize));
+                cut = keep + 1;
+                for (int page = keep + 1; page <= pages; ++page)
+                    destroyed << page;
+            }
+            Rows expected = all, allowed = all;
+            for (const tablefiles::Leaf& leaf : leaves)
+                if (destroyed.contains(leaf.page))
+                    for (qint64 id : leaf.rowids) {
+                        expected.remove(id);
+                        if (leaf.page != cut)
+                            allowed.remove(id);
+                    }
+            tablefiles::write(file, data);
+            QFile::remove(path(QStringLiteral("PROBLEM.DB")));
+
+            TBDEUtil util;
+            const int result = rebuild(util, path(QStringLiteral("Cliente")), path(QStringLiteral("back/Cliente_BK.db")));
+            if (result == store::TUUnreadable) {
+                QVERIFY(tablefiles::bytes(file) == data);
+                QVERIFY2(expected.isEmpty(), qPrintable(QStringLiteral("round %1").arg(round)));
+            } else {
+                QVERIFY2(result == 0 || result == store::TURowsLost, qPrintable(QString::number(result)));
+                const Rows live = tablefiles::tableRows(file, def.tableName);
+                for (auto it = expected.cbegin(); it != expected.cend(); ++it)
+                    QVERIFY2(live.value(it.key()) == it.value(), qPrintable(QStringLiteral("round %1: row %2 lost")
+                                                                                .arg(round)
+                                                                                .arg(it.key())));
+                for (auto it = live.cbegin(); it != live.cend(); ++it)
+                    QVERIFY2(allowed.value(it.key()) == it.value(), qPrintable(QStringLiteral("round %1: row %2 invented")
+                                                                                   .arg(round)
+                                                                                   .arg(it.key())));
+            }
+        }
     }
 
     // A file found by fuzzing whose damaged tree answers the same row number for every range

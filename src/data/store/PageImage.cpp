@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 #include <cstring>
+#include <limits>
 
 namespace store::pages {
 
@@ -60,6 +61,10 @@ int serialLength(quint64 type)
 Record decodeRecord(const QByteArray& payload, quint64 declared)
 {
     Record record;
+    if (declared > quint64(std::numeric_limits<int>::max())) {  // no record of ours comes near
+        record.fault = QStringLiteral("el registro dice tener un tamaño imposible");
+        return record;
+    }
     const auto* data = reinterpret_cast<const uchar*>(payload.constData());
     const int available = int(payload.size());
     int at = 0;
@@ -133,6 +138,8 @@ void PageImage::playJournal(const QByteArray& journal)
     qint64 header = 0;
     qint64 originalPages = -1;
     int pageSize = 0;
+    // A journal holds the pages a file lost, never more: a damaged one cannot make it grow past that.
+    const qint64 largest = m_file.size() + journal.size();
     for (int segment = 0; segment < 1000 && header + 28 <= size; ++segment) {
         if (std::memcmp(j + header, JournalMagic, 8) != 0)
             break;
@@ -160,9 +167,9 @@ void PageImage::playJournal(const QByteArray& journal)
                 sum += data[i];
             if (number == 0 || sum != be32(data + pageSize))
                 break;
-            if (number > pages)
-                continue;
             const qint64 offset = (qint64(number) - 1) * pageSize;
+            if (number > pages || offset + pageSize > largest)
+                continue;
             if (m_file.size() < offset + pageSize)
                 m_file.resize(offset + pageSize, '\0');
             std::memcpy(m_file.data() + offset, data, size_t(pageSize));
