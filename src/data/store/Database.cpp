@@ -1,6 +1,7 @@
 #include "Database.h"
 
 #include "PageImage.h"
+#include "SqliteFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,18 +25,6 @@ QByteArray existingFileUri(const QString& path)
     return url.toEncoded();
 }
 
-void harden(sqlite3* db)
-{
-    sqlite3_extended_result_codes(db, 1);
-    sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
-    sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
-    sqlite3_exec(db, "PRAGMA cell_size_check=ON", nullptr, nullptr, nullptr);
-    // Deleted rows are overwritten, so that the repair, which reads every page of a damaged
-    // file, never finds them again on a page the file no longer knows as free.
-    sqlite3_exec(db, "PRAGMA secure_delete=ON", nullptr, nullptr, nullptr);
-    sqlite3_busy_timeout(db, 2000);
-}
-
 StoreError damaged(const QString& path)
 {
     return StoreError(TableDamaged, QStringLiteral("La tabla %1 está dañada. Ejecute Herramientas / Reparar Base.")
@@ -53,18 +42,7 @@ StoreError foreign(const QString& path)
 // Reads the rows of a pragma or query as text; false when the file breaks.
 bool pragmaRows(sqlite3* db, const QString& sql, QList<QStringList>& rows)
 {
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &stmt, nullptr) != SQLITE_OK)
-        return false;
-    int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-        QStringList row;
-        for (int i = 0; i < sqlite3_column_count(stmt); ++i)
-            row << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, i)));
-        rows << row;
-    }
-    sqlite3_finalize(stmt);
-    return rc == SQLITE_DONE;
+    return sqlite::queryRows(db, sql, &rows);
 }
 
 // The file must be made of exactly the statements that make the dictionary's table: its fields
@@ -236,8 +214,9 @@ void Database::createMissingFolder(const QString& folder, const QList<TableDef>&
                          QStringLiteral("No se puede crear la carpeta de datos %1").arg(nativePath(folder)));
     for (const TableDef& def : tables)
         createTableFile(dir.filePath(def.fileName), def);
-    QDir().mkpath(dir.filePath(QStringLiteral("ddjj")));
-    QDir().mkpath(dir.filePath(QStringLiteral("back")));
+    for (const QString& name : {QStringLiteral("ddjj"), QStringLiteral("back")})
+        if (!QDir().mkpath(dir.filePath(name)))
+            throw StoreError(FileError, QStringLiteral("No se puede crear la carpeta %1").arg(nativePath(dir.filePath(name))));
 }
 
 void Database::checkTableFile(const QString& path, const TableDef& def)
@@ -252,16 +231,12 @@ void Database::checkTableFile(const QString& path, const TableDef& def)
     // is known to be ours. A journal a crash left makes a read-only open refuse to read; then the
     // marks and the schema are read as the file stands, and only a file of ours is opened for
     // writing, which rolls the journal back as any open would.
-    const auto open = [&](const char* query, int flags) {
-        QUrl url = QUrl::fromLocalFile(info.absoluteFilePath());
-        url.setQuery(QLatin1String(query));
-        sqlite3* db = nullptr;
-        if (sqlite3_open_v2(url.toEncoded().constData(), &db, flags | SQLITE_OPEN_URI, nullptr) != SQLITE_OK) {
-            sqlite3_close(db);
+    const auto open = [&](const char* query) {
+        int rc;
+        sqlite::Db db = sqlite::openFile(path, QLatin1String(query), &rc);
+        if (rc != SQLITE_OK)
             throw foreign(path);
-        }
-        harden(db);
-        return db;
+        return db.release();
     };
     const auto ours = [&](sqlite3* db) {
         QList<QStringList> appId, version;
@@ -270,7 +245,7 @@ void Database::checkTableFile(const QString& path, const TableDef& def)
                appId.value(0).value(0).toInt() == ApplicationId && version.value(0).value(0).toInt() == SchemaVersion &&
                sameSchema(db, def);
     };
-    sqlite3* db = open("mode=ro", SQLITE_OPEN_READONLY);
+    sqlite3* db = open("mode=ro");
     bool accepted = ours(db);
     if (!accepted && sqlite3_extended_errcode(db) == SQLITE_READONLY_ROLLBACK) {
         sqlite3_close(db);
@@ -281,14 +256,14 @@ void Database::checkTableFile(const QString& path, const TableDef& def)
         QByteArray image = pages::PageImage(file.readAll(), journal.readAll()).bytes();
         db = nullptr;
         sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE, nullptr);
-        harden(db);
+        sqlite::harden(db);
         accepted = sqlite3_deserialize(db, "main", reinterpret_cast<unsigned char*>(image.data()), image.size(),
                                        image.size(), SQLITE_DESERIALIZE_READONLY) == SQLITE_OK &&
                    ours(db);
         sqlite3_close(db);
         if (!accepted)
             throw foreign(path);
-        db = open("mode=rw", SQLITE_OPEN_READWRITE);
+        db = open("mode=rw");
         accepted = ours(db);  // the journal is played back here
     }
     if (!accepted) {
@@ -333,7 +308,7 @@ void Database::attachAll(const QList<ReferenceDef>& references)
         if (!m_db) {
             rc = sqlite3_open_v2(uri.constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr);
             if (rc == SQLITE_OK)
-                harden(m_db);
+                sqlite::harden(m_db);
             schema = QStringLiteral("main");
         } else {
             schema = lower(def.tableName);
@@ -482,6 +457,8 @@ void Database::begin()
 
 void Database::commit()
 {
+    if (m_depth == 0 || sqlite3_get_autocommit(m_db))
+        throw StoreError(SqlError, QStringLiteral("Los cambios ya se deshicieron por un error anterior; no se guardó nada."));
     exec(QStringLiteral("RELEASE tarvenio_%1").arg(m_depth));
     --m_depth;
     announce();
@@ -489,10 +466,17 @@ void Database::commit()
 
 void Database::rollback()
 {
+    if (m_depth == 0)
+        return;
+    // On a full disk or an I/O error SQLite rolls the whole transaction back by itself: then no
+    // level is left to undo, and the outer ones must not believe they still hold their changes.
     const QByteArray name = QStringLiteral("tarvenio_%1").arg(m_depth).toUtf8();
-    sqlite3_exec(m_db, ("ROLLBACK TO " + name).constData(), nullptr, nullptr, nullptr);
-    sqlite3_exec(m_db, ("RELEASE " + name).constData(), nullptr, nullptr, nullptr);
-    --m_depth;
+    const bool undone = !sqlite3_get_autocommit(m_db) &&
+                        sqlite3_exec(m_db, ("ROLLBACK TO " + name).constData(), nullptr, nullptr, nullptr) == SQLITE_OK &&
+                        sqlite3_exec(m_db, ("RELEASE " + name).constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    m_depth = undone ? m_depth - 1 : 0;
+    if (!undone && !sqlite3_get_autocommit(m_db))
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
     announce();
 }
 

@@ -8,6 +8,7 @@
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
+#include <sqlite3.h>
 #include <stdexcept>
 
 using namespace smallstore;
@@ -79,6 +80,7 @@ private slots:
     void nested_data();
     void nested();
     void viewsNotifiedWhenOutermostEnds();
+    void sqliteRolledBackOnItsOwn();
     void crashDuringCommitIsAllOrNothing_data();
     void crashDuringCommitIsAllOrNothing();
 };
@@ -199,6 +201,35 @@ void TestTransaction::viewsNotifiedWhenOutermostEnds()
     QVERIFY(rows.count() > 0);
     QCOMPARE(column(reader, QStringLiteral("Clave")), QStringList{"c"});
     QCOMPARE(column(writer, QStringLiteral("Clave")), QStringList{"c"});
+}
+
+void TestTransaction::sqliteRolledBackOnItsOwn()
+{
+    // On a full disk or an I/O error SQLite undoes the whole transaction by itself: the levels
+    // still open must not commit as if their changes were there, and the next one must work.
+    Folder folder;
+    Dataset registro(&folder.session, QStringLiteral("R"), QStringLiteral("registro"));
+    registro.open();
+    store::Database& db = folder.session.database();
+    {
+        Transaction outer(db);
+        addRow(registro, {{"Clave", "a"}});
+        {
+            Transaction inner(db);
+            addRow(registro, {{"Clave", "b"}});
+            QCOMPARE(sqlite3_exec(db.handle(), "ROLLBACK", nullptr, nullptr, nullptr), SQLITE_OK);
+        }
+        QCOMPARE(db.transactionDepth(), 0);
+        QVERIFY_THROWS_EXCEPTION(store::StoreError, outer.commit());
+    }
+    QCOMPARE(db.transactionDepth(), 0);
+    {
+        Transaction next(db);
+        addRow(registro, {{"Clave", "c"}});
+        next.commit();
+    }
+    registro.refresh();
+    QCOMPARE(column(registro, QStringLiteral("Clave")), QStringList{QStringLiteral("c")});
 }
 
 void TestTransaction::crashDuringCommitIsAllOrNothing_data()

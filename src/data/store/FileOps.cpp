@@ -1,0 +1,90 @@
+#include "FileOps.h"
+
+#include "StoreError.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace store::files {
+
+QString native(const QString& path) { return QDir::toNativeSeparators(path); }
+
+std::filesystem::path fsPath(const QString& path)
+{
+#ifdef Q_OS_WIN
+    return std::filesystem::path(path.toStdWString());
+#else
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+#endif
+}
+
+// After a rename the folder entry must reach the disk too, or a power cut could undo it.
+void syncFolder(const QString& folder)
+{
+#ifdef Q_OS_UNIX
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+#else
+    Q_UNUSED(folder);
+#endif
+}
+
+bool syncFile(QFile& file)
+{
+#ifdef Q_OS_UNIX
+    return ::fsync(file.handle()) == 0;
+#else
+    return file.flush();
+#endif
+}
+
+void copyPermissions(const QString& from, const QString& to)
+{
+#ifdef Q_OS_UNIX
+    struct stat status;
+    if (::stat(QFile::encodeName(from).constData(), &status) == 0)
+        ::chmod(QFile::encodeName(to).constData(), status.st_mode & 07777);
+#else
+    QFile::setPermissions(to, QFileInfo(from).permissions());
+#endif
+}
+
+void removeFile(const QString& path)
+{
+    if (QFileInfo::exists(path) && !QFile::remove(path))
+        throw StoreError(FileError, QStringLiteral("No se puede borrar el archivo %1.").arg(native(path)));
+}
+
+void copyFile(const QString& from, const QString& to)
+{
+    QFile in(from);
+    if (!in.open(QIODevice::ReadOnly))
+        throw StoreError(FileError, QStringLiteral("No se puede leer %1: %2").arg(native(from), in.errorString()));
+    QSaveFile out(to);
+    if (!out.open(QIODevice::WriteOnly))
+        throw StoreError(FileError, QStringLiteral("No se puede escribir la copia %1: %2").arg(native(to), out.errorString()));
+    for (;;) {
+        const QByteArray chunk = in.read(1 << 20);
+        if (chunk.isEmpty())
+            break;
+        if (out.write(chunk) != chunk.size())
+            throw StoreError(FileError,
+                          QStringLiteral("No se puede escribir la copia %1: %2").arg(native(to), out.errorString()));
+    }
+    if (in.error() != QFileDevice::NoError)
+        throw StoreError(FileError, QStringLiteral("No se puede leer %1: %2").arg(native(from), in.errorString()));
+    if (!out.commit())
+        throw StoreError(FileError, QStringLiteral("No se puede escribir la copia %1: %2").arg(native(to), out.errorString()));
+}
+
+}  // namespace store::files
