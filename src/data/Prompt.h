@@ -34,6 +34,9 @@ public:
     virtual QString openFileNameWithSuffix(const QString& caption, const QString& folder, const QString& filter,
                                            const QString& defaultSuffix);
 
+    // Long work begins (true) or ends (false); the windows show the hourglass meanwhile. Nests.
+    virtual void busy(bool) {}
+
     // A notice: the application's title as caption and one OK button.
     void notice(const QString& text);
     // A message box with its own caption, buttons and no icon unless given.
@@ -49,4 +52,16 @@ public:
 
     static Prompt& current();
     static void install(Prompt* prompt);  // not owned; nullptr restores the silent default
+};
+
+// Keeps the prompt busy for its lifetime, whichever way the scope is left.
+class BusyScope {
+public:
+    explicit BusyScope(Prompt& prompt) : m_prompt(prompt) { m_prompt.busy(true); }
+    ~BusyScope() { m_prompt.busy(false); }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    Prompt& m_prompt;
 };

@@ -444,14 +444,28 @@ QString declarationPath(const QString& destino, const QString& fileName, const s
     return joinFolder(destino, fileName);
 }
 
+QString declarationTarget(TDModulo& modulo, const QString& destino)
+{
+    return declarationPath(destino,
+                           declarationFileName(modulo.TImprentas->text(QStringLiteral("Cuit")),
+                                               modulo.TAnticipos->text(QStringLiteral("Anio")),
+                                               modulo.TAnticipos->text(QStringLiteral("Anticipo"))),
+                           modulo.config);
+}
+
 QString EscribirDeclaracion(TDModulo& modulo, const QString& destino, const QString& codigo)
+{
+    const QString path = declarationTarget(modulo, destino);
+    writeDeclarationFile(modulo, path, codigo);
+    return path;
+}
+
+void writeDeclarationFile(TDModulo& modulo, const QString& path, const QString& codigo)
 {
     store::Dataset& anticipos = *modulo.TAnticipos;
     store::Dataset& imprenta = *modulo.TImprentas;
     const QString anio = anticipos.text(QStringLiteral("Anio"));
     const QString anticipo = anticipos.text(QStringLiteral("Anticipo"));
-    const QString path = declarationPath(
-        destino, declarationFileName(imprenta.text(QStringLiteral("Cuit")), anio, anticipo), modulo.config);
     const QByteArray verification = Encriptar(codigo);
 
     // Like a walk from the first row, this posts a row left pending in a view.
@@ -502,5 +516,4 @@ QString EscribirDeclaracion(TDModulo& modulo, const QString& destino, const QStr
         view->last();
         view->next();
     }
-    return path;
 }

@@ -29,6 +29,13 @@ QString declarationFileName(const QString& cuit, const QString& anio, const QStr
 // is a folder, joined to the name with one native separator.
 QString declarationPath(const QString& destino, const QString& fileName, const store::AliasConfig* config);
 
+// The full name of the declaration file of the current TAnticipos row in destino.
+QString declarationTarget(TDModulo& modulo, const QString& destino);
+
+// Writes the declaration of the current TAnticipos row into the file `path`, which appears whole
+// or not at all (see EscribirDeclaracion for what it holds).
+void writeDeclarationFile(TDModulo& modulo, const QString& path, const QString& codigo);
+
 // Writes the declaration of the current TAnticipos row into destino: the agent of TImprentas,
 // every row of TVerDetalles and TVerMaquinas as the caller filtered them, every client of
 // TCliente. The file appears whole or not at all; a same-named earlier file stays as it was

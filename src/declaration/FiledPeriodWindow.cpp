@@ -1,5 +1,7 @@
 #include "FiledPeriodWindow.h"
 
+#include "Prompt.h"
+
 #include "DestinationGroup.h"
 #include "Filing.h"
 #include "UModulo.h"
@@ -110,7 +112,7 @@ void FiledPeriodWindow::returnedToWindow()
 bool FiledPeriodWindow::acceptDestination(QString& destino)
 {
     destino = GroupBox4->destino();
-    return filing::acceptDestination(destino, [this] { returnedToWindow(); });
+    return filing::acceptDestination(*DModulo, Prompt::current(), destino, [this] { returnedToWindow(); });
 }
 
 void FiledPeriodWindow::BitBtn2Click()

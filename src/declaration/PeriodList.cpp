@@ -64,7 +64,7 @@ void PeriodListDialog::BitBtn1Click()
         Prompt::current().notice(QStringLiteral("No hay Anticipos Generados"));
         return;
     }
-    filing::showPeriod(period->text(QStringLiteral("Anio")), period->text(QStringLiteral("Anticipo")));
+    filing::showPeriod(*DModulo, period->text(QStringLiteral("Anio")), period->text(QStringLiteral("Anticipo")));
     openPeriod();
 }
 

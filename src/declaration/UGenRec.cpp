@@ -90,8 +90,7 @@ void TFGenRec::BitBtn1Click()
     QString destino;
     if (!acceptDestination(destino))
         return;
-    filing::closeAmendment();
-    filing::generateFiledPeriod(destino);
+    filing::generateFiledPeriod(destino, true);
     close();
 }
 

@@ -6,7 +6,6 @@
 #include "Prompt.h"
 #include "UModulo.h"
 #include "resources/Glyphs.h"
-#include "store/Database.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/DBGrid.h"
 #include "widgets/DialogParts.h"
@@ -14,7 +13,6 @@
 #include "widgets/EnterAsTab.h"
 #include "widgets/StandardError.h"
 
-#include <QFile>
 #include <QFrame>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -171,76 +169,24 @@ void TFPresentaciones::BitBtn1Click()
     period->updateRecord();
     const QString anio = period->text(QStringLiteral("Anio"));
     const QString anticipo = period->text(QStringLiteral("Anticipo"));
-    if (anio.isEmpty() || anticipo.isEmpty()) {
-        prompt.notice(QStringLiteral("Cargar Anio y el Anticipo"));
-        restartPendingRow({}, {});
-        return;
-    }
-
-    // "7" is the period "07": tested as it will be stored, so no period is filed twice.
-    DModulo->QAnt->close();
-    DModulo->QAnt->setParam(0, anio);
-    DModulo->QAnt->setParam(1, anticipo.size() == 1 ? QLatin1Char('0') + anticipo : anticipo);
-    DModulo->QAnt->open();
-    const bool filed = DModulo->QAnt->recordCount() > 0 && DModulo->QAnt->asInteger(QStringLiteral("exito")) == 1;
-    DModulo->QAnt->close();
-    if (filed) {
-        prompt.notice(QStringLiteral("Este Anticipo ya fue Presentado"));
-        return;
-    }
-
-    QString codigo;
+    filing::Outcome outcome;
     try {
-        codigo = fileTheOpenPeriod(destino);
+        outcome = filing::fileOpenPeriod(*DModulo, prompt, destino);
     } catch (...) {
         if (!period->editing())
             restartPendingRow(anio, anticipo);
         throw;
     }
-    if (codigo.isNull()) {
-        restartPendingRow(anio, anticipo);
-        return;
+    switch (outcome.result) {
+    case filing::Result::Filed:
+        filing::printDeclaration(outcome.codigo);
+        close();
+        break;
+    case filing::Result::MissingPeriod:
+        restartPendingRow({}, {});
+        break;
+    case filing::Result::AlreadyFiled:
+    case filing::Result::NoRoom:
+        break;
     }
-
-    prompt.notice(QStringLiteral("La Presentación Fue Generada con Exito"));
-    filing::printDeclaration(codigo);
-    close();
-}
-
-// Records the period, writes its file and stamps the open rows as one change: answers the
-// control code, or a null text after a stop that left everything as it was.
-QString TFPresentaciones::fileTheOpenPeriod(const QString& destino)
-{
-    store::Database& db = DModulo->Session1_1->database();
-    store::Transaction change(db);
-    store::Dataset* period = DModulo->TAnticipos;
-    period->post();
-    if (!filing::acceptDestination(destino))
-        return {};
-
-    const QString storedAnio = period->text(QStringLiteral("Anio"));
-    const QString storedAnticipo = period->text(QStringLiteral("Anticipo"));
-    const QString codigo = CodigoControl(storedAnio, storedAnticipo, DModulo->TImprentas->text(QStringLiteral("Cuit")));
-    filing::showOpenPeriod();
-    const QString written = filing::writeDeclaration(destino, codigo);
-    try {
-        for (store::Query* stamp : {DModulo->QMod, DModulo->QAntM}) {
-            stamp->close();
-            stamp->setParam(0, storedAnio);
-            stamp->setParam(1, storedAnticipo);
-            stamp->execSql();
-        }
-        DModulo->TDetalles->refresh();
-        DModulo->TMaquinas->refresh();
-        DModulo->TDetalles->flushBuffers();
-        DModulo->TMaquinas->flushBuffers();
-        filing::prepareReport(storedAnio, storedAnticipo);
-        change.commit();
-    } catch (...) {
-        // The period is not filed after all, so its file must not stay behind either.
-        QFile::remove(written);
-        DModulo->Qrep->close();
-        throw;
-    }
-    return codigo;
 }

@@ -38,7 +38,6 @@ protected:
 
 private:
     void restartPendingRow(const QString& anio, const QString& anticipo);
-    QString fileTheOpenPeriod(const QString& destino);
 };
 
 extern TFPresentaciones* FPresentaciones;

@@ -45,11 +45,11 @@ void TFVerDetalles::BitBtn1Click()
     if (period->asFloat(QStringLiteral("Rectificativa")) != period->asFloat(QStringLiteral("Rec_pre")) &&
         Prompt::current().box(QStringLiteral("Al Generar, Luego no Podrá Continuar Modificando la Actual Rectificativa"),
                               QStringLiteral("Imprentas"), PromptButtons::YesNo) == PromptButton::Yes)
-        filing::closeAmendment();
+        filing::closeAmendment(*DModulo);
 
     QString destino;
     if (!acceptDestination(destino))
         return;
-    filing::generateFiledPeriod(destino);
+    filing::generateFiledPeriod(destino, false);
     close();
 }

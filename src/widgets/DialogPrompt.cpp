@@ -128,3 +128,11 @@ QString DialogPrompt::openFileNameWithSuffix(const QString& caption, const QStri
         return {};
     return dialog.selectedFiles().value(0);
 }
+
+void DialogPrompt::busy(bool on)
+{
+    if (on)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}

@@ -9,4 +9,5 @@ public:
     QString openFileName(const QString& caption, const QString& folder, const QString& filter) override;
     QString openFileNameWithSuffix(const QString& caption, const QString& folder, const QString& filter,
                                    const QString& defaultSuffix) override;
+    void busy(bool on) override;  // the hourglass
 };

@@ -85,7 +85,7 @@ public:
     }
 
     // What the filing does before it prints.
-    void prepare() { filing::prepareReport(Anio, Anticipo); }
+    void prepare() { filing::prepareReport(*DModulo, Anio, Anticipo); }
 
     DataFolder folder;
     TDModulo& m;

@@ -81,7 +81,7 @@ int main(int argc, char** argv)
         m.TImprentas->setText("Autoimpresores", flags.mid(2, 1));
         m.TImprentas->post();
         m.TAnticipos->last();
-        filing::prepareReport("2024", "02");
+        filing::prepareReport(*DModulo, "2024", "02");
         QReporte = new TQReporte(&app);
         QReporte->setLabels(CodigoControl("2024", "02", m.TImprentas->text("Cuit")));
         QReporte->QRLabel5 = TQReporte::OfficeCopy;
@@ -94,7 +94,7 @@ int main(int argc, char** argv)
     } else if (which == QLatin1String("periods")) {
         window = FVer;
     } else {
-        filing::showPeriod("2024", "02");
+        filing::showPeriod(*DModulo, "2024", "02");
         window = which == QLatin1String("amend") ? static_cast<QDialog*>(FGenRec) : FVerDetalles;
     }
     window->show();

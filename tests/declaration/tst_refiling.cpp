@@ -159,7 +159,7 @@ class TestRefiling : public QObject {
     // script act in the dialogs it opens.
     void openAmendment()
     {
-        filing::showPeriod(m().TAnticipos->text("Anio"), m().TAnticipos->text("Anticipo"));
+        filing::showPeriod(m(), m().TAnticipos->text("Anio"), m().TAnticipos->text("Anticipo"));
         Period::showActive(*FGenRec);
         p().whileShown = [this](QDialog& dialog) {
             if (m_script.isEmpty() || m_script.first().first != dialog.objectName()) {

@@ -284,6 +284,12 @@ Database::Database(const QString& folder, const QList<TableDef>& tables, const Q
 {
     createMissingFolder(folder, tables);
     attachAll(references);
+    // A filing that a crash stopped after its commit gets its file in place before anything
+    // else reads the tables. One that cannot be placed now is tried again at the next open.
+    try {
+        finishPendingFiles();
+    } catch (const StoreError&) {
+    }
 }
 
 Database::~Database()
@@ -302,49 +308,56 @@ void Database::attachAll(const QList<ReferenceDef>& references)
             m_failed.insert(lower(def.tableName), {e.code(), e.text()});
             continue;
         }
-        const QByteArray uri = existingFileUri(path);
-        QString schema;
-        int rc;
-        if (!m_db) {
-            rc = sqlite3_open_v2(uri.constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr);
-            if (rc == SQLITE_OK)
-                sqlite::harden(m_db);
-            schema = QStringLiteral("main");
-        } else {
-            schema = lower(def.tableName);
-            sqlite3_stmt* stmt = nullptr;
-            rc = sqlite3_prepare_v2(m_db, "ATTACH DATABASE ? AS ?", -1, &stmt, nullptr);
-            if (rc == SQLITE_OK) {
-                sqlite3_bind_text(stmt, 1, uri.constData(), -1, SQLITE_TRANSIENT);
-                const QByteArray name = schema.toUtf8();
-                sqlite3_bind_text(stmt, 2, name.constData(), -1, SQLITE_TRANSIENT);
-                rc = sqlite3_step(stmt) == SQLITE_DONE ? SQLITE_OK : sqlite3_errcode(m_db);
-            }
-            sqlite3_finalize(stmt);
-        }
-        // Rollback journals on every file: a commit over several files is then atomic.
-        QList<QStringList> mode;
-        const QString q = quoteIdentifier(schema);
-        if (rc == SQLITE_OK && pragmaRows(m_db, QStringLiteral("PRAGMA %1.journal_mode=DELETE").arg(q), mode) &&
-            mode.value(0).value(0).compare(QLatin1String("delete"), Qt::CaseInsensitive) == 0 &&
-            sqlite3_exec(m_db, QStringLiteral("PRAGMA %1.synchronous=FULL").arg(q).toUtf8().constData(), nullptr,
-                         nullptr, nullptr) == SQLITE_OK) {
+        const QString schema = m_db ? lower(def.tableName) : QStringLiteral("main");
+        const QString error = attach(path, schema);
+        if (error.isEmpty())
             m_schemaOf.insert(lower(def.tableName), schema);
-            continue;
-        }
-        const QString message = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString();
-        m_failed.insert(lower(def.tableName),
-                        {TableDamaged, QStringLiteral("No se puede abrir la tabla %1: %2").arg(nativePath(path), message)});
-        if (schema == QLatin1String("main")) {
-            sqlite3_close_v2(m_db);
-            m_db = nullptr;
-        } else {
-            sqlite3_exec(m_db, QStringLiteral("DETACH DATABASE %1").arg(q).toUtf8().constData(), nullptr, nullptr,
-                         nullptr);
-        }
+        else
+            m_failed.insert(lower(def.tableName),
+                            {TableDamaged, QStringLiteral("No se puede abrir la tabla %1: %2").arg(nativePath(path), error)});
     }
-    if (m_db)
+    if (m_db) {
+        attachPendingFiles();
         createReferenceTriggers(references);
+    }
+}
+
+// Opens the file as `main` or attaches it under `schema`; answers SQLite's text on failure.
+QString Database::attach(const QString& path, const QString& schema)
+{
+    const QByteArray uri = existingFileUri(path);
+    int rc;
+    if (schema == QLatin1String("main")) {
+        rc = sqlite3_open_v2(uri.constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr);
+        if (rc == SQLITE_OK)
+            sqlite::harden(m_db);
+    } else {
+        sqlite3_stmt* stmt = nullptr;
+        rc = sqlite3_prepare_v2(m_db, "ATTACH DATABASE ? AS ?", -1, &stmt, nullptr);
+        if (rc == SQLITE_OK) {
+            sqlite3_bind_text(stmt, 1, uri.constData(), -1, SQLITE_TRANSIENT);
+            const QByteArray name = schema.toUtf8();
+            sqlite3_bind_text(stmt, 2, name.constData(), -1, SQLITE_TRANSIENT);
+            rc = sqlite3_step(stmt) == SQLITE_DONE ? SQLITE_OK : sqlite3_errcode(m_db);
+        }
+        sqlite3_finalize(stmt);
+    }
+    // Rollback journals on every file: a commit over several files is then atomic.
+    QList<QStringList> mode;
+    const QString q = quoteIdentifier(schema);
+    if (rc == SQLITE_OK && pragmaRows(m_db, QStringLiteral("PRAGMA %1.journal_mode=DELETE").arg(q), mode) &&
+        mode.value(0).value(0).compare(QLatin1String("delete"), Qt::CaseInsensitive) == 0 &&
+        sqlite3_exec(m_db, QStringLiteral("PRAGMA %1.synchronous=FULL").arg(q).toUtf8().constData(), nullptr, nullptr,
+                     nullptr) == SQLITE_OK)
+        return {};
+    const QString message = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("no se puede abrir");
+    if (schema == QLatin1String("main")) {
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+    } else {
+        sqlite3_exec(m_db, QStringLiteral("DETACH DATABASE %1").arg(q).toUtf8().constData(), nullptr, nullptr, nullptr);
+    }
+    return message.isEmpty() ? QStringLiteral("no se puede abrir") : message;
 }
 
 void Database::createReferenceTriggers(const QList<ReferenceDef>& references)

@@ -20,6 +20,12 @@ struct ReferenceDef {
     QString detailTable, detailKey;
 };
 
+// A file written under a pending name beside its final one, whose renaming completes a change
+// already committed: the declaration of a filed period.
+struct PendingFile {
+    QString temporary, target;
+};
+
 // One prepared statement; values are bound and read as QVariant (null, qint64, double, QString).
 class Statement {
 public:
@@ -84,11 +90,23 @@ public:
 
     void noteChanged(const QString& table);  // the table's rows changed; announced now or at commit
 
+    // Files whose renaming completes a committed change. A record is made inside the change's
+    // transaction, so it commits or vanishes with it; it is forgotten once the file is in place.
+    void recordPendingFile(const PendingFile& file);
+    void forgetPendingFile(const PendingFile& file);
+    QList<PendingFile> pendingFiles();
+    // Puts in place every file a crash left under its pending name after its change committed,
+    // and syncs its folder. Throws for a file it cannot place; its record stays for next time.
+    void finishPendingFiles();
+    static const TableDef& pendingFilesTable();
+
 signals:
     void tableChanged(const QString& table);
 
 private:
     void attachAll(const QList<ReferenceDef>& references);
+    QString attach(const QString& path, const QString& schema);
+    void attachPendingFiles();
     void createReferenceTriggers(const QList<ReferenceDef>& references);
     void announce();
 

@@ -261,6 +261,7 @@ void TestTableFiles::partialFolderNotRecreated()
     for (const store::TableDef& def : schema::tables())
         if (def.tableName != QLatin1String("cliente"))
             QVERIFY(QFile::remove(dir.filePath(def.fileName)));
+    QVERIFY(QFile::remove(dir.filePath(Database::pendingFilesTable().fileName)));
     QVERIFY(QDir(dir.filePath(QStringLiteral("ddjj"))).removeRecursively());
 
     QObject owner;

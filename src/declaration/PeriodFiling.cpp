@@ -1,0 +1,203 @@
+#include "PeriodFiling.h"
+
+#include "DeclarationFile.h"
+#include "Destination.h"
+#include "Prompt.h"
+#include "UModulo.h"
+#include "store/Database.h"
+#include "store/StoreError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace filing {
+
+namespace {
+
+void setPeriodViews(TDModulo& m, const QString& filter)
+{
+    m.TVerDetalles->setFiltered(false);
+    m.TVerMaquinas->setFiltered(false);
+    for (store::Dataset* view : {m.TVerDetalles, m.TVerMaquinas}) {
+        view->setFilter(filter);
+        view->setFiltered(true);
+    }
+}
+
+// The declaration of the current period row, written under a visible pending name beside its
+// final one and recorded in the change under way. It takes its final name only once the change
+// has committed; until then an earlier file of that name stays as it was, and a crash leaves
+// either no record (the pending file is junk) or a record the next start completes.
+class PendingDeclaration {
+public:
+    PendingDeclaration(TDModulo& m, const QString& destino, const QString& codigo)
+        : m_db(m.Session1_1->database())
+    {
+        m_file.target = declarationTarget(m, destino);
+        m_file.temporary = m_file.target + QStringLiteral(".pendiente");
+        writeDeclarationFile(m, m_file.temporary, codigo);
+        m_written = true;
+        m_db.recordPendingFile(m_file);
+    }
+
+    ~PendingDeclaration()
+    {
+        if (m_written && !m_placed)
+            QFile::remove(m_file.temporary);
+    }
+
+    PendingDeclaration(const PendingDeclaration&) = delete;
+    PendingDeclaration& operator=(const PendingDeclaration&) = delete;
+
+    // After the commit: the file takes its name. Should that fail, the record stays and the
+    // next start finishes the work; the filing itself is done.
+    QString putInPlace()
+    {
+        m_placed = true;
+        m_db.finishPendingFiles();
+        return m_file.target;
+    }
+
+private:
+    store::Database& m_db;
+    store::PendingFile m_file;
+    bool m_written = false, m_placed = false;
+};
+
+const QString Success = QStringLiteral("La Presentación Fue Generada con Exito");
+
+}  // namespace
+
+QString periodFilter(const QString& anio, const QString& anticipo)
+{
+    return QStringLiteral("anio='") + anio + QStringLiteral("'") + QStringLiteral(" and Anticipo='") + anticipo +
+           QStringLiteral("'");
+}
+
+void showPeriod(TDModulo& m, const QString& anio, const QString& anticipo)
+{
+    setPeriodViews(m, periodFilter(anio, anticipo));
+}
+
+void showOpenPeriod(TDModulo& m)
+{
+    setPeriodViews(m, QStringLiteral("anio=null and Anticipo=null"));
+}
+
+bool acceptDestination(TDModulo& m, Prompt& prompt, const QString& destino, const std::function<void()>& afterPrompt)
+{
+    if (!destination::isDiskette(destino))
+        return true;
+    prompt.notice(QStringLiteral("Inserte un diskette"));
+    if (afterPrompt)
+        afterPrompt();
+    if (destination::disketteHasRoom(m.config))
+        return true;
+    prompt.notice(QStringLiteral("No hay suficiente espacio en el disco"));
+    return false;
+}
+
+void prepareReport(TDModulo& m, const QString& anio, const QString& anticipo)
+{
+    m.QBorraForm->execSql();
+    m.QInsertaForm->close();
+    m.QInsertaForm->setParam(0, anio);
+    m.QInsertaForm->setParam(1, anticipo);
+    m.QInsertaForm->execSql();
+    m.Qrep->close();
+    m.Qrep->setParam(0, anio);
+    m.Qrep->setParam(1, anticipo);
+    m.Qrep->open();
+}
+
+void closeAmendment(TDModulo& m)
+{
+    store::Dataset* period = m.TAnticipos;
+    period->edit();
+    period->setValue(QStringLiteral("Rec_pre"), period->value(QStringLiteral("Rectificativa")));
+    period->post();
+}
+
+Outcome fileOpenPeriod(TDModulo& m, Prompt& prompt, const QString& destino)
+{
+    store::Dataset* period = m.TAnticipos;
+    if (!period->editing())
+        throw store::StoreError(store::NotEditing, QStringLiteral("No hay un período nuevo para presentar."));
+    const QString anio = period->text(QStringLiteral("Anio"));
+    const QString anticipo = period->text(QStringLiteral("Anticipo"));
+    if (anio.isEmpty() || anticipo.isEmpty()) {
+        prompt.notice(QStringLiteral("Cargar Anio y el Anticipo"));
+        return {Result::MissingPeriod, {}, {}};
+    }
+
+    // "7" is the period "07": tested as it will be stored, so no period is filed twice.
+    m.QAnt->close();
+    m.QAnt->setParam(0, anio);
+    m.QAnt->setParam(1, anticipo.size() == 1 ? QLatin1Char('0') + anticipo : anticipo);
+    m.QAnt->open();
+    const bool filed = m.QAnt->recordCount() > 0 && m.QAnt->asInteger(QStringLiteral("exito")) == 1;
+    m.QAnt->close();
+    if (filed) {
+        prompt.notice(QStringLiteral("Este Anticipo ya fue Presentado"));
+        return {Result::AlreadyFiled, {}, {}};
+    }
+    // Asked before the change begins: no transaction waits on a person.
+    if (!acceptDestination(m, prompt, destino))
+        return {Result::NoRoom, {}, {}};
+
+    Outcome outcome;
+    {
+        BusyScope busy(prompt);
+        store::Transaction change(m.Session1_1->database());
+        try {
+            period->post();
+            const QString storedAnio = period->text(QStringLiteral("Anio"));
+            const QString storedAnticipo = period->text(QStringLiteral("Anticipo"));
+            outcome.codigo = CodigoControl(storedAnio, storedAnticipo, m.TImprentas->text(QStringLiteral("Cuit")));
+            showOpenPeriod(m);
+            PendingDeclaration file(m, destino, outcome.codigo);
+            for (store::Query* stamp : {m.QMod, m.QAntM}) {
+                stamp->close();
+                stamp->setParam(0, storedAnio);
+                stamp->setParam(1, storedAnticipo);
+                stamp->execSql();
+            }
+            m.TDetalles->refresh();
+            m.TMaquinas->refresh();
+            m.TDetalles->flushBuffers();
+            m.TMaquinas->flushBuffers();
+            prepareReport(m, storedAnio, storedAnticipo);
+            change.commit();
+            outcome.path = file.putInPlace();
+        } catch (...) {
+            m.Qrep->close();
+            throw;
+        }
+    }
+    prompt.notice(Success);
+    return outcome;
+}
+
+Outcome fileFiledPeriod(TDModulo& m, Prompt& prompt, const QString& destino, bool closeTheAmendment)
+{
+    const QString anio = m.TAnticipos->text(QStringLiteral("Anio"));
+    const QString anticipo = m.TAnticipos->text(QStringLiteral("Anticipo"));
+    Outcome outcome;
+    outcome.codigo = CodigoControl(anio, anticipo, m.TImprentas->text(QStringLiteral("Cuit")));
+    {
+        BusyScope busy(prompt);
+        store::Transaction change(m.Session1_1->database());
+        if (closeTheAmendment)
+            closeAmendment(m);
+        showPeriod(m, anio, anticipo);
+        PendingDeclaration file(m, destino, outcome.codigo);
+        prepareReport(m, anio, anticipo);
+        change.commit();
+        outcome.path = file.putInPlace();
+    }
+    prompt.notice(Success);
+    return outcome;
+}
+
+}  // namespace filing

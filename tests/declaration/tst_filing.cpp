@@ -1,0 +1,341 @@
+#include "SampleCuit.h"
+#include "ScriptedPrompt.h"
+#include "UModulo.h"
+#include "declaration/DeclarationFile.h"
+#include "declaration/PeriodFiling.h"
+#include "store/AliasConfig.h"
+#include "store/Database.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+using fixture::cuitFor;
+
+// Filing a period and re-issuing one, without windows: what each stop leaves, and what a crash
+// at any write, sync or rename of a filing leaves once the program starts again.
+namespace {
+
+const QString Anio = QStringLiteral("2024");
+const QString Anticipo = QStringLiteral("3");
+const QString Success = QStringLiteral("La Presentación Fue Generada con Exito");
+const QByteArray Earlier = "una presentación anterior del mismo período\r\n";
+
+QByteArray bytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<ninguno>");
+}
+
+// A data module over a folder of tables, as the program opens it.
+struct Store {
+    explicit Store(const QString& folder) : modulo(&config, folder) { modulo.AbrirTablas(); }
+    store::Database& db() { return modulo.Session1_1->database(); }
+
+    qint64 count(const QString& table, const QString& where = QStringLiteral("1"))
+    {
+        store::Statement stmt(db(), QStringLiteral("SELECT count(*) FROM %1 WHERE %2").arg(db().qualifiedTable(table), where));
+        return stmt.step() ? stmt.column(0).toLongLong() : -1;
+    }
+    qint64 openRows()
+    {
+        return count(QStringLiteral("detalle"), QStringLiteral("Anio IS NULL")) +
+               count(QStringLiteral("maquina"), QStringLiteral("Anio IS NULL"));
+    }
+    qint64 periods() { return count(QStringLiteral("anticipos")); }
+
+    store::AliasConfig config;
+    TDModulo modulo;
+};
+
+// The agent, two clients and a dozen rows of the open period.
+void fill(TDModulo& m)
+{
+    m.TImprentas->insert();
+    m.TImprentas->setText(QStringLiteral("Cuit"), cuitFor(99999999));
+    m.TImprentas->setText(QStringLiteral("Nombre"), QStringLiteral("IMPRENTA DEL SOL"));
+    m.TImprentas->post();
+    for (int c = 1; c <= 2; ++c) {
+        m.TCliente->insert();
+        m.TCliente->setText(QStringLiteral("Cuit"), cuitFor(10000000 * c + 1));
+        m.TCliente->setText(QStringLiteral("Razon_Social"), QStringLiteral("CLIENTE %1 SA").arg(c));
+        m.TCliente->post();
+    }
+    for (int i = 1; i <= 10; ++i) {
+        m.TDetalles->insert();
+        m.TDetalles->setValue(QStringLiteral("Cliente"), 1 + i % 2);
+        m.TDetalles->setText(QStringLiteral("Fecha"), QStringLiteral("0%1/03/2024").arg(1 + i % 9));
+        m.TDetalles->setText(QStringLiteral("Tipo_comprobante"), QStringLiteral("Factura A"));
+        m.TDetalles->setValue(QStringLiteral("NDesde"), 100.0 * i + 1);
+        m.TDetalles->setValue(QStringLiteral("NHasta"), 100.0 * i + 50);
+        m.TDetalles->setValue(QStringLiteral("CanTalonarios"), 50.0);
+        m.TDetalles->post();
+    }
+    for (int i = 1; i <= 2; ++i) {
+        m.TMaquinas->insert();
+        m.TMaquinas->setValue(QStringLiteral("Cliente_id"), i);
+        m.TMaquinas->setText(QStringLiteral("Marca"), QStringLiteral("MARCA %1").arg(i));
+        m.TMaquinas->setValue(QStringLiteral("Precio"), 1234.5 * i);
+        m.TMaquinas->post();
+    }
+}
+
+// The pending period row the generate form starts.
+void newPeriod(TDModulo& m, const QString& anio = Anio, const QString& anticipo = Anticipo)
+{
+    m.TAnticipos->insert();
+    m.TAnticipos->setText(QStringLiteral("Anio"), anio);
+    m.TAnticipos->setText(QStringLiteral("Anticipo"), anticipo);
+}
+
+QString target(const QString& folder)
+{
+    return QDir(folder).filePath(QStringLiteral("ddjj/") + cuitFor(99999999) + QStringLiteral("202403.imp"));
+}
+
+// The filing of a child process that a crash test kills.
+int fileChild(const QString& folder)
+{
+    ScriptedPrompt prompt;
+    Store s(folder);
+    newPeriod(s.modulo);
+    const filing::Outcome outcome =
+        filing::fileOpenPeriod(s.modulo, prompt, QDir(folder).filePath(QStringLiteral("ddjj")));
+    return outcome.result == filing::Result::Filed ? 0 : 1;
+}
+
+}  // namespace
+
+class TestFiling : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<ScriptedPrompt> m_prompt;
+    std::unique_ptr<Store> m_store;
+
+    QString folder() const { return m_dir->filePath(QStringLiteral("tablas")); }
+    QString ddjj() const { return QDir(folder()).filePath(QStringLiteral("ddjj")); }
+    TDModulo& m() { return m_store->modulo; }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_prompt = std::make_unique<ScriptedPrompt>();
+        m_store = std::make_unique<Store>(folder());
+        fill(m());
+    }
+
+    void cleanup()
+    {
+        m_store.reset();
+        m_prompt.reset();
+        m_dir.reset();
+    }
+
+    void filesTheOpenPeriod()
+    {
+        newPeriod(m());
+        const filing::Outcome outcome = filing::fileOpenPeriod(m(), *m_prompt, ddjj());
+        QCOMPARE(int(outcome.result), int(filing::Result::Filed));
+        QCOMPARE(outcome.path, target(folder()));
+        QCOMPARE(m_prompt->texts(), QStringList{Success});
+        QCOMPARE(m_store->openRows(), 0);
+        QCOMPARE(m_store->periods(), 1);
+        QVERIFY(bytes(outcome.path).startsWith("TARVENIOV1.2\r\n"));
+        QCOMPARE(QDir(ddjj()).entryList(QDir::Files), QStringList{QFileInfo(outcome.path).fileName()});
+        QCOMPARE(m_store->db().pendingFiles().size(), 0);
+    }
+
+    void stops_data()
+    {
+        QTest::addColumn<QString>("anticipo");
+        QTest::addColumn<bool>("filedBefore");
+        QTest::addColumn<bool>("diskette");
+        QTest::addColumn<QStringList>("texts");
+        QTest::addColumn<int>("result");
+        QTest::newRow("no anticipo") << QString() << false << false << QStringList{"Cargar Anio y el Anticipo"}
+                                     << int(filing::Result::MissingPeriod);
+        QTest::newRow("filed already, typed with one digit")
+            << QStringLiteral("3") << true << false << QStringList{"Este Anticipo ya fue Presentado"}
+            << int(filing::Result::AlreadyFiled);
+        QTest::newRow("no diskette drive") << QStringLiteral("3") << false << true
+                                           << QStringList{"Inserte un diskette", "No hay suficiente espacio en el disco"}
+                                           << int(filing::Result::NoRoom);
+    }
+
+    // A stop says its message and changes nothing: the rows stay open and no file is written.
+    void stops()
+    {
+        QFETCH(QString, anticipo);
+        QFETCH(bool, filedBefore);
+        QFETCH(bool, diskette);
+        QFETCH(QStringList, texts);
+        QFETCH(int, result);
+        if (filedBefore) {
+            newPeriod(m(), Anio, QStringLiteral("03"));
+            m().TAnticipos->post();
+        }
+        const qint64 periods = m_store->periods(), open = m_store->openRows();
+        newPeriod(m(), Anio, anticipo);
+        const filing::Outcome outcome = filing::fileOpenPeriod(m(), *m_prompt, diskette ? QStringLiteral("A:\\") : ddjj());
+        QCOMPARE(int(outcome.result), result);
+        QCOMPARE(m_prompt->texts(), texts);
+        QVERIFY(m().TAnticipos->editing());  // the typed period is still there to correct
+        QCOMPARE(m_store->periods(), periods);
+        QCOMPARE(m_store->openRows(), open);
+        QCOMPARE(QDir(ddjj()).entryList(QDir::Files), QStringList());
+    }
+
+    // Stamping refused after the file was written: nothing filed, and an earlier file of the same
+    // name is still the earlier one.
+    void failureAfterTheFileKeepsTheEarlierOne()
+    {
+        QFile earlier(target(folder()));
+        QVERIFY(earlier.open(QIODevice::WriteOnly));
+        earlier.write(Earlier);
+        earlier.close();
+        m_store->db().exec(QStringLiteral("CREATE TEMP TRIGGER no_sellar BEFORE UPDATE ON %1 "
+                                          "BEGIN SELECT RAISE(ABORT, 'sellado rechazado'); END")
+                               .arg(m_store->db().qualifiedTable(QStringLiteral("maquina"))));
+        const qint64 open = m_store->openRows();
+        newPeriod(m());
+        QVERIFY_THROWS_EXCEPTION(store::StoreError, filing::fileOpenPeriod(m(), *m_prompt, ddjj()));
+        QCOMPARE(bytes(target(folder())), Earlier);
+        QCOMPARE(QDir(ddjj()).entryList(QDir::Files), QStringList{QFileInfo(target(folder())).fileName()});
+        QCOMPARE(m_store->periods(), 0);
+        QCOMPARE(m_store->openRows(), open);
+        QCOMPARE(m_store->db().pendingFiles().size(), 0);
+    }
+
+    void reissueAndAmendment()
+    {
+        newPeriod(m());
+        const QString first = bytes(filing::fileOpenPeriod(m(), *m_prompt, ddjj()).path);
+        // An amendment in preparation: the re-issue that closes it writes its number.
+        m().TAnticipos->edit();
+        m().TAnticipos->setValue(QStringLiteral("Rectificativa"), 1.0);
+        m().TAnticipos->post();
+        const filing::Outcome kept = filing::fileFiledPeriod(m(), *m_prompt, ddjj(), false);
+        QCOMPARE(m().TAnticipos->asFloat(QStringLiteral("Rec_pre")), 0.0);
+        const filing::Outcome closed = filing::fileFiledPeriod(m(), *m_prompt, ddjj(), true);
+        QCOMPARE(m().TAnticipos->asFloat(QStringLiteral("Rec_pre")), 1.0);
+        QCOMPARE(kept.path, closed.path);
+        QCOMPARE(bytes(closed.path), bytes(kept.path));
+        QVERIFY(QString::fromLatin1(bytes(closed.path)).contains(QStringLiteral("'000','2024','03','1';")));
+        QVERIFY(first.contains(QStringLiteral("'000','2024','03','0';")));
+        QCOMPARE(m_prompt->texts(), (QStringList{Success, Success, Success}));
+        QCOMPARE(QDir(ddjj()).entryList(QDir::Files).size(), 1);
+    }
+
+    // A crash between the commit and the rename leaves the file under its pending name and its
+    // record: the next open puts it in place.
+    void pendingFileFinishedAtOpen()
+    {
+        const QString pending = target(folder()) + QStringLiteral(".pendiente");
+        QFile file(pending);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("declaración completa\r\n");
+        file.close();
+        {
+            store::Transaction t(m_store->db());
+            m_store->db().recordPendingFile({pending, target(folder())});
+            t.commit();
+        }
+        m_store.reset();
+        m_store = std::make_unique<Store>(folder());
+        QCOMPARE(bytes(target(folder())), QByteArray("declaración completa\r\n"));
+        QVERIFY(!QFileInfo::exists(pending));
+        QCOMPARE(m_store->db().pendingFiles().size(), 0);
+    }
+
+    void crashWhileFiling_data()
+    {
+        // One system call at a time: strace counts the calls of each on its own.
+        QTest::addColumn<QString>("syscall");
+        for (const char* call : {"pwrite64", "write", "fsync", "fdatasync", "linkat", "rename", "unlink"})
+            QTest::newRow(call) << call;
+    }
+
+    // The filing killed at every call of the kind, in turn: once the program opens the folder
+    // again, either the period is filed with its rows stamped and its whole file in place, or
+    // nothing is filed, the rows are open and the earlier file is there, byte for byte.
+    void crashWhileFiling()
+    {
+        QFETCH(QString, syscall);
+        const QString strace = QStandardPaths::findExecutable(QStringLiteral("strace"));
+        if (strace.isEmpty())
+            QSKIP("strace is not installed");
+        // The file a filing writes, from an undisturbed run on a copy.
+        const qint64 open = m_store->openRows();
+        m_store.reset();
+        const QString pristine = m_dir->filePath(QStringLiteral("pristine"));
+        QVERIFY(QDir().mkpath(pristine));
+        for (const QString& name : QDir(folder()).entryList(QDir::Files))
+            QVERIFY(QFile::copy(QDir(folder()).filePath(name), QDir(pristine).filePath(name)));
+        const auto reset = [&] {
+            QDir(folder()).removeRecursively();
+            QVERIFY(QDir().mkpath(ddjj()));
+            for (const QString& name : QDir(pristine).entryList(QDir::Files))
+                QVERIFY(QFile::copy(QDir(pristine).filePath(name), QDir(folder()).filePath(name)));
+            QFile earlier(target(folder()));
+            QVERIFY(earlier.open(QIODevice::WriteOnly));
+            earlier.write(Earlier);
+        };
+        reset();
+        QCOMPARE(fileChild(folder()), 0);
+        const QByteArray whole = bytes(target(folder()));
+        QVERIFY(whole.startsWith("TARVENIOV1.2"));
+
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));  // leak checks fail under ptrace
+        int crashes = 0;
+        for (int when = 1; when <= 400; ++when) {
+            reset();
+            QProcess child;
+            child.setProcessEnvironment(env);
+            child.start(strace, {QStringLiteral("-f"), QStringLiteral("-qq"), QStringLiteral("-o"), QStringLiteral("/dev/null"),
+                                 QStringLiteral("-e"), QStringLiteral("trace=%1").arg(syscall), QStringLiteral("-e"),
+                                 QStringLiteral("inject=%1:signal=KILL:when=%2").arg(syscall).arg(when),
+                                 QCoreApplication::applicationFilePath(), QStringLiteral("--file-child"), folder()});
+            QVERIFY(child.waitForFinished(120000));
+            if (child.exitStatus() == QProcess::NormalExit && child.readAllStandardError().contains("ptrace"))
+                QSKIP("strace cannot trace processes here");
+            if (child.exitStatus() == QProcess::NormalExit) {
+                QCOMPARE(child.exitCode(), 0);
+                break;  // the filing ran past its last such call
+            }
+            ++crashes;
+            Store again(folder());
+            const QString point = QStringLiteral("%1 #%2").arg(syscall).arg(when);
+            if (again.periods() == 1) {
+                QVERIFY2(again.openRows() == 0, qPrintable(point));
+                QVERIFY2(bytes(target(folder())) == whole, qPrintable(point));
+            } else {
+                QVERIFY2(again.periods() == 0, qPrintable(point));
+                QVERIFY2(again.openRows() == open, qPrintable(point));
+                QVERIFY2(bytes(target(folder())) == Earlier, qPrintable(point));
+            }
+            QVERIFY2(again.db().pendingFiles().isEmpty(), qPrintable(point));
+        }
+        qInfo("%d crash points", crashes);
+    }
+};
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    if (argc == 3 && qstrcmp(argv[1], "--file-child") == 0)
+        return fileChild(QString::fromLocal8Bit(argv[2]));
+    TestFiling test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_filing.moc"
