@@ -1,3 +1,4 @@
+#include "KillAt.h"
 #include "SampleCuit.h"
 #include "ScriptedPrompt.h"
 #include "UModulo.h"
@@ -9,8 +10,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -269,9 +268,6 @@ private slots:
     void crashWhileFiling()
     {
         QFETCH(QString, syscall);
-        const QString strace = QStandardPaths::findExecutable(QStringLiteral("strace"));
-        if (strace.isEmpty())
-            QSKIP("strace is not installed");
         // The file a filing writes, from an undisturbed run on a copy.
         const qint64 open = m_store->openRows();
         m_store.reset();
@@ -293,22 +289,14 @@ private slots:
         const QByteArray whole = bytes(target(folder()));
         QVERIFY(whole.startsWith("TARVENIOV1.2"));
 
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));  // leak checks fail under ptrace
         int crashes = 0;
         for (int when = 1; when <= 400; ++when) {
             reset();
-            QProcess child;
-            child.setProcessEnvironment(env);
-            child.start(strace, {QStringLiteral("-f"), QStringLiteral("-qq"), QStringLiteral("-o"), QStringLiteral("/dev/null"),
-                                 QStringLiteral("-e"), QStringLiteral("trace=%1").arg(syscall), QStringLiteral("-e"),
-                                 QStringLiteral("inject=%1:signal=KILL:when=%2").arg(syscall).arg(when),
-                                 QCoreApplication::applicationFilePath(), QStringLiteral("--file-child"), folder()});
-            QVERIFY(child.waitForFinished(120000));
-            if (child.exitStatus() == QProcess::NormalExit && child.readAllStandardError().contains("ptrace"))
+            const killat::Result child = killat::run(syscall, when, {QStringLiteral("--file-child"), folder()});
+            if (child.end == killat::End::Untraceable)
                 QSKIP("strace cannot trace processes here");
-            if (child.exitStatus() == QProcess::NormalExit) {
-                QCOMPARE(child.exitCode(), 0);
+            if (child.end == killat::End::Finished) {
+                QCOMPARE(child.exitCode, 0);
                 break;  // the filing ran past its last such call
             }
             ++crashes;

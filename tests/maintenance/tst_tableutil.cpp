@@ -1,4 +1,5 @@
 #include "Schema.h"
+#include "KillAt.h"
 #include "TableFiles.h"
 #include "maintenance/TBDEUtil.h"
 #include "store/Database.h"
@@ -7,10 +8,8 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QProcess>
 #include <QRandomGenerator>
 #include <QSet>
-#include <QStandardPaths>
 #include <QTest>
 #include <functional>
 #include <memory>
@@ -424,9 +423,6 @@ private slots:
     void crashDuringRebuild()
     {
         QFETCH(QString, syscall);
-        const QString strace = QStandardPaths::findExecutable(QStringLiteral("strace"));
-        if (strace.isEmpty())
-            QSKIP("strace is not installed");
         const store::TableDef& def = schema::table(QStringLiteral("detalle"));
         makeTable(def.tableName, fillSql(def, 600));
         const QString file = path(def.fileName);
@@ -438,23 +434,15 @@ private slots:
         const QByteArray damaged = tablefiles::bytes(file);
         const QString backup = path(QStringLiteral("back/Detalle_BK.db"));
 
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));  // leak checks fail under ptrace
         for (int when = 1; when <= 400; ++when) {
             QDir(path(QStringLiteral("back"))).removeRecursively();
             for (const QString& leftover : QDir(m_dir->path()).entryList({QStringLiteral("*.nuevo*")}, QDir::Files))
                 QFile::remove(path(leftover));
             tablefiles::write(file, damaged);
-            QProcess child;
-            child.setProcessEnvironment(env);
-            child.start(strace, {QStringLiteral("-f"), QStringLiteral("-qq"), QStringLiteral("-o"), QStringLiteral("/dev/null"),
-                                 QStringLiteral("-e"), QStringLiteral("trace=%1").arg(syscall), QStringLiteral("-e"),
-                                 QStringLiteral("inject=%1:signal=KILL:when=%2").arg(syscall).arg(when),
-                                 QCoreApplication::applicationFilePath(), QStringLiteral("--rebuild-child"), m_dir->path()});
-            QVERIFY(child.waitForFinished(120000));
-            if (child.exitStatus() == QProcess::NormalExit && child.readAllStandardError().contains("ptrace"))
+            const killat::Result child = killat::run(syscall, when, {QStringLiteral("--rebuild-child"), m_dir->path()});
+            if (child.end == killat::End::Untraceable)
                 QSKIP("strace cannot trace processes here");
-            const bool finished = child.exitStatus() == QProcess::NormalExit;
+            const bool finished = child.end == killat::End::Finished;
             const QString point = QStringLiteral("%1 #%2").arg(syscall).arg(when);
             if (tablefiles::bytes(file) != damaged) {
                 store::Database::checkTableFile(file, def);

@@ -1,12 +1,11 @@
+#include "KillAt.h"
 #include "SmallStore.h"
 
 #include "store/Database.h"
 #include "store/Query.h"
 
 #include <QCoreApplication>
-#include <QProcess>
 #include <QSignalSpy>
-#include <QStandardPaths>
 #include <QTest>
 #include <sqlite3.h>
 #include <stdexcept>
@@ -250,26 +249,15 @@ void TestTransaction::crashDuringCommitIsAllOrNothing()
 {
     QFETCH(QString, syscall);
     QFETCH(int, when);
-    const QString strace = QStandardPaths::findExecutable(QStringLiteral("strace"));
-    if (strace.isEmpty())
-        QSKIP("strace is not installed");
     Folder folder;
     fillOld(folder.session);
     folder.session.setActive(false);
 
-    QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));  // leak checks fail under ptrace
-    child.setProcessEnvironment(env);
-    child.start(strace, {QStringLiteral("-f"), QStringLiteral("-qq"), QStringLiteral("-o"), QStringLiteral("/dev/null"),
-                         QStringLiteral("-e"), QStringLiteral("trace=%1").arg(syscall), QStringLiteral("-e"),
-                         QStringLiteral("inject=%1:signal=KILL:when=%2").arg(syscall).arg(when),
-                         QCoreApplication::applicationFilePath(), QStringLiteral("--commit-child"), folder.dir.path()});
-    QVERIFY(child.waitForFinished(120000));
-    if (child.exitStatus() == QProcess::NormalExit && child.readAllStandardError().contains("ptrace"))
+    const killat::Result child = killat::run(syscall, when, {QStringLiteral("--commit-child"), folder.dir.path()});
+    if (child.end == killat::End::Untraceable)
         QSKIP("strace cannot trace processes here");
     // Killed by the injection, not finished or failed on its own: the crash point was reached.
-    QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+    QCOMPARE(int(child.end), int(killat::End::Killed));
 
     const QString after = onDisk(folder.dir.path());
     const QString before = QStringLiteral("%1/%1/VIEJO").arg(OldRows);
