@@ -9,7 +9,6 @@
 #include <QLineEdit>
 #include <QPalette>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <QString>
 
 // Small pieces the period dialogs share.
@@ -53,13 +52,6 @@ inline QPushButton* button(const char* name, const QString& caption, const QIcon
     b->setAutoDefault(false);
     b->setDefault(false);
     return b;
-}
-
-// Form numbers: digits, and a decimal comma if anything; a point would read "1.000" as one.
-inline void acceptFormNumbers(QLineEdit* edit)
-{
-    static const QRegularExpression formNumber(QStringLiteral("\\d{0,15}(,\\d{0,6})?"));
-    edit->setValidator(new QRegularExpressionValidator(formNumber, edit));
 }
 
 // Keeps a drop-down list from changing while it is read-only: its list does not open and the
