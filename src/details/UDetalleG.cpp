@@ -6,6 +6,7 @@
 #include "UGMaquinas.h"
 #include "UModulo.h"
 #include "widgets/DBGrid.h"
+#include "widgets/EnterAsTab.h"
 #include "widgets/ModalDialog.h"
 #include "widgets/StandardError.h"
 
@@ -121,6 +122,8 @@ TFDetalle::TFDetalle(QWidget* parent)
     connect(BitBtn8, &QToolButton::clicked, this, guarded(this, &TFDetalle::BitBtn8Click));
     connect(BitBtn4, &QPushButton::clicked, this, guarded(this, &TFDetalle::BitBtn4Click));
     connect(BitBtn5, &QPushButton::clicked, this, guarded(this, &TFDetalle::BitBtn5Click));
+    // Enter presses the focused button, as in every window of the program.
+    EnterAsTab::install(this);
     // A double click anywhere in a grid, an empty one included, acts as its "Modificar".
     DBGrid1->viewport()->installEventFilter(this);
     DBGrid2->viewport()->installEventFilter(this);
