@@ -6,6 +6,7 @@
 #include "UGMaquinas.h"
 #include "UModulo.h"
 #include "widgets/DBGrid.h"
+#include "widgets/DialogParts.h"
 #include "widgets/EnterAsTab.h"
 #include "widgets/ModalDialog.h"
 #include "widgets/StandardError.h"
@@ -174,12 +175,7 @@ void TFDetalle::fitColumn(DBGrid* grid, int column, const QString& sample)
 
 void TFDetalle::showEvent(QShowEvent* event)
 {
-    // Centred on the screen.
-    if (const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    parts::centreOnScreen(this);
     QDialog::showEvent(event);
 }
 
