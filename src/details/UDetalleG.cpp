@@ -105,15 +105,16 @@ TFDetalle::TFDetalle(QWidget* parent)
     DBGrid1->setColumnWidth(1, 92);
     DBGrid1->setColumnWidth(3, 169);
     fitColumn(DBGrid1, 0, QStringLiteral("00/00/0000"));
-    fitColumn(DBGrid1, 2, QStringLiteral("00000000000"));
-    fitColumn(DBGrid1, 4, QStringLiteral("99999999"));
-    fitColumn(DBGrid1, 5, QStringLiteral("99999999"));
+    // A C.U.I.T. of 13 characters and form numbers of 15 digits, the most the field keeps.
+    fitColumn(DBGrid1, 2, QStringLiteral("00-00000000-0"));
+    fitColumn(DBGrid1, 4, QStringLiteral("999999999999999"));
+    fitColumn(DBGrid1, 5, QStringLiteral("999999999999999"));
     const int machineWidths[] = {70, 126, 83, 117, 116};
     for (int c = 0; c < 5; ++c)
         DBGrid2->setColumnWidth(c, machineWidths[c]);
     fitColumn(DBGrid2, 0, QStringLiteral("00/00/0000"));
-    fitColumn(DBGrid2, 2, QStringLiteral("00000000000"));
-    fitColumn(DBGrid2, 5, QStringLiteral("9.999.999,99"));
+    fitColumn(DBGrid2, 2, QStringLiteral("00-00000000-0"));
+    fitColumn(DBGrid2, 5, QStringLiteral("9.999.999.999.999,99"));
 
     connect(BitBtn1, &QToolButton::clicked, this, guarded(this, &TFDetalle::BitBtn1Click));
     connect(BitBtn2, &QToolButton::clicked, this, guarded(this, &TFDetalle::BitBtn2Click));
