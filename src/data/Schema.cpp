@@ -36,8 +36,9 @@ QList<store::TableDef> tables()
           {"Cliente", FieldType::Int32, 0},
           {"Fecha", FieldType::Text, 10},
           {"Tipo_comprobante", FieldType::Text, 60},
-          {"NDesde", FieldType::Float, 0},
-          {"NHasta", FieldType::Float, 0},
+          // Form numbers are never below zero; a fraction typed is rounded where they compare.
+          {"NDesde", FieldType::Float, 0, -1, false},
+          {"NHasta", FieldType::Float, 0, -1, false},
           {"ProcesoN", FieldType::Float, 0},
           {"Anio", FieldType::Text, 4},
           {"Anticipo", FieldType::Text, 2},
@@ -53,7 +54,7 @@ QList<store::TableDef> tables()
           {"Marca", FieldType::Text, 60},
           {"Modelo", FieldType::Text, 60},
           {"Fecha", FieldType::Date, 0},
-          {"Precio", FieldType::Float, 0},
+          {"Precio", FieldType::Float, 0, 2, false},  // edited as ###0.00
           {"Anio", FieldType::Text, 4},
           {"Anticipo", FieldType::Text, 2},
           {"Anulado", FieldType::Text, 1},

@@ -246,7 +246,7 @@ private:
         box(1.3, 73.6, 187.3, 12.7);
         text(4.2, 75.9, label, QStringLiteral("Año:"));
         text(12.7, 75.9, value, m_data.anio, Align::Left, 36.0 - Gap - 12.7);
-        text(36.0, 75.9, label, QStringLiteral("Anticipo:"));
+        text(36.0, 75.9, label, QStringLiteral("Anticipo: "));  // the bold label nearly reaches its value
         text(50.8, 75.9, value, m_data.anticipo, Align::Left, 82.5 - Gap - 50.8);
         text(82.5, 75.7, label, QStringLiteral("Rec:"));
         text(93.1, 75.7, plain, m_data.rectificativa, Align::Left, 137.6 - Gap - 93.1);

@@ -16,6 +16,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 namespace {
@@ -99,6 +100,9 @@ FiledPeriodWindow::FiledPeriodWindow(const char* name, const QString& caption, c
 
 void FiledPeriodWindow::showEvent(QShowEvent* event)
 {
+    // Both filed-period windows open in the middle of the screen, not at its corner.
+    if (!event->spontaneous())
+        parts::centreOnScreen(this);
     QDialog::showEvent(event);
     runHandler([this] { GroupBox4->readAliasAndApplyDefault(); });
     BitBtn1->setFocus(Qt::OtherFocusReason);

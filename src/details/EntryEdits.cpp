@@ -5,7 +5,6 @@
 
 #include <QFocusEvent>
 #include <QLocale>
-#include <QRegularExpressionValidator>
 #include <QTimer>
 
 namespace {
@@ -70,7 +69,6 @@ void DBDateEdit::focusOutEvent(QFocusEvent* event)
 
 DBPriceEdit::DBPriceEdit(QWidget* parent) : QLineEdit(parent)
 {
-    setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\d{0,13}([.,]\\d{0,2})?")), this));
     m_link = new FieldLink(this, [this] { return text(); }, [this](const QString& t) { setText(editText(t)); });
     connect(this, &QLineEdit::textEdited, m_link, &FieldLink::userChanged);
 }

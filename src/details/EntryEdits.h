@@ -31,8 +31,8 @@ private:
     FieldLink* m_link;
 };
 
-// An edit box for a price, edited as ###0.00: two decimals, no thousands separator, a decimal
-// comma (a point is taken as well).
+// An edit box for a price, shown as ###0.00 (two decimals, a decimal comma). What is typed is
+// read by the field as every number is, so "1.234,56" as a grid shows it is taken back.
 class DBPriceEdit : public QLineEdit {
     Q_OBJECT
 public:

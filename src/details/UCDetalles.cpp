@@ -40,8 +40,6 @@ TFCDetalles::TFCDetalles(QWidget* parent)
     DBEdit2 = parts::named(new DBEdit(GroupBox1), "DBEdit2", 120);
     DBEdit3 = parts::named(new DBEdit(GroupBox1), "DBEdit3", 120);
     DBEdit4 = parts::named(new DBEdit(GroupBox1), "DBEdit4", 60);
-    parts::acceptFormNumbers(DBEdit2);
-    parts::acceptFormNumbers(DBEdit3);
     DBComboBox1->addItems(formTypes());
     DBComboBox1->setMaxVisibleItems(14);
 

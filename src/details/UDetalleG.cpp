@@ -6,6 +6,8 @@
 #include "UGMaquinas.h"
 #include "UModulo.h"
 #include "widgets/DBGrid.h"
+#include "widgets/DialogParts.h"
+#include "widgets/EnterAsTab.h"
 #include "widgets/ModalDialog.h"
 #include "widgets/StandardError.h"
 
@@ -103,15 +105,16 @@ TFDetalle::TFDetalle(QWidget* parent)
     DBGrid1->setColumnWidth(1, 92);
     DBGrid1->setColumnWidth(3, 169);
     fitColumn(DBGrid1, 0, QStringLiteral("00/00/0000"));
-    fitColumn(DBGrid1, 2, QStringLiteral("00000000000"));
-    fitColumn(DBGrid1, 4, QStringLiteral("99999999"));
-    fitColumn(DBGrid1, 5, QStringLiteral("99999999"));
+    // A C.U.I.T. of 13 characters and form numbers of 15 digits, the most the field keeps.
+    fitColumn(DBGrid1, 2, QStringLiteral("00-00000000-0"));
+    fitColumn(DBGrid1, 4, QStringLiteral("999999999999999"));
+    fitColumn(DBGrid1, 5, QStringLiteral("999999999999999"));
     const int machineWidths[] = {70, 126, 83, 117, 116};
     for (int c = 0; c < 5; ++c)
         DBGrid2->setColumnWidth(c, machineWidths[c]);
     fitColumn(DBGrid2, 0, QStringLiteral("00/00/0000"));
-    fitColumn(DBGrid2, 2, QStringLiteral("00000000000"));
-    fitColumn(DBGrid2, 5, QStringLiteral("9.999.999,99"));
+    fitColumn(DBGrid2, 2, QStringLiteral("00-00000000-0"));
+    fitColumn(DBGrid2, 5, QStringLiteral("9.999.999.999.999,99"));
 
     connect(BitBtn1, &QToolButton::clicked, this, guarded(this, &TFDetalle::BitBtn1Click));
     connect(BitBtn2, &QToolButton::clicked, this, guarded(this, &TFDetalle::BitBtn2Click));
@@ -121,6 +124,8 @@ TFDetalle::TFDetalle(QWidget* parent)
     connect(BitBtn8, &QToolButton::clicked, this, guarded(this, &TFDetalle::BitBtn8Click));
     connect(BitBtn4, &QPushButton::clicked, this, guarded(this, &TFDetalle::BitBtn4Click));
     connect(BitBtn5, &QPushButton::clicked, this, guarded(this, &TFDetalle::BitBtn5Click));
+    // Enter presses the focused button, as in every window of the program.
+    EnterAsTab::install(this);
     // A double click anywhere in a grid, an empty one included, acts as its "Modificar".
     DBGrid1->viewport()->installEventFilter(this);
     DBGrid2->viewport()->installEventFilter(this);
@@ -171,12 +176,7 @@ void TFDetalle::fitColumn(DBGrid* grid, int column, const QString& sample)
 
 void TFDetalle::showEvent(QShowEvent* event)
 {
-    // Centred on the screen.
-    if (const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    parts::centreOnScreen(this);
     QDialog::showEvent(event);
 }
 

@@ -147,8 +147,6 @@ TFAnular::TFAnular(QWidget* parent)
     // The long texts widen with the window.
     for (QWidget* wide : std::initializer_list<QWidget*>{DBLookupComboBox1, DBComboBox2})
         wide->setMaximumWidth(QWIDGETSIZE_MAX);
-    parts::acceptFormNumbers(DBEdit2);
-    parts::acceptFormNumbers(DBEdit4);
     DBComboBox2->addItems(formTypes());
     DBComboBox2->setMaxVisibleItems(14);
 

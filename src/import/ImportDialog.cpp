@@ -9,11 +9,9 @@
 #include <QDialog>
 #include <QDir>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QShowEvent>
 #include <QSpinBox>
 
@@ -43,15 +41,6 @@ QPushButton* button(const char* name, const QString& caption, QStyle::StandardPi
     return b;
 }
 
-void centreOnScreen(QDialog* dialog)
-{
-    if (const QScreen* screen = dialog->screen() ? dialog->screen() : QGuiApplication::primaryScreen()) {
-        QRect frame = dialog->frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        dialog->move(frame.topLeft());
-    }
-}
-
 RunView::RunView(QLabel* progressLabel)
 {
     m_hooks.busy = [this](bool on) {
@@ -72,7 +61,13 @@ RunView::~RunView() = default;
 
 QString chooseFile(const QString& caption, const QString& filter)
 {
-    return Prompt::current().openFileNameWithSuffix(caption, QString(), filter, QStringLiteral("prn"));
+    // Both imports start where the user last found a file, else in the home folder.
+    static QString lastFolder;
+    const QString chosen = Prompt::current().openFileNameWithSuffix(
+        caption, lastFolder.isEmpty() ? QDir::homePath() : lastFolder, filter, QStringLiteral("prn"));
+    if (!chosen.isEmpty())
+        lastFolder = QFileInfo(chosen).absolutePath();
+    return chosen;
 }
 
 }  // namespace importdialog
@@ -111,6 +106,7 @@ void ImportWindow::run(const std::function<void(const import::ImportHooks&)>& wo
     if (m_fileName.isEmpty())
         return;
     BitBtn2->setEnabled(false);
+    progressLabel->clear();  // no count of an earlier run is left standing
     m_running = true;
     struct Finish {
         ImportWindow* window;

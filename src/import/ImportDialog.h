@@ -26,7 +26,7 @@ QSpinBox* spinner(const char* name, const QRect& geometry, QWidget* parent, int 
 using parts::label;
 QPushButton* button(const char* name, const QString& caption, QStyle::StandardPixmap icon, const QRect& geometry,
                     QWidget* parent);
-void centreOnScreen(QDialog* dialog);
+using parts::centreOnScreen;
 
 // The hooks that show a run in the dialog: the hourglass while lines are read, and the
 // progress label, painted at once and the window kept alive (no user input is taken meanwhile).

@@ -3,13 +3,14 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
+#include <QScreen>
 #include <QString>
 
 // Small pieces the period dialogs share.
@@ -42,6 +43,16 @@ inline QLabel* label(const char* name, const QString& text, const QRect& geometr
     return l;
 }
 
+// Puts a window in the middle of its screen (the screen it will show on, else the first).
+inline void centreOnScreen(QWidget* window)
+{
+    if (const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen()) {
+        QRect frame = window->frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        window->move(frame.topLeft());
+    }
+}
+
 // A button with a glyph beside its caption that never acts as the dialog's default button:
 // Enter moves from box to box and presses only the button it is on.
 inline QPushButton* button(const char* name, const QString& caption, const QIcon& icon, QWidget* parent)
@@ -53,13 +64,6 @@ inline QPushButton* button(const char* name, const QString& caption, const QIcon
     b->setAutoDefault(false);
     b->setDefault(false);
     return b;
-}
-
-// Form numbers: digits, and a decimal comma if anything; a point would read "1.000" as one.
-inline void acceptFormNumbers(QLineEdit* edit)
-{
-    static const QRegularExpression formNumber(QStringLiteral("\\d{0,15}(,\\d{0,6})?"));
-    edit->setValidator(new QRegularExpressionValidator(formNumber, edit));
 }
 
 // Keeps a drop-down list from changing while it is read-only: its list does not open and the

@@ -101,6 +101,15 @@ public:
         return stmt.column(0).toInt();
     }
 
+    // A field of the last row of a table as stored.
+    QVariant storedValue(const QString& table, const QString& field)
+    {
+        store::Database& db = m().Session1_1->database();
+        store::Statement stmt(db, QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid DESC LIMIT 1")
+                                      .arg(store::quoteIdentifier(field), db.qualifiedTable(table)));
+        return stmt.step() ? stmt.column(0) : QVariant();
+    }
+
     static void showActive(QDialog& dialog)
     {
         dialog.show();

@@ -55,6 +55,8 @@ private slots:
     void machineRow();
     void machineDateRefused_data();
     void machineDateRefused();
+    void typedNumber_data();
+    void typedNumber();
     void dateNormalised_data();
     void dateNormalised();
 };
@@ -372,6 +374,68 @@ void TestEntryDialogs::machineDateRefused()
     QCOMPARE(ds->state(), DatasetState::Insert);
     QCOMPARE(p().storedRows("maquina"), 0);
     QVERIFY(FGMaquina->isVisible());
+}
+
+void TestEntryDialogs::typedNumber_data()
+{
+    QTest::addColumn<bool>("machine");  // the price of a machine row, else the first form number
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<double>("stored");  // -1: refused
+    QTest::newRow("price with thousands") << true << "1.234,56" << 1234.56;
+    QTest::newRow("price as the grid shows it") << true << "185.400,50" << 185400.5;
+    QTest::newRow("price of a thousand") << true << "1.000" << 1000.0;
+    QTest::newRow("price, three decimals") << true << "1,234" << -1.0;
+    QTest::newRow("price, point as decimal mark") << true << "1.23" << -1.0;
+    QTest::newRow("price, two commas") << true << "1,2,3" << -1.0;
+    QTest::newRow("price with letters") << true << "12a" << -1.0;
+    QTest::newRow("form number with a point") << false << "10.6" << -1.0;
+    QTest::newRow("form number in thousands") << false << "10.600" << 10600.0;
+    QTest::newRow("negative form number") << false << "-5" << -1.0;
+}
+
+void TestEntryDialogs::typedNumber()
+{
+    QFETCH(bool, machine);
+    QFETCH(QString, typed);
+    QFETCH(double, stored);
+    store::Dataset* ds = machine ? p().m().TMaquinas : p().m().TDetalles;
+    QDialog* dialog = machine ? static_cast<QDialog*>(FGMaquina) : FCDetalles;
+    const QString table = machine ? QStringLiteral("maquina") : QStringLiteral("detalle");
+    const QString field = machine ? QStringLiteral("Precio") : QStringLiteral("NDesde");
+    const QString box = machine ? QStringLiteral("DBEdit6") : QStringLiteral("DBEdit2");
+    ds->insert();
+    fixture::Period::showActive(*dialog);
+    const QStringList before = machine ? QStringList{"05032024", "be", "", "cajamax", "cx 7100", ""}
+                                       : QStringList{"05032024", "alfa", "", "Facturas A"};
+    for (const QString& v : before)
+        typeAndTab(v);
+    QCOMPARE(focusedControl(), box);
+    typeAndTab(typed);
+
+    if (stored < 0) {
+        // Refused at once, in Spanish, naming the field; the user stays in the box.
+        QCOMPARE(p().prompt.texts().size(), 1);
+        QCOMPARE(p().prompt.last().icon, PromptIcon::Error);
+        QVERIFY2(p().prompt.last().text.contains(field), qPrintable(p().prompt.last().text));
+        QTRY_COMPARE(focusedControl(), box);
+        QVERIFY(ds->isNull(field));
+        QCOMPARE(dialog->findChild<QLineEdit*>(box)->text(), typed);
+        // "Aceptar" meets the same refusal and stores nothing.
+        p().prompt.clear();
+        dialog->findChild<QPushButton*>("BitBtn1")->click();
+        QCOMPARE(p().prompt.texts().size(), 1);
+        QCOMPARE(p().prompt.last().icon, PromptIcon::Error);
+        QCOMPARE(p().storedRows(table), 0);
+        QVERIFY(dialog->isVisible());
+        return;
+    }
+    QCOMPARE(p().prompt.texts(), QStringList());
+    for (const QString& v : machine ? QStringList{"", ""} : QStringList{typed, ""})
+        typeAndTab(v);
+    QCOMPARE(focusedControl(), QStringLiteral("BitBtn1"));
+    pressEnter();
+    QCOMPARE(p().storedRows(table), 1);
+    QCOMPARE(p().storedValue(table, field).toDouble(), stored);
 }
 
 void TestEntryDialogs::dateNormalised_data()

@@ -73,6 +73,8 @@ private slots:
     void entryButtonsOpenTheirDialog_data();
     void entryButtonsOpenTheirDialog();
     void editRecomputesCount();
+    void enterPressesFocusedButton_data();
+    void enterPressesFocusedButton();
     void generate_data();
     void generate();
 };
@@ -283,6 +285,53 @@ void TestWorkbench::editRecomputesCount()
     QCOMPARE(ds->asFloat("CanTalonarios"), 50.0);
     QCOMPARE(ds->text("Anulado"), QStringLiteral("N"));
     QCOMPARE(grid("DBGrid1")->model()->index(0, 5).data().toString(), QStringLiteral("1050"));
+}
+
+void TestWorkbench::enterPressesFocusedButton_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("action");  // the dialog shown, "question" or "closed"
+    const struct {
+        const char* button;
+        const char* action;
+    } buttons[] = {{"BitBtn1", "FCDetalles"}, {"BitBtn2", "FCDetalles"}, {"BitBtn3", "question"},
+                   {"BitBtn6", "FGMaquina"},  {"BitBtn7", "FGMaquina"},  {"BitBtn8", "question"},
+                   {"BitBtn4", "FPresentaciones"}, {"BitBtn5", "closed"}};
+    for (const auto& b : buttons) {
+        QTest::addRow("%s, Enter", b.button) << b.button << int(Qt::Key_Return) << b.action;
+        QTest::addRow("%s, keypad Enter", b.button) << b.button << int(Qt::Key_Enter) << b.action;
+    }
+}
+
+void TestWorkbench::enterPressesFocusedButton()
+{
+    QFETCH(QString, button);
+    QFETCH(int, key);
+    QFETCH(QString, action);
+    addDetail(fixture::AlfaName, 1, 5);
+    addMachine(fixture::AlfaName, 500);
+    p().prompt.answer(PromptButton::No);
+    p().whileShown = [](QDialog& d) { d.findChild<QAbstractButton*>("BitBtn2")->click(); };  // Cancelar, Salir
+    fixture::Period::showActive(*FDetalle);
+    auto* target = FDetalle->findChild<QAbstractButton*>(button);
+    if (!target->isVisibleTo(FDetalle))
+        FDetalle->findChild<QTabWidget*>()->setCurrentIndex(1);
+    target->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(target->hasFocus());
+
+    QTest::keyClick(target, Qt::Key(key), key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+    if (action == QLatin1String("question")) {
+        QCOMPARE(p().prompt.texts(), QStringList{"Desea Eliminar el Detalle"});
+        QVERIFY(p().shown.isEmpty());
+    } else if (action == QLatin1String("closed")) {
+        QVERIFY(!FDetalle->isVisible());
+    } else {
+        QCOMPARE(p().shown, QStringList{action});
+        QVERIFY(FDetalle->isVisible());
+    }
+    QCOMPARE(p().m().TDetalles->recordCount(), 1);
+    QCOMPARE(p().m().TMaquinas->recordCount(), 1);
 }
 
 void TestWorkbench::generate_data()

@@ -272,9 +272,10 @@ void TestClientImport::chooseAndLoad()
     QCOMPARE(f().prompt.last().caption, QStringLiteral("Seleccionar Archivo"));
     QCOMPARE(dialog.findChild<QLineEdit*>("Edit1")->text(), QDir::toNativeSeparators(path));
 
-    // Cancelling the file dialog keeps the file chosen before.
+    // Cancelling the file dialog keeps the file chosen before; the dialog opened where it was.
     dialog.findChild<QAbstractButton*>("BitBtn1")->click();
     QCOMPARE(dialog.findChild<QLineEdit*>("Edit1")->text(), QDir::toNativeSeparators(path));
+    QCOMPARE(f().prompt.fileFolders().last(), QFileInfo(path).absolutePath());
 
     f().prompt.clear();
     auto* cargar = dialog.findChild<QAbstractButton*>("BitBtn2");
@@ -294,6 +295,8 @@ void TestClientImport::chooseAndLoad()
     cargar->click();
     QCOMPARE(f().prompt.texts(), (QStringList{OnlyComplete, loaded(0)}));
     QCOMPARE(f().count(QStringLiteral("cliente")), 2);
+    // A run that added nothing leaves no count of the run before.
+    QCOMPARE(dialog.findChild<QLabel*>("Label9")->text(), QString());
 }
 
 void TestClientImport::keyboardWalk()

@@ -16,8 +16,9 @@ PromptButton ScriptedPrompt::ask(const PromptMessage& message)
     return PromptButton::Ok;
 }
 
-QString ScriptedPrompt::openFileName(const QString& caption, const QString&, const QString&)
+QString ScriptedPrompt::openFileName(const QString& caption, const QString& folder, const QString&)
 {
+    m_folders << folder;
     m_shown << PromptMessage{QString(), caption, PromptButtons::OkCancel, PromptIcon::None, PromptButton::None};
     return m_files.isEmpty() ? QString() : m_files.takeFirst();
 }

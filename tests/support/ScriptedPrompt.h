@@ -19,6 +19,7 @@ public:
     void answerFile(const QString& path) { m_files << path; }
 
     const QList<PromptMessage>& shown() const { return m_shown; }
+    const QStringList& fileFolders() const { return m_folders; }  // where each file dialog started
     QStringList texts() const;
     PromptMessage last() const { return m_shown.isEmpty() ? PromptMessage{} : m_shown.last(); }
     void clear() { m_shown.clear(); }
@@ -27,4 +28,5 @@ private:
     QList<PromptMessage> m_shown;
     QList<PromptButton> m_answers;
     QStringList m_files;
+    QStringList m_folders;
 };

@@ -1,6 +1,7 @@
 #include "Dataset.h"
 
 #include "Database.h"
+#include "NumberText.h"
 #include "Session.h"
 #include "Text1252.h"
 
@@ -19,14 +20,19 @@ StoreError conversionError(const QString& text)
     return StoreError(ConversionError, text);
 }
 
-double parseFloat(const QString& raw, bool* ok)
+NumberForm numberForm(const FieldDef& f)
 {
-    QString s = raw.trimmed();
-    if (s.contains(QLatin1Char(','))) {
-        s.remove(QLatin1Char('.'));  // thousands separators when a decimal comma is present
-        s.replace(QLatin1Char(','), QLatin1Char('.'));
-    }
-    return QLocale::c().toDouble(s, ok);
+    const bool whole = f.type != FieldType::Float;
+    return {whole ? 0 : f.decimals, f.negative};
+}
+
+// Typed text for a number field, read the one way the program reads numbers.
+std::optional<double> readTyped(const FieldDef& f, const QString& text)
+{
+    const NumberReading reading = readNumber(text, numberForm(f), f.name);
+    if (!reading.ok())
+        throw conversionError(reading.refusal);
+    return reading.value;
 }
 
 // The entry mask leaves '_' or blanks in positions not typed.
@@ -651,13 +657,10 @@ QVariant Dataset::toStored(const FieldDef& f, const QVariant& value) const
     case FieldType::AutoInc: {
         qint64 n = 0;
         if (isText) {
-            const QString t = text.trimmed();
-            if (t.isEmpty())
+            const std::optional<double> typed = readTyped(f, text);
+            if (!typed)
                 return {};
-            bool ok = false;
-            n = t.toLongLong(&ok);
-            if (!ok)
-                throw conversionError(QStringLiteral("'%1' no es un valor entero válido para el campo %2.").arg(text, f.name));
+            n = qint64(*typed);
         } else {
             const double d = value.toDouble();
             n = qint64(d);
@@ -671,12 +674,12 @@ QVariant Dataset::toStored(const FieldDef& f, const QVariant& value) const
         return n;
     }
     case FieldType::Float: {
-        if (isText && text.trimmed().isEmpty())
+        std::optional<double> typed;
+        if (isText && !(typed = readTyped(f, text)))
             return {};
-        bool ok = true;
-        const double d = isText ? parseFloat(text, &ok) : value.toDouble();
+        const double d = isText ? *typed : value.toDouble();
         // Not-a-number and infinity cannot be stored or written to a declaration.
-        if (!ok || !std::isfinite(d))
+        if (!std::isfinite(d))
             throw conversionError(QStringLiteral("'%1' no es un valor numérico válido para el campo %2.").arg(text, f.name));
         return d;
     }
@@ -829,11 +832,10 @@ double Dataset::asFloat(const QString& field) const
     if (stored.isNull())
         return 0;
     if (stored.typeId() == QMetaType::QString) {
-        bool ok = false;
-        const double d = parseFloat(stored.toString(), &ok);
-        if (!ok)
-            throw conversionError(QStringLiteral("'%1' no es un valor numérico válido.").arg(stored.toString()));
-        return d;
+        const NumberReading reading = readNumber(stored.toString(), NumberForm{}, field);
+        if (!reading.ok())
+            throw conversionError(reading.refusal);
+        return reading.value.value_or(0);
     }
     return stored.toDouble();
 }

@@ -12,6 +12,9 @@ struct FieldDef {
     QString name;
     FieldType type = FieldType::Text;
     int width = 0;  // characters, text fields only
+    // Number fields: what a typed value may hold (whole-number fields take no decimals).
+    int decimals = -1;
+    bool negative = true;
 };
 
 struct IndexDef {

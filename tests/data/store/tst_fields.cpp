@@ -43,7 +43,8 @@ void TestFields::assignment_data()
 
     QTest::newRow("float decimal comma") << "Precio" << QVariant("1,5") << true << "1,5";
     QTest::newRow("float thousands and comma") << "Precio" << QVariant("1.234,56") << true << "1234,56";
-    QTest::newRow("float decimal point") << "Precio" << QVariant("2.5") << true << "2,5";
+    QTest::newRow("float point is no decimal mark") << "Precio" << QVariant("2.5") << false << refused;
+    QTest::newRow("float thousands without decimals") << "Precio" << QVariant("1.000") << true << "1000";
     QTest::newRow("float number") << "Precio" << QVariant(3.25) << true << "3,25";
     QTest::newRow("float empty is null") << "Precio" << QVariant("") << true << "";
     QTest::newRow("float letters") << "Precio" << QVariant("abc") << false << refused;
