@@ -2,6 +2,8 @@
 
 #include <QPixmap>
 
+class QPainter;
+
 // The program's own artwork, drawn at run time (a QGuiApplication must exist).
 namespace emblem {
 
@@ -11,6 +13,11 @@ QPixmap authority(const QSize& size);
 
 // A form with a seal: the program's picture, for the window icon and the about box.
 QPixmap formIcon(int size);
+
+// The same picture painted on a FormIconCanvas square, for any paint device: the icons the
+// package installs are made from it.
+constexpr qreal FormIconCanvas = 64;
+void drawFormIcon(QPainter& p);
 
 // The form picture inside a teal rounded square.
 QPixmap badge(int size);
