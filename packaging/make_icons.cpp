@@ -4,7 +4,6 @@
 
 #include <QBuffer>
 #include <QDir>
-#include <QImage>
 #include <QPainter>
 #include <QRegularExpression>
 #include <QSaveFile>
@@ -16,16 +15,8 @@ namespace {
 
 bool writePng(const QString& folder, int size)
 {
-    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    {
-        QPainter p(&image);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.scale(size / emblem::FormIconCanvas, size / emblem::FormIconCanvas);
-        emblem::drawFormIcon(p);
-    }
     const QString sub = QStringLiteral("%1/%2").arg(folder).arg(size);
-    return QDir().mkpath(sub) && image.save(sub + QStringLiteral("/tarvenio.png"));
+    return QDir().mkpath(sub) && emblem::formIconImage(size).save(sub + QStringLiteral("/tarvenio.png"));
 }
 
 bool writeSvg(const QString& folder)

@@ -245,14 +245,20 @@ void drawFormIcon(QPainter& p)
     p.drawPolygon(star);
 }
 
-QPixmap formIcon(int size)
+QImage formIconImage(int size)
 {
-    QPixmap pixmap = transparentPixmap(QSize(size, size));
-    QPainter p(&pixmap);
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.scale(size / FormIconCanvas, size / FormIconCanvas);
     drawFormIcon(p);
-    return pixmap;
+    return image;
+}
+
+QPixmap formIcon(int size)
+{
+    return QPixmap::fromImage(formIconImage(size));
 }
 
 QPixmap badge(int size)

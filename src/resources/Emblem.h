@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QPixmap>
 
 class QPainter;
@@ -14,8 +15,9 @@ QPixmap authority(const QSize& size);
 // A form with a seal: the program's picture, for the window icon and the about box.
 QPixmap formIcon(int size);
 
-// The same picture painted on a FormIconCanvas square, for any paint device: the icons the
-// package installs are made from it.
+// The same picture as an image, which needs no application, and painted on a FormIconCanvas
+// square for any paint device: the icons the package installs are made from these.
+QImage formIconImage(int size);
 constexpr qreal FormIconCanvas = 64;
 void drawFormIcon(QPainter& p);
 
