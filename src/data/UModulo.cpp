@@ -171,9 +171,11 @@ void TDModulo::DataModuleCreate()
     try {
         if (config->exists(AliasName))
             return;
-        // An installed program cannot write beside itself: its tables go to the user's data folder.
+        // An installed program keeps its tables in the user's data folder: it cannot write beside
+        // itself, and must not where it could (run by root, or unpacked from its package).
         QString folder = QCoreApplication::applicationDirPath();
-        if (folder.isEmpty() || !QFileInfo(folder).isWritable())
+        const QFileInfo programFolder(folder);
+        if (folder.isEmpty() || programFolder.fileName() == QLatin1String("bin") || !programFolder.isWritable())
             folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
         config->add(AliasName, QDir(folder).absolutePath() + QLatin1Char('/'), QStringLiteral("TABLAS"));
         config->save();

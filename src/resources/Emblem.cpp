@@ -208,13 +208,8 @@ QPixmap authority(const QSize& size)
     return pixmap;
 }
 
-QPixmap formIcon(int size)
+void drawFormIcon(QPainter& p)
 {
-    QPixmap pixmap = transparentPixmap(QSize(size, size));
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.scale(size / 64.0, size / 64.0);
-
     // A sheet with its top right corner folded.
     QPainterPath sheet;
     sheet.moveTo(12, 4);
@@ -248,7 +243,22 @@ QPixmap formIcon(int size)
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(0xff, 0xf1, 0xb0));
     p.drawPolygon(star);
-    return pixmap;
+}
+
+QImage formIconImage(int size)
+{
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / FormIconCanvas, size / FormIconCanvas);
+    drawFormIcon(p);
+    return image;
+}
+
+QPixmap formIcon(int size)
+{
+    return QPixmap::fromImage(formIconImage(size));
 }
 
 QPixmap badge(int size)

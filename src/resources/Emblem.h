@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QImage>
 #include <QPixmap>
+
+class QPainter;
 
 // The program's own artwork, drawn at run time (a QGuiApplication must exist).
 namespace emblem {
@@ -11,6 +14,12 @@ QPixmap authority(const QSize& size);
 
 // A form with a seal: the program's picture, for the window icon and the about box.
 QPixmap formIcon(int size);
+
+// The same picture as an image, which needs no application, and painted on a FormIconCanvas
+// square for any paint device: the icons the package installs are made from these.
+QImage formIconImage(int size);
+constexpr qreal FormIconCanvas = 64;
+void drawFormIcon(QPainter& p);
 
 // The form picture inside a teal rounded square.
 QPixmap badge(int size);

@@ -5,6 +5,7 @@
 namespace {
 const QString Datos = QStringLiteral("datos");
 const QString Help = QStringLiteral("help");
+const QString Version = QStringLiteral("version");
 }  // namespace
 
 CommandLine parseCommandLine(const QStringList& arguments)
@@ -14,6 +15,7 @@ CommandLine parseCommandLine(const QStringList& arguments)
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addOption(QCommandLineOption(Datos, QString(), QStringLiteral("carpeta")));
     parser.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), Help, QStringLiteral("?")}));
+    parser.addOption(QCommandLineOption(Version));
 
     CommandLine result;
     if (!parser.parse(arguments)) {
@@ -31,6 +33,7 @@ CommandLine parseCommandLine(const QStringList& arguments)
         return result;
     }
     result.help = parser.isSet(Help);
+    result.version = parser.isSet(Version);
     result.dataFolder = parser.value(Datos);
     if (parser.isSet(Datos) && result.dataFolder.isEmpty())
         result.error = QStringLiteral("Falta la carpeta de las tablas después de --datos.");
@@ -47,5 +50,11 @@ QString commandLineHelp()
         "Opciones:\n"
         "  --datos <carpeta>  Usa las tablas de <carpeta> en esta ejecución, en lugar de\n"
         "                     la carpeta del alias IMPRENTAS (el alias no se modifica).\n"
+        "  --version          Muestra la versión del programa.\n"
         "  -h, --help         Muestra esta ayuda.\n");
+}
+
+QString commandLineVersion()
+{
+    return QStringLiteral("tarvenio " TARVENIO_VERSION "\n");
 }

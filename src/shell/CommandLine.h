@@ -7,9 +7,11 @@
 struct CommandLine {
     QString dataFolder;  // --datos DIR: the tables of this run, in place of the alias
     bool help = false;
+    bool version = false;
     QString error;  // not empty when the arguments could not be understood
 };
 
 // arguments as QCoreApplication::arguments() gives them, the program's name first.
 CommandLine parseCommandLine(const QStringList& arguments);
 QString commandLineHelp();
+QString commandLineVersion();
