@@ -7,6 +7,7 @@
 #include "store/Filter.h"
 #include "store/Session.h"
 #include "store/StoreError.h"
+#include "store/SystemError.h"
 
 #include <QDir>
 #include <QSaveFile>
@@ -194,7 +195,7 @@ public:
         while (left > 0) {
             const qint64 written = m_file.write(data, left);
             if (written <= 0)
-                throw fileError("escribir", m_path, m_file.errorString());
+                throw fileError("escribir", m_path, store::fileErrorReason(m_file, m_path));
             data += written;
             left -= written;
         }
@@ -376,10 +377,10 @@ void syncToDisk(QSaveFile& file, const QString& path)
 {
 #ifdef Q_OS_UNIX
     if (::fsync(file.handle()) != 0)
-        throw fileError("guardar", path, QString::fromLocal8Bit(std::strerror(errno)));
+        throw fileError("guardar", path, store::systemErrorReason(errno));
 #else
     if (!file.flush())
-        throw fileError("guardar", path, file.errorString());
+        throw fileError("guardar", path, store::fileErrorReason(file, path));
 #endif
 }
 
@@ -476,7 +477,7 @@ void writeDeclarationFile(TDModulo& modulo, const QString& path, const QString& 
     // is not reported by its commit().
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        throw fileError("crear", path, file.errorString());
+        throw fileError("crear", path, store::fileErrorReason(file, path));
     Output out(file, path);
     out.line(Header);
     out.line(verification);
@@ -510,7 +511,7 @@ void writeDeclarationFile(TDModulo& modulo, const QString& path, const QString& 
     out.flush();
     syncToDisk(file, path);
     if (!file.commit())
-        throw fileError("guardar", path, file.errorString());
+        throw fileError("guardar", path, store::fileErrorReason(file, path));
 
     for (store::Dataset* view : {modulo.TVerDetalles, modulo.TVerMaquinas, modulo.TCliente}) {
         view->last();

@@ -2,6 +2,7 @@
 
 #include "FixedColumns.h"
 #include "store/StoreError.h"
+#include "store/SystemError.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -88,7 +89,7 @@ TextFile::TextFile(const QString& path) : m_file(path), m_path(QDir::toNativeSep
     if (!info.isFile())
         fail(QStringLiteral("%1 no es un archivo.").arg(m_path));
     if (!m_file.open(QIODevice::ReadOnly))
-        fail(QStringLiteral("No se puede abrir el archivo %1 (%2).").arg(m_path, m_file.errorString()));
+        fail(QStringLiteral("No se puede abrir el archivo %1 (%2).").arg(m_path, store::fileErrorReason(m_file, m_path)));
     scan();
 }
 
@@ -121,7 +122,7 @@ void TextFile::scan()
     for (;;) {
         const qint64 got = m_file.read(chunk.data(), ChunkBytes);
         if (got < 0)
-            fail(QStringLiteral("Error al leer el archivo %1 (%2).").arg(m_path, m_file.errorString()));
+            fail(QStringLiteral("Error al leer el archivo %1 (%2).").arg(m_path, store::fileErrorReason(m_file, m_path)));
         if (got == 0)
             break;
         const char* data = chunk.constData();
@@ -152,7 +153,7 @@ void TextFile::scan()
     }
     m_utf8 = !m_ascii && utf8.valid();
     if (!m_file.seek(0))
-        fail(QStringLiteral("Error al leer el archivo %1 (%2).").arg(m_path, m_file.errorString()));
+        fail(QStringLiteral("Error al leer el archivo %1 (%2).").arg(m_path, store::fileErrorReason(m_file, m_path)));
 }
 
 // Reads the next chunk behind what is left of the buffer; false when the file has no more.
@@ -167,7 +168,7 @@ bool TextFile::fill()
     const qint64 got = m_file.read(m_buffer.data() + kept, ChunkBytes);
     if (got < 0) {
         m_buffer.resize(kept);
-        fail(QStringLiteral("Error al leer el archivo %1 (%2).").arg(m_path, m_file.errorString()));
+        fail(QStringLiteral("Error al leer el archivo %1 (%2).").arg(m_path, store::fileErrorReason(m_file, m_path)));
     }
     m_buffer.resize(kept + got);
     if (got == 0)

@@ -2,8 +2,11 @@
 
 #include "FieldLink.h"
 
+#include <QAbstractItemView>
 #include <QFocusEvent>
+#include <QItemSelectionModel>
 #include <QLineEdit>
+#include <QScrollBar>
 
 DBComboBox::DBComboBox(QWidget* parent) : QComboBox(parent)
 {
@@ -30,4 +33,22 @@ void DBComboBox::focusOutEvent(QFocusEvent* event)
     QComboBox::focusOutEvent(event);
     if (event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason)
         m_link->leave();
+}
+
+void DBComboBox::showPopup()
+{
+    int widest = 0;
+    const QFontMetrics metrics = view()->fontMetrics();
+    for (int i = 0; i < count(); ++i)
+        widest = qMax(widest, metrics.horizontalAdvance(itemText(i)));
+    view()->setMinimumWidth(widest + view()->verticalScrollBar()->sizeHint().width() + 4 * view()->frameWidth() + 16);
+    QComboBox::showPopup();
+    const int own = currentText().isEmpty() ? -1 : findText(currentText(), Qt::MatchFixedString);
+    if (own < 0) {
+        view()->selectionModel()->clearSelection();
+        view()->setCurrentIndex(QModelIndex());
+    } else {
+        view()->setCurrentIndex(model()->index(own, modelColumn(), rootModelIndex()));
+        view()->scrollTo(view()->currentIndex());
+    }
 }

@@ -16,6 +16,10 @@ public:
     void setDataField(store::Dataset* dataset, const QString& field);
     FieldLink& link() { return *m_link; }
 
+    // The list opens on the entry of the box's own value (on none when the box is empty), wide
+    // enough for its longest entry.
+    void showPopup() override;
+
 protected:
     void focusOutEvent(QFocusEvent* event) override;
 

@@ -42,6 +42,31 @@ void DBGrid::setReadOnly(bool on)
                              QAbstractItemView::AnyKeyPressed);
 }
 
+// The fewest characters that show a column's values whole: dates, numbers, prices, C.U.I.T.s
+// and other short codes are never cut; only long texts (names) may be.
+static int wholeValueChars(const store::Dataset& dataset, const GridColumn& column)
+{
+    if (column.format == GridColumn::Format::Money)
+        return 20;  // 9.999.999.999.999,99
+    if (const store::FieldDef* field = dataset.def().field(column.field)) {
+        switch (field->type) {
+        case store::FieldType::Date:
+            return 10;
+        case store::FieldType::Float:
+            return 15;  // the most digits a number keeps
+        case store::FieldType::Int16:
+            return 6;
+        case store::FieldType::Int32:
+        case store::FieldType::AutoInc:
+            return 11;
+        case store::FieldType::Text:
+            break;
+        }
+    }
+    const int width = dataset.displayWidth(column.field);
+    return width > 0 && width <= 15 ? width : 0;
+}
+
 void DBGrid::applyWidths()
 {
     // Dates and numbers are digits, wider than the average letter; a title is never cut.
@@ -54,6 +79,8 @@ void DBGrid::applyWidths()
         int chars = column.width;
         if (chars <= 0 && m_model->dataset())
             chars = qBound(8, m_model->dataset()->displayWidth(column.field), 40);
+        if (m_model->dataset())
+            chars = qMax(chars, wholeValueChars(*m_model->dataset(), column));
         const QString caption = column.title.isEmpty() ? column.field : column.title;
         setColumnWidth(c, qMax(chars * charWidth + 8, title.horizontalAdvance(caption) + 14));
     }

@@ -8,6 +8,7 @@
 #include "widgets/EnterAsTab.h"
 
 #include <QAbstractItemModelTester>
+#include <QAbstractItemView>
 #include <QDialog>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -63,6 +64,8 @@ private slots:
     void comboKeepsTrailingBlankAndCheckBoxWritesFlags();
     void enterMovesLikeTabAndPressesButtons();
     void gridFollowsViewBothWays();
+    void gridShowsNumbersAndCuitWhole();
+    void listOpensOnOwnValueWideEnough();
 };
 
 void TestDBControls::typedTextReachesFieldOnLeaving()
@@ -149,6 +152,49 @@ void TestDBControls::enterMovesLikeTabAndPressesButtons()
     QCOMPARE(pressed.count(), 0);  // reaching the button does not press it
     QTest::keyClick(form.button, Qt::Key_Return);
     QCOMPARE(pressed.count(), 1);
+}
+
+// However narrow the width a window asks for, a C.U.I.T., a date and a 15-digit number fit.
+void TestDBControls::gridShowsNumbersAndCuitWhole()
+{
+    ScriptedPrompt prompt;
+    DataFolder folder;
+    TDModulo& m = folder.modulo();
+    DBGrid grid;
+    grid.setDataset(m.TVerDetalles, {{QStringLiteral("Fecha"), QStringLiteral("Fecha"), 4, GridColumn::Format::Plain},
+                                     {QStringLiteral("Cuit"), QStringLiteral("Cuit"), 4, GridColumn::Format::Plain},
+                                     {QStringLiteral("NHasta"), QStringLiteral("N"), 4, GridColumn::Format::Plain},
+                                     {QStringLiteral("Razon_Social"), QStringLiteral("R"), 4, GridColumn::Format::Plain}});
+    const QFontMetrics metrics = grid.fontMetrics();
+    QVERIFY(grid.columnWidth(0) >= metrics.horizontalAdvance(QStringLiteral("00/00/0000")));
+    QVERIFY(grid.columnWidth(1) >= metrics.horizontalAdvance(QStringLiteral("20-12345678-6")));
+    QVERIFY(grid.columnWidth(2) >= metrics.horizontalAdvance(QStringLiteral("999999999999999")));
+    QVERIFY(grid.columnWidth(3) < metrics.horizontalAdvance(QStringLiteral("RAZON SOCIAL DE SESENTA LETRAS")));
+}
+
+void TestDBControls::listOpensOnOwnValueWideEnough()
+{
+    QDialog dialog;
+    auto* box = new DBComboBox(&dialog);
+    box->setEditable(true);
+    box->setFixedWidth(80);
+    const QString longest = QStringLiteral("Notas de Debito o Documentos Equivalentes que Cumplan con la RG 3419");
+    box->addItems({QStringLiteral("Facturas A"), QStringLiteral("Recibos B"), longest});
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+
+    box->setEditText(QStringLiteral("Recibos B"));
+    box->showPopup();
+    QCOMPARE(box->view()->currentIndex().row(), 1);
+    QVERIFY(box->view()->width() >= box->view()->fontMetrics().horizontalAdvance(longest));
+    box->hidePopup();
+    QCOMPARE(box->currentText(), QStringLiteral("Recibos B"));
+
+    box->setEditText(QString());
+    box->showPopup();
+    QVERIFY(!box->view()->currentIndex().isValid());
+    box->hidePopup();
+    QCOMPARE(box->currentText(), QString());
 }
 
 void TestDBControls::gridFollowsViewBothWays()

@@ -1,5 +1,6 @@
 #include "Database.h"
 #include "FileOps.h"
+#include "SystemError.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -97,7 +98,7 @@ void Database::finishPendingFiles()
             std::filesystem::rename(files::fsPath(file.temporary), files::fsPath(file.target), error);
             if (error)
                 throw StoreError(FileError, QStringLiteral("No se puede poner en su lugar el archivo %1: %2")
-                                                .arg(files::native(file.target), QString::fromLocal8Bit(error.message())));
+                                                .arg(files::native(file.target), systemErrorReason(error.value())));
             files::syncFolder(QFileInfo(file.target).absolutePath());
         }
         Transaction forget(*this);

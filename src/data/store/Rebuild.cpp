@@ -5,6 +5,7 @@
 #include "PageImage.h"
 #include "Salvage.h"
 #include "SqliteFile.h"
+#include "SystemError.h"
 
 #include <QDateTime>
 #include <QDeadlineTimer>
@@ -271,7 +272,7 @@ QByteArray Rebuild::readSource(QByteArray* journal)
         if (file.open(QIODevice::ReadOnly))
             bytes = file.readAll();
         if (!file.isOpen() || file.error() != QFileDevice::NoError)
-            throw StoreError(FileError, QStringLiteral("No se puede leer %1: %2").arg(native(path), file.errorString()));
+            throw StoreError(FileError, QStringLiteral("No se puede leer %1: %2").arg(native(path), fileErrorReason(file, path)));
         return bytes;
     };
     QByteArray data = readAll(m_target.file);
@@ -533,7 +534,7 @@ void Rebuild::putInPlace()
     QFile written(m_temp);
     if (!written.open(QIODevice::ReadWrite) || !syncFile(written))
         throw StoreError(FileError, QStringLiteral("No se puede escribir la tabla nueva %1: %2")
-                                     .arg(native(m_temp), written.errorString()));
+                                     .arg(native(m_temp), fileErrorReason(written, m_temp)));
     written.close();
     // The new file is the old one to whoever may read or write it.
     if (m_existed)
@@ -544,7 +545,7 @@ void Rebuild::putInPlace()
     std::filesystem::rename(fsPath(m_temp), fsPath(m_target.file), error);
     if (error)
         throw StoreError(FileError, QStringLiteral("No se puede poner la tabla nueva en lugar de %1: %2")
-                                     .arg(native(m_target.file), QString::fromLocal8Bit(error.message())));
+                                     .arg(native(m_target.file), systemErrorReason(error.value())));
     m_placed = true;
     syncFolder(m_target.folder);
 }

@@ -3,6 +3,7 @@
 #include "Database.h"
 #include "FileOps.h"
 #include "SqliteFile.h"
+#include "SystemError.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -48,7 +49,7 @@ QList<Finding> examine(UtilSession& s, const Target& t)
         return {{VerifyUnreadable, QStringLiteral("La tabla no es un archivo.")}};
     QFile file(t.file);
     if (!file.open(QIODevice::ReadOnly))
-        return {{VerifyUnreadable, QStringLiteral("No se puede leer el archivo: %1").arg(file.errorString())}};
+        return {{VerifyUnreadable, QStringLiteral("No se puede leer el archivo: %1").arg(fileErrorReason(file, t.file))}};
     const QByteArray head = file.read(100);
     file.close();
     if (head.isEmpty())
