@@ -16,7 +16,6 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
-#include <sqlite3.h>
 #include <string>
 #ifdef Q_OS_UNIX
 #include <unistd.h>
@@ -230,61 +229,6 @@ private:
     std::string m_buffer;
 };
 
-// A statement on the store's connection whose values are read as the bytes SQLite holds:
-// store::Statement would turn every text into a QString first, which for 200,000 rows costs
-// more than all the rest of the writing.
-class RawStatement {
-public:
-    RawStatement(store::Database& db, const QString& sql) : m_db(db)
-    {
-        const int rc = sqlite3_prepare_v2(db.handle(), sql.toUtf8().constData(), -1, &m_stmt, nullptr);
-        if (rc != SQLITE_OK) {
-            sqlite3_finalize(m_stmt);
-            m_stmt = nullptr;
-            db.raise(rc);
-        }
-    }
-    ~RawStatement() { sqlite3_finalize(m_stmt); }
-    RawStatement(const RawStatement&) = delete;
-    RawStatement& operator=(const RawStatement&) = delete;
-
-    // Bound as store::Statement binds the values of a filter.
-    void bind(int position, const QVariant& value)
-    {
-        int rc;
-        if (value.isNull() || !value.isValid()) {
-            rc = sqlite3_bind_null(m_stmt, position);
-        } else if (value.typeId() == QMetaType::Int || value.typeId() == QMetaType::LongLong ||
-                   value.typeId() == QMetaType::UInt || value.typeId() == QMetaType::Bool) {
-            rc = sqlite3_bind_int64(m_stmt, position, value.toLongLong());
-        } else if (value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float) {
-            rc = sqlite3_bind_double(m_stmt, position, value.toDouble());
-        } else {
-            const QByteArray text = value.toString().toUtf8();
-            rc = sqlite3_bind_text(m_stmt, position, text.constData(), int(text.size()), SQLITE_TRANSIENT);
-        }
-        if (rc != SQLITE_OK)
-            m_db.raise(rc);
-    }
-
-    bool step()
-    {
-        const int rc = sqlite3_step(m_stmt);
-        if (rc == SQLITE_ROW)
-            return true;
-        if (rc == SQLITE_DONE)
-            return false;
-        sqlite3_reset(m_stmt);
-        m_db.raise(rc);
-    }
-
-    sqlite3_stmt* handle() const { return m_stmt; }
-
-private:
-    store::Database& m_db;
-    sqlite3_stmt* m_stmt = nullptr;
-};
-
 // One field of a row record: a field of the view's own table, or of the client the row refers
 // to (the view's lookup field of that name, with its width).
 struct Column {
@@ -336,26 +280,27 @@ void writeRows(Output& out, store::Dataset& view, const char* type, std::initial
         sql += QStringLiteral(" WHERE ") + where.sql;
     sql += QStringLiteral(" ORDER BY ") + order.join(QStringLiteral(", "));
 
-    RawStatement stmt(db, sql);
+    store::Statement stmt(db, sql);
     for (int i = 0; i < where.values.size(); ++i)
         stmt.bind(i + 1, where.values[i]);
-    sqlite3_stmt* s = stmt.handle();
     const int count = int(types.size());
     char number[DeclarationNumberSize];
     while (stmt.step()) {
         out.beginRecord(type);
         for (int i = 0; i < count; ++i) {
-            const int storage = sqlite3_column_type(s, i);
-            if (storage == SQLITE_NULL) {
+            using Storage = store::Statement::Storage;
+            const Storage storage = stmt.storage(i);
+            if (storage == Storage::Null) {
                 out.emptyField();
                 continue;
             }
-            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(s, i));
-            const int size = sqlite3_column_bytes(s, i);
+            const QByteArrayView bytes = stmt.utf8(i);
+            const char* text = bytes.data();
+            const int size = int(bytes.size());
             switch (types[i]) {
             case FieldType::Float: {
-                const double value = storage == SQLITE_INTEGER || storage == SQLITE_FLOAT
-                                         ? sqlite3_column_double(s, i)
+                const double value = storage == Storage::Integer || storage == Storage::Real
+                                         ? stmt.real(i)
                                          : QString::fromUtf8(text, size).toDouble();
                 out.asciiField(number, declarationNumber(value, number));
                 break;

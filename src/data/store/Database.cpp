@@ -171,6 +171,33 @@ QVariant Statement::column(int column) const
 
 int Statement::parameterCount() const { return sqlite3_bind_parameter_count(m_stmt); }
 
+Statement::Storage Statement::storage(int column) const
+{
+    switch (sqlite3_column_type(m_stmt, column)) {
+    case SQLITE_INTEGER:
+        return Storage::Integer;
+    case SQLITE_FLOAT:
+        return Storage::Real;
+    case SQLITE_NULL:
+        return Storage::Null;
+    case SQLITE_BLOB:
+        return Storage::Blob;
+    default:
+        return Storage::Text;
+    }
+}
+
+QByteArrayView Statement::utf8(int column) const
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
+    return QByteArrayView(text, sqlite3_column_bytes(m_stmt, column));
+}
+
+double Statement::real(int column) const
+{
+    return sqlite3_column_double(m_stmt, column);
+}
+
 QString Statement::parameterName(int position) const
 {
     return QString::fromUtf8(sqlite3_bind_parameter_name(m_stmt, position));

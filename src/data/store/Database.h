@@ -46,6 +46,13 @@ public:
     int parameterCount() const;
     QString parameterName(int position) const;  // 1-based; as written, with its ':'
 
+    // A value as SQLite holds it, without a QString per value: for writers that go through
+    // many rows. The text stays valid until the next step or reset.
+    enum class Storage { Null, Integer, Real, Text, Blob };
+    Storage storage(int column) const;
+    QByteArrayView utf8(int column) const;
+    double real(int column) const;  // integers and reals; 0 otherwise
+
 private:
     Database& m_db;
     sqlite3_stmt* m_stmt = nullptr;
