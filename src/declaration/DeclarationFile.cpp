@@ -8,12 +8,11 @@
 #include "store/Session.h"
 #include "store/StoreError.h"
 #include "store/SystemError.h"
+#include "store/Text1252.h"
 
 #include <QDir>
 #include <QSaveFile>
-#include <QStringEncoder>
 
-#include <array>
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -60,53 +59,10 @@ QString currentText(const store::Dataset& view, const QString& field)
     return view.text(field);
 }
 
-// The Windows-1252 byte of each character, as the store's own conversion gives it, looked up
-// in a table instead of converting every value through a codec.
-class Windows1252 {
-public:
-    static const Windows1252& instance()
-    {
-        static const Windows1252 table;
-        return table;
-    }
-
-    // False when the file cannot hold the character.
-    bool byteOf(char32_t c, char& byte) const
-    {
-        if (c < 0x80) {
-            byte = char(c);
-            return true;
-        }
-        if (c < 0x10000 && m_byte[c]) {
-            byte = char(m_byte[c]);
-            return true;
-        }
-        // Whatever else the store's conversion maps to one byte (it is the judge of what is stored).
-        QStringEncoder encoder("windows-1252", QStringConverter::Flag::Stateless);
-        const QByteArray bytes = encoder.encode(QString::fromUcs4(&c, 1));
-        if (encoder.hasError() || bytes.size() != 1)
-            return false;
-        byte = bytes[0];
-        return true;
-    }
-
-private:
-    Windows1252()
-    {
-        QStringDecoder decoder("windows-1252", QStringConverter::Flag::Stateless);
-        for (int b = 0x80; b <= 0xFF; ++b) {
-            const QString c = decoder.decode(QByteArray(1, char(b)));
-            if (c.size() == 1 && c[0] != QChar::ReplacementCharacter)
-                m_byte[c[0].unicode()] = static_cast<unsigned char>(b);
-        }
-    }
-    std::array<unsigned char, 0x10000> m_byte{};
-};
-
 // The file's bytes, gathered in large blocks: quoted fields with doubled quotes, Windows-1252.
 class Output {
 public:
-    Output(QSaveFile& file, const QString& path) : m_file(file), m_path(path), m_code(Windows1252::instance())
+    Output(QSaveFile& file, const QString& path) : m_file(file), m_path(path)
     {
         m_buffer.reserve(FlushSize + 64 * 1024);
     }
@@ -205,7 +161,7 @@ private:
     bool put(char32_t c)
     {
         char byte;
-        if (!m_code.byteOf(c, byte))
+        if (!store::windows1252Byte(c, &byte))
             return false;
         m_buffer += byte;
         if (byte == '\'')
@@ -225,7 +181,6 @@ private:
 
     QSaveFile& m_file;
     QString m_path;
-    const Windows1252& m_code;
     std::string m_buffer;
 };
 

@@ -3,36 +3,8 @@
 #include "store/StoreError.h"
 #include "store/Text1252.h"
 
-#include <array>
-#include <bitset>
 
 namespace import {
-
-namespace {
-
-// Built once from the store's own codec, so an import accepts exactly what a post accepts.
-struct Codepage {
-    std::array<QChar, 256> chars;
-    std::bitset<65536> held;
-
-    Codepage()
-    {
-        for (int b = 0; b < 256; ++b) {
-            const QString s = store::fromWindows1252(QByteArray(1, char(b)));
-            chars[b] = s.size() == 1 ? s[0] : QChar(QChar::ReplacementCharacter);
-            if (s.size() == 1 && !s[0].isSurrogate())
-                held.set(s[0].unicode());
-        }
-    }
-};
-
-const Codepage& codepage()
-{
-    static const Codepage table;
-    return table;
-}
-
-}  // namespace
 
 QStringView cut(QStringView line, Columns columns)
 {
@@ -67,26 +39,12 @@ QString upperAscii(QStringView value)
     return result;
 }
 
-QChar windows1252Char(uchar byte)
-{
-    return codepage().chars[byte];
-}
-
-bool fitsWindows1252(QStringView text)
-{
-    const auto& held = codepage().held;
-    for (QChar c : text)
-        if (c.unicode() >= 0x80 && !held.test(c.unicode()))
-            return false;
-    return true;
-}
-
 namespace {
 
 QStringView checked(QStringView value, int width, const QString& field)
 {
     const QStringView kept = width > 0 ? value.left(width) : value;
-    if (!fitsWindows1252(kept))
+    if (!store::fitsWindows1252(kept))
         throw store::StoreError(
             store::ConversionError,
             QStringLiteral("El campo %1 admite solo caracteres de la página de códigos Windows-1252.").arg(field));

@@ -26,10 +26,6 @@ inline QStringView extract(QStringView line, Columns columns)
 // Only a to z become capitals; accented letters and everything else stay as they are.
 QString upperAscii(QStringView value);
 
-// The character a Windows-1252 byte stands for, as the table store reads it.
-QChar windows1252Char(uchar byte);
-// Whether the table store can hold the text (every character has a Windows-1252 byte).
-bool fitsWindows1252(QStringView text);
 
 // A value as a text field of the given width stores it: cut to the width, and refused with
 // the store's conversion error naming the field when a character cannot be held.

@@ -3,6 +3,7 @@
 #include "FixedColumns.h"
 #include "store/StoreError.h"
 #include "store/SystemError.h"
+#include "store/Text1252.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -234,7 +235,7 @@ QString TextFile::decode(const char* data, qsizetype size) const
     QString text = QString::fromLatin1(data, size);
     for (QChar& c : text)
         if (c.unicode() >= 0x80 && c.unicode() < 0xA0)
-            c = windows1252Char(uchar(c.unicode()));
+            c = store::windows1252Char(uchar(c.unicode()));
     return text;
 }
 
