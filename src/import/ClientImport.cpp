@@ -117,7 +117,7 @@ int importClients(TDModulo& modulo, const QString& path, const ClientColumns& co
         TextFile file(path);
         Prompt::current().box(QStringLiteral("Solo se cargaran los Contribuyentes con datos completos"),
                               QStringLiteral("Brosmera"), PromptButtons::Ok);
-        BusyScope busy(hooks.busy);
+        BusyScope busy(Prompt::current());
         // One transaction: a run broken off by an error, a crash or a killed program leaves
         // the register as it was.
         store::Database& db = modulo.Session1_1->database();

@@ -164,7 +164,7 @@ DetailOutcome importDetails(TDModulo& modulo, const QString& path, const DetailC
 
     store::Database& db = modulo.Session1_1->database();
     {
-        BusyScope busy(hooks.busy);
+        BusyScope busy(Prompt::current());
         // One transaction: a crash or a killed program mid-run leaves the open period as it was.
         BulkCache cache(db, Details);
         store::Transaction transaction(db);

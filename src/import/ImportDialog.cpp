@@ -1,7 +1,6 @@
 #include "ImportDialog.h"
 
 #include "Prompt.h"
-#include "widgets/WaitCursor.h"
 
 #include "widgets/StandardError.h"
 
@@ -43,17 +42,11 @@ QPushButton* button(const char* name, const QString& caption, QStyle::StandardPi
 
 RunView::RunView(QLabel* progressLabel)
 {
-    m_hooks.busy = [this](bool on) {
-        if (on)
-            m_cursor = std::make_unique<WaitCursor>();
-        else
-            m_cursor.reset();
-    };
+    // Only the label is painted, at once: the desktop's events wait until the run and its
+    // transaction are over, so nothing can reach the tables meanwhile.
     m_hooks.progress = [progressLabel](int count) {
         progressLabel->setText(QStringLiteral("Cargando Registro Nº: ") + QString::number(count));
         progressLabel->repaint();
-        // Paint and answer the desktop, so a long run does not look hung; clicks and keys wait.
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     };
 }
 

@@ -15,7 +15,6 @@ class QLineEdit;
 class QPushButton;
 class QSpinBox;
 class QWidget;
-class WaitCursor;
 
 // Pieces the two import dialogs share.
 namespace importdialog {
@@ -28,8 +27,7 @@ QPushButton* button(const char* name, const QString& caption, QStyle::StandardPi
                     QWidget* parent);
 using parts::centreOnScreen;
 
-// The hooks that show a run in the dialog: the hourglass while lines are read, and the
-// progress label, painted at once and the window kept alive (no user input is taken meanwhile).
+// The hook that shows a run in the dialog: the progress label, painted at once.
 class RunView {
 public:
     RunView(QLabel* progressLabel);
@@ -38,7 +36,6 @@ public:
 
 private:
     import::ImportHooks m_hooks;
-    std::unique_ptr<WaitCursor> m_cursor;
 };
 
 // The file-open dialog of the imports; an empty text when the user cancelled.

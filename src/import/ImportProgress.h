@@ -5,10 +5,10 @@
 
 namespace import {
 
-// What the window does while an import runs; any of them may be left empty.
+// What the window does while an import runs; may be left empty. The hourglass is the
+// Prompt's (see busy()).
 struct ImportHooks {
     std::function<void(int)> progress;  // the count for the progress label
-    std::function<void(bool)> busy;     // true while the lines are read (the hourglass), false after
 };
 
 // Hands the running count to the window at most every 50 ms, so that painting does not slow a
@@ -41,29 +41,6 @@ private:
     const std::function<void(int)>& m_show;
     QElapsedTimer m_timer;
     int m_pending = -1;
-};
-
-// Tells the window the lines are being read for as long as it lives.
-class BusyScope {
-public:
-    explicit BusyScope(const std::function<void(bool)>& busy) : m_busy(busy)
-    {
-        if (m_busy)
-            m_busy(true);
-    }
-    ~BusyScope() { end(); }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-    void end()
-    {
-        if (m_busy && !m_ended)
-            m_busy(false);
-        m_ended = true;
-    }
-
-private:
-    const std::function<void(bool)>& m_busy;
-    bool m_ended = false;
 };
 
 }  // namespace import
