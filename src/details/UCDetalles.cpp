@@ -1,5 +1,7 @@
 #include "UCDetalles.h"
 
+#include "PeriodRows.h"
+
 #include "widgets/DialogParts.h"
 #include "EntryEdits.h"
 #include "FormTypes.h"
@@ -114,13 +116,12 @@ void TFCDetalles::BitBtn1Click()
 
     const double desde = ds->asFloat(QStringLiteral("NDesde"));
     const double hasta = ds->asFloat(QStringLiteral("NHasta"));
-    // Whole form numbers compare; halves round to the even neighbour.
-    if (std::nearbyint(desde) > std::nearbyint(hasta)) {
+    if (!periodrows::numbersInOrder(desde, hasta)) {
         Prompt::current().notice(QStringLiteral("El Número Desde No Puede Ser Mayor al Número Hasta"));
         DBEdit2->setFocus(Qt::OtherFocusReason);
         return;
     }
-    ds->setValue(QStringLiteral("CanTalonarios"), hasta - desde + 1);
+    ds->setValue(QStringLiteral("CanTalonarios"), periodrows::canTalonarios(desde, hasta));
     ds->setText(QStringLiteral("Anulado"), QStringLiteral("N"));
     ds->post();
 

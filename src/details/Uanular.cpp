@@ -2,6 +2,7 @@
 
 #include "EntryEdits.h"
 #include "FormTypes.h"
+#include "PeriodRows.h"
 #include "Prompt.h"
 #include "UModulo.h"
 #include "resources/Glyphs.h"
@@ -37,13 +38,6 @@ public:
         return input.isEmpty() || input == QLatin1String("S") || input == QLatin1String("N") ? Acceptable : Invalid;
     }
 };
-
-// No amendment is in preparation while the number last generated (Rec_pre, empty read as 0)
-// equals the current one (Rectificativa).
-bool closed(double rectificativa, double recPre)
-{
-    return rectificativa == recPre;
-}
 
 }  // namespace
 
@@ -101,27 +95,8 @@ DBComboBox* flagBox(QWidget* parent)
 
 void postToPeriod(store::Dataset& rows)
 {
-    store::Dataset& period = *DModulo->TAnticipos;
-    const QString anio = period.active() && !period.isEmpty() ? period.text(QStringLiteral("Anio")) : QString();
-    const QString anticipo = anio.isEmpty() ? QString() : period.text(QStringLiteral("Anticipo"));
-    // Without a period the row would land among the open rows and be filed with the next one.
-    if (anio.isEmpty() || anticipo.isEmpty()) {
-        Prompt::current().notice(QStringLiteral("No hay Anticipos Generados"));
+    if (!periodrows::postToFiledPeriod(*DModulo, Prompt::current(), rows))
         throw store::Abort();
-    }
-    rows.setText(QStringLiteral("Anio"), anio);
-    rows.setText(QStringLiteral("Anticipo"), anticipo);
-
-    // A row that cannot be saved must not leave an amendment opened for nothing.
-    store::Transaction transaction(rows.session()->database());
-    const double number = period.asFloat(QStringLiteral("Rectificativa"));
-    if (closed(number, period.asFloat(QStringLiteral("Rec_pre")))) {
-        period.edit();
-        period.setValue(QStringLiteral("Rectificativa"), number + 1);
-        period.post();
-    }
-    rows.post();
-    transaction.commit();
 }
 
 }  // namespace amendment
@@ -223,8 +198,14 @@ void TFAnular::BitBtn1Click()
         {"Tipo_comprobante", DBComboBox2}, {"NDesde", DBEdit2}, {"NHasta", DBEdit4}}))
         return;
 
-    ds->setValue(QStringLiteral("CanTalonarios"),
-                 ds->asFloat(QStringLiteral("NHasta")) - ds->asFloat(QStringLiteral("NDesde")) + 1);
+    const double desde = ds->asFloat(QStringLiteral("NDesde"));
+    const double hasta = ds->asFloat(QStringLiteral("NHasta"));
+    if (!periodrows::numbersInOrder(desde, hasta)) {
+        Prompt::current().notice(QStringLiteral("El Número Desde No Puede Ser Mayor al Número Hasta"));
+        DBEdit2->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    ds->setValue(QStringLiteral("CanTalonarios"), periodrows::canTalonarios(desde, hasta));
     if (ds->text(QStringLiteral("Anulado")).isEmpty())
         ds->setText(QStringLiteral("Anulado"), QStringLiteral("N"));
     amendment::postToPeriod(*ds);

@@ -3,6 +3,7 @@
 #include "BulkCache.h"
 
 #include "Prompt.h"
+#include "details/PeriodRows.h"
 #include "Schema.h"
 #include "TextFile.h"
 #include "UModulo.h"
@@ -122,7 +123,7 @@ int Decodificar(QStringView line, const DetailColumns& columns, const ClientLook
     const std::optional<qint64> hasta = wholeNumber(hastaText);
     if (!desde || !hasta)
         return BadNumber;
-    if (*desde > *hasta)
+    if (!periodrows::numbersInOrder(double(*desde), double(*hasta)))
         code = NumbersReversed;
     if (code != RowTaken)
         return code;
@@ -141,7 +142,7 @@ int Decodificar(QStringView line, const DetailColumns& columns, const ClientLook
     row.cliente = *client;
     row.nDesde = double(*desde);
     row.nHasta = double(*hasta);
-    row.canTalonarios = double(*hasta - *desde + 1);
+    row.canTalonarios = periodrows::canTalonarios(double(*desde), double(*hasta));
     return RowTaken;
 }
 

@@ -425,20 +425,25 @@ void TestAnular::cancelLeavesAll()
 
 void TestAnular::missingValues_data()
 {
+    const QString Missing = QStringLiteral("Faltan Datos Obligatorios");
     QTest::addColumn<QString>("dialog");
     QTest::addColumn<QStringList>("typed");  // in tab order, up to "Aceptar"
     QTest::addColumn<QString>("reported");   // where the notice sends the user back to
+    QTest::addColumn<QString>("notice");
     QTest::newRow("printed forms, Fecha") << "FAnular" << QStringList{"", "", "alfa", "", "Facturas A", "1", "2", ""}
-                                          << "DBEdit1";
+                                          << "DBEdit1" << Missing;
     QTest::newRow("printed forms, client without a C.U.I.T.")
-        << "FAnular" << QStringList{"01032024", "", "gamma", "", "Facturas A", "1", "2", ""} << "DBLookupComboBox2";
+        << "FAnular" << QStringList{"01032024", "", "gamma", "", "Facturas A", "1", "2", ""} << "DBLookupComboBox2" << Missing;
     QTest::newRow("printed forms, Número Hasta")
-        << "FAnular" << QStringList{"01032024", "", "alfa", "", "Facturas A", "1", "", "0001"} << "DBEdit4";
+        << "FAnular" << QStringList{"01032024", "", "alfa", "", "Facturas A", "1", "", "0001"} << "DBEdit4" << Missing;
     QTest::newRow("machines, client without a name")
         << "FAnulaMaquina" << QStringList{"01032024", "", "", fixture::namelessCuit(), "a", "b", "", "", "", ""}
-        << "DBLookupComboBox1";
+        << "DBLookupComboBox1" << Missing;
     QTest::newRow("machines, Precio") << "FAnulaMaquina"
-                                      << QStringList{"01032024", "", "alfa", "", "a", "b", "c", "", "d", "e"} << "DBEdit6";
+                                      << QStringList{"01032024", "", "alfa", "", "a", "b", "c", "", "d", "e"} << "DBEdit6" << Missing;
+    QTest::newRow("printed forms, Número Desde past Número Hasta")
+        << "FAnular" << QStringList{"01032024", "", "alfa", "", "Facturas A", "20", "10", "0001"} << "DBEdit2"
+        << QStringLiteral("El Número Desde No Puede Ser Mayor al Número Hasta");
 }
 
 void TestAnular::missingValues()
@@ -446,6 +451,7 @@ void TestAnular::missingValues()
     QFETCH(QString, dialog);
     QFETCH(QStringList, typed);
     QFETCH(QString, reported);
+    QFETCH(QString, notice);
     const QString table = tableOf(dialog);
     const int rows = p().storedRows(table);
     bool stillOpen = false;
@@ -460,7 +466,7 @@ void TestAnular::missingValues()
         stillOpen = d.isVisible();
         QTRY_COMPARE(focusedControl(), reported);
     });
-    QCOMPARE(p().prompt.texts(), QStringList{"Faltan Datos Obligatorios"});
+    QCOMPARE(p().prompt.texts(), QStringList{notice});
     QCOMPARE(p().prompt.last().caption, Prompt::applicationTitle());
     QVERIFY(stillOpen);
     QCOMPARE(viewOf(dialog)->state(), DatasetState::Insert);

@@ -1,0 +1,48 @@
+#include "PeriodRows.h"
+
+#include "Prompt.h"
+#include "UModulo.h"
+#include "store/Database.h"
+
+#include <cmath>
+
+namespace periodrows {
+
+double canTalonarios(double desde, double hasta)
+{
+    return hasta - desde + 1;
+}
+
+bool numbersInOrder(double desde, double hasta)
+{
+    return std::nearbyint(desde) <= std::nearbyint(hasta);
+}
+
+bool postToFiledPeriod(TDModulo& m, Prompt& prompt, store::Dataset& rows)
+{
+    store::Dataset& period = *m.TAnticipos;
+    const QString anio = period.active() && !period.isEmpty() ? period.text(QStringLiteral("Anio")) : QString();
+    const QString anticipo = anio.isEmpty() ? QString() : period.text(QStringLiteral("Anticipo"));
+    // Without a period the row would land among the open rows and be filed with the next one.
+    if (anio.isEmpty() || anticipo.isEmpty()) {
+        prompt.notice(QStringLiteral("No hay Anticipos Generados"));
+        return false;
+    }
+    rows.setText(QStringLiteral("Anio"), anio);
+    rows.setText(QStringLiteral("Anticipo"), anticipo);
+
+    // A row that cannot be saved must not leave an amendment opened for nothing. No amendment is
+    // in preparation while the number last generated (Rec_pre, empty read as 0) is the current one.
+    store::Transaction transaction(rows.session()->database());
+    const double number = period.asFloat(QStringLiteral("Rectificativa"));
+    if (number == period.asFloat(QStringLiteral("Rec_pre"))) {
+        period.edit();
+        period.setValue(QStringLiteral("Rectificativa"), number + 1);
+        period.post();
+    }
+    rows.post();
+    transaction.commit();
+    return true;
+}
+
+}  // namespace periodrows
