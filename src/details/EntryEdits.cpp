@@ -1,5 +1,8 @@
 #include "EntryEdits.h"
 
+#include "PeriodRows.h"
+#include "Prompt.h"
+#include "store/Dataset.h"
 #include "store/StoreError.h"
 #include "widgets/FieldLink.h"
 
@@ -94,4 +97,17 @@ void DBPriceEdit::focusOutEvent(QFocusEvent* event)
     QLineEdit::focusOutEvent(event);
     if (leavingForGood(event))
         m_link->leave();
+}
+
+bool completeFormNumbers(store::Dataset& rows, QWidget* desdeBox)
+{
+    const double desde = rows.asFloat(QStringLiteral("NDesde"));
+    const double hasta = rows.asFloat(QStringLiteral("NHasta"));
+    if (!periodrows::numbersInOrder(desde, hasta)) {
+        Prompt::current().notice(QStringLiteral("El Número Desde No Puede Ser Mayor al Número Hasta"));
+        desdeBox->setFocus(Qt::OtherFocusReason);
+        return false;
+    }
+    rows.setValue(QStringLiteral("CanTalonarios"), periodrows::canTalonarios(desde, hasta));
+    return true;
 }

@@ -3,9 +3,14 @@
 #include <QLineEdit>
 
 class FieldLink;
+class QWidget;
 namespace store {
 class Dataset;
 }
+
+// The form numbers of the printed-forms row being saved: a first number past the last is
+// refused with its notice and the focus sent to desdeBox; otherwise the booklet count is set.
+bool completeFormNumbers(store::Dataset& rows, QWidget* desdeBox);
 
 // An edit box for a date typed day/month/year under the entry mask: day and month take one or
 // two digits, the year four; the '/' are kept in the value and '_' marks what is not typed yet.

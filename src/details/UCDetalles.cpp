@@ -114,14 +114,8 @@ void TFCDetalles::BitBtn1Click()
         {"Tipo_comprobante", DBComboBox1}, {"NDesde", DBEdit2}, {"NHasta", DBEdit3}}))
         return;
 
-    const double desde = ds->asFloat(QStringLiteral("NDesde"));
-    const double hasta = ds->asFloat(QStringLiteral("NHasta"));
-    if (!periodrows::numbersInOrder(desde, hasta)) {
-        Prompt::current().notice(QStringLiteral("El Número Desde No Puede Ser Mayor al Número Hasta"));
-        DBEdit2->setFocus(Qt::OtherFocusReason);
+    if (!completeFormNumbers(*ds, DBEdit2))
         return;
-    }
-    ds->setValue(QStringLiteral("CanTalonarios"), periodrows::canTalonarios(desde, hasta));
     ds->setText(QStringLiteral("Anulado"), QStringLiteral("N"));
     ds->post();
 

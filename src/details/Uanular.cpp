@@ -198,14 +198,8 @@ void TFAnular::BitBtn1Click()
         {"Tipo_comprobante", DBComboBox2}, {"NDesde", DBEdit2}, {"NHasta", DBEdit4}}))
         return;
 
-    const double desde = ds->asFloat(QStringLiteral("NDesde"));
-    const double hasta = ds->asFloat(QStringLiteral("NHasta"));
-    if (!periodrows::numbersInOrder(desde, hasta)) {
-        Prompt::current().notice(QStringLiteral("El Número Desde No Puede Ser Mayor al Número Hasta"));
-        DBEdit2->setFocus(Qt::OtherFocusReason);
+    if (!completeFormNumbers(*ds, DBEdit2))
         return;
-    }
-    ds->setValue(QStringLiteral("CanTalonarios"), periodrows::canTalonarios(desde, hasta));
     if (ds->text(QStringLiteral("Anulado")).isEmpty())
         ds->setText(QStringLiteral("Anulado"), QStringLiteral("N"));
     amendment::postToPeriod(*ds);
