@@ -289,6 +289,7 @@ private slots:
         QCOMPARE(number("Rectificativa"), 1.0);
         QCOMPARE(FGenRec->DBEdit3->text(), QStringLiteral("1"));
 
+        p().prompt.answer(PromptButton::Yes);
         FGenRec->BitBtn1->click();
         QCOMPARE(p().prompt.texts(), (QStringList{Confirm, Success}));
         QCOMPARE(p().prompt.shown().first().caption, QStringLiteral("Imprentas"));
@@ -312,10 +313,12 @@ private slots:
         FGenRec->BitBtn1->click();
         QVERIFY(FGenRec->isVisible());
         QCOMPARE(number("Rec_pre"), 1.0);
+        p().prompt.answer(PromptButton::Yes);
         FGenRec->BitBtn1->click();
         QVERIFY(!FGenRec->isVisible());
         QCOMPARE(number("Rec_pre"), 2.0);
         openAmendment();
+        p().prompt.answer(PromptButton::Yes);
         FGenRec->BitBtn1->click();
         QCOMPARE(number("Rectificativa"), 2.0);
         QCOMPARE(Declaration::read(declarationPath()).of("000").first().value(3), QStringLiteral("2"));
@@ -432,6 +435,7 @@ private slots:
         QCOMPARE(FGenRec->DBGrid2->model()->rowCount(), 3);
         QCOMPARE(m().TDetalles->recordCount(), 0);  // added rows never belong to the open period
         QCOMPARE(m().TMaquinas->recordCount(), 0);
+        p().prompt.answer(PromptButton::Yes);
         FGenRec->BitBtn1->click();
         QCOMPARE(p().prompt.texts(), (QStringList{Confirm, Success}));
         const Declaration amended = Declaration::read(declarationPath());
@@ -506,6 +510,7 @@ private slots:
         FGenRec->BitBtn3->click();
 
         FGenRec->GroupBox4->DirectoryListBox1->setDirectory(QStringLiteral("A:\\SUB"));
+        p().prompt.answer(PromptButton::Yes);
         FGenRec->BitBtn1->click();
         QCOMPARE(p().prompt.texts(), (QStringList{Confirm, QStringLiteral("Inserte un diskette"),
                                                   QStringLiteral("No hay suficiente espacio en el disco")}));
@@ -517,6 +522,7 @@ private slots:
         room = 50251;
         p().prompt.clear();
         FGenRec->GroupBox4->DirectoryListBox1->setDirectory(QStringLiteral("A:\\SUB"));
+        p().prompt.answer(PromptButton::Yes);
         FGenRec->BitBtn1->click();
         QCOMPARE(p().prompt.texts(), (QStringList{Confirm, QStringLiteral("Inserte un diskette"), Success}));
         QVERIFY(QFile::exists(QDir(driveA).filePath(QFileInfo(declarationPath()).fileName())));

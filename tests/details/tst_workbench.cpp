@@ -311,7 +311,8 @@ void TestWorkbench::enterPressesFocusedButton()
     QFETCH(QString, action);
     addDetail(fixture::AlfaName, 1, 5);
     addMachine(fixture::AlfaName, 500);
-    p().prompt.answer(PromptButton::No);
+    if (action == QLatin1String("question"))
+        p().prompt.answer(PromptButton::No);
     p().whileShown = [](QDialog& d) { d.findChild<QAbstractButton*>("BitBtn2")->click(); };  // Cancelar, Salir
     fixture::Period::showActive(*FDetalle);
     auto* target = FDetalle->findChild<QAbstractButton*>(button);

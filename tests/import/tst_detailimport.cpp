@@ -80,8 +80,10 @@ class TestDetailImport : public QObject {
         return *m_f;
     }
 
+    // A run the user confirms ("Se cargara el archivo seleccionado").
     import::DetailOutcome run(const QStringList& lines)
     {
+        f().prompt.answer(PromptButton::Ok);
         return import::importDetails(f().m(), f().write(QStringLiteral("detalle.txt"), fileOf(lines)), Layout);
     }
 
@@ -257,7 +259,8 @@ void TestDetailImport::cancelImportsNothing()
     QCOMPARE(run({detailLine(cuitFor(1))}).code, 0);
     f().prompt.clear();
     f().prompt.answer(PromptButton::Cancel);
-    const import::DetailOutcome outcome = run({detailLine(cuitFor(3))});  // would fail and remove
+    const import::DetailOutcome outcome = import::importDetails(
+        f().m(), f().write(QStringLiteral("detalle.txt"), fileOf({detailLine(cuitFor(3))})), Layout);  // would fail and remove
     QVERIFY(!outcome.confirmed);
     QCOMPARE(imported(), 1);
     QCOMPARE(f().prompt.texts(), QStringList{Confirm});

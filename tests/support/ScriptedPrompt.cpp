@@ -1,10 +1,27 @@
 #include "ScriptedPrompt.h"
 
+#include <QTest>
+
+ScriptedPrompt::~ScriptedPrompt()
+{
+    install(nullptr);
+    // An answer the test queued and the program never asked for is a question that went missing.
+    if (!m_answers.isEmpty() || !m_files.isEmpty())
+        QTest::qFail(qPrintable(QStringLiteral("%1 answers and %2 file names queued were never asked for")
+                                    .arg(m_answers.size())
+                                    .arg(m_files.size())),
+                     __FILE__, __LINE__);
+}
+
 PromptButton ScriptedPrompt::ask(const PromptMessage& message)
 {
     m_shown << message;
     if (!m_answers.isEmpty())
         return m_answers.takeFirst();
+    // A box with a choice must be answered by the test; one with a single button has no choice.
+    if (message.buttons == PromptButtons::OkCancel || message.buttons == PromptButtons::YesNo)
+        QTest::qFail(qPrintable(QStringLiteral("a question the test did not answer: \"%1\"").arg(message.text)),
+                     __FILE__, __LINE__);
     switch (message.buttons) {
     case PromptButtons::Ok:
     case PromptButtons::OkCancel:

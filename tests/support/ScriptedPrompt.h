@@ -5,12 +5,13 @@
 #include <QList>
 #include <QStringList>
 
-// Records every box the program shows and answers with the answers queued by the test;
-// a box with no queued answer gets the first of its buttons (OK or Yes).
+// Records every box the program shows and answers with the answers queued by the test. A
+// notice (a single button) needs no answer; a question the test did not answer fails the test,
+// and so does an answer left unused when the prompt goes.
 class ScriptedPrompt final : public Prompt {
 public:
     ScriptedPrompt() { install(this); }
-    ~ScriptedPrompt() override { install(nullptr); }
+    ~ScriptedPrompt() override;
 
     PromptButton ask(const PromptMessage& message) override;
     QString openFileName(const QString& caption, const QString& folder, const QString& filter) override;
