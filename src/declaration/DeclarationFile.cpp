@@ -1,9 +1,9 @@
 #include "DeclarationFile.h"
-#include "DeclarationNumber.h"
 #include "Destination.h"
 #include "UModulo.h"
 #include "store/Database.h"
 #include "store/Dataset.h"
+#include "store/FixedFormats.h"
 #include "store/Filter.h"
 #include "store/Session.h"
 #include "store/StoreError.h"
@@ -45,18 +45,6 @@ StoreError fileError(const char* what, const QString& path, const QString& why)
 {
     return StoreError(store::FileError, QStringLiteral("No se puede %1 el archivo %2: %3")
                                             .arg(QLatin1String(what), QDir::toNativeSeparators(path), why));
-}
-
-// A value of the current row in the file's form: the text the view gives, except floats, which
-// follow the file's own number form rather than the grids'.
-QString currentText(const store::Dataset& view, const QString& field)
-{
-    const store::FieldDef* f = view.def().field(field);
-    if (f && f->type == FieldType::Float) {
-        const QVariant v = view.value(field);
-        return v.isNull() ? QString() : declarationNumber(v.toDouble());
-    }
-    return view.text(field);
 }
 
 // The file's bytes, gathered in large blocks: quoted fields with doubled quotes, Windows-1252.
@@ -239,7 +227,7 @@ void writeRows(Output& out, store::Dataset& view, const char* type, std::initial
     for (int i = 0; i < where.values.size(); ++i)
         stmt.bind(i + 1, where.values[i]);
     const int count = int(types.size());
-    char number[DeclarationNumberSize];
+    char number[store::formats::NumberSize];
     while (stmt.step()) {
         out.beginRecord(type);
         for (int i = 0; i < count; ++i) {
@@ -257,11 +245,11 @@ void writeRows(Output& out, store::Dataset& view, const char* type, std::initial
                 const double value = storage == Storage::Integer || storage == Storage::Real
                                          ? stmt.real(i)
                                          : QString::fromUtf8(text, size).toDouble();
-                out.asciiField(number, declarationNumber(value, number));
+                out.asciiField(number, store::formats::number(value, number));
                 break;
             }
             case FieldType::Date:
-                out.field(store::Dataset::formatDate(QDate::fromString(QString::fromUtf8(text, size), Qt::ISODate)));
+                out.field(store::formats::date(QDate::fromString(QString::fromUtf8(text, size), Qt::ISODate)));
                 break;
             default:
                 out.utf8Field(text, size, widths[i]);
@@ -385,13 +373,13 @@ void writeDeclarationFile(TDModulo& modulo, const QString& path, const QString& 
     out.beginRecord("000");
     out.field(anio);
     out.field(anticipo);
-    out.field(currentText(anticipos, QStringLiteral("Rectificativa")));
+    out.field(anticipos.text(QStringLiteral("Rectificativa")));
     out.endRecord();
 
     out.beginRecord("010");
     for (const char* field : {"Cuit", "Nombre", "Imprentas", "VMR", "Autoimpresores", "Inscripcion", "Domicilio",
                               "Localidad", "Codigo_Postal", "Provincia"})
-        out.field(currentText(imprenta, QLatin1String(field)));
+        out.field(imprenta.text(QLatin1String(field)));
     out.endRecord();
 
     writeRows(out, *modulo.TVerDetalles, "020",

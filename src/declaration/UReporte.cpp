@@ -1,5 +1,7 @@
 #include "UReporte.h"
 
+#include "store/FixedFormats.h"
+
 #include "Prompt.h"
 #include "UModulo.h"
 
@@ -33,7 +35,7 @@ std::unique_ptr<QPagedPaintDevice> defaultPrinter(const QString& jobName)
 QString cellText(const QVariant& v)
 {
     if (v.typeId() == QMetaType::Double)
-        return store::Dataset::formatFloat(v.toDouble());
+        return store::formats::number(v.toDouble());
     return v.toString();
 }
 
@@ -125,7 +127,7 @@ DeclarationData TQReporte::pageData() const
     d.anio = period->text(QStringLiteral("Anio"));
     d.anticipo = period->text(QStringLiteral("Anticipo"));
     // A first declaration prints "0", also when its number was never stored.
-    d.rectificativa = store::Dataset::formatFloat(period->asFloat(QStringLiteral("Rectificativa")));
+    d.rectificativa = store::formats::number(period->asFloat(QStringLiteral("Rectificativa")));
 
     const store::Query* rows = DModulo->Qrep;
     if (!rows->active())

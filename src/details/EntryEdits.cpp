@@ -3,6 +3,7 @@
 #include "PeriodRows.h"
 #include "Prompt.h"
 #include "store/Dataset.h"
+#include "store/FixedFormats.h"
 #include "store/StoreError.h"
 #include "widgets/FieldLink.h"
 
@@ -89,7 +90,7 @@ QString DBPriceEdit::editText(const QString& fieldText)
     const double value = QLocale::c().toDouble(QString(fieldText).replace(QLatin1Char(','), QLatin1Char('.')), &ok);
     if (!ok)
         return fieldText;
-    return QLocale::c().toString(value, 'f', 2).replace(QLatin1Char('.'), QLatin1Char(','));
+    return store::formats::twoDecimals(value);
 }
 
 void DBPriceEdit::focusOutEvent(QFocusEvent* event)

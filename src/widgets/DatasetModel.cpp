@@ -1,9 +1,10 @@
 #include "DatasetModel.h"
 
+#include "store/FixedFormats.h"
+
 #include "StandardError.h"
 #include "store/Dataset.h"
 
-#include <QLocale>
 
 DatasetModel::DatasetModel(QObject* parent) : QAbstractTableModel(parent) {}
 
@@ -44,18 +45,6 @@ int DatasetModel::columnCount(const QModelIndex& parent) const
     return parent.isValid() ? 0 : int(m_columns.size());
 }
 
-QString DatasetModel::money(double value)
-{
-    static const QLocale spanish(QLocale::Spanish, QLocale::Argentina);
-    QString text = QLocale::c().toString(std::abs(value), 'f', 2);
-    const int dot = int(text.indexOf(QLatin1Char('.')));
-    QString whole = text.left(dot);
-    for (int i = int(whole.size()) - 3; i > 0; i -= 3)
-        whole.insert(i, QLatin1Char('.'));
-    Q_UNUSED(spanish);
-    return (value < 0 ? QStringLiteral("-") : QString()) + whole + QLatin1Char(',') + text.mid(dot + 1);
-}
-
 QVariant DatasetModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || !m_dataset || index.column() >= m_columns.size())
@@ -68,7 +57,7 @@ QVariant DatasetModel::data(const QModelIndex& index, int role) const
         if (role == Qt::DisplayRole || role == Qt::EditRole) {
             if (column.format == GridColumn::Format::Money && role == Qt::DisplayRole) {
                 const QVariant v = pending ? m_dataset->value(column.field) : m_dataset->valueAt(index.row(), column.field);
-                return v.isNull() ? QString() : money(v.toDouble());
+                return v.isNull() ? QString() : store::formats::money(v.toDouble());
             }
             return pending ? m_dataset->text(column.field) : m_dataset->textAt(index.row(), column.field);
         }

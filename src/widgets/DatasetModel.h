@@ -33,7 +33,6 @@ public:
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
 
     void setReadOnly(bool on) { m_readOnly = on; }
-    static QString money(double value);  // #,##0.00 with '.' for thousands and ',' for decimals
 
 private:
     QPointer<store::Dataset> m_dataset;

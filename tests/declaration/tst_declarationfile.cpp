@@ -1,7 +1,7 @@
 #include "DataFolder.h"
 #include "UModulo.h"
 #include "declaration/DeclarationFile.h"
-#include "declaration/DeclarationNumber.h"
+#include "store/FixedFormats.h"
 #include "store/StoreError.h"
 
 #include <QDir>
@@ -483,7 +483,7 @@ void TestDeclarationFile::numberForm()
 {
     QFETCH(double, value);
     QFETCH(QString, expected);
-    QCOMPARE(declarationNumber(value), expected);
+    QCOMPARE(store::formats::number(value), expected);
 }
 
 QTEST_GUILESS_MAIN(TestDeclarationFile)

@@ -1,6 +1,7 @@
 #include "DataFolder.h"
 #include "ScriptedPrompt.h"
 #include "UModulo.h"
+#include "store/FixedFormats.h"
 #include "widgets/DBCheckBox.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/DBEdit.h"
@@ -227,8 +228,8 @@ void TestDBControls::gridFollowsViewBothWays()
     // Read-only: typing changes nothing.
     QTest::keyClicks(&grid, QStringLiteral("XYZ"));
     QCOMPARE(m.TCliente->state(), DatasetState::Browse);
-    QCOMPARE(DatasetModel::money(1234567.5), QStringLiteral("1.234.567,50"));
-    QCOMPARE(DatasetModel::money(-0.25), QStringLiteral("-0,25"));
+    QCOMPARE(store::formats::money(1234567.5), QStringLiteral("1.234.567,50"));
+    QCOMPARE(store::formats::money(-0.25), QStringLiteral("-0,25"));
 }
 
 QTEST_MAIN(TestDBControls)

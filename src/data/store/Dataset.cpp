@@ -3,9 +3,9 @@
 #include "Database.h"
 #include "NumberText.h"
 #include "Session.h"
+#include "FixedFormats.h"
 #include "Text1252.h"
 
-#include <QLocale>
 #include <cmath>
 #include <sqlite3.h>
 
@@ -689,7 +689,7 @@ QVariant Dataset::toStored(const FieldDef& f, const QVariant& value) const
         if (value.typeId() == QMetaType::QDate) {
             const QDate d = value.toDate();
             if (d.isValid() && !storable(d))
-                throw conversionError(QStringLiteral("'%1' no es una fecha válida.").arg(formatDate(d)));
+                throw conversionError(QStringLiteral("'%1' no es una fecha válida.").arg(formats::date(d)));
             return d.isValid() ? QVariant(d.toString(Qt::ISODate)) : QVariant();
         }
         const QString t = unmasked(text);
@@ -727,18 +727,6 @@ QVariant Dataset::fromStored(const FieldDef& f, const QVariant& stored) const
     return {};
 }
 
-QString Dataset::formatFloat(double value)
-{
-    QString s = QLocale::c().toString(value, 'g', 15);
-    s.replace(QLatin1Char('.'), QLatin1Char(','));
-    return s;
-}
-
-QString Dataset::formatDate(const QDate& date)
-{
-    return date.isValid() ? date.toString(QStringLiteral("dd/MM/yyyy")) : QString();
-}
-
 QString Dataset::textOf(const FieldDef* f, const QVariant& stored) const
 {
     if (stored.isNull() || !stored.isValid())
@@ -747,9 +735,9 @@ QString Dataset::textOf(const FieldDef* f, const QVariant& stored) const
         return stored.toString();
     switch (f->type) {
     case FieldType::Float:
-        return formatFloat(stored.toDouble());
+        return formats::number(stored.toDouble());
     case FieldType::Date:
-        return formatDate(QDate::fromString(stored.toString(), Qt::ISODate));
+        return formats::date(QDate::fromString(stored.toString(), Qt::ISODate));
     default:
         return stored.toString();
     }

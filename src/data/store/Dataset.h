@@ -123,8 +123,6 @@ public:
 
     // Text forms shared with grids, files and reports: floats with a decimal comma and no
     // thousands separator, dates dd/mm/yyyy.
-    static QString formatFloat(double value);
-    static QString formatDate(const QDate& date);
 
 signals:
     void stateChanged();

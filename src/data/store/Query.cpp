@@ -1,5 +1,7 @@
 #include "Query.h"
 
+#include "FixedFormats.h"
+
 #include "Database.h"
 #include "Dataset.h"
 #include "Session.h"
@@ -182,7 +184,7 @@ QString Query::text(const QString& column) const
 {
     const QVariant v = value(column);
     if (v.typeId() == QMetaType::Double)
-        return Dataset::formatFloat(v.toDouble());
+        return formats::number(v.toDouble());
     return v.toString();
 }
 

@@ -1,8 +1,12 @@
-#include "DeclarationNumber.h"
+#include "FixedFormats.h"
+
+#include <QLocale>
 
 #include <charconv>
 #include <cmath>
 #include <cstring>
+
+namespace store::formats {
 
 namespace {
 
@@ -15,7 +19,7 @@ int put(char* out, const char* text)
 
 }  // namespace
 
-int declarationNumber(double value, char* out)
+int number(double value, char* out)
 {
     if (std::isnan(value))
         return put(out, "NAN");
@@ -73,8 +77,30 @@ int declarationNumber(double value, char* out)
     return int(o - out);
 }
 
-QString declarationNumber(double value)
+QString number(double value)
 {
-    char text[DeclarationNumberSize];
-    return QString::fromLatin1(text, declarationNumber(value, text));
+    char text[NumberSize];
+    return QString::fromLatin1(text, number(value, text));
 }
+
+QString money(double value)
+{
+    QString text = QLocale::c().toString(std::abs(value), 'f', 2);
+    const int dot = int(text.indexOf(QLatin1Char('.')));
+    QString whole = text.left(dot);
+    for (int i = int(whole.size()) - 3; i > 0; i -= 3)
+        whole.insert(i, QLatin1Char('.'));
+    return (value < 0 ? QStringLiteral("-") : QString()) + whole + QLatin1Char(',') + text.mid(dot + 1);
+}
+
+QString twoDecimals(double value)
+{
+    return QLocale::c().toString(value, 'f', 2).replace(QLatin1Char('.'), QLatin1Char(','));
+}
+
+QString date(const QDate& value)
+{
+    return value.isValid() ? value.toString(QStringLiteral("dd/MM/yyyy")) : QString();
+}
+
+}  // namespace store::formats
