@@ -3,6 +3,7 @@
 #include "Prompt.h"
 #include "Schema.h"
 #include "TBDEUtil.h"
+#include "TableRepair.h"
 #include "UModulo.h"
 #include "store/Session.h"
 #include "widgets/StandardError.h"
@@ -128,8 +129,7 @@ TFReparacion::TFReparacion(QWidget* parent)
 
     ComboBox1 = new QComboBox(Panel1);
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
-    ComboBox1->addItems({QStringLiteral("Anticipos"), QStringLiteral("Cliente"), QStringLiteral("Detalle"),
-                         QStringLiteral("Formularios"), QStringLiteral("Imprenta"), QStringLiteral("Maquina")});
+    ComboBox1->addItems(tablerepair::tableBases());
     ComboBox1->hide();
 
     Edit1 = new QLineEdit(Panel1);
@@ -219,49 +219,12 @@ void TFReparacion::repairTable(int index)
 {
     ComboBox1->setCurrentIndex(index);
     const QString base = ComboBox1->currentText();
-    const QDir folder(Session1->folder());
-    const QString path = QDir::toNativeSeparators(folder.filePath(base));
-    Edit1->setText(path);
-    m_util->tableProperties(path);
-    const QString backupFolder = QDir::toNativeSeparators(folder.filePath(QStringLiteral("back"))) + QDir::separator();
-
+    Edit1->setText(QDir::toNativeSeparators(QDir(Session1->folder()).filePath(base)));
     ProgressBar1->setValue(ProgressBar1->value() + 1);
-    m_util->restart();
-
-    const ProgressRegistration progress(*m_util);
-    const store::TUSession session = m_util->session();
-    int errorLevel = 0;
-    m_util->check(store::TUVerifyTable(session, path, store::TableDriver, QStringLiteral("VERIFY.DB"), QString(), 0,
-                                       &errorLevel));
-
-    const QString notRebuilt = QStringLiteral("%1: no se pudo reconstruir; el archivo quedó como estaba.").arg(base);
-    quint16 fields = 0, indexes = 0, security = 0, validity = 0, referential = 0, optional = 0, optionalLength = 0;
-    if (store::TUGetCRTblDescCount(session, path, &fields, &indexes, &security, &validity, &referential, &optional,
-                                   &optionalLength) != 0) {
-        m_report << notRebuilt;
-        return;
-    }
-    store::TableDescriptor descriptor;
-    descriptor.tableName = path;
-    descriptor.tableType = store::TableDriver;
-    descriptor.errorTable = QStringLiteral("Rebuild.DB");
-    descriptor.fields.resize(fields);
-    descriptor.indexes.resize(indexes);
-    if (store::TUFillCRTblDesc(session, &descriptor, path, QString()) != 0) {
-        Prompt::current().dialog(PromptIcon::Error, QStringLiteral("Error Filling table structure"), PromptButtons::Ok);
-        m_report << notRebuilt;
-        return;
-    }
-    const int result = store::TURebuildTable(session, path, store::TableDriver,
-                                             backupFolder + base + QStringLiteral("_BK.db"), QStringLiteral("KEYVIOL.DB"),
-                                             QStringLiteral("PROBLEM.DB"), &descriptor);
-    if (result == 0)
+    const tablerepair::TableOutcome outcome = tablerepair::repairTable(*m_util, Prompt::current(), Session1->folder(), base);
+    if (outcome.repaired)
         ++m_repaired;
-    store::RebuildReport rebuilt;
-    store::TUGetRebuildReport(session, &rebuilt);
-    m_report << (!rebuilt.text.isEmpty() ? rebuilt.text
-                                         : QStringLiteral("%1: no se pudo reconstruir (%2); el archivo quedó como estaba.")
-                                               .arg(base, store::TUErrorText(session)));
+    m_report << outcome.report;
 }
 
 void TFReparacion::finishRun()

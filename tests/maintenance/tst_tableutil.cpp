@@ -1,7 +1,9 @@
 #include "Schema.h"
 #include "KillAt.h"
 #include "TableFiles.h"
+#include "ScriptedPrompt.h"
 #include "maintenance/TBDEUtil.h"
+#include "maintenance/TableRepair.h"
 #include "store/Database.h"
 #include "store/StoreError.h"
 
@@ -457,6 +459,29 @@ private slots:
             if (finished)
                 break;  // the rebuild ran past its last such call
         }
+    }
+
+    // The run of the repair window, without it: every table verified and rebuilt, each with its line.
+    void repairOfEveryTable()
+    {
+        for (const store::TableDef& def : schema::tables())
+            makeTable(def.tableName, fillSql(def, 20));
+        tablefiles::garblePage(path(QStringLiteral("detalle.DB")),
+                               tablefiles::leaves(path(QStringLiteral("detalle.DB")), QStringLiteral("detalle")).first().page, 4);
+        ScriptedPrompt prompt;
+        TBDEUtil util;
+        QStringList lines;
+        int repaired = 0;
+        for (const QString& base : tablerepair::tableBases()) {
+            const tablerepair::TableOutcome outcome = tablerepair::repairTable(util, prompt, m_dir->path(), base);
+            repaired += outcome.repaired ? 1 : 0;
+            lines << outcome.report;
+        }
+        QCOMPARE(repaired, 5);  // all but the damaged detalle.DB
+        QCOMPARE(lines.size(), 6);
+        QVERIFY2(lines[2].startsWith(QLatin1String("detalle.DB: ")), qPrintable(lines[2]));
+        QVERIFY(QFileInfo::exists(path(QStringLiteral("back/Maquina_BK.db"))));
+        QCOMPARE(prompt.texts(), QStringList());
     }
 
     void rebuiltFileKeepsPermissions()

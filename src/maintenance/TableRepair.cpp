@@ -1,0 +1,55 @@
+#include "TableRepair.h"
+
+#include "Prompt.h"
+#include "TBDEUtil.h"
+
+#include <QDir>
+
+namespace tablerepair {
+
+QStringList tableBases()
+{
+    return {QStringLiteral("Anticipos"), QStringLiteral("Cliente"),  QStringLiteral("Detalle"),
+            QStringLiteral("Formularios"), QStringLiteral("Imprenta"), QStringLiteral("Maquina")};
+}
+
+TableOutcome repairTable(TBDEUtil& util, Prompt& prompt, const QString& folder, const QString& base)
+{
+    const QDir dir(folder);
+    const QString path = QDir::toNativeSeparators(dir.filePath(base));
+    util.tableProperties(path);
+    const QString backupFolder = QDir::toNativeSeparators(dir.filePath(QStringLiteral("back"))) + QDir::separator();
+    util.restart();
+
+    const ProgressRegistration progress(util);
+    const store::TUSession session = util.session();
+    int errorLevel = 0;
+    util.check(store::TUVerifyTable(session, path, store::TableDriver, QStringLiteral("VERIFY.DB"), QString(), 0,
+                                    &errorLevel));
+
+    const TableOutcome notRebuilt{false, QStringLiteral("%1: no se pudo reconstruir; el archivo quedó como estaba.").arg(base)};
+    quint16 fields = 0, indexes = 0, security = 0, validity = 0, referential = 0, optional = 0, optionalLength = 0;
+    if (store::TUGetCRTblDescCount(session, path, &fields, &indexes, &security, &validity, &referential, &optional,
+                                   &optionalLength) != 0)
+        return notRebuilt;
+    store::TableDescriptor descriptor;
+    descriptor.tableName = path;
+    descriptor.tableType = store::TableDriver;
+    descriptor.errorTable = QStringLiteral("Rebuild.DB");
+    descriptor.fields.resize(fields);
+    descriptor.indexes.resize(indexes);
+    if (store::TUFillCRTblDesc(session, &descriptor, path, QString()) != 0) {
+        prompt.dialog(PromptIcon::Error, QStringLiteral("Error Filling table structure"), PromptButtons::Ok);
+        return notRebuilt;
+    }
+    const int result = store::TURebuildTable(session, path, store::TableDriver,
+                                             backupFolder + base + QStringLiteral("_BK.db"), QStringLiteral("KEYVIOL.DB"),
+                                             QStringLiteral("PROBLEM.DB"), &descriptor);
+    store::RebuildReport rebuilt;
+    store::TUGetRebuildReport(session, &rebuilt);
+    return {result == 0, !rebuilt.text.isEmpty() ? rebuilt.text
+                                                 : QStringLiteral("%1: no se pudo reconstruir (%2); el archivo quedó como estaba.")
+                                                       .arg(base, store::TUErrorText(session))};
+}
+
+}  // namespace tablerepair

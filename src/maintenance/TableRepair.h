@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class Prompt;
+class TBDEUtil;
+
+// The repair of the table files without windows: each table verified, then rebuilt with its
+// backup, through the table utility. The repair window and the command line run it table by
+// table and show the outcome.
+namespace tablerepair {
+
+// The tables in the order they are repaired, by base name.
+QStringList tableBases();
+
+struct TableOutcome {
+    bool repaired = false;  // rebuilt with every row carried over
+    QString report;         // a line for the user: what became of the table
+};
+
+// Verifies and rebuilds one table of the folder; the backup goes to folder/back. A descriptor
+// that cannot be filled is told through the prompt ("Error Filling table structure"). A
+// verification that fails, or a restart of the utility's session, throws StoreError.
+TableOutcome repairTable(TBDEUtil& util, Prompt& prompt, const QString& folder, const QString& base);
+
+}  // namespace tablerepair
