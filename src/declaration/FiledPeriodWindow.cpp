@@ -56,7 +56,7 @@ QGroupBox* gridGroup(const QString& caption, DBGrid*& grid, QVBoxLayout*& button
 FiledPeriodWindow::FiledPeriodWindow(const char* name, const QString& caption, const QString& groupCaption,
                                      const QString& generateCaption, const char* defaultButtonName,
                                      QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    : PendingRowDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint, DModulo ? DModulo->TAnticipos : nullptr)
 {
     setObjectName(QString::fromLatin1(name));
     setWindowTitle(caption);
@@ -124,9 +124,3 @@ void FiledPeriodWindow::BitBtn2Click()
     close();
 }
 
-void FiledPeriodWindow::done(int result)
-{
-    if (DModulo && DModulo->TAnticipos->editing())
-        DModulo->TAnticipos->cancel();
-    QDialog::done(result);
-}

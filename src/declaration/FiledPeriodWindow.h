@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "widgets/PendingRowDialog.h"
 
 class DBEdit;
 class DBGrid;
@@ -15,7 +15,7 @@ class QVBoxLayout;
 // row, its printed-forms and machine rows as the period views show them, the destination and
 // the button that generates its declaration again. Coming back to the window (it is shown, or
 // a dialog it opened closes) shows the default destination again.
-class FiledPeriodWindow : public QDialog {
+class FiledPeriodWindow : public PendingRowDialog {
     Q_OBJECT
 public:
     QGroupBox* GroupBox1;
@@ -36,7 +36,6 @@ protected:
     FiledPeriodWindow(const char* name, const QString& caption, const QString& groupCaption,
                       const QString& generateCaption, const char* defaultButtonName, QWidget* parent);
     void showEvent(QShowEvent* event) override;
-    void done(int result) override;
 
     // Where a window puts buttons beside its grids.
     QVBoxLayout* formsButtons;

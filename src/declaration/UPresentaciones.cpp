@@ -46,7 +46,7 @@ QGroupBox* gridGroup(const char* name, const QString& caption, DBGrid*& grid, co
 }  // namespace
 
 TFPresentaciones::TFPresentaciones(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    : PendingRowDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint, DModulo ? DModulo->TAnticipos : nullptr)
 {
     setObjectName(QStringLiteral("FPresentaciones"));
     setWindowTitle(QStringLiteral("Presentaciones"));
@@ -136,12 +136,6 @@ void TFPresentaciones::BitBtn2Click()
     close();
 }
 
-void TFPresentaciones::done(int result)
-{
-    if (DModulo && DModulo->TAnticipos->editing())
-        DModulo->TAnticipos->cancel();
-    QDialog::done(result);
-}
 
 // The lists only ever edit a pending row: after a stop a fresh one takes what was typed.
 void TFPresentaciones::restartPendingRow(const QString& anio, const QString& anticipo)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "widgets/PendingRowDialog.h"
 
 class DBComboBox;
 class DBGrid;
@@ -11,7 +11,7 @@ class QPushButton;
 
 // Files the open period: the period row, the declaration file and the stamp on the open rows
 // land together or not at all; the printout follows.
-class TFPresentaciones : public QDialog {
+class TFPresentaciones : public PendingRowDialog {
     Q_OBJECT
 public:
     explicit TFPresentaciones(QWidget* parent = nullptr);
@@ -34,7 +34,6 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void done(int result) override;
 
 private:
     void restartPendingRow(const QString& anio, const QString& anticipo);

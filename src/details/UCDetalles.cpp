@@ -28,7 +28,7 @@
 TFCDetalles* FCDetalles = nullptr;
 
 TFCDetalles::TFCDetalles(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    : PendingRowDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint, DModulo ? DModulo->TDetalles : nullptr)
 {
     setObjectName(QStringLiteral("FCDetalles"));
     setWindowTitle(QStringLiteral("Detalles"));
@@ -130,10 +130,3 @@ void TFCDetalles::BitBtn2Click()
     reject();
 }
 
-void TFCDetalles::done(int result)
-{
-    // However the dialog closes, no half-entered row stays pending behind it.
-    if (DModulo && DModulo->TDetalles->editing())
-        DModulo->TDetalles->cancel();
-    QDialog::done(result);
-}

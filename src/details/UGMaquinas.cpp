@@ -23,7 +23,7 @@
 TFGMaquina* FGMaquina = nullptr;
 
 TFGMaquina::TFGMaquina(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    : PendingRowDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint, DModulo ? DModulo->TMaquinas : nullptr)
 {
     setObjectName(QStringLiteral("FGMaquina"));
     setWindowTitle(QStringLiteral("Cargar detalle de Maquina"));
@@ -126,10 +126,3 @@ void TFGMaquina::BitBtn2Click()
     reject();
 }
 
-void TFGMaquina::done(int result)
-{
-    // Whichever way the dialog closes, a change still pending is dropped.
-    if (DModulo && DModulo->TMaquinas->editing())
-        DModulo->TMaquinas->cancel();
-    QDialog::done(result);
-}

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "widgets/PendingRowDialog.h"
 
 class DBDateEdit;
 class DBEdit;
@@ -11,7 +11,7 @@ class QPushButton;
 
 // Entry of one cash-register row of the open period, on the pending row of TMaquinas that the
 // caller put into insert or edit state. The dialog posts it or cancels it.
-class TFGMaquina : public QDialog {
+class TFGMaquina : public PendingRowDialog {
     Q_OBJECT
 public:
     explicit TFGMaquina(QWidget* parent = nullptr);
@@ -21,7 +21,6 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void done(int result) override;
 
 private:
     QGroupBox* GroupBox1;

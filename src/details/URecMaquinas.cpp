@@ -23,8 +23,8 @@
 TFAnulaMaquina* FAnulaMaquina = nullptr;
 
 TFAnulaMaquina::TFAnulaMaquina(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
-                          Qt::WindowCloseButtonHint)
+    : PendingRowDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                          Qt::WindowCloseButtonHint, DModulo ? DModulo->TVerMaquinas : nullptr)
 {
     setObjectName(QStringLiteral("FAnulaMaquina"));
     setWindowTitle(QStringLiteral("Rectificativa"));
@@ -133,10 +133,3 @@ void TFAnulaMaquina::BitBtn2Click()
     reject();
 }
 
-void TFAnulaMaquina::done(int result)
-{
-    // The title bar's close and Esc drop the pending change as "Cancelar" does.
-    if (DModulo && DModulo->TVerMaquinas->editing())
-        DModulo->TVerMaquinas->cancel();
-    QDialog::done(result);
-}

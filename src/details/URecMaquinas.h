@@ -2,7 +2,7 @@
 
 #include "RowMode.h"
 
-#include <QDialog>
+#include "widgets/PendingRowDialog.h"
 
 class DBComboBox;
 class DBDateEdit;
@@ -14,7 +14,7 @@ class QPushButton;
 // Voiding and adding cash-register rows of a filed period under amendment, on the pending row
 // of TVerMaquinas that the caller put into edit (void) or insert (add) state. The row is posted
 // with the period of the current row of TAnticipos, or cancelled.
-class TFAnulaMaquina : public QDialog {
+class TFAnulaMaquina : public PendingRowDialog {
     Q_OBJECT
 public:
     explicit TFAnulaMaquina(QWidget* parent = nullptr);
@@ -28,7 +28,6 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void done(int result) override;
 
 private:
     DBDateEdit* DBEdit1;

@@ -102,8 +102,8 @@ void postToPeriod(store::Dataset& rows)
 }  // namespace amendment
 
 TFAnular::TFAnular(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
-                          Qt::WindowCloseButtonHint)
+    : PendingRowDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                          Qt::WindowCloseButtonHint, DModulo ? DModulo->TVerDetalles : nullptr)
 {
     setObjectName(QStringLiteral("FAnular"));
     setWindowTitle(QStringLiteral("Rectificativa"));
@@ -212,10 +212,3 @@ void TFAnular::BitBtn2Click()
     reject();
 }
 
-void TFAnular::done(int result)
-{
-    // The title bar's close and Esc drop the pending change as "Cancelar" does.
-    if (DModulo && DModulo->TVerDetalles->editing())
-        DModulo->TVerDetalles->cancel();
-    QDialog::done(result);
-}

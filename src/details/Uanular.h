@@ -2,7 +2,7 @@
 
 #include "RowMode.h"
 
-#include <QDialog>
+#include "widgets/PendingRowDialog.h"
 
 class DBComboBox;
 class DBDateEdit;
@@ -19,7 +19,7 @@ class Dataset;
 // Voiding and adding printed-forms rows of a filed period under amendment, on the pending row
 // of TVerDetalles that the caller put into edit (void) or insert (add) state. The row is posted
 // with the period of the current row of TAnticipos, or cancelled.
-class TFAnular : public QDialog {
+class TFAnular : public PendingRowDialog {
     Q_OBJECT
 public:
     explicit TFAnular(QWidget* parent = nullptr);
@@ -33,7 +33,6 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void done(int result) override;
 
 private:
     QGroupBox* GroupBox1;

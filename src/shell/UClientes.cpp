@@ -53,8 +53,8 @@ QIcon clientIcon()
 }  // namespace
 
 TFClientes::TFClientes(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                          | Qt::WindowCloseButtonHint)
+    : PendingRowDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                          | Qt::WindowCloseButtonHint, DModulo ? DModulo->TCliente : nullptr)
 {
     setObjectName(QStringLiteral("FClientes"));
     setWindowTitle(QStringLiteral("Datos del Cliente"));
@@ -130,9 +130,3 @@ void TFClientes::BitBtn2Click()
     reject();
 }
 
-void TFClientes::done(int result)
-{
-    if (DModulo && DModulo->TCliente->editing())
-        DModulo->TCliente->cancel();
-    QDialog::done(result);
-}

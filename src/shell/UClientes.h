@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "widgets/PendingRowDialog.h"
 
 class DBComboBox;
 class DBEdit;
@@ -8,7 +8,7 @@ class QPushButton;
 
 // One client's data, over the row its caller put into insert or edit state. Leaving the dialog
 // by any way drops what was not saved.
-class TFClientes : public QDialog {
+class TFClientes : public PendingRowDialog {
     Q_OBJECT
 public:
     explicit TFClientes(QWidget* parent = nullptr);
@@ -17,7 +17,6 @@ public:
     void BitBtn2Click();  // Cancelar
 
     // Every way out (Aceptar, Cancelar, Escape, the close box) ends here.
-    void done(int result) override;
 
 protected:
     void showEvent(QShowEvent* event) override;

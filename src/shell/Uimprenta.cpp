@@ -24,8 +24,8 @@ const QString Missing = QStringLiteral("Faltan Cargar Datos Obligatorios");
 }  // namespace
 
 TFImprenta::TFImprenta(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                          | Qt::WindowCloseButtonHint)
+    : PendingRowDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                          | Qt::WindowCloseButtonHint, DModulo ? DModulo->TImprentas : nullptr)
 {
     setObjectName(QStringLiteral("FImprenta"));
     setWindowTitle(QStringLiteral("Datos del Agente"));
@@ -121,10 +121,3 @@ void TFImprenta::BitBtn2Click()
     reject();
 }
 
-void TFImprenta::done(int result)
-{
-    // The rest of the program reads the agent row as saved; what was not saved is dropped.
-    if (DModulo && DModulo->TImprentas->editing())
-        DModulo->TImprentas->cancel();
-    QDialog::done(result);
-}

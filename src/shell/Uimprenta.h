@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "widgets/PendingRowDialog.h"
 
 class DBCheckBox;
 class DBComboBox;
@@ -9,7 +9,7 @@ class QPushButton;
 
 // The agent's own data: the one row of the agent table, which the "&Agente" entry puts into
 // editing before the dialog is shown. The dialog holds no copy of the row.
-class TFImprenta : public QDialog {
+class TFImprenta : public PendingRowDialog {
     Q_OBJECT
 public:
     explicit TFImprenta(QWidget* parent = nullptr);
@@ -18,7 +18,6 @@ public:
     void BitBtn2Click();  // Cancelar
 
     // Every way out (Aceptar, Cancelar, Escape, the close box) ends here.
-    void done(int result) override;
 
 protected:
     void showEvent(QShowEvent* event) override;
