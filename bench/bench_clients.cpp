@@ -34,7 +34,7 @@ public:
     PromptButton ask(const PromptMessage& message) override
     {
         return message.buttons == PromptButtons::YesNo || message.buttons == PromptButtons::Yes ? PromptButton::Yes
-                                                                                               : PromptButton::Ok;
+                                                                                                : PromptButton::Ok;
     }
     QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
 };
@@ -145,9 +145,8 @@ int main(int argc, char** argv)
             std::printf("  not found: %s\n", qPrintable(cuit));
         settle(grid);
     });
-    repeated("finding a C.U.I.T. that is not there", 200, [&](int i) {
-        view->findKey({QStringLiteral("2799999%1").arg(i, 4, 10, QLatin1Char('0'))});
-    });
+    repeated("finding a C.U.I.T. that is not there", 200,
+             [&](int i) { view->findKey({QStringLiteral("2799999%1").arg(i, 4, 10, QLatin1Char('0'))}); });
 
     // "Modificar": the client dialog opens over the current line and "Aceptar" saves it.
     auto* modificar = FClienteMod->findChild<QAbstractButton*>(QStringLiteral("BitBtn1"));
@@ -189,10 +188,8 @@ int main(int argc, char** argv)
     std::printf("  %d clients left\n", view->recordCount());
 
     // What a typed character would cost if the grid searched its column for it.
-    report("grid's own type-ahead search, no match (not used)", timed([&] {
-               grid->keyboardSearch(QStringLiteral("Z"));
-           }),
-           "(typed characters are not passed to the grid)");
+    report("grid's own type-ahead search, no match (not used)",
+           timed([&] { grid->keyboardSearch(QStringLiteral("Z")); }), "(typed characters are not passed to the grid)");
 
     setModalHandler({});
     FClienteMod->hide();

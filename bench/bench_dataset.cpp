@@ -69,7 +69,8 @@ int main(int argc, char** argv)
     store::AliasConfig config(dir.filePath(QStringLiteral("store.conf")));
     TDModulo m(&config, dir.filePath(QStringLiteral("tablas")));
 
-    report(QStringLiteral("fill %1 clients + %1 open detail rows (one transaction)").arg(rows), timed([&] { fill(m, rows); }));
+    report(QStringLiteral("fill %1 clients + %1 open detail rows (one transaction)").arg(rows),
+           timed([&] { fill(m, rows); }));
     m.Session1_1->setActive(false);  // what follows starts from the files, as the program does
 
     report(QStringLiteral("open session (check and attach the six files)"), timed([&] { m.Session1_1->database(); }));
@@ -100,7 +101,8 @@ int main(int argc, char** argv)
                m.TDetalles->setValue(QStringLiteral("NHasta"), 50);
                m.TDetalles->post();
            }));
-    report(QStringLiteral("recordCount TDetalles after the post (list re-read)"), timed([&] { count = m.TDetalles->recordCount(); }));
+    report(QStringLiteral("recordCount TDetalles after the post (list re-read)"),
+           timed([&] { count = m.TDetalles->recordCount(); }));
     report(QStringLiteral("post one insert into TCliente (and re-read its list)"), timed([&] {
                m.TCliente->insert();
                m.TCliente->setText(QStringLiteral("Cuit"), cuitFor(rows + 1));

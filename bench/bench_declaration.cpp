@@ -16,27 +16,22 @@
 #include "store/Database.h"
 #include "widgets/DirectoryListBox.h"
 
+#include <sqlite3.h>
 #include <QApplication>
-#include <QPagedPaintDevice>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QPagedPaintDevice>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
 #include <functional>
-#include <sqlite3.h>
-
-
 
 namespace {
 
 // Clients of a register of companies: prefix 30.
-QString cuitFor30(int n)
-{
-    return fixture::cuitFor(n, "30");
-}
+QString cuitFor30(int n) { return fixture::cuitFor(n, "30"); }
 
 const int Clients = 100000;
 const int Details = 100000;
@@ -144,10 +139,7 @@ void plainCopy(sqlite3* db, const QString& path)
     std::fclose(out);
 }
 
-double seconds(const std::function<void()>& work)
-{
-    return timed(work) / 1000;
-}
+double seconds(const std::function<void()>& work) { return timed(work) / 1000; }
 
 double median(QList<double> values)
 {

@@ -40,12 +40,12 @@ void report(const QString& what, double ms)
 // the list as it would in use.
 QString nameFor(int n)
 {
-    static const char* surnames[] = {"ACOSTA", "BENITEZ", "CASTRO", "DIAZ", "ESPINOSA", "FERNANDEZ", "GIMENEZ",
-                                     "GONZALEZ", "HERRERA", "IBAÑEZ", "JUAREZ", "LOPEZ", "MARTINEZ", "NUÑEZ",
-                                     "ORTIZ", "PEREZ", "QUIROGA", "RODRIGUEZ", "SOSA", "TORRES", "URQUIZA",
-                                     "VAZQUEZ", "YAÑEZ", "ZALAZAR"};
-    static const char* names[] = {"ANA", "CARLOS", "DANIEL", "ELENA", "JORGE", "LAURA", "MARIA", "PABLO", "ROSA",
-                                  "SERGIO"};
+    static const char* surnames[] = {"ACOSTA",   "BENITEZ",  "CASTRO",  "DIAZ",    "ESPINOSA", "FERNANDEZ",
+                                     "GIMENEZ",  "GONZALEZ", "HERRERA", "IBAÑEZ",  "JUAREZ",   "LOPEZ",
+                                     "MARTINEZ", "NUÑEZ",    "ORTIZ",   "PEREZ",   "QUIROGA",  "RODRIGUEZ",
+                                     "SOSA",     "TORRES",   "URQUIZA", "VAZQUEZ", "YAÑEZ",    "ZALAZAR"};
+    static const char* names[] = {"ANA",   "CARLOS", "DANIEL", "ELENA", "JORGE",
+                                  "LAURA", "MARIA",  "PABLO",  "ROSA",  "SERGIO"};
     return QStringLiteral("%1 %2 %3")
         .arg(QString::fromUtf8(surnames[n % 24]), QString::fromUtf8(names[(n / 24) % 10]))
         .arg(n);
@@ -62,9 +62,10 @@ void fill(TDModulo& m, int rows)
     agent.step();
     store::Statement client(db, QStringLiteral("INSERT INTO %1 (Cuit, Razon_Social) VALUES (?, ?)")
                                     .arg(db.qualifiedTable(QStringLiteral("cliente"))));
-    store::Statement detail(db, QStringLiteral("INSERT INTO %1 (Cliente, Fecha, Tipo_comprobante, NDesde, NHasta, "
-                                               "CanTalonarios, Anulado, Punto_Venta) VALUES (?, ?, ?, ?, ?, 50, 'N', ?)")
-                                    .arg(db.qualifiedTable(QStringLiteral("detalle"))));
+    store::Statement detail(db,
+                            QStringLiteral("INSERT INTO %1 (Cliente, Fecha, Tipo_comprobante, NDesde, NHasta, "
+                                           "CanTalonarios, Anulado, Punto_Venta) VALUES (?, ?, ?, ?, ?, 50, 'N', ?)")
+                                .arg(db.qualifiedTable(QStringLiteral("detalle"))));
     store::Statement machine(db, QStringLiteral("INSERT INTO %1 (Cliente_id, Marca, Modelo, Fecha, Precio, Anulado) "
                                                 "VALUES (?, 'REGISTRA', ?, '2024-03-15', ?, 'N')")
                                      .arg(db.qualifiedTable(QStringLiteral("maquina"))));
@@ -92,10 +93,7 @@ void fill(TDModulo& m, int rows)
     transaction.commit();
 }
 
-void settle()
-{
-    QCoreApplication::processEvents();
-}
+void settle() { QCoreApplication::processEvents(); }
 
 void paint(QWidget* w)
 {
@@ -110,10 +108,7 @@ void activate(QWidget* window)
         std::fprintf(stderr, "%s did not become active\n", qPrintable(window->objectName()));
 }
 
-void key(Qt::Key k)
-{
-    QTest::keyClick(QApplication::focusWidget(), k);
-}
+void key(Qt::Key k) { QTest::keyClick(QApplication::focusWidget(), k); }
 
 }  // namespace
 
@@ -153,7 +148,8 @@ int main(int argc, char** argv)
     const int pages = 200;
     double ms = timed([&] {
         for (int i = 0; i < pages; ++i) {
-            grid1->verticalScrollBar()->setValue(grid1->verticalScrollBar()->value() + grid1->verticalScrollBar()->pageStep());
+            grid1->verticalScrollBar()->setValue(grid1->verticalScrollBar()->value() +
+                                                 grid1->verticalScrollBar()->pageStep());
             paint(grid1->viewport());
         }
     });
@@ -180,7 +176,8 @@ int main(int argc, char** argv)
            }));
     ms = timed([&] {
         for (int i = 0; i < pages; ++i) {
-            grid2->verticalScrollBar()->setValue(grid2->verticalScrollBar()->value() + grid2->verticalScrollBar()->pageStep());
+            grid2->verticalScrollBar()->setValue(grid2->verticalScrollBar()->value() +
+                                                 grid2->verticalScrollBar()->pageStep());
             paint(grid2->viewport());
         }
     });
@@ -201,9 +198,8 @@ int main(int argc, char** argv)
     settle();
 
     const QString wanted = nameFor(rows * 2 / 3);
-    report(QStringLiteral("names: first letter (reads and sorts %1 names)").arg(rows), timed([&] {
-               QTest::keyClicks(QApplication::focusWidget(), wanted.left(1));
-           }));
+    report(QStringLiteral("names: first letter (reads and sorts %1 names)").arg(rows),
+           timed([&] { QTest::keyClicks(QApplication::focusWidget(), wanted.left(1)); }));
     const QString rest = wanted.mid(1);
     ms = timed([&] { QTest::keyClicks(QApplication::focusWidget(), rest); });
     report(QStringLiteral("names: type-ahead, each further letter (mean of %1)").arg(rest.size()), ms / rest.size());
@@ -215,9 +211,8 @@ int main(int argc, char** argv)
     const bool followed = cuits->currentText() == cuitFor(rows * 2 / 3);
 
     const QString otherCuit = cuitFor(rows / 5);
-    report(QStringLiteral("C.U.I.T.s: first digit (reads and sorts %1 C.U.I.T.s)").arg(rows), timed([&] {
-               QTest::keyClicks(QApplication::focusWidget(), otherCuit.left(1));
-           }));
+    report(QStringLiteral("C.U.I.T.s: first digit (reads and sorts %1 C.U.I.T.s)").arg(rows),
+           timed([&] { QTest::keyClicks(QApplication::focusWidget(), otherCuit.left(1)); }));
     ms = timed([&] { QTest::keyClicks(QApplication::focusWidget(), otherCuit.mid(1, 9)); });
     report(QStringLiteral("C.U.I.T.s: type-ahead, each further digit (mean of 9)"), ms / 9);
     report(QStringLiteral("C.U.I.T.s: leave the box (name follows)"), timed([&] {

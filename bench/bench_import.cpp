@@ -13,6 +13,8 @@
 #include "import/DetailImport.h"
 #include "store/Database.h"
 
+#include <malloc.h>
+#include <sqlite3.h>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -20,8 +22,6 @@
 #include <cstdio>
 #include <ctime>
 #include <functional>
-#include <malloc.h>
-#include <sqlite3.h>
 #include <vector>
 
 using fixture::cuitFor;
@@ -41,10 +41,7 @@ public:
 const int RegisteredClients = 10000;  // the register the detail lines refer to
 
 // The clients in another order than their C.U.I.T., as a real register is.
-int clientNumber(int i, int count)
-{
-    return int((qint64(i) * 7919) % count) + 1;
-}
+int clientNumber(int i, int count) { return int((qint64(i) * 7919) % count) + 1; }
 
 struct Client {
     QString cuit, name, inscripcion, domicilio, localidad, cp, provincia;

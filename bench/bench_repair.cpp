@@ -7,6 +7,8 @@
 #include "maintenance/TBDEUtil.h"
 #include "store/Database.h"
 
+#include <sqlite3.h>
+#include <sys/resource.h>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -16,15 +18,14 @@
 #include <QTemporaryDir>
 #include <cstdio>
 #include <functional>
-#include <sqlite3.h>
-#include <sys/resource.h>
 
 namespace {
 
 void report(const QString& what, double ms, qint64 rows = 0)
 {
     if (rows > 0)
-        std::printf("%-52s %10.1f ms %12.0f rows/s\n", qPrintable(what + QLatin1Char(':')), ms, double(rows) * 1000.0 / ms);
+        std::printf("%-52s %10.1f ms %12.0f rows/s\n", qPrintable(what + QLatin1Char(':')), ms,
+                    double(rows) * 1000.0 / ms);
     else
         std::printf("%-52s %10.1f ms\n", qPrintable(what + QLatin1Char(':')), ms);
     std::fflush(stdout);
@@ -70,10 +71,11 @@ int main(int argc, char** argv)
         sqlite3* db = nullptr;
         sqlite3_open(file.toUtf8().constData(), &db);
         const QByteArray fill =
-            QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
-                           "INSERT INTO detalle (Cliente, Fecha, Tipo_comprobante, NDesde, NHasta, CanTalonarios, "
-                           "Anulado, Punto_Venta) SELECT i % 5000, '2016-03-01', 'Factura A - lote ' || i, i * 100, "
-                           "i * 100 + 49, 50, 'N', '0001' FROM n")
+            QStringLiteral(
+                "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
+                "INSERT INTO detalle (Cliente, Fecha, Tipo_comprobante, NDesde, NHasta, CanTalonarios, "
+                "Anulado, Punto_Venta) SELECT i % 5000, '2016-03-01', 'Factura A - lote ' || i, i * 100, "
+                "i * 100 + 49, 50, 'N', '0001' FROM n")
                 .arg(rows)
                 .toUtf8();
         sqlite3_exec(db, fill.constData(), nullptr, nullptr, nullptr);
@@ -84,8 +86,8 @@ int main(int argc, char** argv)
     TBDEUtil util;
     int level = 0;
     report(QStringLiteral("verify"), timed([&] {
-               store::TUVerifyTable(util.session(), path, store::TableDriver, QStringLiteral("VERIFY.DB"), QString(),
-                                    0, &level);
+               store::TUVerifyTable(util.session(), path, store::TableDriver, QStringLiteral("VERIFY.DB"), QString(), 0,
+                                    &level);
            }));
     int result = 0;
     report(QStringLiteral("rebuild, healthy"), timed([&] { result = rebuild(util, path, backup); }), rows);

@@ -67,12 +67,6 @@ QString Prompt::standardCaption(PromptIcon kind)
     return applicationTitle();
 }
 
-Prompt& Prompt::current()
-{
-    return installed ? *installed : static_cast<Prompt&>(silentPrompt);
-}
+Prompt& Prompt::current() { return installed ? *installed : static_cast<Prompt&>(silentPrompt); }
 
-void Prompt::install(Prompt* prompt)
-{
-    installed = prompt;
-}
+void Prompt::install(Prompt* prompt) { installed = prompt; }

@@ -9,7 +9,8 @@ namespace schema {
 QList<store::TableDef> tables()
 {
     static const QList<store::TableDef> defs{
-        {QStringLiteral("imprenta.db"), QStringLiteral("imprenta"),
+        {QStringLiteral("imprenta.db"),
+         QStringLiteral("imprenta"),
          {{"Cuit", FieldType::Text, 13},
           {"Nombre", FieldType::Text, 60},
           {"Inscripcion", FieldType::Text, 15},
@@ -21,7 +22,8 @@ QList<store::TableDef> tables()
           {"VMR", FieldType::Text, 1},
           {"Autoimpresores", FieldType::Text, 1}},
          {}},
-        {QStringLiteral("cliente.DB"), QStringLiteral("cliente"),
+        {QStringLiteral("cliente.DB"),
+         QStringLiteral("cliente"),
          {{"Id_cliente", FieldType::AutoInc, 0},
           {"Cuit", FieldType::Text, 13},
           {"Razon_Social", FieldType::Text, 60},
@@ -31,7 +33,8 @@ QList<store::TableDef> tables()
           {"Codigo_Postal", FieldType::Text, 6},
           {"Provincia", FieldType::Text, 30}},
          {{"indx_cliente_cuit", {"Cuit"}, true}}},
-        {QStringLiteral("detalle.DB"), QStringLiteral("detalle"),
+        {QStringLiteral("detalle.DB"),
+         QStringLiteral("detalle"),
          {{"Detalle_id", FieldType::AutoInc, 0},
           {"Cliente", FieldType::Int32, 0},
           {"Fecha", FieldType::Text, 10},
@@ -48,7 +51,8 @@ QList<store::TableDef> tables()
           {"Importado", FieldType::Text, 1}},
          // Lookups of rows by client and the open-period filter both stay quick on large tables.
          {{"indx_detalle_cliente", {"Cliente"}, false}, {"indx_detalle_periodo", {"Anio", "Anticipo"}, false}}},
-        {QStringLiteral("Maquina.DB"), QStringLiteral("maquina"),
+        {QStringLiteral("Maquina.DB"),
+         QStringLiteral("maquina"),
          {{"Detalle_id", FieldType::AutoInc, 0},
           {"Cliente_id", FieldType::Int32, 0},
           {"Marca", FieldType::Text, 60},
@@ -62,13 +66,15 @@ QList<store::TableDef> tables()
           {"Emision", FieldType::Text, 4},
           {"Serie", FieldType::Text, 30}},
          {{"indx_maquina_cliente", {"Cliente_id"}, false}, {"indx_maquina_periodo", {"Anio", "Anticipo"}, false}}},
-        {QStringLiteral("Anticipos.db"), QStringLiteral("anticipos"),
+        {QStringLiteral("Anticipos.db"),
+         QStringLiteral("anticipos"),
          {{"Anio", FieldType::Text, 4},
           {"Anticipo", FieldType::Text, 2},
           {"Rectificativa", FieldType::Float, 0},
           {"Rec_pre", FieldType::Float, 0}},
          {{"indx_anticipos_periodo", {"Anio", "Anticipo"}, true}}},
-        {QStringLiteral("Formularios.db"), QStringLiteral("formularios"),
+        {QStringLiteral("Formularios.db"),
+         QStringLiteral("formularios"),
          {{"Tipo_comprobante", FieldType::Text, 60}, {"Cantidad", FieldType::Float, 0}},
          {}},
     };
@@ -77,9 +83,10 @@ QList<store::TableDef> tables()
 
 QList<store::ReferenceDef> references()
 {
-    return {{QStringLiteral("cliente"), QStringLiteral("Id_cliente"), QStringLiteral("detalle"), QStringLiteral("Cliente")},
-            {QStringLiteral("cliente"), QStringLiteral("Id_cliente"), QStringLiteral("maquina"),
-             QStringLiteral("Cliente_id")}};
+    return {
+        {QStringLiteral("cliente"), QStringLiteral("Id_cliente"), QStringLiteral("detalle"), QStringLiteral("Cliente")},
+        {QStringLiteral("cliente"), QStringLiteral("Id_cliente"), QStringLiteral("maquina"),
+         QStringLiteral("Cliente_id")}};
 }
 
 const store::TableDef& table(const QString& tableName)

@@ -32,10 +32,7 @@ TDModulo::TDModulo(store::AliasConfig* aliasConfig, const QString& dataFolder, Q
     DataModuleCreate();
 }
 
-TDModulo::~TDModulo()
-{
-    Session1_1->setActive(false);
-}
+TDModulo::~TDModulo() { Session1_1->setActive(false); }
 
 void TDModulo::createViews()
 {
@@ -60,7 +57,8 @@ void TDModulo::createViews()
     TFormulario = view("TFormulario", "formularios");
 
     auto client = [this](const char* name, int width, const char* key, const char* result) {
-        return LookupDef{QString::fromLatin1(name), width, QString::fromLatin1(key), TCliente,
+        return LookupDef{QString::fromLatin1(name),    width,
+                         QString::fromLatin1(key),     TCliente,
                          QStringLiteral("Id_cliente"), QString::fromLatin1(result)};
     };
     TDetalles->addLookup(client("cuit", 15, "Cliente", "Cuit"));
@@ -100,19 +98,18 @@ void TDModulo::createQueries()
     QAntM = query("QAntM", {QStringLiteral("update  maquina"), QStringLiteral("set anio=:anio, anticipo=:anticipo"),
                             QStringLiteral("where anio is null"), QStringLiteral("and anticipo is null")});
     QBorraForm = query("QBorraForm", {QStringLiteral("delete from formularios.db")});
-    QInsertaForm = query("QInsertaForm", {QStringLiteral("Insert into formularios(tipo_comprobante, cantidad) "),
-                                          QStringLiteral("select tipo_comprobante, sum(Cantalonarios)"),
-                                          QStringLiteral(" from detalle"), QStringLiteral(" where anio =:anio"),
-                                          QStringLiteral(" and anticipo= :anticipo"),
-                                          QStringLiteral(" and anulado<>'S'"),
-                                          QStringLiteral("group by tipo_comprobante")});
-    Qrep = query("Qrep",
-                 {QStringLiteral("select 1 orden, tipo_comprobante tc, cantidad cant, "
-                                 "'AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA' temp"),
-                  QStringLiteral("from Formularios"), QStringLiteral("where cantidad>0"), QStringLiteral("union"),
-                  QStringLiteral("select 2 orden, Marca tc, 12 cant, modelo temp"), QStringLiteral("from maquina"),
-                  QStringLiteral("where anio =:anio"), QStringLiteral("and anticipo=:anticipo"),
-                  QStringLiteral("and anulado<>'S'"), QStringLiteral("order by orden")});
+    QInsertaForm = query(
+        "QInsertaForm", {QStringLiteral("Insert into formularios(tipo_comprobante, cantidad) "),
+                         QStringLiteral("select tipo_comprobante, sum(Cantalonarios)"), QStringLiteral(" from detalle"),
+                         QStringLiteral(" where anio =:anio"), QStringLiteral(" and anticipo= :anticipo"),
+                         QStringLiteral(" and anulado<>'S'"), QStringLiteral("group by tipo_comprobante")});
+    Qrep =
+        query("Qrep", {QStringLiteral("select 1 orden, tipo_comprobante tc, cantidad cant, "
+                                      "'AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA' temp"),
+                       QStringLiteral("from Formularios"), QStringLiteral("where cantidad>0"), QStringLiteral("union"),
+                       QStringLiteral("select 2 orden, Marca tc, 12 cant, modelo temp"), QStringLiteral("from maquina"),
+                       QStringLiteral("where anio =:anio"), QStringLiteral("and anticipo=:anticipo"),
+                       QStringLiteral("and anulado<>'S'"), QStringLiteral("order by orden")});
     QBorrar = query("QBorrar", {QStringLiteral("Delete from Detalle"), QStringLiteral("where anio is null"),
                                 QStringLiteral("and anticipo is null"), QStringLiteral("and importado='S'")});
 }
@@ -185,10 +182,7 @@ void TDModulo::DataModuleCreate()
     }
 }
 
-QString TDModulo::aliasFolder() const
-{
-    return Session1_1->folder();
-}
+QString TDModulo::aliasFolder() const { return Session1_1->folder(); }
 
 void TDModulo::AbrirTablas()
 {

@@ -19,7 +19,7 @@ public:
     ~TDModulo() override;
 
     void DataModuleCreate();
-    void AbrirTablas();   // throws the store's error of the first view that cannot be opened
+    void AbrirTablas();  // throws the store's error of the first view that cannot be opened
     void CerrarTablas();
     static bool ValidarCuit(const QString& cuit);
     QString aliasFolder() const;  // the physical folder of the alias IMPRENTAS (or of --datos)

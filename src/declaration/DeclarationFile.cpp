@@ -3,8 +3,8 @@
 #include "UModulo.h"
 #include "store/Database.h"
 #include "store/Dataset.h"
-#include "store/FixedFormats.h"
 #include "store/Filter.h"
+#include "store/FixedFormats.h"
 #include "store/Session.h"
 #include "store/StoreError.h"
 #include "store/SystemError.h"
@@ -198,8 +198,9 @@ void writeRows(Output& out, store::Dataset& view, const char* type, std::initial
         } else {
             const store::FieldDef* f = def.field(QLatin1String(c.field));
             if (!f)
-                throw StoreError(store::FieldNotFound, QStringLiteral("La vista %1 no tiene el campo %2.")
-                                                           .arg(view.name(), QLatin1String(c.field)));
+                throw StoreError(
+                    store::FieldNotFound,
+                    QStringLiteral("La vista %1 no tiene el campo %2.").arg(view.name(), QLatin1String(c.field)));
             select << QStringLiteral("t.") + store::quoteIdentifier(f->name);
             types << f->type;
             widths << 0;
@@ -216,9 +217,10 @@ void writeRows(Output& out, store::Dataset& view, const char* type, std::initial
                       .arg(select.join(QStringLiteral(", ")), db.qualifiedTable(view.tableName()));
     // The client a row refers to by its key, as the view's lookup finds it (Id_cliente is unique).
     if (clientKey)
-        sql += QStringLiteral(" LEFT JOIN %1 AS c ON c.%2 = t.%3")
-                   .arg(db.qualifiedTable(QStringLiteral("cliente")), store::quoteIdentifier(QStringLiteral("Id_cliente")),
-                        store::quoteIdentifier(QLatin1String(clientKey)));
+        sql +=
+            QStringLiteral(" LEFT JOIN %1 AS c ON c.%2 = t.%3")
+                .arg(db.qualifiedTable(QStringLiteral("cliente")), store::quoteIdentifier(QStringLiteral("Id_cliente")),
+                     store::quoteIdentifier(QLatin1String(clientKey)));
     if (!where.sql.isEmpty())
         sql += QStringLiteral(" WHERE ") + where.sql;
     sql += QStringLiteral(" ORDER BY ") + order.join(QStringLiteral(", "));
@@ -324,8 +326,9 @@ QString declarationPath(const QString& destino, const QString& fileName, const s
             root = QStringLiteral("a:\\");
 #endif
         if (root.isEmpty())
-            throw StoreError(store::FileError,
-                             QStringLiteral("No hay una carpeta configurada para la unidad A, donde va la declaración."));
+            throw StoreError(
+                store::FileError,
+                QStringLiteral("No hay una carpeta configurada para la unidad A, donde va la declaración."));
         return joinFolder(root, fileName);
     }
     if (destino.isEmpty())
@@ -383,17 +386,36 @@ void writeDeclarationFile(TDModulo& modulo, const QString& path, const QString& 
     out.endRecord();
 
     writeRows(out, *modulo.TVerDetalles, "020",
-              {{"Cuit", "Cuit"}, {"Razon_Social", "Razon_Social"}, {"Fecha"}, {"Tipo_comprobante"},
-               {"CanTalonarios"}, {"NDesde"}, {"NHasta"}, {"Anio"}, {"Anticipo"}, {"Punto_Venta"}, {"Anulado"},
+              {{"Cuit", "Cuit"},
+               {"Razon_Social", "Razon_Social"},
+               {"Fecha"},
+               {"Tipo_comprobante"},
+               {"CanTalonarios"},
+               {"NDesde"},
+               {"NHasta"},
+               {"Anio"},
+               {"Anticipo"},
+               {"Punto_Venta"},
+               {"Anulado"},
                {"Importado"}},
               "Cliente");
     writeRows(out, *modulo.TVerMaquinas, "030",
-              {{"Cuit", "cuit"}, {"Razon_Social", "Razon_Social"}, {"Fecha"}, {"Marca"}, {"Modelo"}, {"Precio"},
-               {"Anio"}, {"Anticipo"}, {"Codigo"}, {"Emision"}, {"Serie"}, {"Anulado"}},
+              {{"Cuit", "cuit"},
+               {"Razon_Social", "Razon_Social"},
+               {"Fecha"},
+               {"Marca"},
+               {"Modelo"},
+               {"Precio"},
+               {"Anio"},
+               {"Anticipo"},
+               {"Codigo"},
+               {"Emision"},
+               {"Serie"},
+               {"Anulado"}},
               "Cliente_id");
-    writeRows(out, *modulo.TCliente, "040",
-              {{"Cuit"}, {"Razon_Social"}, {"Inscripcion"}, {"Domicilio"}, {"Localidad"}, {"Codigo_Postal"},
-               {"Provincia"}});
+    writeRows(
+        out, *modulo.TCliente, "040",
+        {{"Cuit"}, {"Razon_Social"}, {"Inscripcion"}, {"Domicilio"}, {"Localidad"}, {"Codigo_Postal"}, {"Provincia"}});
 
     out.line("Eof");
     out.flush();

@@ -23,7 +23,6 @@ constexpr double BoxRight = 1.3 + 187.3;                          // right edge 
 constexpr double Gap = 1.0;                                       // kept between a value and what follows it
 constexpr double LineWidth = 0.25;
 
-
 enum class Family { Arial, Courier, Times };
 enum class Align { Left, Right, Centre };
 
@@ -32,10 +31,14 @@ enum class Band { FormsHeading, FormLine, MachinesHeading, MachineLine };
 double bandHeight(Band band)
 {
     switch (band) {
-    case Band::FormsHeading: return 11.4;
-    case Band::FormLine: return 5.0;
-    case Band::MachinesHeading: return 12.4;
-    case Band::MachineLine: return 5.6;
+    case Band::FormsHeading:
+        return 11.4;
+    case Band::FormLine:
+        return 5.0;
+    case Band::MachinesHeading:
+        return 12.4;
+    case Band::MachineLine:
+        return 5.6;
     }
     return 0;
 }
@@ -92,9 +95,15 @@ QFont font(Family family, double points, bool bold = false)
     // Liberation fonts take their place with the same widths.
     QStringList families;
     switch (family) {
-    case Family::Arial: families = {QStringLiteral("Arial"), QStringLiteral("Liberation Sans")}; break;
-    case Family::Courier: families = {QStringLiteral("Courier New"), QStringLiteral("Liberation Mono")}; break;
-    case Family::Times: families = {QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif")}; break;
+    case Family::Arial:
+        families = {QStringLiteral("Arial"), QStringLiteral("Liberation Sans")};
+        break;
+    case Family::Courier:
+        families = {QStringLiteral("Courier New"), QStringLiteral("Liberation Mono")};
+        break;
+    case Family::Times:
+        families = {QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif")};
+        break;
     }
     QFont f(families);
     f.setPointSizeF(points);
@@ -107,8 +116,7 @@ QFont font(Family family, double points, bool bold = false)
 
 class PagePainter {
 public:
-    PagePainter(QPainter& painter, QPagedPaintDevice& device, const DeclarationData& data)
-        : m_p(painter), m_data(data)
+    PagePainter(QPainter& painter, QPagedPaintDevice& device, const DeclarationData& data) : m_p(painter), m_data(data)
     {
         const QPageLayout layout = device.pageLayout();
         m_origin = layout.paintRect(QPageLayout::Millimeter).topLeft();
@@ -134,10 +142,18 @@ public:
         for (const Placed& placed : bands) {
             m_top = placed.top;
             switch (placed.band) {
-            case Band::FormsHeading: formsHeading(); break;
-            case Band::FormLine: formLine(m_data.rows[placed.row]); break;
-            case Band::MachinesHeading: machinesHeading(); break;
-            case Band::MachineLine: machineLine(m_data.rows[placed.row]); break;
+            case Band::FormsHeading:
+                formsHeading();
+                break;
+            case Band::FormLine:
+                formLine(m_data.rows[placed.row]);
+                break;
+            case Band::MachinesHeading:
+                machinesHeading();
+                break;
+            case Band::MachineLine:
+                machineLine(m_data.rows[placed.row]);
+                break;
             }
         }
         footer();
@@ -170,8 +186,7 @@ private:
     // A one-line text whose top edge is at y. x is its left edge, its right edge or its middle.
     // A text longer than maxWidth is narrowed to fit, so nothing runs into its neighbour and
     // nothing is cut off. Returns the left edge it took.
-    double text(double x, double y, const QFont& f, const QString& s, Align align = Align::Left,
-                double maxWidth = 0)
+    double text(double x, double y, const QFont& f, const QString& s, Align align = Align::Left, double maxWidth = 0)
     {
         if (s.isEmpty())
             return x;
@@ -312,20 +327,11 @@ private:
 
 namespace declaration_page {
 
-QString ministryLine()
-{
-    return QStringLiteral("MINISTERIO DE HACIENDA");
-}
+QString ministryLine() { return QStringLiteral("MINISTERIO DE HACIENDA"); }
 
-QString directorateLine()
-{
-    return QStringLiteral("DIRECCIÓN DE RECAUDACIÓN PROVINCIAL");
-}
+QString directorateLine() { return QStringLiteral("DIRECCIÓN DE RECAUDACIÓN PROVINCIAL"); }
 
-QString provinceLine()
-{
-    return QStringLiteral("GOBIERNO DE LA PROVINCIA");
-}
+QString provinceLine() { return QStringLiteral("GOBIERNO DE LA PROVINCIA"); }
 
 QString swornStatement()
 {
@@ -335,15 +341,13 @@ QString swornStatement()
     return QStringList{line1, QString(),
                        QStringLiteral("los datos consignados en esta Declaración Jurada son completos y exactos, "
                                       "siendo fiel expresión de la verdad.- "),
-                       QString(), QStringLiteral("Se acepta con reserva al solo efecto formal y sujeta a posterior "
-                                                 "verificación.-")}
+                       QString(),
+                       QStringLiteral("Se acepta con reserva al solo efecto formal y sujeta a posterior "
+                                      "verificación.-")}
         .join(QLatin1Char('\n'));
 }
 
-int pageCount(const DeclarationData& data)
-{
-    return int(paginate(data).size());
-}
+int pageCount(const DeclarationData& data) { return int(paginate(data).size()); }
 
 bool render(QPagedPaintDevice& device, const DeclarationData& data)
 {

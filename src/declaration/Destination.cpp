@@ -27,10 +27,7 @@ FreeSpaceReader& reader()
 
 }  // namespace
 
-bool isDiskette(const QString& destino)
-{
-    return destino.startsWith(QLatin1String("A:"));
-}
+bool isDiskette(const QString& destino) { return destino.startsWith(QLatin1String("A:")); }
 
 QString defaultFolder(const QString& aliasFolder)
 {
@@ -52,9 +49,6 @@ qint64 disketteFreeSpace(const store::AliasConfig* config)
     return reader()(folder);
 }
 
-bool disketteHasRoom(const store::AliasConfig* config)
-{
-    return disketteFreeSpace(config) > MinimumFreeSpace;
-}
+bool disketteHasRoom(const store::AliasConfig* config) { return disketteFreeSpace(config) > MinimumFreeSpace; }
 
 }  // namespace destination

@@ -30,10 +30,7 @@ DestinationGroup::DestinationGroup(const char* defaultButtonName, QWidget* paren
     connect(defaultButton, &QPushButton::clicked, this, guarded(this, &DestinationGroup::applyDefault));
 }
 
-QString DestinationGroup::destino() const
-{
-    return DirectoryListBox1->directory();
-}
+QString DestinationGroup::destino() const { return DirectoryListBox1->directory(); }
 
 void DestinationGroup::readAliasAndApplyDefault()
 {

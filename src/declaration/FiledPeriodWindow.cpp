@@ -54,9 +54,9 @@ QGroupBox* gridGroup(const QString& caption, DBGrid*& grid, QVBoxLayout*& button
 }  // namespace
 
 FiledPeriodWindow::FiledPeriodWindow(const char* name, const QString& caption, const QString& groupCaption,
-                                     const QString& generateCaption, const char* defaultButtonName,
-                                     QWidget* parent)
-    : PendingRowDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint, DModulo ? DModulo->TAnticipos : nullptr)
+                                     const QString& generateCaption, const char* defaultButtonName, QWidget* parent)
+    : PendingRowDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint,
+                       DModulo ? DModulo->TAnticipos : nullptr)
 {
     setObjectName(QString::fromLatin1(name));
     setWindowTitle(caption);
@@ -71,8 +71,8 @@ FiledPeriodWindow::FiledPeriodWindow(const char* name, const QString& caption, c
     auto* headerRow = new QHBoxLayout(header);
     DBEdit1 = display(QStringLiteral("Anio"), 60, header, headerRow, QStringLiteral("Año"), "DBEdit1");
     DBEdit2 = display(QStringLiteral("Anticipo"), 40, header, headerRow, QStringLiteral("Anticipo"), "DBEdit2");
-    DBEdit3 = display(QStringLiteral("Rectificativa"), 40, header, headerRow, QStringLiteral("Rectificativa"),
-                      "DBEdit3");
+    DBEdit3 =
+        display(QStringLiteral("Rectificativa"), 40, header, headerRow, QStringLiteral("Rectificativa"), "DBEdit3");
     headerRow->addStretch(1);
     BitBtn1 = parts::button("BitBtn1", generateCaption, glyph::generate(), header);
     headerRow->addWidget(BitBtn1);
@@ -119,8 +119,4 @@ bool FiledPeriodWindow::acceptDestination(QString& destino)
     return filing::acceptDestination(*DModulo, Prompt::current(), destino, [this] { returnedToWindow(); });
 }
 
-void FiledPeriodWindow::BitBtn2Click()
-{
-    close();
-}
-
+void FiledPeriodWindow::BitBtn2Click() { close(); }

@@ -19,9 +19,9 @@ class FiledPeriodWindow : public PendingRowDialog {
     Q_OBJECT
 public:
     QGroupBox* GroupBox1;
-    DBEdit* DBEdit1;  // Anio
-    DBEdit* DBEdit2;  // Anticipo
-    DBEdit* DBEdit3;  // Rectificativa
+    DBEdit* DBEdit1;       // Anio
+    DBEdit* DBEdit2;       // Anticipo
+    DBEdit* DBEdit3;       // Rectificativa
     QPushButton* BitBtn1;  // generates
     QPushButton* BitBtn2;  // "Salir"
     QGroupBox* GroupBox2;  // "Formularios"

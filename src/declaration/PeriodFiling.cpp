@@ -31,8 +31,7 @@ void setPeriodViews(TDModulo& m, const QString& filter)
 // either no record (the pending file is junk) or a record the next start completes.
 class PendingDeclaration {
 public:
-    PendingDeclaration(TDModulo& m, const QString& destino, const QString& codigo)
-        : m_db(m.Session1_1->database())
+    PendingDeclaration(TDModulo& m, const QString& destino, const QString& codigo) : m_db(m.Session1_1->database())
     {
         m_file.target = declarationTarget(m, destino);
         m_file.temporary = m_file.target + QStringLiteral(".pendiente");
@@ -80,10 +79,7 @@ void showPeriod(TDModulo& m, const QString& anio, const QString& anticipo)
     setPeriodViews(m, periodFilter(anio, anticipo));
 }
 
-void showOpenPeriod(TDModulo& m)
-{
-    setPeriodViews(m, QStringLiteral("anio=null and Anticipo=null"));
-}
+void showOpenPeriod(TDModulo& m) { setPeriodViews(m, QStringLiteral("anio=null and Anticipo=null")); }
 
 bool acceptDestination(TDModulo& m, Prompt& prompt, const QString& destino, const std::function<void()>& afterPrompt)
 {

@@ -68,7 +68,4 @@ void PeriodListDialog::BitBtn1Click()
     openPeriod();
 }
 
-void PeriodListDialog::BitBtn2Click()
-{
-    close();
-}
+void PeriodListDialog::BitBtn2Click() { close(); }

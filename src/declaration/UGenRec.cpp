@@ -46,21 +46,25 @@ TFGenRec::TFGenRec(QWidget* parent)
     : FiledPeriodWindow("FGenRec", QStringLiteral("Rectificativa"), QStringLiteral("Rectificativa"),
                         QStringLiteral("Generar"), "BitBtn7", parent)
 {
-    DBGrid1->setDataset(DModulo->TVerDetalles, {{QStringLiteral("Fecha"), QStringLiteral("Fecha")},
-                                                {QStringLiteral("Tipo_comprobante"), QStringLiteral("Tipo_comprobante"), 14, GridColumn::Format::Plain},
-                                                {QStringLiteral("NDesde"), QStringLiteral("NDesde"), 8, GridColumn::Format::Plain},
-                                                {QStringLiteral("NHasta"), QStringLiteral("NHasta"), 8, GridColumn::Format::Plain},
-                                                {QStringLiteral("Cuit"), QStringLiteral("Cuit"), 11, GridColumn::Format::Plain},
-                                                {QStringLiteral("Razon_Social"), QStringLiteral("Razon_Social"), 16, GridColumn::Format::Plain},
-                                                {QStringLiteral("Punto_Venta"), QStringLiteral("Punto_Venta"), 4, GridColumn::Format::Plain},
-                                                {QStringLiteral("Anulado"), QStringLiteral("Anulado")}});
-    DBGrid2->setDataset(DModulo->TVerMaquinas, {{QStringLiteral("Fecha"), QStringLiteral("Fecha")},
-                                                {QStringLiteral("Razon_Social"), QStringLiteral("Razon_Social"), 16, GridColumn::Format::Plain},
-                                                {QStringLiteral("cuit"), QStringLiteral("cuit"), 11, GridColumn::Format::Plain},
-                                                {QStringLiteral("Marca"), QStringLiteral("Marca"), 12, GridColumn::Format::Plain},
-                                                {QStringLiteral("Modelo"), QStringLiteral("Modelo"), 12, GridColumn::Format::Plain},
-                                                {QStringLiteral("Precio"), QStringLiteral("Precio"), 10, GridColumn::Format::Money},
-                                                {QStringLiteral("Anulado"), QStringLiteral("Anulado")}});
+    DBGrid1->setDataset(
+        DModulo->TVerDetalles,
+        {{QStringLiteral("Fecha"), QStringLiteral("Fecha")},
+         {QStringLiteral("Tipo_comprobante"), QStringLiteral("Tipo_comprobante"), 14, GridColumn::Format::Plain},
+         {QStringLiteral("NDesde"), QStringLiteral("NDesde"), 8, GridColumn::Format::Plain},
+         {QStringLiteral("NHasta"), QStringLiteral("NHasta"), 8, GridColumn::Format::Plain},
+         {QStringLiteral("Cuit"), QStringLiteral("Cuit"), 11, GridColumn::Format::Plain},
+         {QStringLiteral("Razon_Social"), QStringLiteral("Razon_Social"), 16, GridColumn::Format::Plain},
+         {QStringLiteral("Punto_Venta"), QStringLiteral("Punto_Venta"), 4, GridColumn::Format::Plain},
+         {QStringLiteral("Anulado"), QStringLiteral("Anulado")}});
+    DBGrid2->setDataset(
+        DModulo->TVerMaquinas,
+        {{QStringLiteral("Fecha"), QStringLiteral("Fecha")},
+         {QStringLiteral("Razon_Social"), QStringLiteral("Razon_Social"), 16, GridColumn::Format::Plain},
+         {QStringLiteral("cuit"), QStringLiteral("cuit"), 11, GridColumn::Format::Plain},
+         {QStringLiteral("Marca"), QStringLiteral("Marca"), 12, GridColumn::Format::Plain},
+         {QStringLiteral("Modelo"), QStringLiteral("Modelo"), 12, GridColumn::Format::Plain},
+         {QStringLiteral("Precio"), QStringLiteral("Precio"), 10, GridColumn::Format::Money},
+         {QStringLiteral("Anulado"), QStringLiteral("Anulado")}});
     BitBtn3 = parts::button("BitBtn3", QStringLiteral("Anular"), glyph::remove(), GroupBox2);
     BitBtn5 = parts::button("BitBtn5", QStringLiteral("Insertar"), glyph::insert(), GroupBox2);
     BitBtn4 = parts::button("BitBtn4", QStringLiteral("Anular"), glyph::remove(), GroupBox3);
@@ -84,8 +88,9 @@ TFGenRec::TFGenRec(QWidget* parent)
 
 void TFGenRec::BitBtn1Click()
 {
-    if (Prompt::current().box(QStringLiteral("Al Generar, Luego no Podrá Continuar Modificando la Actual Rectificativa"),
-                              QStringLiteral("Imprentas"), PromptButtons::YesNo) != PromptButton::Yes)
+    if (Prompt::current().box(
+            QStringLiteral("Al Generar, Luego no Podrá Continuar Modificando la Actual Rectificativa"),
+            QStringLiteral("Imprentas"), PromptButtons::YesNo) != PromptButton::Yes)
         return;
     QString destino;
     if (!acceptDestination(destino))

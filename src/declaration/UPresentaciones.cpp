@@ -46,7 +46,8 @@ QGroupBox* gridGroup(const char* name, const QString& caption, DBGrid*& grid, co
 }  // namespace
 
 TFPresentaciones::TFPresentaciones(QWidget* parent)
-    : PendingRowDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint, DModulo ? DModulo->TAnticipos : nullptr)
+    : PendingRowDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint,
+                       DModulo ? DModulo->TAnticipos : nullptr)
 {
     setObjectName(QStringLiteral("FPresentaciones"));
     setWindowTitle(QStringLiteral("Presentaciones"));
@@ -102,19 +103,22 @@ TFPresentaciones::TFPresentaciones(QWidget* parent)
     DBComboBox2->addItems(numbered(1, 12, 2));
     DBComboBox1->setDataField(DModulo->TAnticipos, QStringLiteral("Anio"));
     DBComboBox2->setDataField(DModulo->TAnticipos, QStringLiteral("Anticipo"));
-    DBGrid1->setDataset(DModulo->TDetalles, {{QStringLiteral("Fecha"), QStringLiteral("Fecha"), 10, GridColumn::Format::Plain},
-                                             {QStringLiteral("Razon_social"), QStringLiteral("Razon_social"), 28, GridColumn::Format::Plain},
-                                             {QStringLiteral("cuit"), QStringLiteral("cuit"), 11, GridColumn::Format::Plain},
-                                             {QStringLiteral("Tipo_comprobante"), QStringLiteral("Tipo_comprobante"), 16, GridColumn::Format::Plain},
-                                             {QStringLiteral("NDesde"), QStringLiteral("N° Desde"), 9, GridColumn::Format::Plain},
-                                             {QStringLiteral("NHasta"), QStringLiteral("N° Hasta"), 9, GridColumn::Format::Plain}});
+    DBGrid1->setDataset(
+        DModulo->TDetalles,
+        {{QStringLiteral("Fecha"), QStringLiteral("Fecha"), 10, GridColumn::Format::Plain},
+         {QStringLiteral("Razon_social"), QStringLiteral("Razon_social"), 28, GridColumn::Format::Plain},
+         {QStringLiteral("cuit"), QStringLiteral("cuit"), 11, GridColumn::Format::Plain},
+         {QStringLiteral("Tipo_comprobante"), QStringLiteral("Tipo_comprobante"), 16, GridColumn::Format::Plain},
+         {QStringLiteral("NDesde"), QStringLiteral("N° Desde"), 9, GridColumn::Format::Plain},
+         {QStringLiteral("NHasta"), QStringLiteral("N° Hasta"), 9, GridColumn::Format::Plain}});
     DBGrid1->setReadOnly(true);
-    DBGrid2->setDataset(DModulo->TMaquinas, {{QStringLiteral("Fecha"), QStringLiteral("Fecha"), 10, GridColumn::Format::Plain},
-                                             {QStringLiteral("RazonSocial"), QStringLiteral("RazonSocial"), 28, GridColumn::Format::Plain},
-                                             {QStringLiteral("Cuit"), QStringLiteral("Cuit"), 11, GridColumn::Format::Plain},
-                                             {QStringLiteral("Marca"), QStringLiteral("Marca"), 14, GridColumn::Format::Plain},
-                                             {QStringLiteral("Modelo"), QStringLiteral("Modelo"), 14, GridColumn::Format::Plain},
-                                             {QStringLiteral("Precio"), QStringLiteral("Precio"), 0, GridColumn::Format::Money}});
+    DBGrid2->setDataset(DModulo->TMaquinas,
+                        {{QStringLiteral("Fecha"), QStringLiteral("Fecha"), 10, GridColumn::Format::Plain},
+                         {QStringLiteral("RazonSocial"), QStringLiteral("RazonSocial"), 28, GridColumn::Format::Plain},
+                         {QStringLiteral("Cuit"), QStringLiteral("Cuit"), 11, GridColumn::Format::Plain},
+                         {QStringLiteral("Marca"), QStringLiteral("Marca"), 14, GridColumn::Format::Plain},
+                         {QStringLiteral("Modelo"), QStringLiteral("Modelo"), 14, GridColumn::Format::Plain},
+                         {QStringLiteral("Precio"), QStringLiteral("Precio"), 0, GridColumn::Format::Money}});
     DBGrid2->setReadOnly(false);
 
     EnterAsTab::setTabChain({DBComboBox1, DBComboBox2, BitBtn1, DBGrid1, DBGrid2, GroupBox4->DriveComboBox1,
@@ -131,11 +135,7 @@ void TFPresentaciones::showEvent(QShowEvent* event)
     DBComboBox1->setFocus(Qt::OtherFocusReason);
 }
 
-void TFPresentaciones::BitBtn2Click()
-{
-    close();
-}
-
+void TFPresentaciones::BitBtn2Click() { close(); }
 
 // The lists only ever edit a pending row: after a stop a fresh one takes what was typed.
 void TFPresentaciones::restartPendingRow(const QString& anio, const QString& anticipo)

@@ -8,10 +8,6 @@ TFrecver* Frecver = nullptr;
 TFrecver::TFrecver(QWidget* parent)
     : PeriodListDialog("Frecver", QStringLiteral("Rectificativa"), QStringLiteral("Rectificativa"),
                        QStringLiteral("Volver"), parent)
-{
-}
+{}
 
-void TFrecver::openPeriod()
-{
-    showModal(*FGenRec);
-}
+void TFrecver::openPeriod() { showModal(*FGenRec); }

@@ -81,8 +81,7 @@ int TQReporte::ImprimirDeclaracion(const QString& codigoControl)
 bool TQReporte::Print()
 {
     const DeclarationData data = pageData();
-    const QString jobName =
-        QStringLiteral("Declaración Jurada %1-%2 %3").arg(data.anio, data.anticipo, data.copyLabel);
+    const QString jobName = QStringLiteral("Declaración Jurada %1-%2 %3").arg(data.anio, data.anticipo, data.copyLabel);
     std::unique_ptr<QPagedPaintDevice> printer = m_printerFactory(jobName);
     if (!printer)
         return false;

@@ -8,10 +8,6 @@ TFVer* FVer = nullptr;
 TFVer::TFVer(QWidget* parent)
     : PeriodListDialog("FVer", QStringLiteral("Presentaciones Anteriores"), QStringLiteral("Ver"),
                        QStringLiteral("Salir"), parent)
-{
-}
+{}
 
-void TFVer::openPeriod()
-{
-    showModal(*FVerDetalles);
-}
+void TFVer::openPeriod() { showModal(*FVerDetalles); }

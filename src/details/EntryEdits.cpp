@@ -27,14 +27,12 @@ DBDateEdit::DBDateEdit(QWidget* parent) : QLineEdit(parent)
 {
     // Qt's mask letters: '0' an optional digit, '9' a required one.
     setInputMask(QStringLiteral("00/00/9999;_"));
-    m_link = new FieldLink(this, [this] { return normalised(text()); }, [this](const QString& t) { setText(t); });
+    m_link = new FieldLink(
+        this, [this] { return normalised(text()); }, [this](const QString& t) { setText(t); });
     connect(this, &QLineEdit::textEdited, m_link, &FieldLink::userChanged);
 }
 
-void DBDateEdit::setDataField(store::Dataset* dataset, const QString& field)
-{
-    m_link->setField(dataset, field);
-}
+void DBDateEdit::setDataField(store::Dataset* dataset, const QString& field) { m_link->setField(dataset, field); }
 
 QString DBDateEdit::normalised(const QString& typed)
 {
@@ -44,9 +42,10 @@ QString DBDateEdit::normalised(const QString& typed)
     if (parts.join(QString()).isEmpty())
         return {};
     if (parts.size() != 3 || parts[0].isEmpty() || parts[1].isEmpty() || parts[2].size() != 4)
-        throw store::StoreError(store::ConversionError,
-                                QStringLiteral("La fecha '%1' está incompleta: se escribe día/mes/año, con el año de cuatro cifras.")
-                                    .arg(typed));
+        throw store::StoreError(
+            store::ConversionError,
+            QStringLiteral("La fecha '%1' está incompleta: se escribe día/mes/año, con el año de cuatro cifras.")
+                .arg(typed));
     return parts[0].rightJustified(2, QLatin1Char('0')) + QLatin1Char('/') +
            parts[1].rightJustified(2, QLatin1Char('0')) + QLatin1Char('/') + parts[2];
 }
@@ -73,14 +72,12 @@ void DBDateEdit::focusOutEvent(QFocusEvent* event)
 
 DBPriceEdit::DBPriceEdit(QWidget* parent) : QLineEdit(parent)
 {
-    m_link = new FieldLink(this, [this] { return text(); }, [this](const QString& t) { setText(editText(t)); });
+    m_link = new FieldLink(
+        this, [this] { return text(); }, [this](const QString& t) { setText(editText(t)); });
     connect(this, &QLineEdit::textEdited, m_link, &FieldLink::userChanged);
 }
 
-void DBPriceEdit::setDataField(store::Dataset* dataset, const QString& field)
-{
-    m_link->setField(dataset, field);
-}
+void DBPriceEdit::setDataField(store::Dataset* dataset, const QString& field) { m_link->setField(dataset, field); }
 
 QString DBPriceEdit::editText(const QString& fieldText)
 {

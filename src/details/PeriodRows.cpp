@@ -8,15 +8,9 @@
 
 namespace periodrows {
 
-double canTalonarios(double desde, double hasta)
-{
-    return hasta - desde + 1;
-}
+double canTalonarios(double desde, double hasta) { return hasta - desde + 1; }
 
-bool numbersInOrder(double desde, double hasta)
-{
-    return std::nearbyint(desde) <= std::nearbyint(hasta);
-}
+bool numbersInOrder(double desde, double hasta) { return std::nearbyint(desde) <= std::nearbyint(hasta); }
 
 bool postToFiledPeriod(TDModulo& m, Prompt& prompt, store::Dataset& rows)
 {

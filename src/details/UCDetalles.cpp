@@ -2,15 +2,15 @@
 
 #include "PeriodRows.h"
 
-#include "widgets/DialogParts.h"
 #include "EntryEdits.h"
 #include "FormTypes.h"
-#include "resources/Glyphs.h"
 #include "Prompt.h"
 #include "UModulo.h"
+#include "resources/Glyphs.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/DBEdit.h"
 #include "widgets/DBLookupComboBox.h"
+#include "widgets/DialogParts.h"
 #include "widgets/EnterAsTab.h"
 #include "widgets/ObligatoryFields.h"
 #include "widgets/StandardError.h"
@@ -28,7 +28,8 @@
 TFCDetalles* FCDetalles = nullptr;
 
 TFCDetalles::TFCDetalles(QWidget* parent)
-    : PendingRowDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint, DModulo ? DModulo->TDetalles : nullptr)
+    : PendingRowDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint,
+                       DModulo ? DModulo->TDetalles : nullptr)
 {
     setObjectName(QStringLiteral("FCDetalles"));
     setWindowTitle(QStringLiteral("Detalles"));
@@ -77,7 +78,8 @@ TFCDetalles::TFCDetalles(QWidget* parent)
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);  // a fixed dialog border
 
-    EnterAsTab::setTabChain({DBEdit1, DBLookupComboBox1, DBLookupComboBox2, DBComboBox1, DBEdit2, DBEdit3, DBEdit4, BitBtn1, BitBtn2});
+    EnterAsTab::setTabChain(
+        {DBEdit1, DBLookupComboBox1, DBLookupComboBox2, DBComboBox1, DBEdit2, DBEdit3, DBEdit4, BitBtn1, BitBtn2});
 
     if (DModulo) {
         store::Dataset* detalles = DModulo->TDetalles;
@@ -109,9 +111,12 @@ void TFCDetalles::BitBtn1Click()
         ds->edit();
     ds->updateRecord();
 
-    if (!obligatoryFieldsFilled(*ds, {
-        {"Fecha", DBEdit1}, {"Razon_social", DBLookupComboBox1}, {"cuit", DBLookupComboBox2},
-        {"Tipo_comprobante", DBComboBox1}, {"NDesde", DBEdit2}, {"NHasta", DBEdit3}}))
+    if (!obligatoryFieldsFilled(*ds, {{"Fecha", DBEdit1},
+                                      {"Razon_social", DBLookupComboBox1},
+                                      {"cuit", DBLookupComboBox2},
+                                      {"Tipo_comprobante", DBComboBox1},
+                                      {"NDesde", DBEdit2},
+                                      {"NHasta", DBEdit3}}))
         return;
 
     if (!completeFormNumbers(*ds, DBEdit2))
@@ -129,4 +134,3 @@ void TFCDetalles::BitBtn2Click()
     DModulo->TDetalles->cancel();
     reject();
 }
-

@@ -1,10 +1,10 @@
 #include "UDetalleG.h"
 
-#include "resources/Glyphs.h"
 #include "Prompt.h"
 #include "UCDetalles.h"
 #include "UGMaquinas.h"
 #include "UModulo.h"
+#include "resources/Glyphs.h"
 #include "widgets/DBGrid.h"
 #include "widgets/DialogParts.h"
 #include "widgets/EnterAsTab.h"
@@ -169,8 +169,8 @@ void TFDetalle::fitColumn(DBGrid* grid, int column, const QString& sample)
     QFont title = grid->horizontalHeader()->font();
     title.setBold(true);
     const QString caption = grid->model()->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
-    const int wanted = qMax(grid->fontMetrics().horizontalAdvance(sample) + 12,
-                            QFontMetrics(title).horizontalAdvance(caption) + 14);
+    const int wanted =
+        qMax(grid->fontMetrics().horizontalAdvance(sample) + 12, QFontMetrics(title).horizontalAdvance(caption) + 14);
     grid->setColumnWidth(column, qMax(grid->columnWidth(column), wanted));
 }
 
@@ -204,10 +204,7 @@ void TFDetalle::BitBtn2Click()
     showModal(*FCDetalles);
 }
 
-void TFDetalle::BitBtn3Click()
-{
-    removeCurrent(DModulo->TDetalles);
-}
+void TFDetalle::BitBtn3Click() { removeCurrent(DModulo->TDetalles); }
 
 void TFDetalle::BitBtn6Click()
 {
@@ -221,10 +218,7 @@ void TFDetalle::BitBtn7Click()
     showModal(*FGMaquina);
 }
 
-void TFDetalle::BitBtn8Click()
-{
-    removeCurrent(DModulo->TMaquinas);
-}
+void TFDetalle::BitBtn8Click() { removeCurrent(DModulo->TMaquinas); }
 
 void TFDetalle::removeCurrent(store::Dataset* dataset)
 {
@@ -249,7 +243,4 @@ void TFDetalle::BitBtn4Click()
         DModulo->TAnticipos->cancel();
 }
 
-void TFDetalle::BitBtn5Click()
-{
-    close();
-}
+void TFDetalle::BitBtn5Click() { close(); }

@@ -1,12 +1,12 @@
 #include "UGMaquinas.h"
 
-#include "widgets/DialogParts.h"
 #include "EntryEdits.h"
-#include "resources/Glyphs.h"
 #include "Prompt.h"
 #include "UModulo.h"
+#include "resources/Glyphs.h"
 #include "widgets/DBEdit.h"
 #include "widgets/DBLookupComboBox.h"
+#include "widgets/DialogParts.h"
 #include "widgets/EnterAsTab.h"
 #include "widgets/ObligatoryFields.h"
 #include "widgets/StandardError.h"
@@ -23,7 +23,8 @@
 TFGMaquina* FGMaquina = nullptr;
 
 TFGMaquina::TFGMaquina(QWidget* parent)
-    : PendingRowDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint, DModulo ? DModulo->TMaquinas : nullptr)
+    : PendingRowDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint,
+                       DModulo ? DModulo->TMaquinas : nullptr)
 {
     setObjectName(QStringLiteral("FGMaquina"));
     setWindowTitle(QStringLiteral("Cargar detalle de Maquina"));
@@ -76,7 +77,8 @@ TFGMaquina::TFGMaquina(QWidget* parent)
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);  // a fixed dialog border
 
-    EnterAsTab::setTabChain({DBEdit1, DBLookupComboBox1, DBLookupComboBox2, DBEdit4, DBEdit5, DBEdit2, DBEdit6, DBEdit3, DBEdit7, BitBtn1, BitBtn2});
+    EnterAsTab::setTabChain({DBEdit1, DBLookupComboBox1, DBLookupComboBox2, DBEdit4, DBEdit5, DBEdit2, DBEdit6, DBEdit3,
+                             DBEdit7, BitBtn1, BitBtn2});
 
     if (DModulo) {
         store::Dataset* maquinas = DModulo->TMaquinas;
@@ -109,9 +111,12 @@ void TFGMaquina::BitBtn1Click()
         ds->edit();
     ds->updateRecord();
 
-    if (!obligatoryFieldsFilled(*ds, {
-        {"Fecha", DBEdit1}, {"RazonSocial", DBLookupComboBox1}, {"Cuit", DBLookupComboBox2},
-        {"Marca", DBEdit4}, {"Modelo", DBEdit5}, {"Precio", DBEdit6}}))
+    if (!obligatoryFieldsFilled(*ds, {{"Fecha", DBEdit1},
+                                      {"RazonSocial", DBLookupComboBox1},
+                                      {"Cuit", DBLookupComboBox2},
+                                      {"Marca", DBEdit4},
+                                      {"Modelo", DBEdit5},
+                                      {"Precio", DBEdit6}}))
         return;
     // A machine row is not voided when it is entered, like a printed-forms row.
     ds->setText(QStringLiteral("Anulado"), QStringLiteral("N"));
@@ -125,4 +130,3 @@ void TFGMaquina::BitBtn2Click()
     DModulo->TMaquinas->cancel();
     reject();
 }
-

@@ -2,8 +2,8 @@
 
 #include "EntryEdits.h"
 #include "Prompt.h"
-#include "Uanular.h"
 #include "UModulo.h"
+#include "Uanular.h"
 #include "resources/Glyphs.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/DBEdit.h"
@@ -23,8 +23,10 @@
 TFAnulaMaquina* FAnulaMaquina = nullptr;
 
 TFAnulaMaquina::TFAnulaMaquina(QWidget* parent)
-    : PendingRowDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
-                          Qt::WindowCloseButtonHint, DModulo ? DModulo->TVerMaquinas : nullptr)
+    : PendingRowDialog(parent,
+                       Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                           Qt::WindowCloseButtonHint,
+                       DModulo ? DModulo->TVerMaquinas : nullptr)
 {
     setObjectName(QStringLiteral("FAnulaMaquina"));
     setWindowTitle(QStringLiteral("Rectificativa"));
@@ -100,8 +102,8 @@ void TFAnulaMaquina::setMode(RowMode mode)
 {
     m_mode = mode;
     const bool voiding = mode == RowMode::Void;
-    for (QWidget* control : std::initializer_list<QWidget*>{DBEdit1, DBEdit3, DBEdit5, DBEdit6, DBLookupComboBox1,
-                                                            DBLookupComboBox2})
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{DBEdit1, DBEdit3, DBEdit5, DBEdit6, DBLookupComboBox1, DBLookupComboBox2})
         parts::setReadOnly(control, voiding);
 }
 
@@ -118,9 +120,12 @@ void TFAnulaMaquina::BitBtn1Click()
         ds->edit();
     ds->updateRecord();
 
-    if (!obligatoryFieldsFilled(*ds, {
-        {"Fecha", DBEdit1}, {"Razon_Social", DBLookupComboBox1}, {"cuit", DBLookupComboBox2},
-        {"Marca", DBEdit3}, {"Modelo", DBEdit5}, {"Precio", DBEdit6}}))
+    if (!obligatoryFieldsFilled(*ds, {{"Fecha", DBEdit1},
+                                      {"Razon_Social", DBLookupComboBox1},
+                                      {"cuit", DBLookupComboBox2},
+                                      {"Marca", DBEdit3},
+                                      {"Modelo", DBEdit5},
+                                      {"Precio", DBEdit6}}))
         return;
     // A machine row keeps its flag as given, empty included.
     amendment::postToPeriod(*ds);
@@ -132,4 +137,3 @@ void TFAnulaMaquina::BitBtn2Click()
     DModulo->TVerMaquinas->cancel();
     reject();
 }
-

@@ -80,10 +80,7 @@ void RowGrid::add(const char* labelName, const QString& caption, QWidget* contro
     ++m_row;
 }
 
-void RowGrid::finish()
-{
-    m_grid->setRowStretch(m_row, 1);
-}
+void RowGrid::finish() { m_grid->setRowStretch(m_row, 1); }
 
 DBComboBox* flagBox(QWidget* parent)
 {
@@ -102,8 +99,10 @@ void postToPeriod(store::Dataset& rows)
 }  // namespace amendment
 
 TFAnular::TFAnular(QWidget* parent)
-    : PendingRowDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
-                          Qt::WindowCloseButtonHint, DModulo ? DModulo->TVerDetalles : nullptr)
+    : PendingRowDialog(parent,
+                       Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                           Qt::WindowCloseButtonHint,
+                       DModulo ? DModulo->TVerDetalles : nullptr)
 {
     setObjectName(QStringLiteral("FAnular"));
     setWindowTitle(QStringLiteral("Rectificativa"));
@@ -193,9 +192,12 @@ void TFAnular::BitBtn1Click()
         ds->edit();
     ds->updateRecord();
 
-    if (!obligatoryFieldsFilled(*ds, {
-        {"Fecha", DBEdit1}, {"Razon_Social", DBLookupComboBox1}, {"Cuit", DBLookupComboBox2},
-        {"Tipo_comprobante", DBComboBox2}, {"NDesde", DBEdit2}, {"NHasta", DBEdit4}}))
+    if (!obligatoryFieldsFilled(*ds, {{"Fecha", DBEdit1},
+                                      {"Razon_Social", DBLookupComboBox1},
+                                      {"Cuit", DBLookupComboBox2},
+                                      {"Tipo_comprobante", DBComboBox2},
+                                      {"NDesde", DBEdit2},
+                                      {"NHasta", DBEdit4}}))
         return;
 
     if (!completeFormNumbers(*ds, DBEdit2))
@@ -211,4 +213,3 @@ void TFAnular::BitBtn2Click()
     DModulo->TVerDetalles->cancel();
     reject();
 }
-

@@ -11,10 +11,7 @@ TAyCarga* AyCarga = nullptr;
 
 namespace {
 
-QString blanks(int count)
-{
-    return QString(count, QLatin1Char(' '));
-}
+QString blanks(int count) { return QString(count, QLatin1Char(' ')); }
 
 }  // namespace
 

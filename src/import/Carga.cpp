@@ -17,8 +17,7 @@ using namespace importdialog;
 
 TCargar* Cargar = nullptr;
 
-TCargar::TCargar(QWidget* parent)
-    : ImportWindow(parent)
+TCargar::TCargar(QWidget* parent) : ImportWindow(parent)
 {
     setObjectName(QStringLiteral("Cargar"));
     setWindowTitle(QStringLiteral("Importación de Detalle de Formularios"));
@@ -80,18 +79,20 @@ TCargar::TCargar(QWidget* parent)
     connect(BitBtn3, &QPushButton::clicked, this, guarded<ImportWindow>(this, &ImportWindow::BitBtn3Click));
 }
 
-import::DetailColumns TCargar::columns() const
-{
-    auto range = [](const QSpinBox* from, const QSpinBox* to) { return import::Columns{from->value(), to->value()}; };
-    return {range(SE11, SE12), range(SE17, SE21), range(SE1, SE2),   range(SE5, SE6),
-            range(SE7, SE8),   range(SE9, SE10),  range(SE18, SE22)};
+import::DetailColumns TCargar::columns() const {
+    auto range = [](const QSpinBox* from, const QSpinBox* to){return import::Columns{from->value(), to->value()};
+}
+;
+return {range(SE11, SE12), range(SE17, SE21), range(SE1, SE2),  range(SE5, SE6),
+        range(SE7, SE8),   range(SE9, SE10),  range(SE18, SE22)};
 }
 
 void TCargar::BitBtn1Click()
 {
     // Both cases of the suffixes: the file system may tell them apart.
-    chooseFile(QStringLiteral("Carga de Datos"),
-               QStringLiteral("Archivos de Texto (*.txt,*.prn) (*.txt *.TXT *.prn *.PRN);;Todos los Archivos (*.*) (*)"));
+    chooseFile(
+        QStringLiteral("Carga de Datos"),
+        QStringLiteral("Archivos de Texto (*.txt,*.prn) (*.txt *.TXT *.prn *.PRN);;Todos los Archivos (*.*) (*)"));
 }
 
 void TCargar::BitBtn2Click()
@@ -105,4 +106,3 @@ void TCargar::BitBtn2Click()
         FormActivate();  // the dialog is active again
     }
 }
-

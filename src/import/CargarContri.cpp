@@ -22,8 +22,7 @@ const char* const RowLabels[] = {"CUIT",      "Razon Social",  "Ingresos Brutos"
 
 }  // namespace
 
-TFCargarcont::TFCargarcont(QWidget* parent)
-    : ImportWindow(parent)
+TFCargarcont::TFCargarcont(QWidget* parent) : ImportWindow(parent)
 {
     setObjectName(QStringLiteral("FCargarcont"));
     setWindowTitle(QStringLiteral("Importación de Padrón de Clientes"));
@@ -67,10 +66,11 @@ TFCargarcont::TFCargarcont(QWidget* parent)
     connect(BitBtn3, &QPushButton::clicked, this, guarded<ImportWindow>(this, &ImportWindow::BitBtn3Click));
 }
 
-import::ClientColumns TFCargarcont::columns() const
-{
-    auto range = [this](int from) { return import::Columns{SE[from]->value(), SE[from + 1]->value()}; };
-    return {range(1), range(3), range(5), range(7), range(9), range(11), range(13)};
+import::ClientColumns TFCargarcont::columns() const {
+    auto range = [this](int from){return import::Columns{SE[from]->value(), SE[from + 1]->value()};
+}
+;
+return {range(1), range(3), range(5), range(7), range(9), range(11), range(13)};
 }
 
 void TFCargarcont::BitBtn1Click()
@@ -83,4 +83,3 @@ void TFCargarcont::BitBtn2Click()
 {
     run([this](const import::ImportHooks& hooks) { import::importClients(*DModulo, m_fileName, columns(), hooks); });
 }
-

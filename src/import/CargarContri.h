@@ -25,7 +25,7 @@ public slots:
 private:
     QGroupBox* GroupBox1;
     QSpinBox* SE[15] = {};  // SE[1] to SE[14]: "Desde" and "Hasta" of each value, in row order
-    QLabel* Label9;  // the progress
+    QLabel* Label9;         // the progress
 };
 
 extern TFCargarcont* FCargarcont;

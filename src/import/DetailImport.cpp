@@ -3,10 +3,10 @@
 #include "BulkCache.h"
 
 #include "Prompt.h"
-#include "details/PeriodRows.h"
 #include "Schema.h"
 #include "TextFile.h"
 #include "UModulo.h"
+#include "details/PeriodRows.h"
 #include "store/Database.h"
 
 #include <QDir>
@@ -53,8 +53,7 @@ public:
                                       "CanTalonarios, Punto_Venta, Importado, Anulado) "
                                       "VALUES (?, ?, ?, ?, ?, ?, ?, 'S', 'N')")
                            .arg(db.qualifiedTable(Details)))
-    {
-    }
+    {}
 
     // The register does not change during a run, so an answer holds for every later line.
     std::optional<qint64> client(const QString& cuit)
@@ -92,10 +91,7 @@ private:
     QHash<QString, std::optional<qint64>> m_clients;
 };
 
-int width(const char* field)
-{
-    return schema::table(Details).field(QString::fromLatin1(field))->width;
-}
+int width(const char* field) { return schema::table(Details).field(QString::fromLatin1(field))->width; }
 
 }  // namespace
 

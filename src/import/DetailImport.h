@@ -52,8 +52,8 @@ struct DetailOutcome {
 };
 
 // Loads the rows of a detail file into the open period, all or nothing. The file is looked
-// over before the question (an empty one is refused then, like a binary one); the rows are written in one transaction. A line that fails takes
-// with it every imported row of the open period (earlier imports included) and the user is
+// over before the question (an empty one is refused then, like a binary one); the rows are written in one transaction.
+// A line that fails takes with it every imported row of the open period (earlier imports included) and the user is
 // asked whether to see the help; the removal is committed before the question. A file or table
 // error rolls the run back and is thrown; nothing changes then.
 DetailOutcome importDetails(TDModulo& modulo, const QString& path, const DetailColumns& columns,

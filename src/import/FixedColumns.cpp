@@ -3,7 +3,6 @@
 #include "store/StoreError.h"
 #include "store/Text1252.h"
 
-
 namespace import {
 
 QStringView cut(QStringView line, Columns columns)

@@ -18,14 +18,10 @@ QStringView cut(QStringView line, Columns columns);
 // Without leading and trailing blanks and control characters (everything up to the space).
 QStringView trimmed(QStringView value);
 // cut, then trimmed.
-inline QStringView extract(QStringView line, Columns columns)
-{
-    return trimmed(cut(line, columns));
-}
+inline QStringView extract(QStringView line, Columns columns) { return trimmed(cut(line, columns)); }
 
 // Only a to z become capitals; accented letters and everything else stay as they are.
 QString upperAscii(QStringView value);
-
 
 // A value as a text field of the given width stores it: cut to the width, and refused with
 // the store's conversion error naming the field when a character cannot be held.

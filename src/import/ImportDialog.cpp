@@ -67,8 +67,7 @@ QString chooseFile(const QString& caption, const QString& filter)
 
 ImportWindow::ImportWindow(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
-{
-}
+{}
 
 void ImportWindow::showEvent(QShowEvent* event)
 {
@@ -113,10 +112,7 @@ void ImportWindow::run(const std::function<void(const import::ImportHooks&)>& wo
     work(view.hooks());
 }
 
-void ImportWindow::BitBtn3Click()
-{
-    close();
-}
+void ImportWindow::BitBtn3Click() { close(); }
 
 void ImportWindow::reject()
 {

@@ -48,8 +48,8 @@ QString chooseFile(const QString& caption, const QString& filter);
 class ImportWindow : public QDialog {
     Q_OBJECT
 public slots:
-    void FormActivate();  // a clean progress label and "&Cargar" ready
-    void BitBtn3Click();  // "&Salir"
+    void FormActivate();     // a clean progress label and "&Cargar" ready
+    void BitBtn3Click();     // "&Salir"
     void reject() override;  // a run is not left half way by Escape or the window's close box
 
 protected:

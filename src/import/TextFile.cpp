@@ -90,14 +90,12 @@ TextFile::TextFile(const QString& path) : m_file(path), m_path(QDir::toNativeSep
     if (!info.isFile())
         fail(QStringLiteral("%1 no es un archivo.").arg(m_path));
     if (!m_file.open(QIODevice::ReadOnly))
-        fail(QStringLiteral("No se puede abrir el archivo %1 (%2).").arg(m_path, store::fileErrorReason(m_file, m_path)));
+        fail(QStringLiteral("No se puede abrir el archivo %1 (%2).")
+                 .arg(m_path, store::fileErrorReason(m_file, m_path)));
     scan();
 }
 
-void TextFile::fail(const QString& text) const
-{
-    throw store::StoreError(store::FileError, text);
-}
+void TextFile::fail(const QString& text) const { throw store::StoreError(store::FileError, text); }
 
 void TextFile::hasNul() const
 {
@@ -123,7 +121,8 @@ void TextFile::scan()
     for (;;) {
         const qint64 got = m_file.read(chunk.data(), ChunkBytes);
         if (got < 0)
-            fail(QStringLiteral("Error al leer el archivo %1 (%2).").arg(m_path, store::fileErrorReason(m_file, m_path)));
+            fail(QStringLiteral("Error al leer el archivo %1 (%2).")
+                     .arg(m_path, store::fileErrorReason(m_file, m_path)));
         if (got == 0)
             break;
         const char* data = chunk.constData();

@@ -8,10 +8,7 @@
 
 TBDEUtil::TBDEUtil() : TBDEUtil(schema::tables()) {}
 
-TBDEUtil::TBDEUtil(QList<store::TableDef> tables) : m_tables(std::move(tables))
-{
-    start();
-}
+TBDEUtil::TBDEUtil(QList<store::TableDef> tables) : m_tables(std::move(tables)) { start(); }
 
 TBDEUtil::~TBDEUtil()
 {
@@ -24,7 +21,8 @@ void TBDEUtil::start()
     store::TUSession session = 0;
     const int result = store::TUInit(&session, m_tables);
     if (result != 0)
-        throw store::StoreError(result, QStringLiteral("No se puede iniciar la herramienta de tablas (error %1).").arg(result));
+        throw store::StoreError(result,
+                                QStringLiteral("No se puede iniciar la herramienta de tablas (error %1).").arg(result));
     m_session = session;
 }
 
@@ -68,6 +66,6 @@ void TBDEUtil::check(int result) const
     if (result == 0)
         return;
     const QString text = store::TUErrorText(m_session);
-    throw store::StoreError(result, text.isEmpty() ? QStringLiteral("Error %1 de la herramienta de tablas.").arg(result)
-                                                   : text);
+    throw store::StoreError(
+        result, text.isEmpty() ? QStringLiteral("Error %1 de la herramienta de tablas.").arg(result) : text);
 }

@@ -9,7 +9,7 @@ namespace tablerepair {
 
 QStringList tableBases()
 {
-    return {QStringLiteral("Anticipos"), QStringLiteral("Cliente"),  QStringLiteral("Detalle"),
+    return {QStringLiteral("Anticipos"),   QStringLiteral("Cliente"),  QStringLiteral("Detalle"),
             QStringLiteral("Formularios"), QStringLiteral("Imprenta"), QStringLiteral("Maquina")};
 }
 
@@ -27,7 +27,8 @@ TableOutcome repairTable(TBDEUtil& util, Prompt& prompt, const QString& folder, 
     util.check(store::TUVerifyTable(session, path, store::TableDriver, QStringLiteral("VERIFY.DB"), QString(), 0,
                                     &errorLevel));
 
-    const TableOutcome notRebuilt{false, QStringLiteral("%1: no se pudo reconstruir; el archivo quedó como estaba.").arg(base)};
+    const TableOutcome notRebuilt{
+        false, QStringLiteral("%1: no se pudo reconstruir; el archivo quedó como estaba.").arg(base)};
     quint16 fields = 0, indexes = 0, security = 0, validity = 0, referential = 0, optional = 0, optionalLength = 0;
     if (store::TUGetCRTblDescCount(session, path, &fields, &indexes, &security, &validity, &referential, &optional,
                                    &optionalLength) != 0)
@@ -42,14 +43,15 @@ TableOutcome repairTable(TBDEUtil& util, Prompt& prompt, const QString& folder, 
         prompt.dialog(PromptIcon::Error, QStringLiteral("Error Filling table structure"), PromptButtons::Ok);
         return notRebuilt;
     }
-    const int result = store::TURebuildTable(session, path, store::TableDriver,
-                                             backupFolder + base + QStringLiteral("_BK.db"), QStringLiteral("KEYVIOL.DB"),
-                                             QStringLiteral("PROBLEM.DB"), &descriptor);
+    const int result =
+        store::TURebuildTable(session, path, store::TableDriver, backupFolder + base + QStringLiteral("_BK.db"),
+                              QStringLiteral("KEYVIOL.DB"), QStringLiteral("PROBLEM.DB"), &descriptor);
     store::RebuildReport rebuilt;
     store::TUGetRebuildReport(session, &rebuilt);
-    return {result == 0, !rebuilt.text.isEmpty() ? rebuilt.text
-                                                 : QStringLiteral("%1: no se pudo reconstruir (%2); el archivo quedó como estaba.")
-                                                       .arg(base, store::TUErrorText(session))};
+    return {result == 0, !rebuilt.text.isEmpty()
+                             ? rebuilt.text
+                             : QStringLiteral("%1: no se pudo reconstruir (%2); el archivo quedó como estaba.")
+                                   .arg(base, store::TUErrorText(session))};
 }
 
 }  // namespace tablerepair

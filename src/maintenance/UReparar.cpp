@@ -221,7 +221,8 @@ void TFReparacion::repairTable(int index)
     const QString base = ComboBox1->currentText();
     Edit1->setText(QDir::toNativeSeparators(QDir(Session1->folder()).filePath(base)));
     ProgressBar1->setValue(ProgressBar1->value() + 1);
-    const tablerepair::TableOutcome outcome = tablerepair::repairTable(*m_util, Prompt::current(), Session1->folder(), base);
+    const tablerepair::TableOutcome outcome =
+        tablerepair::repairTable(*m_util, Prompt::current(), Session1->folder(), base);
     if (outcome.repaired)
         ++m_repaired;
     m_report << outcome.report;
@@ -247,12 +248,10 @@ void TFReparacion::showReport(bool shown)
     const int shift = shown ? ReportHeight : -ReportHeight;
     setFixedSize(width(), height() + shift);
     Panel1->resize(Panel1->width(), Panel1->height() + shift);
-    for (QWidget* below : {static_cast<QWidget*>(GroupBox1), static_cast<QWidget*>(BitBtn1), static_cast<QWidget*>(BitBtn2)})
+    for (QWidget* below :
+         {static_cast<QWidget*>(GroupBox1), static_cast<QWidget*>(BitBtn1), static_cast<QWidget*>(BitBtn2)})
         below->move(below->x(), below->y() + shift);
     Informe->setVisible(shown);
 }
 
-void TFReparacion::BitBtn2Click()
-{
-    close();
-}
+void TFReparacion::BitBtn2Click() { close(); }

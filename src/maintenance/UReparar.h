@@ -53,12 +53,12 @@ private:
     QProgressBar* ProgressBar1;
     QPushButton* BitBtn1;
     QPushButton* BitBtn2;
-    QComboBox* ComboBox1;  // hidden: the tables, in the order they are repaired
-    QLineEdit* Edit1;      // hidden: the path of the table being repaired
+    QComboBox* ComboBox1;     // hidden: the tables, in the order they are repaired
+    QLineEdit* Edit1;         // hidden: the path of the table being repaired
     QPlainTextEdit* Informe;  // after a run: what became of each table
 
     std::unique_ptr<TBDEUtil> m_util;
-    int m_repaired = 0;  // tables rebuilt in the current run
+    int m_repaired = 0;    // tables rebuilt in the current run
     QStringList m_report;  // a line per table of the current run
 };
 

@@ -256,10 +256,7 @@ QImage formIconImage(int size)
     return image;
 }
 
-QPixmap formIcon(int size)
-{
-    return QPixmap::fromImage(formIconImage(size));
-}
+QPixmap formIcon(int size) { return QPixmap::fromImage(formIconImage(size)); }
 
 QPixmap badge(int size)
 {

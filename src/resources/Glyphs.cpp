@@ -135,8 +135,8 @@ QIcon folder()
     return drawn([](QPainter& p) {
         p.setPen(QPen(QColor(0x9a, 0x74, 0x10), 1.2));
         p.setBrush(QColor(0xe8, 0xb8, 0x30));
-        p.drawPolygon(QPolygonF({QPointF(3, 8), QPointF(12, 8), QPointF(15, 11), QPointF(29, 11), QPointF(29, 26),
-                                 QPointF(3, 26)}));
+        p.drawPolygon(QPolygonF(
+            {QPointF(3, 8), QPointF(12, 8), QPointF(15, 11), QPointF(29, 11), QPointF(29, 26), QPointF(3, 26)}));
         p.setBrush(QColor(0xf6, 0xd2, 0x5a));
         p.drawPolygon(QPolygonF({QPointF(3, 26), QPointF(7, 15), QPointF(31, 15), QPointF(29, 26)}));
     });

@@ -49,7 +49,7 @@ TFAcerca::TFAcerca(QWidget* parent) : QDialog(parent)
     badge->setPixmap(emblem::badge(56));
 
     QLabel* directorate = parts::label("Copyright", QStringLiteral("Dirección de Recaudación Provincial"),
-                                QRect(10, 100, 277, 18), panel);
+                                       QRect(10, 100, 277, 18), panel);
     directorate->setFont(boldFont(8));
     QLabel* government =
         parts::label("Comments", QStringLiteral("Gobierno de la Provincia"), QRect(10, 122, 277, 18), panel);

@@ -54,7 +54,4 @@ QString commandLineHelp()
         "  -h, --help         Muestra esta ayuda.\n");
 }
 
-QString commandLineVersion()
-{
-    return QStringLiteral("tarvenio " TARVENIO_VERSION "\n");
-}
+QString commandLineVersion() { return QStringLiteral("tarvenio " TARVENIO_VERSION "\n"); }

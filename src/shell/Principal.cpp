@@ -6,8 +6,8 @@
 #include "UClientesMod.h"
 #include "UModulo.h"
 #include "Uimprenta.h"
-#include "declaration/UVer.h"
 #include "declaration/URecVer.h"
+#include "declaration/UVer.h"
 #include "details/UDetalleG.h"
 #include "import/Carga.h"
 #include "import/CargarContri.h"
@@ -44,8 +44,8 @@ QLabel* authorityLine(const QString& name, const QString& text, int pointSize, Q
 }  // namespace
 
 TFPrincipal::TFPrincipal(QWidget* parent)
-    : QMainWindow(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                              | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+    : QMainWindow(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                              Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("FPrincipal"));
     setWindowTitle(QStringLiteral("Principal"));
@@ -91,8 +91,7 @@ void TFPrincipal::createPanel()
     setCentralWidget(client);
 }
 
-void TFPrincipal::addEntry(QWidget* menu, const QString& name, const QString& text,
-                           void (TFPrincipal::*handler)())
+void TFPrincipal::addEntry(QWidget* menu, const QString& name, const QString& text, void (TFPrincipal::*handler)())
 {
     auto* action = new QAction(text, this);
     action->setObjectName(name);
@@ -149,10 +148,7 @@ bool TFPrincipal::event(QEvent* event)
     return handled;
 }
 
-void TFPrincipal::FormActivate()
-{
-    openTables();
-}
+void TFPrincipal::FormActivate() { openTables(); }
 
 void TFPrincipal::openTables()
 {
@@ -179,8 +175,8 @@ bool TFPrincipal::agentLoaded()
 
 bool TFPrincipal::confirm(const QString& text)
 {
-    return Prompt::current().box(text, Confirmations, PromptButtons::YesNo, PromptIcon::None, PromptButton::Yes)
-        == PromptButton::Yes;
+    return Prompt::current().box(text, Confirmations, PromptButtons::YesNo, PromptIcon::None, PromptButton::Yes) ==
+           PromptButton::Yes;
 }
 
 void TFPrincipal::Agente1Click()
@@ -220,20 +216,11 @@ void TFPrincipal::PresentacionesAnteriores1Click()
     showModal(*FVer);
 }
 
-void TFPrincipal::GenerarRectificativa1Click()
-{
-    showModal(*Frecver);
-}
+void TFPrincipal::GenerarRectificativa1Click() { showModal(*Frecver); }
 
-void TFPrincipal::ImportarClientes1Click()
-{
-    showModal(*FCargarcont);
-}
+void TFPrincipal::ImportarClientes1Click() { showModal(*FCargarcont); }
 
-void TFPrincipal::ImportarDetalles1Click()
-{
-    showModal(*Cargar);
-}
+void TFPrincipal::ImportarDetalles1Click() { showModal(*Cargar); }
 
 void TFPrincipal::RepararBase1Click()
 {
@@ -250,7 +237,4 @@ void TFPrincipal::Salir1Click()
         close();
 }
 
-void TFPrincipal::Ayuda1Click()
-{
-    showModal(*FAcerca);
-}
+void TFPrincipal::Ayuda1Click() { showModal(*FAcerca); }

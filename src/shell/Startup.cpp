@@ -78,8 +78,7 @@ void createForms(store::AliasConfig* config, const QString& dataFolder)
         create(FCargarcont, "FCargarcont", FPrincipal);
         create(Cargar, "Cargar", FPrincipal);
         create(AyCarga, "AyCarga", FPrincipal);
-        QObject::connect(FDetalle, &TFDetalle::generateRequested, FPresentaciones,
-                         [] { showModal(*FPresentaciones); });
+        QObject::connect(FDetalle, &TFDetalle::generateRequested, FPresentaciones, [] { showModal(*FPresentaciones); });
     } catch (...) {
         destroyForms();
         throw;

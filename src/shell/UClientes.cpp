@@ -53,8 +53,10 @@ QIcon clientIcon()
 }  // namespace
 
 TFClientes::TFClientes(QWidget* parent)
-    : PendingRowDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                          | Qt::WindowCloseButtonHint, DModulo ? DModulo->TCliente : nullptr)
+    : PendingRowDialog(parent,
+                       Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowCloseButtonHint,
+                       DModulo ? DModulo->TCliente : nullptr)
 {
     setObjectName(QStringLiteral("FClientes"));
     setWindowTitle(QStringLiteral("Datos del Cliente"));
@@ -71,7 +73,8 @@ TFClientes::TFClientes(QWidget* parent)
     parts::label("Label2", QStringLiteral("Cuit"), {16, 63, 100, 17}, clientes)->setBuddy(DBEdit2);
     parts::label("Label3", QStringLiteral("N° Inscripción"), {16, 97, 100, 17}, clientes)->setBuddy(DBEdit3);
 
-    auto* direccion = parts::place(new QGroupBox(QStringLiteral("Dirección"), clientes), "GroupBox2", {10, 132, 492, 190});
+    auto* direccion =
+        parts::place(new QGroupBox(QStringLiteral("Dirección"), clientes), "GroupBox2", {10, 132, 492, 190});
     DBEdit4 = parts::place(new DBEdit(direccion), "DBEdit4", {114, 28, 366, 23});
     DBEdit5 = parts::place(new DBEdit(direccion), "DBEdit5", {114, 64, 73, 23});
     DBComboBox1 = parts::place(new DBComboBox(direccion), "DBComboBox1", {114, 100, 225, 23});
@@ -81,8 +84,9 @@ TFClientes::TFClientes(QWidget* parent)
     parts::label("Label6", QStringLiteral("Provincia"), {6, 103, 100, 17}, direccion)->setBuddy(DBComboBox1);
     parts::label("Label7", QStringLiteral("Localidad"), {6, 139, 100, 17}, direccion)->setBuddy(DBComboBox2);
 
-    BitBtn1 = parts::place(new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("Aceptar"), this),
-                    "BitBtn1", {153, 350, 97, 33});
+    BitBtn1 =
+        parts::place(new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("Aceptar"), this),
+                     "BitBtn1", {153, 350, 97, 33});
     BitBtn2 = parts::place(
         new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("Cancelar"), this),
         "BitBtn2", {278, 350, 97, 33});
@@ -125,8 +129,4 @@ void TFClientes::BitBtn1Click()
     accept();
 }
 
-void TFClientes::BitBtn2Click()
-{
-    reject();
-}
-
+void TFClientes::BitBtn2Click() { reject(); }

@@ -22,11 +22,11 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    DBEdit* DBEdit1;  // Razón Social
-    DBEdit* DBEdit2;  // Cuit
-    DBEdit* DBEdit3;  // N° Inscripción
-    DBEdit* DBEdit4;  // Domicilio
-    DBEdit* DBEdit5;  // Codigo Postal
+    DBEdit* DBEdit1;          // Razón Social
+    DBEdit* DBEdit2;          // Cuit
+    DBEdit* DBEdit3;          // N° Inscripción
+    DBEdit* DBEdit4;          // Domicilio
+    DBEdit* DBEdit5;          // Codigo Postal
     DBComboBox* DBComboBox1;  // Provincia
     DBComboBox* DBComboBox2;  // Localidad
     QPushButton* BitBtn1;

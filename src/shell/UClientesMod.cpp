@@ -109,8 +109,8 @@ QToolButton* tallButton(const char* name, const QString& text, const QPixmap& pi
 }  // namespace
 
 TFClienteMod::TFClienteMod(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                          | Qt::WindowCloseButtonHint)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("FClienteMod"));
     setWindowTitle(QStringLiteral("Clientes"));
@@ -159,8 +159,8 @@ bool TFClienteMod::eventFilter(QObject* watched, QEvent* event)
 {
     // A double click anywhere in the grid, below the last line too, opens the client dialog,
     // so an empty register can be started from here.
-    if (watched == DBGrid1->viewport() && event->type() == QEvent::MouseButtonDblClick
-        && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+    if (watched == DBGrid1->viewport() && event->type() == QEvent::MouseButtonDblClick &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         runHandler([this] { BitBtn1Click(); });
         return true;
     }
@@ -188,14 +188,10 @@ void TFClienteMod::BitBtn2Click()
     if (client->isEmpty())
         return;
     if (Prompt::current().dialog(PromptIcon::Question, QStringLiteral("¿Desea Elinar el Cliente?"),
-                                 PromptButtons::YesNo)
-        != PromptButton::Yes)
+                                 PromptButtons::YesNo) != PromptButton::Yes)
         return;
     // A client that detail rows name is refused by the data module's rule, which speaks itself.
     client->remove();
 }
 
-void TFClienteMod::BitBtn3Click()
-{
-    close();
-}
+void TFClienteMod::BitBtn3Click() { close(); }

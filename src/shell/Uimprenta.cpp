@@ -24,8 +24,10 @@ const QString Missing = QStringLiteral("Faltan Cargar Datos Obligatorios");
 }  // namespace
 
 TFImprenta::TFImprenta(QWidget* parent)
-    : PendingRowDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                          | Qt::WindowCloseButtonHint, DModulo ? DModulo->TImprentas : nullptr)
+    : PendingRowDialog(parent,
+                       Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowCloseButtonHint,
+                       DModulo ? DModulo->TImprentas : nullptr)
 {
     setObjectName(QStringLiteral("FImprenta"));
     setWindowTitle(QStringLiteral("Datos del Agente"));
@@ -47,8 +49,9 @@ TFImprenta::TFImprenta(QWidget* parent)
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     DBCheckBox1 = parts::place(new DBCheckBox(QStringLiteral("Imprenta"), panel), "DBCheckBox1", {10, 5, 257, 22});
     DBCheckBox2 = parts::place(new DBCheckBox(QStringLiteral("Venta de Maquinas Registradoras"), panel), "DBCheckBox2",
-                        {10, 30, 257, 22});
-    DBCheckBox3 = parts::place(new DBCheckBox(QStringLiteral("Autoimpresores"), panel), "DBCheckBox3", {10, 55, 257, 22});
+                               {10, 30, 257, 22});
+    DBCheckBox3 =
+        parts::place(new DBCheckBox(QStringLiteral("Autoimpresores"), panel), "DBCheckBox3", {10, 55, 257, 22});
 
     auto* domicilio = parts::place(new QGroupBox(QStringLiteral("Domicilio"), datos), "GroupBox3", {10, 164, 553, 148});
     DBEdit4 = parts::place(new DBEdit(domicilio), "DBEdit4", {124, 24, 417, 23});
@@ -60,8 +63,9 @@ TFImprenta::TFImprenta(QWidget* parent)
     parts::label("Label6", QStringLiteral("Localidad"), {12, 89, 110, 17}, domicilio)->setBuddy(DBComboBox2);
     parts::label("Label7", QStringLiteral("Codigo Postal"), {12, 120, 110, 17}, domicilio)->setBuddy(DBEdit5);
 
-    BitBtn1 = parts::place(new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("Aceptar"), this),
-                    "BitBtn1", {188, 337, 97, 33});
+    BitBtn1 =
+        parts::place(new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("Aceptar"), this),
+                     "BitBtn1", {188, 337, 97, 33});
     BitBtn2 = parts::place(
         new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("Cancelar"), this),
         "BitBtn2", {305, 337, 97, 33});
@@ -84,7 +88,8 @@ TFImprenta::TFImprenta(QWidget* parent)
     DBEdit5->setUpperCase(true);
 
     // The address comes first, then the buttons, then who the agent is.
-    EnterAsTab::setTabChain({DBEdit4, DBComboBox1, DBComboBox2, DBEdit5, BitBtn1, BitBtn2, DBEdit1, DBEdit2, DBEdit3, DBCheckBox1, DBCheckBox2, DBCheckBox3});
+    EnterAsTab::setTabChain({DBEdit4, DBComboBox1, DBComboBox2, DBEdit5, BitBtn1, BitBtn2, DBEdit1, DBEdit2, DBEdit3,
+                             DBCheckBox1, DBCheckBox2, DBCheckBox3});
 
     EnterAsTab::install(this);
     connect(BitBtn1, &QPushButton::clicked, this, guarded(this, &TFImprenta::BitBtn1Click));
@@ -116,8 +121,4 @@ void TFImprenta::BitBtn1Click()
     accept();
 }
 
-void TFImprenta::BitBtn2Click()
-{
-    reject();
-}
-
+void TFImprenta::BitBtn2Click() { reject(); }

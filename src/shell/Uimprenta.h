@@ -23,11 +23,11 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    DBEdit* DBEdit1;  // Razon Social
-    DBEdit* DBEdit2;  // Cuit
-    DBEdit* DBEdit3;  // N° de Inscripción
-    DBEdit* DBEdit4;  // Domicilio
-    DBEdit* DBEdit5;  // Codigo Postal
+    DBEdit* DBEdit1;          // Razon Social
+    DBEdit* DBEdit2;          // Cuit
+    DBEdit* DBEdit3;          // N° de Inscripción
+    DBEdit* DBEdit4;          // Domicilio
+    DBEdit* DBEdit5;          // Codigo Postal
     DBComboBox* DBComboBox1;  // Provincia
     DBComboBox* DBComboBox2;  // Localidad
     DBCheckBox* DBCheckBox1;  // Imprenta

@@ -17,7 +17,4 @@ DBCheckBox::DBCheckBox(const QString& text, QWidget* parent) : QCheckBox(text, p
     });
 }
 
-void DBCheckBox::setDataField(store::Dataset* dataset, const QString& field)
-{
-    m_link->setField(dataset, field);
-}
+void DBCheckBox::setDataField(store::Dataset* dataset, const QString& field) { m_link->setField(dataset, field); }

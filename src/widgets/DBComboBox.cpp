@@ -14,11 +14,10 @@ DBComboBox::DBComboBox(QWidget* parent) : QComboBox(parent)
     setInsertPolicy(QComboBox::NoInsert);
     // Items are offered, not enforced: a typed text stays as typed, blanks included.
     setCompleter(nullptr);
-    m_link = new FieldLink(this, [this] { return currentText(); }, [this](const QString& t) { setEditText(t); });
+    m_link = new FieldLink(
+        this, [this] { return currentText(); }, [this](const QString& t) { setEditText(t); });
     connect(lineEdit(), &QLineEdit::textEdited, m_link, &FieldLink::userChanged);
-    connect(this, &QComboBox::activated, m_link, [this] {
-        m_link->userChanged();
-    });
+    connect(this, &QComboBox::activated, m_link, [this] { m_link->userChanged(); });
 }
 
 void DBComboBox::setDataField(store::Dataset* dataset, const QString& field)

@@ -7,7 +7,8 @@
 
 DBEdit::DBEdit(QWidget* parent) : QLineEdit(parent)
 {
-    m_link = new FieldLink(this, [this] { return text(); }, [this](const QString& t) { setText(t); });
+    m_link = new FieldLink(
+        this, [this] { return text(); }, [this](const QString& t) { setText(t); });
     connect(this, &QLineEdit::textEdited, m_link, &FieldLink::userChanged);
 }
 
@@ -18,10 +19,7 @@ void DBEdit::setDataField(store::Dataset* dataset, const QString& field)
     setMaxLength(width > 0 ? width : 32767);
 }
 
-void DBEdit::setUpperCase(bool on)
-{
-    setValidator(on ? new UpperCaseValidator(this) : nullptr);
-}
+void DBEdit::setUpperCase(bool on) { setValidator(on ? new UpperCaseValidator(this) : nullptr); }
 
 void DBEdit::focusOutEvent(QFocusEvent* event)
 {

@@ -9,8 +9,8 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListView>
-#include <QWheelEvent>
 #include <QTimer>
+#include <QWheelEvent>
 #include <algorithm>
 #include <numeric>
 #include <utility>
@@ -25,10 +25,7 @@ bool sameKey(const QVariant& a, const QVariant& b)
     return a.toString() == b.toString();
 }
 
-int compareIgnoringCase(const QString& a, const QString& b)
-{
-    return QString::compare(a, b, Qt::CaseInsensitive);
-}
+int compareIgnoringCase(const QString& a, const QString& b) { return QString::compare(a, b, Qt::CaseInsensitive); }
 
 }  // namespace
 
@@ -124,10 +121,7 @@ void LookupListModel::invalidate()
     endResetModel();
 }
 
-int LookupListModel::rowCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : int(m_values.size());
-}
+int LookupListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(m_values.size()); }
 
 QVariant LookupListModel::data(const QModelIndex& index, int role) const
 {
@@ -152,8 +146,9 @@ int LookupListModel::lowerBound(const QString& text) const
 
 int LookupListModel::endOfPrefix(int from, const QString& prefix) const
 {
-    const auto it = std::partition_point(m_values.cbegin() + from, m_values.cend(),
-                                         [&prefix](const QString& v) { return v.startsWith(prefix, Qt::CaseInsensitive); });
+    const auto it = std::partition_point(m_values.cbegin() + from, m_values.cend(), [&prefix](const QString& v) {
+        return v.startsWith(prefix, Qt::CaseInsensitive);
+    });
     return int(it - m_values.cbegin());
 }
 
@@ -291,8 +286,9 @@ void DBLookupComboBox::setDataField(store::Dataset* dataset, const QString& look
     m_modified = false;
     const store::LookupDef* lookup = dataset ? dataset->lookupDef(lookupField) : nullptr;
     if (dataset && !lookup)
-        throw store::StoreError(store::FieldNotFound,
-                                QStringLiteral("La vista %1 no tiene el campo de búsqueda %2.").arg(dataset->name(), lookupField));
+        throw store::StoreError(
+            store::FieldNotFound,
+            QStringLiteral("La vista %1 no tiene el campo de búsqueda %2.").arg(dataset->name(), lookupField));
     m_keyField = lookup ? lookup->keyField : QString();
     if (lookup && lookup->lookupDataset)
         useModel(LookupListModel::shared(lookup->lookupDataset, lookup->lookupKeyField, lookup->resultField));

@@ -5,7 +5,6 @@
 #include "StandardError.h"
 #include "store/Dataset.h"
 
-
 DatasetModel::DatasetModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 void DatasetModel::setDataset(store::Dataset* dataset, QList<GridColumn> columns)
@@ -40,10 +39,7 @@ int DatasetModel::rowCount(const QModelIndex& parent) const
     }
 }
 
-int DatasetModel::columnCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : int(m_columns.size());
-}
+int DatasetModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(m_columns.size()); }
 
 QVariant DatasetModel::data(const QModelIndex& index, int role) const
 {
@@ -56,7 +52,8 @@ QVariant DatasetModel::data(const QModelIndex& index, int role) const
                              m_dataset->state() == store::DatasetState::Edit;
         if (role == Qt::DisplayRole || role == Qt::EditRole) {
             if (column.format == GridColumn::Format::Money && role == Qt::DisplayRole) {
-                const QVariant v = pending ? m_dataset->value(column.field) : m_dataset->valueAt(index.row(), column.field);
+                const QVariant v =
+                    pending ? m_dataset->value(column.field) : m_dataset->valueAt(index.row(), column.field);
                 return v.isNull() ? QString() : store::formats::money(v.toDouble());
             }
             return pending ? m_dataset->text(column.field) : m_dataset->textAt(index.row(), column.field);

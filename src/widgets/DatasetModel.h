@@ -5,7 +5,6 @@
 #include <QAbstractTableModel>
 #include <QPointer>
 
-
 // One grid column: a field of the view, its title, its width in characters and how it shows.
 struct GridColumn {
     enum class Format { Plain, Money, Right };  // Money: #,##0.00; Right: as stored, right-aligned

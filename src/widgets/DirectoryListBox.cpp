@@ -13,10 +13,7 @@ namespace {
 const int ShownRole = Qt::UserRole;
 const int FilledRole = Qt::UserRole + 1;
 
-QString driveLabel(QChar letter)
-{
-    return QString(letter) + QLatin1Char(':');
-}
+QString driveLabel(QChar letter) { return QString(letter) + QLatin1Char(':'); }
 
 }  // namespace
 
@@ -124,8 +121,7 @@ void DirectoryListBox::fillChildren(QTreeWidgetItem* item)
     const QString shown = item->data(0, ShownRole).toString();
     const QChar drive = shown.startsWith(QLatin1String("A:"), Qt::CaseInsensitive) ? QLatin1Char('A') : m_drive;
     QDir dir(realPath(shown));
-    const QFileInfoList folders =
-        dir.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    const QFileInfoList folders = dir.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
     for (const QFileInfo& info : folders)
         addFolder(item, info.fileName(), shownPath(drive, info.absoluteFilePath()));
     item->setChildIndicatorPolicy(folders.isEmpty() ? QTreeWidgetItem::DontShowIndicator
@@ -152,7 +148,8 @@ void DirectoryListBox::showDrive(QChar letter)
 
 void DirectoryListBox::setDirectory(const QString& shown)
 {
-    const QChar drive = shown.startsWith(QLatin1String("A:"), Qt::CaseInsensitive) ? QLatin1Char('A') : QLatin1Char('C');
+    const QChar drive =
+        shown.startsWith(QLatin1String("A:"), Qt::CaseInsensitive) ? QLatin1Char('A') : QLatin1Char('C');
     const QString real = realPath(shown);
     if (real.isEmpty() || !QFileInfo(real).isDir())
         throw store::StoreError(store::FileError,

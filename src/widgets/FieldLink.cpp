@@ -8,8 +8,7 @@
 
 FieldLink::FieldLink(QWidget* control, Reader read, Shower show)
     : QObject(control), m_control(control), m_read(std::move(read)), m_show(std::move(show))
-{
-}
+{}
 
 void FieldLink::setField(store::Dataset* dataset, const QString& field)
 {
@@ -44,10 +43,7 @@ void FieldLink::setField(store::Dataset* dataset, const QString& field)
     refresh();
 }
 
-int FieldLink::width() const
-{
-    return m_dataset ? m_dataset->displayWidth(m_field) : 0;
-}
+int FieldLink::width() const { return m_dataset ? m_dataset->displayWidth(m_field) : 0; }
 
 void FieldLink::userChanged()
 {

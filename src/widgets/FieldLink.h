@@ -28,8 +28,8 @@ public:
     // The user changed the control: the view goes into editing if it was browsing.
     void userChanged();
     bool modified() const { return m_modified; }
-    void writeBack();       // throws when the field refuses the value
-    bool leave();           // writeBack() for a control losing the focus; shows a refusal, false then
+    void writeBack();  // throws when the field refuses the value
+    bool leave();      // writeBack() for a control losing the focus; shows a refusal, false then
     void refresh();
 
 private:

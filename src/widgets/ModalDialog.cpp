@@ -18,7 +18,4 @@ int showModal(QDialog& dialog)
     return dialog.exec();
 }
 
-ModalHandler setModalHandler(ModalHandler handler)
-{
-    return std::exchange(handlerInPlace(), std::move(handler));
-}
+ModalHandler setModalHandler(ModalHandler handler) { return std::exchange(handlerInPlace(), std::move(handler)); }

@@ -4,8 +4,7 @@
 
 PendingRowDialog::PendingRowDialog(QWidget* parent, Qt::WindowFlags flags, store::Dataset* pendingRow)
     : QDialog(parent, flags), m_pendingRow(pendingRow)
-{
-}
+{}
 
 void PendingRowDialog::done(int result)
 {

@@ -292,9 +292,18 @@ void TestModulo::anticiposNormalisedOnPost_data()
     QTest::addColumn<QString>("rectificativa");
     QTest::addColumn<QString>("storedAnticipo");
     QTest::addColumn<QString>("storedRectificativa");
-    QTest::newRow("one digit padded, empty amendment 0") << "7" << "" << "07" << "0";
-    QTest::newRow("two digits kept") << "11" << "2" << "11" << "2";
-    QTest::newRow("empty left alone") << "" << "" << "" << "0";
+    QTest::newRow("one digit padded, empty amendment 0") << "7"
+                                                         << ""
+                                                         << "07"
+                                                         << "0";
+    QTest::newRow("two digits kept") << "11"
+                                     << "2"
+                                     << "11"
+                                     << "2";
+    QTest::newRow("empty left alone") << ""
+                                      << ""
+                                      << ""
+                                      << "0";
 }
 
 void TestModulo::anticiposNormalisedOnPost()
@@ -435,7 +444,8 @@ void TestModulo::printedTotalsLeaveVoidedRowsOut()
     QCOMPARE(m.Qrep->recordCount(), 3);
     QStringList rows;
     for (m.Qrep->first(); !m.Qrep->eof(); m.Qrep->next())
-        rows << QStringLiteral("%1|%2|%3|%4").arg(m.Qrep->asInteger(QStringLiteral("orden")))
+        rows << QStringLiteral("%1|%2|%3|%4")
+                    .arg(m.Qrep->asInteger(QStringLiteral("orden")))
                     .arg(m.Qrep->text(QStringLiteral("tc")), m.Qrep->text(QStringLiteral("cant")),
                          m.Qrep->text(QStringLiteral("temp")));
     QCOMPARE(rows, (QStringList{"1|FACTURA A|60|" + QString(46, QLatin1Char('A')),

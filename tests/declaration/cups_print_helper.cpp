@@ -37,8 +37,8 @@ int main(int argc, char** argv)
     fixture.form(QStringLiteral("FACTURA A"), 25);
     fixture.form(QStringLiteral("REMITO R"), 4);
     fixture.machine(QStringLiteral("MARCA1"), QStringLiteral("MODELO1"));
-    const QString computed = CodigoControl(ReportFixture::Anio, ReportFixture::Anticipo,
-                                           fixture.m.TImprentas->text(QStringLiteral("Cuit")));
+    const QString computed =
+        CodigoControl(ReportFixture::Anio, ReportFixture::Anticipo, fixture.m.TImprentas->text(QStringLiteral("Cuit")));
     if (computed != code) {
         std::fprintf(stderr, "the period's control code is %s, expected %s\n", qPrintable(computed), qPrintable(code));
         return 1;

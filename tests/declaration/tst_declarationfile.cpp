@@ -10,9 +10,9 @@
 #include <QSettings>
 #include <QTest>
 
+#include <sys/resource.h>
 #include <csignal>
 #include <optional>
-#include <sys/resource.h>
 
 using store::Dataset;
 
@@ -119,8 +119,8 @@ void fill(TDModulo& m, Scenario scenario)
         return;
     }
     const int sur = addClient(m, QStringLiteral("30712345671"), QStringLiteral("Distribuidora Sur"),
-                              {QStringLiteral("901-000001-1"), QStringLiteral("Belgrano 55"), QStringLiteral("Santa Fe"),
-                               QStringLiteral("3000"), QStringLiteral("Santa Fe")});
+                              {QStringLiteral("901-000001-1"), QStringLiteral("Belgrano 55"),
+                               QStringLiteral("Santa Fe"), QStringLiteral("3000"), QStringLiteral("Santa Fe")});
     const int obrien = addClient(m, QStringLiteral("27301112225"), QStringLiteral("O'Brien Hnos."));
     const int centro = addClient(m, QStringLiteral("30500010912"), QStringLiteral("Imprenta del Centro"),
                                  {{}, {}, QStringLiteral("Rosario")});
@@ -162,15 +162,17 @@ QStringList entries(const QString& folder)
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System);
 }
 
-const QByteArray Agent = "'010','20123456786','Gr\xE1"
-                         "fica \xD1"
-                         "and\xFA S.R.L.','S','S','N','901-123456-7','San Mart\xED"
-                         "n 1234','Paran\xE1','3100','Entre R\xED"
-                         "os';\r\n";
-const QByteArray Clients = "'040','27301112225','O''Brien Hnos.','','','','','';\r\n"
-                           "'040','30500010912','Imprenta del Centro','','','Rosario','','';\r\n"
-                           "'040','30712345671','Distribuidora Sur','901-000001-1','Belgrano 55','Santa Fe','3000',"
-                           "'Santa Fe';\r\n";
+const QByteArray Agent =
+    "'010','20123456786','Gr\xE1"
+    "fica \xD1"
+    "and\xFA S.R.L.','S','S','N','901-123456-7','San Mart\xED"
+    "n 1234','Paran\xE1','3100','Entre R\xED"
+    "os';\r\n";
+const QByteArray Clients =
+    "'040','27301112225','O''Brien Hnos.','','','','','';\r\n"
+    "'040','30500010912','Imprenta del Centro','','','Rosario','','';\r\n"
+    "'040','30712345671','Distribuidora Sur','901-000001-1','Belgrano 55','Santa Fe','3000',"
+    "'Santa Fe';\r\n";
 
 // Lowers the largest file this process may write, so that writes fail part-way as on a full disk.
 class FileSizeLimit {
@@ -222,38 +224,42 @@ void TestDeclarationFile::wholeFile_data()
     // Open rows carry no period yet; voided rows are written; a null flag is ''; rows of
     // another period are left out; rows keep the view's order, clients go by C.U.I.T.
     QTest::newRow("period with rows") << Scenario::PeriodWithRows << QStringLiteral("20123456786200503.imp")
-                                      << QByteArray("TARVENIOV1.2\r\n"
-                                                    "K8<EA\r\n"
-                                                    "'000','2005','03','0';\r\n" +
-                                                    Agent +
-                                                    "'020','30712345671','Distribuidora Sur','15/03/2005','Facturas A',"
-                                                    "'500','1','500','','','0001','N','N';\r\n"
-                                                    "'020','27301112225','O''Brien Hnos.','16/03/2005','Remitos R',"
-                                                    "'100','1501','1600','','','0002','S','';\r\n"
-                                                    "'030','27301112225','O''Brien Hnos.','10/03/2005','Registra',"
-                                                    "'RX-200','1500','','','ABC123','0002','S-0001','';\r\n"
-                                                    "'030','30712345671','Distribuidora Sur','11/03/2005','Registra',"
-                                                    "'RX-300','1234,56','','','XYZ9','0003','S-0002','S';\r\n" +
-                                                    Clients + "Eof\r\n");
+                                      << QByteArray(
+                                             "TARVENIOV1.2\r\n"
+                                             "K8<EA\r\n"
+                                             "'000','2005','03','0';\r\n" +
+                                             Agent +
+                                             "'020','30712345671','Distribuidora Sur','15/03/2005','Facturas A',"
+                                             "'500','1','500','','','0001','N','N';\r\n"
+                                             "'020','27301112225','O''Brien Hnos.','16/03/2005','Remitos R',"
+                                             "'100','1501','1600','','','0002','S','';\r\n"
+                                             "'030','27301112225','O''Brien Hnos.','10/03/2005','Registra',"
+                                             "'RX-200','1500','','','ABC123','0002','S-0001','';\r\n"
+                                             "'030','30712345671','Distribuidora Sur','11/03/2005','Registra',"
+                                             "'RX-300','1234,56','','','XYZ9','0003','S-0002','S';\r\n" +
+                                             Clients + "Eof\r\n");
     QTest::newRow("filed period, amended once")
         << Scenario::FiledPeriod << QStringLiteral("20123456786200502.imp")
-        << QByteArray("TARVENIOV1.2\r\n"
-                      "K8;EA\r\n"
-                      "'000','2005','02','1';\r\n" +
-                      Agent +
-                      "'020','30500010912','Imprenta del Centro','01/02/2005','Tickets','50','1','50','2005','02',"
-                      "'0003','N','S';\r\n" +
-                      Clients + "Eof\r\n");
+        << QByteArray(
+               "TARVENIOV1.2\r\n"
+               "K8;EA\r\n"
+               "'000','2005','02','1';\r\n" +
+               Agent +
+               "'020','30500010912','Imprenta del Centro','01/02/2005','Tickets','50','1','50','2005','02',"
+               "'0003','N','S';\r\n" +
+               Clients + "Eof\r\n");
     QTest::newRow("empty period") << Scenario::EmptyPeriod << QStringLiteral("20123456786200503.imp")
-                                  << QByteArray("TARVENIOV1.2\r\n"
-                                                "K8<EA\r\n"
-                                                "'000','2005','03','0';\r\n" +
-                                                Agent + Clients + "Eof\r\n");
+                                  << QByteArray(
+                                         "TARVENIOV1.2\r\n"
+                                         "K8<EA\r\n"
+                                         "'000','2005','03','0';\r\n" +
+                                         Agent + Clients + "Eof\r\n");
     QTest::newRow("empty register") << Scenario::EmptyRegister << QStringLiteral("20123456786200503.imp")
-                                    << QByteArray("TARVENIOV1.2\r\n"
-                                                  "K8<EA\r\n"
-                                                  "'000','2005','03','0';\r\n" +
-                                                  Agent + "Eof\r\n");
+                                    << QByteArray(
+                                           "TARVENIOV1.2\r\n"
+                                           "K8<EA\r\n"
+                                           "'000','2005','03','0';\r\n" +
+                                           Agent + "Eof\r\n");
 }
 
 void TestDeclarationFile::wholeFile()
@@ -281,9 +287,8 @@ void TestDeclarationFile::wholeFile()
     // The views were walked to their end and keep the caller's filters.
     for (Dataset* view : {m.TVerDetalles, m.TVerMaquinas, m.TCliente})
         QVERIFY2(view->eof(), qPrintable(view->name()));
-    QCOMPARE(m.TVerDetalles->filter(), scenario == Scenario::FiledPeriod
-                                           ? QStringLiteral("anio='2005' and Anticipo='02'")
-                                           : OpenPeriod);
+    QCOMPARE(m.TVerDetalles->filter(),
+             scenario == Scenario::FiledPeriod ? QStringLiteral("anio='2005' and Anticipo='02'") : OpenPeriod);
 }
 
 void TestDeclarationFile::destination_data()
@@ -295,7 +300,8 @@ void TestDeclarationFile::destination_data()
     QTest::newRow("folder") << QStringLiteral("%OUT%/DECLARAC") << QStringLiteral("%OUT%/DECLARAC") + name;
     QTest::newRow("folder ending in a separator")
         << QStringLiteral("%OUT%/DECLARAC/") << QStringLiteral("%OUT%/DECLARAC") + name;
-    QTest::newRow("A:\\DECLARAC goes to the root of A:") << QStringLiteral("A:\\DECLARAC") << QStringLiteral("%A%") + name;
+    QTest::newRow("A:\\DECLARAC goes to the root of A:")
+        << QStringLiteral("A:\\DECLARAC") << QStringLiteral("%A%") + name;
     QTest::newRow("A: alone") << QStringLiteral("A:") << QStringLiteral("%A%") + name;
     // Lower case is no drive: an ordinary folder, here relative to the working folder %OUT%.
     QTest::newRow("a: is a folder") << QStringLiteral("a:/DECLARAC") << QStringLiteral("%OUT%/a:/DECLARAC") + name;
@@ -350,11 +356,11 @@ void TestDeclarationFile::failureLeavesEarlierFile_data()
                                         << int(store::FileError) << QStringLiteral("No se puede escribir el archivo");
     QTest::newRow("folder missing") << QStringLiteral("%OUT%/no-existe") << QString() << false << false
                                     << int(store::FileError) << QStringLiteral("No se puede crear el archivo");
-    QTest::newRow("no folder for drive A:") << QStringLiteral("A:\\") << QString() << false << false
-                                            << int(store::FileError) << QStringLiteral("unidad A");
-    QTest::newRow("control code not decimal") << QStringLiteral("%OUT%") << QStringLiteral("68535975x2") << false
-                                              << false << int(store::ConversionError)
-                                              << QStringLiteral("'x2' no es un número entero válido.");
+    QTest::newRow("no folder for drive A:")
+        << QStringLiteral("A:\\") << QString() << false << false << int(store::FileError) << QStringLiteral("unidad A");
+    QTest::newRow("control code not decimal")
+        << QStringLiteral("%OUT%") << QStringLiteral("68535975x2") << false << false << int(store::ConversionError)
+        << QStringLiteral("'x2' no es un número entero válido.");
     // A text the store would refuse, put into the table file by other means, is not written as '?'.
     QTest::newRow("text the file cannot hold") << QStringLiteral("%OUT%") << QString() << false << true
                                                << int(store::ConversionError) << QStringLiteral("'Ωmega Hnos.'");
@@ -407,13 +413,31 @@ void TestDeclarationFile::codigoControl_data()
     QTest::addColumn<QString>("cuit");
     QTest::addColumn<QString>("expected");  // or the piece named by the conversion error
 
-    QTest::newRow("2005/11, 2791") << "2005" << "11" << "27910000000" << "6853597572";
-    QTest::newRow("2004/05, 3370") << "2004" << "05" << "33700000007" << "6852533370";
+    QTest::newRow("2005/11, 2791") << "2005"
+                                   << "11"
+                                   << "27910000000"
+                                   << "6853597572";
+    QTest::newRow("2004/05, 3370") << "2004"
+                                   << "05"
+                                   << "33700000007"
+                                   << "6852533370";
     // 80 and 33 stay; 81 and above lose 19; 32 and below gain 48.
-    QTest::newRow("bounds") << "8081" << "32" << "33990000000" << "8062803380";
-    QTest::newRow("zeros") << "0000" << "00" << "00000000000" << "4848484848";
-    QTest::newRow("letter in the year") << "2O05" << "11" << "27910000000" << "'2O'";
-    QTest::newRow("blank in the anticipo") << "2005" << " 7" << "27910000000" << "' 7'";
+    QTest::newRow("bounds") << "8081"
+                            << "32"
+                            << "33990000000"
+                            << "8062803380";
+    QTest::newRow("zeros") << "0000"
+                           << "00"
+                           << "00000000000"
+                           << "4848484848";
+    QTest::newRow("letter in the year") << "2O05"
+                                        << "11"
+                                        << "27910000000"
+                                        << "'2O'";
+    QTest::newRow("blank in the anticipo") << "2005"
+                                           << " 7"
+                                           << "27910000000"
+                                           << "' 7'";
 }
 
 void TestDeclarationFile::codigoControl()

@@ -38,7 +38,8 @@ struct Store {
 
     qint64 count(const QString& table, const QString& where = QStringLiteral("1"))
     {
-        store::Statement stmt(db(), QStringLiteral("SELECT count(*) FROM %1 WHERE %2").arg(db().qualifiedTable(table), where));
+        store::Statement stmt(
+            db(), QStringLiteral("SELECT count(*) FROM %1 WHERE %2").arg(db().qualifiedTable(table), where));
         return stmt.step() ? stmt.column(0).toLongLong() : -1;
     }
     qint64 openRows()
@@ -164,9 +165,10 @@ private slots:
         QTest::newRow("filed already, typed with one digit")
             << QStringLiteral("3") << true << false << QStringList{"Este Anticipo ya fue Presentado"}
             << int(filing::Result::AlreadyFiled);
-        QTest::newRow("no diskette drive") << QStringLiteral("3") << false << true
-                                           << QStringList{"Inserte un diskette", "No hay suficiente espacio en el disco"}
-                                           << int(filing::Result::NoRoom);
+        QTest::newRow("no diskette drive")
+            << QStringLiteral("3") << false << true
+            << QStringList{"Inserte un diskette", "No hay suficiente espacio en el disco"}
+            << int(filing::Result::NoRoom);
     }
 
     // A stop says its message and changes nothing: the rows stay open and no file is written.
@@ -183,7 +185,8 @@ private slots:
         }
         const qint64 periods = m_store->periods(), open = m_store->openRows();
         newPeriod(m(), Anio, anticipo);
-        const filing::Outcome outcome = filing::fileOpenPeriod(m(), *m_prompt, diskette ? QStringLiteral("A:\\") : ddjj());
+        const filing::Outcome outcome =
+            filing::fileOpenPeriod(m(), *m_prompt, diskette ? QStringLiteral("A:\\") : ddjj());
         QCOMPARE(int(outcome.result), result);
         QCOMPARE(m_prompt->texts(), texts);
         QVERIFY(m().TAnticipos->editing());  // the typed period is still there to correct

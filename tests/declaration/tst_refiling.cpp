@@ -480,16 +480,16 @@ private slots:
 
         QList<QStringList> clients = first.of("040");
         QCOMPARE(amended.of("040").size(), clients.size() + 1);
-        QVERIFY(amended.of("040").contains(QStringList{"040", fixture::cuitFor(44444444), "ZETA NUEVO SRL", "", "",
-                                                      "", "", ""}));
+        QVERIFY(amended.of("040").contains(
+            QStringList{"040", fixture::cuitFor(44444444), "ZETA NUEVO SRL", "", "", "", "", ""}));
 
         // The printout: totals without the voided form, machines without the voided one; the
         // machine added with an empty flag counts.
         QStringList printed = reportRows();
         printed.sort();
-        QCOMPARE(printed, (QStringList{"Facturas B/150/AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA",
-                                        "REGISTRA/12/RX-500", "REGISTRA/12/RX-900",
-                                        "Remitos/30/AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA"}));
+        QCOMPARE(printed,
+                 (QStringList{"Facturas B/150/AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA", "REGISTRA/12/RX-500",
+                              "REGISTRA/12/RX-900", "Remitos/30/AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA"}));
     }
 
     // Drive A: in the amendment: after "Inserte un diskette" the folder list is back on the

@@ -97,8 +97,8 @@ PdfText TestReporte::render(const QString& name)
 {
     QString file = name;
     if (QTest::currentDataTag())
-        file += QLatin1Char('-') +
-                QString::fromUtf8(QTest::currentDataTag()).replace(QLatin1Char(' '), QLatin1Char('-'));
+        file +=
+            QLatin1Char('-') + QString::fromUtf8(QTest::currentDataTag()).replace(QLatin1Char(' '), QLatin1Char('-'));
     const QString path = m_dir.filePath(file + QStringLiteral(".pdf"));
     if (!QReporte->renderToPdf(path))
         return PdfText{{}, {}, QStringLiteral("renderToPdf failed")};
@@ -278,8 +278,8 @@ void TestReporte::bodySections_data()
     QTest::addColumn<int>("machines");
     QTest::addColumn<QStringList>("order");
 
-    QTest::newRow("forms and machines")
-        << 2 << 2 << QStringList{"Formularios", "TIPO1", "TIPO2", "Maquinas", "MARCA1", "MARCA2"};
+    QTest::newRow("forms and machines") << 2 << 2
+                                        << QStringList{"Formularios", "TIPO1", "TIPO2", "Maquinas", "MARCA1", "MARCA2"};
     QTest::newRow("forms without machines") << 2 << 0 << QStringList{"Formularios", "TIPO1", "TIPO2", "Maquinas"};
     QTest::newRow("machines without forms") << 0 << 2 << QStringList{"Maquinas", "MARCA1", "MARCA2"};
     QTest::newRow("no rows at all") << 0 << 0 << QStringList{"Maquinas"};

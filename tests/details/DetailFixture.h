@@ -47,8 +47,7 @@ public:
         FGMaquina = new TFGMaquina;
         FPresentaciones = new TFPresentaciones;
         FDetalle = new TFDetalle;
-        QObject::connect(FDetalle, &TFDetalle::generateRequested, FPresentaciones,
-                         [] { showModal(*FPresentaciones); });
+        QObject::connect(FDetalle, &TFDetalle::generateRequested, FPresentaciones, [] { showModal(*FPresentaciones); });
         setModalHandler([this](QDialog& dialog) {
             shown << dialog.objectName();
             dialog.show();
@@ -119,8 +118,8 @@ public:
 
     ScriptedPrompt prompt;
     DataFolder folder;
-    QStringList shown;                           // dialogs shown modally, by name
-    std::function<void(QDialog&)> whileShown;    // what the user does while a dialog is up
+    QStringList shown;                         // dialogs shown modally, by name
+    std::function<void(QDialog&)> whileShown;  // what the user does while a dialog is up
 };
 
 // Types into the focused control the way a user does, then leaves it with Tab.

@@ -21,8 +21,8 @@ const QString Other = QStringLiteral("02");  // another filed period, never touc
 
 QStringList formsOrder()
 {
-    return {"DBEdit1", "DBComboBox1", "DBLookupComboBox1", "DBLookupComboBox2", "DBComboBox2",
-            "DBEdit2", "DBEdit4",     "DBEdit5",           "BitBtn1"};
+    return {"DBEdit1", "DBComboBox1", "DBLookupComboBox1", "DBLookupComboBox2", "DBComboBox2", "DBEdit2", "DBEdit4",
+            "DBEdit5", "BitBtn1"};
 }
 
 QStringList machinesOrder()
@@ -31,10 +31,7 @@ QStringList machinesOrder()
             "DBEdit2", "DBEdit6",     "DBEdit4",           "DBEdit7",           "BitBtn1"};
 }
 
-void pressEnter()
-{
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-}
+void pressEnter() { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); }
 
 }  // namespace
 
@@ -161,7 +158,8 @@ class TestAnular : public QObject {
     QVariant stored(const QString& table, qint64 row, const QString& field)
     {
         store::Database& db = m().Session1_1->database();
-        store::Statement stmt(db, QStringLiteral("SELECT %1 FROM %2 WHERE Detalle_id = ?").arg(field, db.qualifiedTable(table)));
+        store::Statement stmt(
+            db, QStringLiteral("SELECT %1 FROM %2 WHERE Detalle_id = ?").arg(field, db.qualifiedTable(table)));
         stmt.bind(1, row);
         return stmt.step() ? stmt.column(0) : QVariant();
     }
@@ -179,7 +177,8 @@ class TestAnular : public QObject {
     int storedCount(const QString& table, const QString& where)
     {
         store::Database& db = m().Session1_1->database();
-        store::Statement stmt(db, QStringLiteral("SELECT count(*) FROM %1 WHERE %2").arg(db.qualifiedTable(table), where));
+        store::Statement stmt(db,
+                              QStringLiteral("SELECT count(*) FROM %1 WHERE %2").arg(db.qualifiedTable(table), where));
         stmt.step();
         return stmt.column(0).toInt();
     }
@@ -241,8 +240,9 @@ void TestAnular::voidTypedThrough()
     const bool isForms = forms(dialog);
     const qint64 row = isForms ? m_formRow : m_machineRow;
     const QString table = tableOf(dialog);
-    const QStringList fields = isForms ? QStringList{"Fecha", "Cliente", "Tipo_comprobante", "NDesde", "NHasta", "Punto_Venta"}
-                                       : QStringList{"Fecha", "Cliente_id", "Marca", "Modelo", "Precio"};
+    const QStringList fields =
+        isForms ? QStringList{"Fecha", "Cliente", "Tipo_comprobante", "NDesde", "NHasta", "Punto_Venta"}
+                : QStringList{"Fecha", "Cliente_id", "Marca", "Modelo", "Precio"};
     QVariantList before;
     for (const QString& f : fields)
         before << stored(table, row, f);
@@ -327,10 +327,14 @@ void TestAnular::addTypedThrough_data()
     QTest::addColumn<QString>("dialog");
     QTest::addColumn<QString>("flag");
     QTest::addColumn<QVariant>("storedFlag");
-    QTest::newRow("printed forms, flag left empty") << "FAnular" << "" << QVariant("N");
-    QTest::newRow("printed forms, added voided") << "FAnular" << "s" << QVariant("S");
-    QTest::newRow("machines, flag left empty") << "FAnulaMaquina" << "" << QVariant();
-    QTest::newRow("machines, flag given") << "FAnulaMaquina" << "N" << QVariant("N");
+    QTest::newRow("printed forms, flag left empty") << "FAnular"
+                                                    << "" << QVariant("N");
+    QTest::newRow("printed forms, added voided") << "FAnular"
+                                                 << "s" << QVariant("S");
+    QTest::newRow("machines, flag left empty") << "FAnulaMaquina"
+                                               << "" << QVariant();
+    QTest::newRow("machines, flag given") << "FAnulaMaquina"
+                                          << "N" << QVariant("N");
 }
 
 void TestAnular::addTypedThrough()
@@ -344,8 +348,9 @@ void TestAnular::addTypedThrough()
     const int periodRows = view->recordCount();
     const int openRows = (isForms ? m().TDetalles : m().TMaquinas)->recordCount();
     const QStringList order = isForms ? formsOrder() : machinesOrder();
-    const QStringList typed = isForms ? QStringList{"07032024", flag, "alfa", "", "Remitos R", "201", "250", "0004"}
-                                      : QStringList{"7/3/2024", flag, "be", "", "cajamax", "cx 7100", "ab12", "999,9", "S-77", "0005"};
+    const QStringList typed =
+        isForms ? QStringList{"07032024", flag, "alfa", "", "Remitos R", "201", "250", "0004"}
+                : QStringList{"7/3/2024", flag, "be", "", "cajamax", "cx 7100", "ab12", "999,9", "S-77", "0005"};
 
     const int result = open(dialog, RowMode::Add, -1, [&](QDialog&) {
         for (int i = 0; i < typed.size(); ++i) {
@@ -430,17 +435,19 @@ void TestAnular::missingValues_data()
     QTest::addColumn<QStringList>("typed");  // in tab order, up to "Aceptar"
     QTest::addColumn<QString>("reported");   // where the notice sends the user back to
     QTest::addColumn<QString>("notice");
-    QTest::newRow("printed forms, Fecha") << "FAnular" << QStringList{"", "", "alfa", "", "Facturas A", "1", "2", ""}
-                                          << "DBEdit1" << Missing;
+    QTest::newRow("printed forms, Fecha")
+        << "FAnular" << QStringList{"", "", "alfa", "", "Facturas A", "1", "2", ""} << "DBEdit1" << Missing;
     QTest::newRow("printed forms, client without a C.U.I.T.")
-        << "FAnular" << QStringList{"01032024", "", "gamma", "", "Facturas A", "1", "2", ""} << "DBLookupComboBox2" << Missing;
+        << "FAnular" << QStringList{"01032024", "", "gamma", "", "Facturas A", "1", "2", ""} << "DBLookupComboBox2"
+        << Missing;
     QTest::newRow("printed forms, Número Hasta")
         << "FAnular" << QStringList{"01032024", "", "alfa", "", "Facturas A", "1", "", "0001"} << "DBEdit4" << Missing;
     QTest::newRow("machines, client without a name")
         << "FAnulaMaquina" << QStringList{"01032024", "", "", fixture::namelessCuit(), "a", "b", "", "", "", ""}
         << "DBLookupComboBox1" << Missing;
     QTest::newRow("machines, Precio") << "FAnulaMaquina"
-                                      << QStringList{"01032024", "", "alfa", "", "a", "b", "c", "", "d", "e"} << "DBEdit6" << Missing;
+                                      << QStringList{"01032024", "", "alfa", "", "a", "b", "c", "", "d", "e"}
+                                      << "DBEdit6" << Missing;
     QTest::newRow("printed forms, Número Desde past Número Hasta")
         << "FAnular" << QStringList{"01032024", "", "alfa", "", "Facturas A", "20", "10", "0001"} << "DBEdit2"
         << QStringLiteral("El Número Desde No Puede Ser Mayor al Número Hasta");

@@ -66,11 +66,16 @@ void TestEntryDialogs::acceptsRange_data()
     QTest::addColumn<QString>("desde");
     QTest::addColumn<QString>("hasta");
     QTest::addColumn<double>("count");  // -1: refused
-    QTest::newRow("equal numbers") << "100" << "100" << 1.0;
-    QTest::newRow("1001 to 1050") << "1001" << "1050" << 50.0;
-    QTest::newRow("200 to 100") << "200" << "100" << -1.0;
-    QTest::newRow("equal once rounded") << "100,4" << "100,2" << 0.8;
-    QTest::newRow("a point typed is not taken") << "1.001" << "1.050" << 50.0;
+    QTest::newRow("equal numbers") << "100"
+                                   << "100" << 1.0;
+    QTest::newRow("1001 to 1050") << "1001"
+                                  << "1050" << 50.0;
+    QTest::newRow("200 to 100") << "200"
+                                << "100" << -1.0;
+    QTest::newRow("equal once rounded") << "100,4"
+                                        << "100,2" << 0.8;
+    QTest::newRow("a point typed is not taken") << "1.001"
+                                                << "1.050" << 50.0;
 }
 
 void TestEntryDialogs::acceptsRange()
@@ -115,10 +120,10 @@ void TestEntryDialogs::missingValuesInOrder_data()
     const QString nameless = fixture::namelessCuit();
     QTest::newRow("Fecha") << QStringList{"", "alfa", "", "Recibos A", "1", "2", ""} << "DBEdit1";
     QTest::newRow("no client") << QStringList{"01012024", "", "", "Recibos A", "1", "2", ""} << "DBLookupComboBox1";
-    QTest::newRow("client without a name") << QStringList{"01012024", "", nameless, "Recibos A", "1", "2", ""}
-                                           << "DBLookupComboBox1";
-    QTest::newRow("client without a C.U.I.T.") << QStringList{"01012024", "gamma", "", "Recibos A", "1", "2", ""}
-                                               << "DBLookupComboBox2";
+    QTest::newRow("client without a name")
+        << QStringList{"01012024", "", nameless, "Recibos A", "1", "2", ""} << "DBLookupComboBox1";
+    QTest::newRow("client without a C.U.I.T.")
+        << QStringList{"01012024", "gamma", "", "Recibos A", "1", "2", ""} << "DBLookupComboBox2";
     QTest::newRow("Tipo de Comprobante") << QStringList{"01012024", "alfa", "", "", "1", "2", ""} << "DBComboBox1";
     QTest::newRow("Numero Desde") << QStringList{"01012024", "alfa", "", "Recibos A", "", "2", ""} << "DBEdit2";
     QTest::newRow("Numero Hasta") << QStringList{"01012024", "alfa", "", "Recibos A", "1", "", "0001"} << "DBEdit3";
@@ -146,8 +151,10 @@ void TestEntryDialogs::lookupsFollowEachOther_data()
 {
     QTest::addColumn<QString>("dialog");
     QTest::addColumn<QString>("keyField");
-    QTest::newRow("printed forms") << "FCDetalles" << "Cliente";
-    QTest::newRow("machines") << "FGMaquina" << "Cliente_id";
+    QTest::newRow("printed forms") << "FCDetalles"
+                                   << "Cliente";
+    QTest::newRow("machines") << "FGMaquina"
+                              << "Cliente_id";
 }
 
 void TestEntryDialogs::lookupsFollowEachOther()
@@ -198,20 +205,19 @@ void TestEntryDialogs::enterWalksTabOrder_data()
     QTest::addColumn<QString>("dialog");
     QTest::addColumn<QStringList>("order");
     QTest::newRow("printed forms") << "FCDetalles"
-                                   << QStringList{"DBEdit1",  "DBLookupComboBox1", "DBLookupComboBox2", "DBComboBox1",
-                                                  "DBEdit2",  "DBEdit3",           "DBEdit4",           "BitBtn1"};
+                                   << QStringList{"DBEdit1", "DBLookupComboBox1", "DBLookupComboBox2", "DBComboBox1",
+                                                  "DBEdit2", "DBEdit3",           "DBEdit4",           "BitBtn1"};
     QTest::newRow("machines") << "FGMaquina"
-                              << QStringList{"DBEdit1", "DBLookupComboBox1", "DBLookupComboBox2", "DBEdit4",
-                                             "DBEdit5", "DBEdit2",           "DBEdit6",           "DBEdit3",
-                                             "DBEdit7", "BitBtn1"};
+                              << QStringList{"DBEdit1", "DBLookupComboBox1", "DBLookupComboBox2", "DBEdit4", "DBEdit5",
+                                             "DBEdit2", "DBEdit6",           "DBEdit3",           "DBEdit7", "BitBtn1"};
 }
 
 void TestEntryDialogs::enterWalksTabOrder()
 {
     QFETCH(QString, dialog);
     QFETCH(QStringList, order);
-    QDialog* d = dialog == QLatin1String("FCDetalles") ? static_cast<QDialog*>(FCDetalles)
-                                                       : static_cast<QDialog*>(FGMaquina);
+    QDialog* d =
+        dialog == QLatin1String("FCDetalles") ? static_cast<QDialog*>(FCDetalles) : static_cast<QDialog*>(FGMaquina);
     store::Dataset* ds = d == FCDetalles ? p().m().TDetalles : p().m().TMaquinas;
     for (QPushButton* b : d->findChildren<QPushButton*>())
         QVERIFY2(!b->isDefault() && !b->autoDefault(), qPrintable(b->objectName()));
@@ -347,8 +353,10 @@ void TestEntryDialogs::machineDateRefused_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("message");
-    QTest::newRow("31 February") << "31022024" << "'31/02/2024' no es una fecha válida.";
-    QTest::newRow("month 13, day 0") << "00132024" << "'00/13/2024' no es una fecha válida.";
+    QTest::newRow("31 February") << "31022024"
+                                 << "'31/02/2024' no es una fecha válida.";
+    QTest::newRow("month 13, day 0") << "00132024"
+                                     << "'00/13/2024' no es una fecha válida.";
     QTest::newRow("year unfinished") << "0503202"
                                      << "La fecha '05/03/202' está incompleta: se escribe día/mes/año, con el año de "
                                         "cuatro cifras.";
@@ -443,12 +451,18 @@ void TestEntryDialogs::dateNormalised_data()
     QTest::addColumn<QString>("typed");  // as the masked box gives it, blanks left out
     QTest::addColumn<QString>("value");  // empty with refused: nothing
     QTest::addColumn<bool>("refused");
-    QTest::newRow("nothing typed") << "//" << "" << false;
-    QTest::newRow("complete") << "15/03/2024" << "15/03/2024" << false;
-    QTest::newRow("one-digit day and month") << "1/2/2024" << "01/02/2024" << false;
-    QTest::newRow("no day") << "/02/2024" << "" << true;
-    QTest::newRow("no month") << "01//2024" << "" << true;
-    QTest::newRow("short year") << "01/02/24" << "" << true;
+    QTest::newRow("nothing typed") << "//"
+                                   << "" << false;
+    QTest::newRow("complete") << "15/03/2024"
+                              << "15/03/2024" << false;
+    QTest::newRow("one-digit day and month") << "1/2/2024"
+                                             << "01/02/2024" << false;
+    QTest::newRow("no day") << "/02/2024"
+                            << "" << true;
+    QTest::newRow("no month") << "01//2024"
+                              << "" << true;
+    QTest::newRow("short year") << "01/02/24"
+                                << "" << true;
 }
 
 void TestEntryDialogs::dateNormalised()

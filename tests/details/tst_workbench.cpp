@@ -90,7 +90,7 @@ void TestWorkbench::layout()
     QCOMPARE(pages->currentIndex(), 0);
 
     const QList<std::pair<const char*, const char*>> buttons = {
-        {"BitBtn1", "Modificar"}, {"BitBtn2", "Insertar"}, {"BitBtn3", "Borrar"}, {"BitBtn6", "Modificar"},
+        {"BitBtn1", "Modificar"}, {"BitBtn2", "Insertar"}, {"BitBtn3", "Borrar"},  {"BitBtn6", "Modificar"},
         {"BitBtn7", "Insertar"},  {"BitBtn8", "Borrar"},   {"BitBtn4", "Generar"}, {"BitBtn5", "Salir"}};
     for (const auto& [name, caption] : buttons) {
         auto* b = FDetalle->findChild<QAbstractButton*>(name);
@@ -104,7 +104,11 @@ void TestWorkbench::layout()
     };
     const QList<std::pair<const char*, QList<Column>>> grids = {
         {"DBGrid1",
-         {{"Fecha", 0}, {"Razon Social", 92}, {"Cuit", 0}, {"Tipo de Comprobante", 169}, {"N° Desde", 0},
+         {{"Fecha", 0},
+          {"Razon Social", 92},
+          {"Cuit", 0},
+          {"Tipo de Comprobante", 169},
+          {"N° Desde", 0},
           {"N° Hasta", 0}}},
         {"DBGrid2",
          {{"Fecha", 70}, {"RazonSocial", 126}, {"Cuit", 83}, {"Marca", 117}, {"Modelo", 116}, {"Precio", 0}}},
@@ -129,7 +133,7 @@ void TestWorkbench::listsShowOpenRowsOnly()
     QAbstractItemModelTester forms(grid("DBGrid1")->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
     QAbstractItemModelTester machines(grid("DBGrid2")->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
     addDetail(fixture::AlfaName, 1, 50);
-    addDetail(fixture::BetaName, 51, 100, "2024", "03");  // filed
+    addDetail(fixture::BetaName, 51, 100, "2024", "03");      // filed
     addDetail(fixture::BetaName, 101, 150, QString(), "03");  // no year: still open
     addMachine(fixture::BetaName, 1234567.5);
     addMachine(fixture::AlfaName, 99, "2024");  // filed
@@ -247,7 +251,8 @@ void TestWorkbench::entryButtonsOpenTheirDialog()
     fixture::Period::showActive(*FDetalle);
     if (button.startsWith(QLatin1String("DBGrid"))) {
         QWidget* viewport = grid(qPrintable(button))->viewport();
-        const QPoint cell = grid(qPrintable(button))->visualRect(grid(qPrintable(button))->model()->index(0, 1)).center();
+        const QPoint cell =
+            grid(qPrintable(button))->visualRect(grid(qPrintable(button))->model()->index(0, 1)).center();
         QTest::mouseDClick(viewport, Qt::LeftButton, Qt::NoModifier, cell);
     } else {
         click(qPrintable(button));
@@ -295,8 +300,8 @@ void TestWorkbench::enterPressesFocusedButton_data()
     const struct {
         const char* button;
         const char* action;
-    } buttons[] = {{"BitBtn1", "FCDetalles"}, {"BitBtn2", "FCDetalles"}, {"BitBtn3", "question"},
-                   {"BitBtn6", "FGMaquina"},  {"BitBtn7", "FGMaquina"},  {"BitBtn8", "question"},
+    } buttons[] = {{"BitBtn1", "FCDetalles"},      {"BitBtn2", "FCDetalles"}, {"BitBtn3", "question"},
+                   {"BitBtn6", "FGMaquina"},       {"BitBtn7", "FGMaquina"},  {"BitBtn8", "question"},
                    {"BitBtn4", "FPresentaciones"}, {"BitBtn5", "closed"}};
     for (const auto& b : buttons) {
         QTest::addRow("%s, Enter", b.button) << b.button << int(Qt::Key_Return) << b.action;

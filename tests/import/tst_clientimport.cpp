@@ -23,10 +23,7 @@ namespace {
 
 const QString OnlyComplete = QStringLiteral("Solo se cargaran los Contribuyentes con datos completos");
 
-QString loaded(int count)
-{
-    return QStringLiteral("Se han cargado con exito %1 Registros").arg(count);
-}
+QString loaded(int count) { return QStringLiteral("Se han cargado con exito %1 Registros").arg(count); }
 
 // The register layout of these tests: C.U.I.T. 1-11, name 12-41, registration 42-51, address
 // 52-81, locality 82-101, postal code 102-107, province 108-127.

@@ -23,10 +23,7 @@ namespace {
 
 const QString Confirm = QStringLiteral("Se cargara el archivo seleccionado");
 
-QString loaded(int count)
-{
-    return QStringLiteral("Se han cargado con exito %1 Registros").arg(count);
-}
+QString loaded(int count) { return QStringLiteral("Se han cargado con exito %1 Registros").arg(count); }
 
 QString failed(int line, int code)
 {
@@ -81,41 +78,43 @@ class TestDetailImport : public QObject {
     }
 
     // A run the user confirms ("Se cargara el archivo seleccionado").
-    import::DetailOutcome run(const QStringList& lines)
-    {
-        f().prompt.answer(PromptButton::Ok);
-        return import::importDetails(f().m(), f().write(QStringLiteral("detalle.txt"), fileOf(lines)), Layout);
-    }
+    import::DetailOutcome run(const QStringList& lines) { f().prompt.answer(PromptButton::Ok);
+    return import::importDetails(f().m(), f().write(QStringLiteral("detalle.txt"), fileOf(lines)), Layout);
+}
 
-    int imported() { return f().count(QStringLiteral("detalle"), QStringLiteral("Importado = 'S'")); }
+    int imported()
+{
+    return f().count(QStringLiteral("detalle"), QStringLiteral("Importado = 'S'"));
+}
 
 private slots:
-    void cleanup()
-    {
-        setModalHandler({});
-        delete AyCarga;
-        AyCarga = nullptr;
-        m_f.reset();
-    }
+void cleanup()
+{
+    setModalHandler({});
+    delete AyCarga;
+    AyCarga = nullptr;
+    m_f.reset();
+}
 
-    void decodificar_data();
-    void decodificar();
-    void loadsRows();
-    void secondImportBesideTheFirst();
-    void failureRemovesEveryImportedRow_data();
-    void failureRemovesEveryImportedRow();
-    void cancelImportsNothing();
-    void badFileLosesNothing_data();
-    void badFileLosesNothing();
+void decodificar_data();
+void decodificar();
+void loadsRows();
+void secondImportBesideTheFirst();
+void failureRemovesEveryImportedRow_data();
+void failureRemovesEveryImportedRow();
+void cancelImportsNothing();
+void badFileLosesNothing_data();
+void badFileLosesNothing();
 
-    void dialogLayout_data();
-    void dialogLayout();
-    void keyboardWalk();
-    void cargarBeforeChoosingAFile();
-    void loadThroughTheDialog_data();
-    void loadThroughTheDialog();
-    void helpLines();
-};
+void dialogLayout_data();
+void dialogLayout();
+void keyboardWalk();
+void cargarBeforeChoosingAFile();
+void loadThroughTheDialog_data();
+void loadThroughTheDialog();
+void helpLines();
+}
+;
 
 void TestDetailImport::decodificar_data()
 {
@@ -259,8 +258,9 @@ void TestDetailImport::cancelImportsNothing()
     QCOMPARE(run({detailLine(cuitFor(1))}).code, 0);
     f().prompt.clear();
     f().prompt.answer(PromptButton::Cancel);
-    const import::DetailOutcome outcome = import::importDetails(
-        f().m(), f().write(QStringLiteral("detalle.txt"), fileOf({detailLine(cuitFor(3))})), Layout);  // would fail and remove
+    const import::DetailOutcome outcome =
+        import::importDetails(f().m(), f().write(QStringLiteral("detalle.txt"), fileOf({detailLine(cuitFor(3))})),
+                              Layout);  // would fail and remove
     QVERIFY(!outcome.confirmed);
     QCOMPARE(imported(), 1);
     QCOMPARE(f().prompt.texts(), QStringList{Confirm});

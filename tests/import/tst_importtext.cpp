@@ -6,11 +6,11 @@
 #include "import/TextFile.h"
 #include "store/StoreError.h"
 
+#include <unistd.h>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <climits>
-#include <unistd.h>
 
 using import::Columns;
 using import::TextFile;

@@ -2,10 +2,10 @@
 
 #include "Schema.h"
 
+#include <sqlite3.h>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTest>
-#include <sqlite3.h>
 
 namespace tablefiles {
 
@@ -43,10 +43,10 @@ Rows query(const QString& file, const QString& sql)
                     values << QStringLiteral("<null>");
                     break;
                 case SQLITE_BLOB:
-                    values << QStringLiteral("x'%1'").arg(QString::fromLatin1(
-                                  QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, i)),
-                                             sqlite3_column_bytes(stmt, i))
-                                      .toHex()));
+                    values << QStringLiteral("x'%1'").arg(
+                        QString::fromLatin1(QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, i)),
+                                                       sqlite3_column_bytes(stmt, i))
+                                                .toHex()));
                     break;
                 default:
                     values << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, i)));
@@ -77,7 +77,8 @@ Rows tableRows(const QString& file, const QString& table)
 
 Rows setAside(const QString& file, const QString& table)
 {
-    return query(file, QStringLiteral("SELECT Rep_Fila, %1 FROM \"%2\" ORDER BY Rep_Fila").arg(fieldList(table), table));
+    return query(file,
+                 QStringLiteral("SELECT Rep_Fila, %1 FROM \"%2\" ORDER BY Rep_Fila").arg(fieldList(table), table));
 }
 
 int pageSize(const QString& file)

@@ -23,17 +23,19 @@ namespace {
 
 const QString Idle = QStringLiteral("Herramienta de Reparación");
 const QString Success = QStringLiteral("La Reparación se ha completado con exito.");
-const QString Failure = QStringLiteral("No se ha podido Reparar la totalidad de la \nBase de Datos.\n"
-                                       "Comuníquese con la Dirección de Recaudación\n"
-                                       "Provincial o con su delegación más cercana.");
+const QString Failure = QStringLiteral(
+    "No se ha podido Reparar la totalidad de la \nBase de Datos.\n"
+    "Comuníquese con la Dirección de Recaudación\n"
+    "Provincial o con su delegación más cercana.");
 
 // Table, file and the base name the dialog repairs it under.
 struct TableFile {
     QString table, file, base;
 };
-const QList<TableFile> Tables{{"anticipos", "Anticipos.db", "Anticipos"}, {"cliente", "cliente.DB", "Cliente"},
-                              {"detalle", "detalle.DB", "Detalle"},       {"formularios", "Formularios.db", "Formularios"},
-                              {"imprenta", "imprenta.db", "Imprenta"},    {"maquina", "Maquina.DB", "Maquina"}};
+const QList<TableFile> Tables{
+    {"anticipos", "Anticipos.db", "Anticipos"}, {"cliente", "cliente.DB", "Cliente"},
+    {"detalle", "detalle.DB", "Detalle"},       {"formularios", "Formularios.db", "Formularios"},
+    {"imprenta", "imprenta.db", "Imprenta"},    {"maquina", "Maquina.DB", "Maquina"}};
 
 // A C.U.I.T. that passes the check digit, from a running number.
 QString cuit(int n)
@@ -85,15 +87,18 @@ private:
         QString onShow, afterRun;
         bool repairEnabledAfterRun = true;
         QStringList boxesDuringRun;
-        QStringList report;     // the list of tables shown after the run
-        QString reopenError;    // what opening the views again said
+        QStringList report;   // the list of tables shown after the run
+        QString reopenError;  // what opening the views again said
     } m_seen;
     // Tables whose lost rows may be listed in PROBLEM.DB by what their indexes kept of them.
     QSet<QString> m_lostRows;
 
     QString tables() const { return m_work->file(QStringLiteral("tablas")); }
     QString tablePath(const QString& file) const { return QDir(tables()).filePath(file); }
-    QString backupPath(const QString& base) const { return QDir(tables()).filePath(QStringLiteral("back/%1_BK.db").arg(base)); }
+    QString backupPath(const QString& base) const
+    {
+        return QDir(tables()).filePath(QStringLiteral("back/%1_BK.db").arg(base));
+    }
 
     static void fillMaster(TDModulo& m)
     {
@@ -116,7 +121,8 @@ private:
             d->insert();
             d->setValue(QStringLiteral("Cliente"), 1 + i % 40);
             d->setText(QStringLiteral("Fecha"), QStringLiteral("2016-03-%1").arg(1 + i % 28, 2, 10, QLatin1Char('0')));
-            d->setText(QStringLiteral("Tipo_comprobante"), QStringLiteral("Factura %1 - lote %2").arg(QChar('A' + i % 3)).arg(i));
+            d->setText(QStringLiteral("Tipo_comprobante"),
+                       QStringLiteral("Factura %1 - lote %2").arg(QChar('A' + i % 3)).arg(i));
             d->setValue(QStringLiteral("NDesde"), double(i * 100 + 1));
             d->setValue(QStringLiteral("NHasta"), double(i * 100 + 50));
             d->setValue(QStringLiteral("CanTalonarios"), 50.0);
@@ -273,8 +279,8 @@ private:
         TDModulo& m = *DModulo;
         const QString anio = QStringLiteral("2016"), anticipo = QStringLiteral("03");
         m.TAnticipos->first();
-        while (!m.TAnticipos->eof() &&
-               (m.TAnticipos->text(QStringLiteral("Anio")) != anio || m.TAnticipos->text(QStringLiteral("Anticipo")) != anticipo))
+        while (!m.TAnticipos->eof() && (m.TAnticipos->text(QStringLiteral("Anio")) != anio ||
+                                        m.TAnticipos->text(QStringLiteral("Anticipo")) != anticipo))
             m.TAnticipos->next();
         for (store::Dataset* view : {m.TVerDetalles, m.TVerMaquinas}) {
             view->setFilter(QStringLiteral("anio='%1' and Anticipo='%2'").arg(anio, anticipo));
@@ -292,7 +298,7 @@ private:
     {
         const TDModulo& m = *DModulo;
         for (const store::Dataset* view : {m.TImprentas, m.TCliente, m.TDetalles, m.TVerDetalles, m.TAnticipos,
-                                            m.TMaquinas, m.TVerMaquinas, m.TFormulario})
+                                           m.TMaquinas, m.TVerMaquinas, m.TFormulario})
             QVERIFY2(view->active(), qPrintable(view->name()));
     }
 
@@ -305,7 +311,9 @@ private slots:
         for (const TableFile& t : Tables)
             m_known.insert(t.table, tablefiles::tableRows(m_master->file(QStringLiteral("tablas/") + t.file), t.table));
         QCOMPARE(m_known[QStringLiteral("detalle")].size(), 1500);
-        QVERIFY(tablefiles::leaves(m_master->file(QStringLiteral("tablas/detalle.DB")), QStringLiteral("detalle")).size() > 20);
+        QVERIFY(
+            tablefiles::leaves(m_master->file(QStringLiteral("tablas/detalle.DB")), QStringLiteral("detalle")).size() >
+            20);
     }
 
     void init()
@@ -395,8 +403,8 @@ private slots:
             open += row[7] == QLatin1String("<null>") ? 1 : 0;
         QCOMPARE(DModulo->TDetalles->recordCount(), open);
 
-        for (const auto& [file, rows] : {std::pair{QStringLiteral("KEYVIOL.DB"), keyViol},
-                                         std::pair{QStringLiteral("PROBLEM.DB"), problem}}) {
+        for (const auto& [file, rows] :
+             {std::pair{QStringLiteral("KEYVIOL.DB"), keyViol}, std::pair{QStringLiteral("PROBLEM.DB"), problem}}) {
             if (file == QLatin1String("PROBLEM.DB") && !m_lostRows.isEmpty()) {
                 // Rows lost with their pages, listed by the keys their indexes still hold.
                 for (const QString& table : m_lostRows)

@@ -1,21 +1,21 @@
-#include "Schema.h"
 #include "KillAt.h"
-#include "TableFiles.h"
+#include "Schema.h"
 #include "ScriptedPrompt.h"
+#include "TableFiles.h"
 #include "maintenance/TBDEUtil.h"
 #include "maintenance/TableRepair.h"
 #include "store/Database.h"
 #include "store/StoreError.h"
 
+#include <sqlite3.h>
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QRandomGenerator>
 #include <QSet>
+#include <QTemporaryDir>
 #include <QTest>
 #include <functional>
 #include <memory>
-#include <sqlite3.h>
 
 using tablefiles::Rows;
 
@@ -60,10 +60,12 @@ QString fillSql(const store::TableDef& def, int rows)
             values << QStringLiteral("i * 7");
         }
     }
-    return QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
-                          "INSERT INTO %2 (%3) SELECT %4 FROM n")
+    return QStringLiteral(
+               "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
+               "INSERT INTO %2 (%3) SELECT %4 FROM n")
         .arg(rows)
-        .arg(store::quoteIdentifier(def.tableName), names.join(QStringLiteral(", ")), values.join(QStringLiteral(", ")));
+        .arg(store::quoteIdentifier(def.tableName), names.join(QStringLiteral(", ")),
+             values.join(QStringLiteral(", ")));
 }
 
 // The rows SQLite itself can still read from a file, by their numbers.
@@ -73,7 +75,8 @@ QSet<qint64> readableBySqlite(const QString& file, const QString& table, const Q
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
         sqlite3_stmt* stmt = nullptr;
-        if (sqlite3_prepare_v2(db, QStringLiteral("SELECT * FROM \"%1\" WHERE rowid = ?").arg(table).toUtf8().constData(),
+        if (sqlite3_prepare_v2(db,
+                               QStringLiteral("SELECT * FROM \"%1\" WHERE rowid = ?").arg(table).toUtf8().constData(),
                                -1, &stmt, nullptr) == SQLITE_OK)
             for (qint64 id : rowids) {
                 sqlite3_reset(stmt);
@@ -159,7 +162,8 @@ private slots:
             for (const auto& [kind, name] : kinds)
                 QTest::addRow("%s, %s", qPrintable(def.fileName), name) << def.tableName << int(kind) << 600;
         // Tables of one page: the agent's single row, a short period.
-        QTest::newRow("imprenta.db of one row, first 100 bytes overwritten") << "imprenta" << int(HeaderOverwritten) << 1;
+        QTest::newRow("imprenta.db of one row, first 100 bytes overwritten")
+            << "imprenta" << int(HeaderOverwritten) << 1;
         QTest::newRow("detalle.DB of nine rows, garbage over its only page") << "detalle" << int(GarbageOverRoot) << 9;
     }
 
@@ -179,8 +183,8 @@ private slots:
         const Rows all = tablefiles::tableRows(file, table);
         QCOMPARE(all.size(), damage == GarbageOverRootAfterDeletes ? rows - 301 : rows);
         const QList<tablefiles::Leaf> leaves = tablefiles::leaves(file, table);
-        const int root = tablefiles::query(file, QStringLiteral("SELECT 0, rootpage FROM sqlite_schema WHERE name = '%1'")
-                                                     .arg(table))
+        const int root = tablefiles::query(
+                             file, QStringLiteral("SELECT 0, rootpage FROM sqlite_schema WHERE name = '%1'").arg(table))
                              .value(0)
                              .value(0)
                              .toInt();
@@ -236,9 +240,10 @@ private slots:
         case ForeignLayout:
         case OtherTable:
             QVERIFY(QFile::remove(file));
-            tablefiles::exec(file, damage == ForeignLayout
-                                       ? QStringLiteral("CREATE TABLE %1 (a, b); INSERT INTO %1 VALUES (1, 2), (3, 4)").arg(table)
-                                       : QStringLiteral("CREATE TABLE otra (x); INSERT INTO otra VALUES ('uno')"));
+            tablefiles::exec(
+                file, damage == ForeignLayout
+                          ? QStringLiteral("CREATE TABLE %1 (a, b); INSERT INTO %1 VALUES (1, 2), (3, 4)").arg(table)
+                          : QStringLiteral("CREATE TABLE otra (x); INSERT INTO otra VALUES ('uno')"));
             data = tablefiles::bytes(file);
             stays = true;
             break;
@@ -336,7 +341,8 @@ private slots:
             QFile::remove(path(QStringLiteral("PROBLEM.DB")));
 
             TBDEUtil util;
-            const int result = rebuild(util, path(QStringLiteral("Cliente")), path(QStringLiteral("back/Cliente_BK.db")));
+            const int result =
+                rebuild(util, path(QStringLiteral("Cliente")), path(QStringLiteral("back/Cliente_BK.db")));
             if (result == store::TUUnreadable) {
                 QVERIFY(tablefiles::bytes(file) == data);
                 QVERIFY2(expected.isEmpty(), qPrintable(QStringLiteral("round %1").arg(round)));
@@ -344,13 +350,11 @@ private slots:
                 QVERIFY2(result == 0 || result == store::TURowsLost, qPrintable(QString::number(result)));
                 const Rows live = tablefiles::tableRows(file, def.tableName);
                 for (auto it = expected.cbegin(); it != expected.cend(); ++it)
-                    QVERIFY2(live.value(it.key()) == it.value(), qPrintable(QStringLiteral("round %1: row %2 lost")
-                                                                                .arg(round)
-                                                                                .arg(it.key())));
+                    QVERIFY2(live.value(it.key()) == it.value(),
+                             qPrintable(QStringLiteral("round %1: row %2 lost").arg(round).arg(it.key())));
                 for (auto it = live.cbegin(); it != live.cend(); ++it)
-                    QVERIFY2(allowed.value(it.key()) == it.value(), qPrintable(QStringLiteral("round %1: row %2 invented")
-                                                                                   .arg(round)
-                                                                                   .arg(it.key())));
+                    QVERIFY2(allowed.value(it.key()) == it.value(),
+                             qPrintable(QStringLiteral("round %1: row %2 invented").arg(round).arg(it.key())));
             }
         }
     }
@@ -466,8 +470,9 @@ private slots:
     {
         for (const store::TableDef& def : schema::tables())
             makeTable(def.tableName, fillSql(def, 20));
-        tablefiles::garblePage(path(QStringLiteral("detalle.DB")),
-                               tablefiles::leaves(path(QStringLiteral("detalle.DB")), QStringLiteral("detalle")).first().page, 4);
+        tablefiles::garblePage(
+            path(QStringLiteral("detalle.DB")),
+            tablefiles::leaves(path(QStringLiteral("detalle.DB")), QStringLiteral("detalle")).first().page, 4);
         ScriptedPrompt prompt;
         TBDEUtil util;
         QStringList lines;
@@ -522,7 +527,8 @@ private slots:
         QCOMPARE(tablefiles::tableRows(file, QStringLiteral("cliente")), expected);
         const Rows problem{{7, seven}};
         QCOMPARE(tablefiles::setAside(path(QStringLiteral("PROBLEM.DB")), QStringLiteral("cliente")), problem);
-        const Rows why = tablefiles::query(path(QStringLiteral("PROBLEM.DB")), QStringLiteral("SELECT Rep_Fila, Rep_Motivo FROM cliente"));
+        const Rows why = tablefiles::query(path(QStringLiteral("PROBLEM.DB")),
+                                           QStringLiteral("SELECT Rep_Fila, Rep_Motivo FROM cliente"));
         QVERIFY2(why[7][0].contains(QLatin1String("Provincia")), qPrintable(why[7][0]));
     }
 
@@ -539,12 +545,13 @@ private slots:
     void damagedPages()
     {
         QFETCH(QList<int>, damaged);
-        makeTable(QStringLiteral("cliente"),
-                  QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 900) "
-                                 "INSERT INTO cliente (Cuit, Razon_Social, Inscripcion, Domicilio, Localidad, Provincia) "
-                                 "SELECT '2000000' || (1000 + i), printf('%-54s %05d', 'Razón social', i), "
-                                 "'Responsable', printf('%-44s %05d', 'Domicilio', i), printf('%-30s', 'Localidad'), "
-                                 "printf('%-30s', 'Provincia') FROM n"));
+        makeTable(
+            QStringLiteral("cliente"),
+            QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 900) "
+                           "INSERT INTO cliente (Cuit, Razon_Social, Inscripcion, Domicilio, Localidad, Provincia) "
+                           "SELECT '2000000' || (1000 + i), printf('%-54s %05d', 'Razón social', i), "
+                           "'Responsable', printf('%-44s %05d', 'Domicilio', i), printf('%-30s', 'Localidad'), "
+                           "printf('%-30s', 'Provincia') FROM n"));
         const QString file = path(QStringLiteral("cliente.DB"));
         Rows expected = tablefiles::tableRows(file, QStringLiteral("cliente"));
         const QList<tablefiles::Leaf> leaves = tablefiles::leaves(file, QStringLiteral("cliente"));
@@ -581,8 +588,8 @@ private slots:
         QCOMPARE(rebuild(util, path(QStringLiteral("Cliente")), backup), 0);
 
         QCOMPARE(tablefiles::bytes(backup), second);
-        const QStringList kept = QDir(path(QStringLiteral("back")))
-                                     .entryList({QStringLiteral("Cliente_BK_*.db")}, QDir::Files);
+        const QStringList kept =
+            QDir(path(QStringLiteral("back"))).entryList({QStringLiteral("Cliente_BK_*.db")}, QDir::Files);
         QCOMPARE(kept.size(), 1);
         QCOMPARE(tablefiles::bytes(path(QStringLiteral("back/") + kept.first())), first);
     }
@@ -612,11 +619,13 @@ private slots:
             sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
             sqlite3_close(db);
         }
-        const QByteArray crashed = tablefiles::bytes(file), journal = tablefiles::bytes(file + QStringLiteral("-journal"));
+        const QByteArray crashed = tablefiles::bytes(file),
+                         journal = tablefiles::bytes(file + QStringLiteral("-journal"));
         QVERIFY2(crashed != tablefiles::bytes(live), "the unfinished change did not reach the file");
 
         TBDEUtil util;
-        QCOMPARE(rebuild(util, path(QStringLiteral("crash/Cliente")), path(QStringLiteral("crash/back/Cliente_BK.db"))), 0);
+        QCOMPARE(rebuild(util, path(QStringLiteral("crash/Cliente")), path(QStringLiteral("crash/back/Cliente_BK.db"))),
+                 0);
 
         // The new table holds the committed rows and opens as a table of the program: no journal
         // of the old file is left to be played onto it.

@@ -99,16 +99,26 @@ private slots:
     {
         QCOMPARE(FImprenta->size(), QSize(589, 380));
         QCOMPARE(FImprenta->minimumSize(), FImprenta->maximumSize());
-        const QList<std::pair<const char*, QString>> captions{
-            {"GroupBox1", "Datos"}, {"GroupBox3", "Domicilio"}, {"Label1", "Razon Social"}, {"Label2", "Cuit"},
-            {"Label3", "N° de Inscripción"}, {"Label4", "Domicilio"}, {"Label5", "Provincia"},
-            {"Label6", "Localidad"}, {"Label7", "Codigo Postal"}, {"DBCheckBox1", "Imprenta"},
-            {"DBCheckBox2", "Venta de Maquinas Registradoras"}, {"DBCheckBox3", "Autoimpresores"},
-            {"BitBtn1", "Aceptar"}, {"BitBtn2", "Cancelar"}};
+        const QList<std::pair<const char*, QString>> captions{{"GroupBox1", "Datos"},
+                                                              {"GroupBox3", "Domicilio"},
+                                                              {"Label1", "Razon Social"},
+                                                              {"Label2", "Cuit"},
+                                                              {"Label3", "N° de Inscripción"},
+                                                              {"Label4", "Domicilio"},
+                                                              {"Label5", "Provincia"},
+                                                              {"Label6", "Localidad"},
+                                                              {"Label7", "Codigo Postal"},
+                                                              {"DBCheckBox1", "Imprenta"},
+                                                              {"DBCheckBox2", "Venta de Maquinas Registradoras"},
+                                                              {"DBCheckBox3", "Autoimpresores"},
+                                                              {"BitBtn1", "Aceptar"},
+                                                              {"BitBtn2", "Cancelar"}};
         for (const auto& [name, caption] : captions) {
             QObject* o = FImprenta->findChild<QObject*>(QString::fromLatin1(name));
             QVERIFY2(o, name);
-            QCOMPARE(o->property(o->inherits("QLabel") ? "text" : o->inherits("QGroupBox") ? "title" : "text")
+            QCOMPARE(o->property(o->inherits("QLabel")      ? "text"
+                                 : o->inherits("QGroupBox") ? "title"
+                                                            : "text")
                          .toString(),
                      caption);
         }
@@ -116,8 +126,8 @@ private slots:
         auto* datos = FImprenta->findChild<QWidget*>(QStringLiteral("GroupBox1"));
         QVERIFY(datos->isAncestorOf(control<DBEdit>("DBEdit1")));
         QVERIFY(datos->isAncestorOf(control<DBEdit>("DBEdit5")));
-        for (const auto& [name, list] : {std::pair{"DBComboBox1", picklists::provinces()},
-                                         std::pair{"DBComboBox2", picklists::localities()}}) {
+        for (const auto& [name, list] :
+             {std::pair{"DBComboBox1", picklists::provinces()}, std::pair{"DBComboBox2", picklists::localities()}}) {
             auto* combo = control<DBComboBox>(name);
             QStringList items;
             for (int i = 0; i < combo->count(); ++i)
@@ -135,8 +145,7 @@ private slots:
             visited << focusedName();
         }
         QCOMPARE(visited, (QStringList{"DBComboBox1", "DBComboBox2", "DBEdit5", "BitBtn1", "BitBtn2", "DBEdit1",
-                                       "DBEdit2", "DBEdit3", "DBCheckBox1", "DBCheckBox2", "DBCheckBox3",
-                                       "DBEdit4"}));
+                                       "DBEdit2", "DBEdit3", "DBCheckBox1", "DBCheckBox2", "DBCheckBox3", "DBEdit4"}));
     }
 
     // Everything typed and checked from the keyboard in tab order; Enter on "Codigo Postal"
@@ -147,8 +156,8 @@ private slots:
         QTest::addColumn<QString>("flags");      // Imprentas, VMR, Autoimpresores
         QTest::addColumn<QString>("notice");
 
-        const QStringList all{"imprenta del sol", "20123456786", "0212345", "san martin 1234", "SANTA FE", "ROSARIO",
-                              "2000"};
+        const QStringList all{"imprenta del sol", "20123456786", "0212345", "san martin 1234",
+                              "SANTA FE",         "ROSARIO",     "2000"};
         auto without = [&](int i) {
             QStringList t = all;
             t[i].clear();
@@ -207,8 +216,8 @@ private slots:
         QVERIFY(!FImprenta->isVisible());
         QCOMPARE(FImprenta->result(), int(QDialog::Accepted));
         QCOMPARE(agent()->state(), DatasetState::Browse);
-        const QStringList fields{"Nombre", "Cuit", "Inscripcion", "Domicilio", "Provincia", "Localidad",
-                                 "Codigo_Postal"};
+        const QStringList fields{"Nombre",    "Cuit",      "Inscripcion",  "Domicilio",
+                                 "Provincia", "Localidad", "Codigo_Postal"};
         for (int i = 0; i < fields.size(); ++i) {
             const QString expected = i == 0 || i == 3 ? typed[i].toUpper() : typed[i];
             QCOMPARE(agent()->text(fields[i]), expected);
@@ -265,12 +274,18 @@ private slots:
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("stored");  // after leaving the box
-        QTest::newRow("letters") << "abc" << "3000";
-        QTest::newRow("decimal") << "12,5" << "3000";
-        QTest::newRow("above 32767") << "32768" << "3000";
-        QTest::newRow("far above") << "400000" << "3000";
-        QTest::newRow("32767") << "32767" << "32767";
-        QTest::newRow("ordinary") << "2000" << "2000";
+        QTest::newRow("letters") << "abc"
+                                 << "3000";
+        QTest::newRow("decimal") << "12,5"
+                                 << "3000";
+        QTest::newRow("above 32767") << "32768"
+                                     << "3000";
+        QTest::newRow("far above") << "400000"
+                                   << "3000";
+        QTest::newRow("32767") << "32767"
+                               << "32767";
+        QTest::newRow("ordinary") << "2000"
+                                  << "2000";
     }
 
     void postalCode()

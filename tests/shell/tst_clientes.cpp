@@ -50,10 +50,7 @@ void typeAndEnter(const QString& text)
     key(Qt::Key_Return);
 }
 
-store::Dataset* clients()
-{
-    return DModulo->TCliente;
-}
+store::Dataset* clients() { return DModulo->TCliente; }
 
 int addClient(const QString& cuit, const QString& name)
 {
@@ -185,7 +182,7 @@ private slots:
         QTest::addColumn<QString>("dialog");
         QTest::addColumn<QStringList>("order");  // from the control that has the focus on opening
         QTest::newRow("client") << "FClientes"
-                                << QStringList{"DBEdit1", "DBEdit2", "DBEdit3", "DBEdit4", "DBEdit5",
+                                << QStringList{"DBEdit1",     "DBEdit2",     "DBEdit3", "DBEdit4", "DBEdit5",
                                                "DBComboBox1", "DBComboBox2", "BitBtn1", "BitBtn2", "DBEdit1"};
         QTest::newRow("list") << "FClienteMod" << QStringList{"DBGrid1", "BitBtn1", "BitBtn2", "BitBtn3", "DBGrid1"};
     }
@@ -246,8 +243,8 @@ private slots:
         QVERIFY(!FClientes->isVisible());
         QCOMPARE(clients()->state(), DatasetState::Browse);
         QCOMPARE(clients()->recordCount(), 1);
-        const QStringList fields{"Razon_Social", "Cuit", "Inscripcion", "Domicilio", "Codigo_Postal", "Provincia",
-                                 "Localidad"};
+        const QStringList fields{"Razon_Social",  "Cuit",      "Inscripcion", "Domicilio",
+                                 "Codigo_Postal", "Provincia", "Localidad"};
         for (int i = 0; i < fields.size(); ++i)
             QCOMPARE(clients()->text(fields[i]), i == 0 || i == 3 ? typed[i].toUpper() : typed[i]);
     }
@@ -477,8 +474,8 @@ private slots:
         QTest::newRow("Yes, last line") << 2 << PromptButton::Yes << "" << QStringList{CuitA, CuitB} << 1;
         QTest::newRow("No") << 1 << PromptButton::No << "" << QStringList{CuitA, CuitB, CuitC} << 1;
         QTest::newRow("dialog closed") << 1 << PromptButton::None << "" << QStringList{CuitA, CuitB, CuitC} << 1;
-        QTest::newRow("printed-forms rows") << 1 << PromptButton::Yes << "detalle"
-                                            << QStringList{CuitA, CuitB, CuitC} << 1;
+        QTest::newRow("printed-forms rows")
+            << 1 << PromptButton::Yes << "detalle" << QStringList{CuitA, CuitB, CuitC} << 1;
         QTest::newRow("machine rows") << 1 << PromptButton::Yes << "maquina" << QStringList{CuitA, CuitB, CuitC} << 1;
     }
 

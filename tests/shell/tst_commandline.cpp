@@ -18,16 +18,16 @@ private slots:
         QTest::newRow("--datos DIR") << QStringList{"--datos", "/srv/tablas"} << "/srv/tablas" << false << "" << false;
         QTest::newRow("--datos=DIR") << QStringList{"--datos=/srv/tablas"} << "/srv/tablas" << false << "" << false;
         QTest::newRow("-datos DIR") << QStringList{"-datos", "/srv/tablas"} << "/srv/tablas" << false << "" << false;
-        QTest::newRow("folder with spaces") << QStringList{"--datos", "/srv/mis tablas"} << "/srv/mis tablas"
-                                            << false << "" << false;
+        QTest::newRow("folder with spaces")
+            << QStringList{"--datos", "/srv/mis tablas"} << "/srv/mis tablas" << false << "" << false;
         QTest::newRow("help") << QStringList{"--help"} << "" << true << "" << false;
         QTest::newRow("-h") << QStringList{"-h"} << "" << true << "" << false;
         QTest::newRow("--datos without folder")
             << QStringList{"--datos"} << "" << false << "Falta la carpeta de las tablas después de --datos." << false;
-        QTest::newRow("--datos= empty")
-            << QStringList{"--datos="} << "" << false << "Falta la carpeta de las tablas después de --datos." << false;
-        QTest::newRow("unknown option") << QStringList{"--tablas", "x"} << "" << false
-                                        << "Opción desconocida: tablas" << false;
+        QTest::newRow("--datos= empty") << QStringList{"--datos="} << "" << false
+                                        << "Falta la carpeta de las tablas después de --datos." << false;
+        QTest::newRow("unknown option") << QStringList{"--tablas", "x"} << "" << false << "Opción desconocida: tablas"
+                                        << false;
         QTest::newRow("version") << QStringList{"--version"} << "" << false << "" << true;
         QTest::newRow("version with a folder")
             << QStringList{"--version", "--datos", "/srv/tablas"} << "/srv/tablas" << false << "" << true;
@@ -49,7 +49,6 @@ private slots:
         QCOMPARE(result.dataFolder, dataFolder);
         QCOMPARE(result.version, version);
     }
-
 };
 
 QTEST_GUILESS_MAIN(TestCommandLine)

@@ -27,7 +27,7 @@ class TestPrincipal : public QObject {
 private:
     std::unique_ptr<ScriptedPrompt> m_prompt;
     std::unique_ptr<DataFolder> m_folder;
-    QStringList m_dialogs;                      // shown, by objectName
+    QStringList m_dialogs;                       // shown, by objectName
     std::function<void(QDialog&)> m_whileShown;  // checks made while a dialog is up
 
     static void trigger(const QString& action)
@@ -40,8 +40,8 @@ private:
     static QList<bool> standingViewsOpen()
     {
         const TDModulo& m = *DModulo;
-        return {m.TImprentas->active(), m.TCliente->active(),     m.TDetalles->active(), m.QMaximo->active(),
-                m.QAnt->active(),       m.TVerDetalles->active(), m.TAnticipos->active(), m.TMaquinas->active(),
+        return {m.TImprentas->active(),   m.TCliente->active(),     m.TDetalles->active(),  m.QMaximo->active(),
+                m.QAnt->active(),         m.TVerDetalles->active(), m.TAnticipos->active(), m.TMaquinas->active(),
                 m.TVerMaquinas->active(), m.TFormulario->active()};
     }
 
@@ -85,11 +85,10 @@ private slots:
 
     void startup()
     {
-        const QStringList order{"FPrincipal",  "DModulo",       "FImprenta", "FClienteMod",  "FDetalle",
-                                "FClientes",   "FCDetalles",    "FPresentaciones", "FVer", "FVerDetalles",
-                                "FAcerca",     "FGMaquina",     "FAnular",   "QReporte",     "FReparacion",
-                                "Frecver",     "FGenRec",       "FAnulaMaquina", "FCargarcont", "Cargar",
-                                "AyCarga"};
+        const QStringList order{
+            "FPrincipal",      "DModulo", "FImprenta",    "FClienteMod",   "FDetalle",    "FClientes", "FCDetalles",
+            "FPresentaciones", "FVer",    "FVerDetalles", "FAcerca",       "FGMaquina",   "FAnular",   "QReporte",
+            "FReparacion",     "Frecver", "FGenRec",      "FAnulaMaquina", "FCargarcont", "Cargar",    "AyCarga"};
         QCOMPARE(creationOrder(), order);
     }
 
@@ -97,25 +96,44 @@ private slots:
     {
         QTest::addColumn<QString>("window");
         QTest::addColumn<QString>("title");
-        QTest::newRow("FPrincipal") << "FPrincipal" << "Principal";
-        QTest::newRow("FImprenta") << "FImprenta" << "Datos del Agente";
-        QTest::newRow("FClienteMod") << "FClienteMod" << "Clientes";
-        QTest::newRow("FDetalle") << "FDetalle" << "Detalle de Presentación";
-        QTest::newRow("FClientes") << "FClientes" << "Datos del Cliente";
-        QTest::newRow("FCDetalles") << "FCDetalles" << "Detalles";
-        QTest::newRow("FPresentaciones") << "FPresentaciones" << "Presentaciones";
-        QTest::newRow("FVer") << "FVer" << "Presentaciones Anteriores";
-        QTest::newRow("FVerDetalles") << "FVerDetalles" << "Anticipo";
-        QTest::newRow("FAcerca") << "FAcerca" << "Acerca de";
-        QTest::newRow("FGMaquina") << "FGMaquina" << "Cargar detalle de Maquina";
-        QTest::newRow("FAnular") << "FAnular" << "Rectificativa";
-        QTest::newRow("FReparacion") << "FReparacion" << "Reparación de Tablas";
-        QTest::newRow("Frecver") << "Frecver" << "Rectificativa";
-        QTest::newRow("FGenRec") << "FGenRec" << "Rectificativa";
-        QTest::newRow("FAnulaMaquina") << "FAnulaMaquina" << "Rectificativa";
-        QTest::newRow("FCargarcont") << "FCargarcont" << "Importación de Padrón de Clientes";
-        QTest::newRow("Cargar") << "Cargar" << "Importación de Detalle de Formularios";
-        QTest::newRow("AyCarga") << "AyCarga" << "Ayuda";
+        QTest::newRow("FPrincipal") << "FPrincipal"
+                                    << "Principal";
+        QTest::newRow("FImprenta") << "FImprenta"
+                                   << "Datos del Agente";
+        QTest::newRow("FClienteMod") << "FClienteMod"
+                                     << "Clientes";
+        QTest::newRow("FDetalle") << "FDetalle"
+                                  << "Detalle de Presentación";
+        QTest::newRow("FClientes") << "FClientes"
+                                   << "Datos del Cliente";
+        QTest::newRow("FCDetalles") << "FCDetalles"
+                                    << "Detalles";
+        QTest::newRow("FPresentaciones") << "FPresentaciones"
+                                         << "Presentaciones";
+        QTest::newRow("FVer") << "FVer"
+                              << "Presentaciones Anteriores";
+        QTest::newRow("FVerDetalles") << "FVerDetalles"
+                                      << "Anticipo";
+        QTest::newRow("FAcerca") << "FAcerca"
+                                 << "Acerca de";
+        QTest::newRow("FGMaquina") << "FGMaquina"
+                                   << "Cargar detalle de Maquina";
+        QTest::newRow("FAnular") << "FAnular"
+                                 << "Rectificativa";
+        QTest::newRow("FReparacion") << "FReparacion"
+                                     << "Reparación de Tablas";
+        QTest::newRow("Frecver") << "Frecver"
+                                 << "Rectificativa";
+        QTest::newRow("FGenRec") << "FGenRec"
+                                 << "Rectificativa";
+        QTest::newRow("FAnulaMaquina") << "FAnulaMaquina"
+                                       << "Rectificativa";
+        QTest::newRow("FCargarcont") << "FCargarcont"
+                                     << "Importación de Padrón de Clientes";
+        QTest::newRow("Cargar") << "Cargar"
+                                << "Importación de Detalle de Formularios";
+        QTest::newRow("AyCarga") << "AyCarga"
+                                 << "Ayuda";
     }
 
     void windowTitles()
@@ -135,9 +153,8 @@ private slots:
         QTest::addColumn<QString>("menu");  // empty: the menu bar itself
         QTest::addColumn<QStringList>("entries");
         QTest::addColumn<QStringList>("submenus");
-        QTest::newRow("bar") << ""
-                             << QStringList{"&Agente", "Clientes", "Detalle", "Importar", "Herramientas", "&Salir",
-                                            "Ayuda"}
+        QTest::newRow("bar") << "" << QStringList{"&Agente",      "Clientes", "Detalle", "Importar",
+                                                  "Herramientas", "&Salir",   "Ayuda"}
                              << QStringList{"Clientes", "Detalle", "Importar", "Herramientas"};
         QTest::newRow("Clientes") << "Clientes1" << QStringList{"Insertar", "Modificar"} << QStringList{};
         QTest::newRow("Detalle") << "Detalle1"
@@ -182,15 +199,30 @@ private slots:
         QTest::newRow("Cargar Detalle, no agent") << false << "CargarDetalle1" << noAgent << "" << browse;
         QTest::newRow("Presentaciones Anteriores, no period")
             << false << "PresentacionesAnteriores1" << noPeriod << "" << browse;
-        QTest::newRow("Generar Rectificativa, no gate") << false << "GenerarRectificativa1" << "" << "Frecver"
-                                                        << browse;
-        QTest::newRow("Importar Clientes, no gate") << false << "ImportarClientes1" << "" << "FCargarcont" << browse;
-        QTest::newRow("Importar Detalles, no gate") << false << "ImportarDetalles1" << "" << "Cargar" << browse;
-        QTest::newRow("Ayuda") << false << "Ayuda1" << "" << "FAcerca" << browse;
-        QTest::newRow("Insertar") << true << "Insertar1" << "" << "FClientes" << store::DatasetState::Insert;
-        QTest::newRow("Modificar") << true << "Modificar1" << "" << "FClienteMod" << browse;
-        QTest::newRow("Cargar Detalle") << true << "CargarDetalle1" << "" << "FDetalle" << browse;
-        QTest::newRow("Presentaciones Anteriores") << true << "PresentacionesAnteriores1" << "" << "FVer" << browse;
+        QTest::newRow("Generar Rectificativa, no gate") << false << "GenerarRectificativa1"
+                                                        << ""
+                                                        << "Frecver" << browse;
+        QTest::newRow("Importar Clientes, no gate") << false << "ImportarClientes1"
+                                                    << ""
+                                                    << "FCargarcont" << browse;
+        QTest::newRow("Importar Detalles, no gate") << false << "ImportarDetalles1"
+                                                    << ""
+                                                    << "Cargar" << browse;
+        QTest::newRow("Ayuda") << false << "Ayuda1"
+                               << ""
+                               << "FAcerca" << browse;
+        QTest::newRow("Insertar") << true << "Insertar1"
+                                  << ""
+                                  << "FClientes" << store::DatasetState::Insert;
+        QTest::newRow("Modificar") << true << "Modificar1"
+                                   << ""
+                                   << "FClienteMod" << browse;
+        QTest::newRow("Cargar Detalle") << true << "CargarDetalle1"
+                                        << ""
+                                        << "FDetalle" << browse;
+        QTest::newRow("Presentaciones Anteriores") << true << "PresentacionesAnteriores1"
+                                                   << ""
+                                                   << "FVer" << browse;
     }
 
     void menuEntries()
@@ -283,8 +315,7 @@ private slots:
 
         QCOMPARE(m_prompt->shown().size(), 1);
         const PromptMessage box = m_prompt->last();
-        QCOMPARE(box.text,
-                 QStringLiteral("Ejecutar en Caso de que la Base de Datos se encuentre Dañada. ¿Ejecutar?"));
+        QCOMPARE(box.text, QStringLiteral("Ejecutar en Caso de que la Base de Datos se encuentre Dañada. ¿Ejecutar?"));
         QCOMPARE(box.caption, QStringLiteral("Imprentas"));
         QCOMPARE(box.buttons, PromptButtons::YesNo);
         QCOMPARE(box.icon, PromptIcon::None);

@@ -8,13 +8,11 @@
 
 #include "DataFolder.h"
 #include "SampleCuit.h"
-#include "shell/Principal.h"
-#include "shell/Startup.h"
 #include "UModulo.h"
 #include "declaration/UGenRec.h"
 #include "declaration/UPresentaciones.h"
-#include "declaration/UVer.h"
 #include "declaration/URecVer.h"
+#include "declaration/UVer.h"
 #include "declaration/UVerDetalle.h"
 #include "details/UCDetalles.h"
 #include "details/UDetalleG.h"
@@ -24,6 +22,8 @@
 #include "import/AyudaCarga.h"
 #include "import/Carga.h"
 #include "import/CargarContri.h"
+#include "shell/Principal.h"
+#include "shell/Startup.h"
 #include "widgets/Application.h"
 #include "widgets/DialogPrompt.h"
 #include "widgets/ModalDialog.h"
@@ -59,8 +59,8 @@ QImage readXwd(const QByteArray& data)
     if (data.size() < 100)
         return {};
     const auto field = [&data](int i) { return qFromBigEndian<quint32>(data.constData() + 4 * i); };
-    const quint32 headerSize = field(0), format = field(2), width = field(4), height = field(5),
-                  byteOrder = field(7), bitsPerPixel = field(11), bytesPerLine = field(12), colours = field(19);
+    const quint32 headerSize = field(0), format = field(2), width = field(4), height = field(5), byteOrder = field(7),
+                  bitsPerPixel = field(11), bytesPerLine = field(12), colours = field(19);
     const qint64 start = qint64(headerSize) + qint64(colours) * 12;
     // xwd writes a window of several visuals as 24-bit pixels, each in four bytes.
     const quint32 step = width ? bytesPerLine / width : 0;
@@ -72,8 +72,9 @@ QImage readXwd(const QByteArray& data)
         const char* line = data.constData() + start + qint64(bytesPerLine) * y;
         for (quint32 x = 0; x < width; ++x) {
             const auto* px = reinterpret_cast<const uchar*>(line + step * x);
-            const quint32 p = byteOrder == 0 ? quint32(px[0]) | quint32(px[1]) << 8 | quint32(px[2]) << 16
-                                             : quint32(px[step - 1]) | quint32(px[step - 2]) << 8 | quint32(px[step - 3]) << 16;
+            const quint32 p = byteOrder == 0
+                                  ? quint32(px[0]) | quint32(px[1]) << 8 | quint32(px[2]) << 16
+                                  : quint32(px[step - 1]) | quint32(px[step - 2]) << 8 | quint32(px[step - 3]) << 16;
             image.setPixel(int(x), int(y), p | 0xff000000u);
         }
     }
@@ -148,8 +149,7 @@ void check(QWidget* window, const QString& name)
 
 // Runs `open`, which shows a modal window and waits for it to close; once the window is up it
 // is checked, `inside` does what a user does there, and the window is closed again.
-void nested(const QString& name, const std::function<void()>& open,
-            const std::function<void(QWidget*)>& inside = {})
+void nested(const QString& name, const std::function<void()>& open, const std::function<void(QWidget*)>& inside = {})
 {
     QWidget* before = QApplication::activeModalWidget();
     auto* poll = new QTimer;
@@ -246,42 +246,59 @@ void walk()
     nested(QStringLiteral("FImprenta"), [] { FPrincipal->Agente1Click(); });
     nested(QStringLiteral("FClientes"), [] { FPrincipal->Insertar1Click(); });
     nested(QStringLiteral("FClienteMod"), [] { FPrincipal->Modificar1Click(); });
-    nested(QStringLiteral("FDetalle"), [] { FPrincipal->CargarDetalle1Click(); }, [](QWidget* w) {
-        nested(QStringLiteral("FDetalle question"), [w] { press(w, "BitBtn3"); });
-        nested(QStringLiteral("FCDetalles"), [w] { press(w, "BitBtn2"); }, [](QWidget* d) {
-            dropDown(d->findChild<QComboBox*>(QStringLiteral("DBComboBox1")), QStringLiteral("FCDetalles form types"));
-            dropDown(d->findChild<QComboBox*>(QStringLiteral("DBLookupComboBox1")), QStringLiteral("FCDetalles clients"));
+    nested(
+        QStringLiteral("FDetalle"), [] { FPrincipal->CargarDetalle1Click(); },
+        [](QWidget* w) {
+            nested(QStringLiteral("FDetalle question"), [w] { press(w, "BitBtn3"); });
+            nested(
+                QStringLiteral("FCDetalles"), [w] { press(w, "BitBtn2"); },
+                [](QWidget* d) {
+                    dropDown(d->findChild<QComboBox*>(QStringLiteral("DBComboBox1")),
+                             QStringLiteral("FCDetalles form types"));
+                    dropDown(d->findChild<QComboBox*>(QStringLiteral("DBLookupComboBox1")),
+                             QStringLiteral("FCDetalles clients"));
+                });
+            w->findChild<QTabWidget*>()->setCurrentIndex(1);
+            nested(QStringLiteral("FGMaquina"), [w] { press(w, "BitBtn7"); });
+            nested(
+                QStringLiteral("FPresentaciones"), [w] { press(w, "BitBtn4"); },
+                [](QWidget* d) {
+                    dropDown(d->findChild<QComboBox*>(QStringLiteral("DBComboBox1")),
+                             QStringLiteral("FPresentaciones years"));
+                    nested(QStringLiteral("FPresentaciones question"), [d] { press(d, "BitBtn1"); });
+                });
         });
-        w->findChild<QTabWidget*>()->setCurrentIndex(1);
-        nested(QStringLiteral("FGMaquina"), [w] { press(w, "BitBtn7"); });
-        nested(QStringLiteral("FPresentaciones"), [w] { press(w, "BitBtn4"); }, [](QWidget* d) {
-            dropDown(d->findChild<QComboBox*>(QStringLiteral("DBComboBox1")), QStringLiteral("FPresentaciones years"));
-            nested(QStringLiteral("FPresentaciones question"), [d] { press(d, "BitBtn1"); });
+    nested(
+        QStringLiteral("FVer"), [] { FPrincipal->PresentacionesAnteriores1Click(); },
+        [](QWidget* w) { nested(QStringLiteral("FVerDetalles"), [w] { press(w, "BitBtn1"); }); });
+    nested(
+        QStringLiteral("Frecver"), [] { FPrincipal->GenerarRectificativa1Click(); },
+        [](QWidget* w) {
+            nested(
+                QStringLiteral("FGenRec"), [w] { press(w, "BitBtn1"); },
+                [](QWidget* g) {
+                    nested(
+                        QStringLiteral("FAnular"), [g] { press(g, "BitBtn3"); },
+                        [](QWidget* d) {
+                            dropDown(d->findChild<QComboBox*>(QStringLiteral("DBComboBox1")),
+                                     QStringLiteral("FAnular flag"));
+                        });
+                    nested(QStringLiteral("FAnular add"), [g] { press(g, "BitBtn5"); });
+                    nested(QStringLiteral("FAnulaMaquina"), [g] { press(g, "BitBtn4"); });
+                    nested(QStringLiteral("FGenRec question"), [g] { press(g, "BitBtn1"); });
+                });
         });
-    });
-    nested(QStringLiteral("FVer"), [] { FPrincipal->PresentacionesAnteriores1Click(); }, [](QWidget* w) {
-        nested(QStringLiteral("FVerDetalles"), [w] { press(w, "BitBtn1"); });
-    });
-    nested(QStringLiteral("Frecver"), [] { FPrincipal->GenerarRectificativa1Click(); }, [](QWidget* w) {
-        nested(QStringLiteral("FGenRec"), [w] { press(w, "BitBtn1"); }, [](QWidget* g) {
-            nested(QStringLiteral("FAnular"), [g] { press(g, "BitBtn3"); }, [](QWidget* d) {
-                dropDown(d->findChild<QComboBox*>(QStringLiteral("DBComboBox1")), QStringLiteral("FAnular flag"));
-            });
-            nested(QStringLiteral("FAnular add"), [g] { press(g, "BitBtn5"); });
-            nested(QStringLiteral("FAnulaMaquina"), [g] { press(g, "BitBtn4"); });
-            nested(QStringLiteral("FGenRec question"), [g] { press(g, "BitBtn1"); });
-        });
-    });
-    nested(QStringLiteral("FCargarcont"), [] { FPrincipal->ImportarClientes1Click(); }, [](QWidget* w) {
-        nested(QStringLiteral("FCargarcont file dialog"), [w] { press(w, "BitBtn1"); });
-    });
-    nested(QStringLiteral("Cargar"), [] { FPrincipal->ImportarDetalles1Click(); }, [](QWidget*) {
-        nested(QStringLiteral("AyCarga"), [] { showModal(*AyCarga); });
-    });
+    nested(
+        QStringLiteral("FCargarcont"), [] { FPrincipal->ImportarClientes1Click(); },
+        [](QWidget* w) { nested(QStringLiteral("FCargarcont file dialog"), [w] { press(w, "BitBtn1"); }); });
+    nested(
+        QStringLiteral("Cargar"), [] { FPrincipal->ImportarDetalles1Click(); },
+        [](QWidget*) { nested(QStringLiteral("AyCarga"), [] { showModal(*AyCarga); }); });
     nested(QStringLiteral("FAcerca"), [] { FPrincipal->Ayuda1Click(); });
     nested(QStringLiteral("FReparacion question"), [] { FPrincipal->RepararBase1Click(); });
     nested(QStringLiteral("notice"), [] { Prompt::current().notice(QStringLiteral("Datos Guardados Correctamente")); });
-    nested(QStringLiteral("error box"), [] { Prompt::current().error(QStringLiteral("No se puede crear el archivo.")); });
+    nested(QStringLiteral("error box"),
+           [] { Prompt::current().error(QStringLiteral("No se puede crear el archivo.")); });
 }
 
 }  // namespace

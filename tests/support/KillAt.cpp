@@ -20,7 +20,7 @@ Result run(const QString& syscall, int when, const QStringList& arguments)
                                     QStringLiteral("trace=%1").arg(syscall), QStringLiteral("-e"),
                                     QStringLiteral("inject=%1:signal=KILL:when=%2").arg(syscall).arg(when),
                                     QCoreApplication::applicationFilePath()}
-                        << arguments);
+                            << arguments);
     if (!child.waitForFinished(120000))
         return {};
     if (child.exitStatus() == QProcess::CrashExit)

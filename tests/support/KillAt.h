@@ -8,9 +8,9 @@
 namespace killat {
 
 enum class End {
-    Killed,     // the crash point was reached
-    Finished,   // the child ran past its last such call; exitCode() says how it ended
-    Untraceable // no strace here, or it may not trace processes
+    Killed,      // the crash point was reached
+    Finished,    // the child ran past its last such call; exitCode() says how it ended
+    Untraceable  // no strace here, or it may not trace processes
 };
 
 struct Result {

@@ -66,13 +66,13 @@ private slots:
         const std::function<void()> foreign = [] { throw 42; };
         for (bool viaGuard : {false, true}) {
             const char* route = viaGuard ? "guarded click" : "event handler";
-            QTest::addRow("%s, store error", route) << viaGuard << storeError
-                                                    << QStringList{"La tabla cliente.DB está dañada."};
-            QTest::addRow("%s, file error", route) << viaGuard << fileError
-                                                   << QStringList{"No se puede escribir en A:\\"};
+            QTest::addRow("%s, store error", route)
+                << viaGuard << storeError << QStringList{"La tabla cliente.DB está dañada."};
+            QTest::addRow("%s, file error", route)
+                << viaGuard << fileError << QStringList{"No se puede escribir en A:\\"};
             QTest::addRow("%s, silent abort", route) << viaGuard << abort << QStringList{};
-            QTest::addRow("%s, not a std::exception", route) << viaGuard << foreign
-                                                             << QStringList{"Se produjo un error inesperado."};
+            QTest::addRow("%s, not a std::exception", route)
+                << viaGuard << foreign << QStringList{"Se produjo un error inesperado."};
         }
     }
 

@@ -162,10 +162,11 @@ void TestDBControls::gridShowsNumbersAndCuitWhole()
     DataFolder folder;
     TDModulo& m = folder.modulo();
     DBGrid grid;
-    grid.setDataset(m.TVerDetalles, {{QStringLiteral("Fecha"), QStringLiteral("Fecha"), 4, GridColumn::Format::Plain},
-                                     {QStringLiteral("Cuit"), QStringLiteral("Cuit"), 4, GridColumn::Format::Plain},
-                                     {QStringLiteral("NHasta"), QStringLiteral("N"), 4, GridColumn::Format::Plain},
-                                     {QStringLiteral("Razon_Social"), QStringLiteral("R"), 4, GridColumn::Format::Plain}});
+    grid.setDataset(m.TVerDetalles,
+                    {{QStringLiteral("Fecha"), QStringLiteral("Fecha"), 4, GridColumn::Format::Plain},
+                     {QStringLiteral("Cuit"), QStringLiteral("Cuit"), 4, GridColumn::Format::Plain},
+                     {QStringLiteral("NHasta"), QStringLiteral("N"), 4, GridColumn::Format::Plain},
+                     {QStringLiteral("Razon_Social"), QStringLiteral("R"), 4, GridColumn::Format::Plain}});
     const QFontMetrics metrics = grid.fontMetrics();
     QVERIFY(grid.columnWidth(0) >= metrics.horizontalAdvance(QStringLiteral("00/00/0000")));
     QVERIFY(grid.columnWidth(1) >= metrics.horizontalAdvance(QStringLiteral("20-12345678-6")));
@@ -206,13 +207,14 @@ void TestDBControls::gridFollowsViewBothWays()
     addClient(m, QStringLiteral("20123456786"), QStringLiteral("PRIMERO"));
     DBGrid grid;
     QAbstractItemModelTester tester(&grid.gridModel(), QAbstractItemModelTester::FailureReportingMode::QtTest);
-    grid.setDataset(m.TCliente, {{QStringLiteral("Cuit"), QString(), 0, GridColumn::Format::Plain},
-                                 {QStringLiteral("Razon_Social"), QStringLiteral("Razon Social"), 0,
-                                  GridColumn::Format::Plain}});
+    grid.setDataset(m.TCliente,
+                    {{QStringLiteral("Cuit"), QString(), 0, GridColumn::Format::Plain},
+                     {QStringLiteral("Razon_Social"), QStringLiteral("Razon Social"), 0, GridColumn::Format::Plain}});
     grid.show();
     QCOMPARE(grid.gridModel().rowCount(), 2);
     QCOMPARE(grid.gridModel().index(0, 1).data().toString(), QStringLiteral("PRIMERO"));
-    QCOMPARE(grid.gridModel().headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("Razon Social"));
+    QCOMPARE(grid.gridModel().headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(),
+             QStringLiteral("Razon Social"));
 
     grid.setCurrentIndex(grid.gridModel().index(1, 0));
     QCOMPARE(m.TCliente->text(QStringLiteral("Razon_Social")), QStringLiteral("TERCERO"));

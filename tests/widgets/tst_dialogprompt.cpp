@@ -46,33 +46,31 @@ private slots:
                                         << "Aceptar" << int(QMessageBox::NoIcon) << PromptButton::None;
         QTest::newRow("error box") << PromptButtons::Ok << PromptButton::Ok << PromptIcon::Error << "enter" << ok
                                    << "Aceptar" << int(QMessageBox::Critical) << PromptButton::Ok;
-        QTest::newRow("question, Yes default") << PromptButtons::YesNo << PromptButton::Yes << PromptIcon::None
-                                               << "enter" << yesNo << "&Sí" << int(QMessageBox::NoIcon)
-                                               << PromptButton::Yes;
-        QTest::newRow("question, No default") << PromptButtons::YesNo << PromptButton::No << PromptIcon::Question
-                                              << "enter" << yesNo << "&No" << int(QMessageBox::Question)
-                                              << PromptButton::No;
-        QTest::newRow("question, no default named") << PromptButtons::YesNo << PromptButton::None
-                                                    << PromptIcon::None << "enter" << yesNo << "&Sí"
-                                                    << int(QMessageBox::NoIcon) << PromptButton::Yes;
-        QTest::newRow("question, No pressed") << PromptButtons::YesNo << PromptButton::Yes << PromptIcon::None
-                                              << "&No" << yesNo << "&Sí" << int(QMessageBox::NoIcon)
-                                              << PromptButton::No;
-        QTest::newRow("question, Escape") << PromptButtons::YesNo << PromptButton::Yes << PromptIcon::None
-                                          << "escape" << yesNo << "&Sí" << int(QMessageBox::NoIcon)
-                                          << PromptButton::None;
-        QTest::newRow("ok/cancel, Cancel pressed") << PromptButtons::OkCancel << PromptButton::Ok
-                                                   << PromptIcon::Warning << "Cancelar" << okCancel << "Aceptar"
-                                                   << int(QMessageBox::Warning) << PromptButton::Cancel;
-        QTest::newRow("single Yes, pressed") << PromptButtons::Yes << PromptButton::None << PromptIcon::Information
-                                             << "&Sí" << yes << "&Sí" << int(QMessageBox::Information)
-                                             << PromptButton::Yes;
-        QTest::newRow("single Yes, Escape") << PromptButtons::Yes << PromptButton::None << PromptIcon::Information
-                                            << "escape" << yes << "&Sí" << int(QMessageBox::Information)
-                                            << PromptButton::None;
-        QTest::newRow("single Yes, close box") << PromptButtons::Yes << PromptButton::None
-                                               << PromptIcon::Information << "close" << yes << "&Sí"
-                                               << int(QMessageBox::Information) << PromptButton::None;
+        QTest::newRow("question, Yes default")
+            << PromptButtons::YesNo << PromptButton::Yes << PromptIcon::None << "enter" << yesNo << "&Sí"
+            << int(QMessageBox::NoIcon) << PromptButton::Yes;
+        QTest::newRow("question, No default")
+            << PromptButtons::YesNo << PromptButton::No << PromptIcon::Question << "enter" << yesNo << "&No"
+            << int(QMessageBox::Question) << PromptButton::No;
+        QTest::newRow("question, no default named")
+            << PromptButtons::YesNo << PromptButton::None << PromptIcon::None << "enter" << yesNo << "&Sí"
+            << int(QMessageBox::NoIcon) << PromptButton::Yes;
+        QTest::newRow("question, No pressed") << PromptButtons::YesNo << PromptButton::Yes << PromptIcon::None << "&No"
+                                              << yesNo << "&Sí" << int(QMessageBox::NoIcon) << PromptButton::No;
+        QTest::newRow("question, Escape") << PromptButtons::YesNo << PromptButton::Yes << PromptIcon::None << "escape"
+                                          << yesNo << "&Sí" << int(QMessageBox::NoIcon) << PromptButton::None;
+        QTest::newRow("ok/cancel, Cancel pressed")
+            << PromptButtons::OkCancel << PromptButton::Ok << PromptIcon::Warning << "Cancelar" << okCancel << "Aceptar"
+            << int(QMessageBox::Warning) << PromptButton::Cancel;
+        QTest::newRow("single Yes, pressed")
+            << PromptButtons::Yes << PromptButton::None << PromptIcon::Information << "&Sí" << yes << "&Sí"
+            << int(QMessageBox::Information) << PromptButton::Yes;
+        QTest::newRow("single Yes, Escape")
+            << PromptButtons::Yes << PromptButton::None << PromptIcon::Information << "escape" << yes << "&Sí"
+            << int(QMessageBox::Information) << PromptButton::None;
+        QTest::newRow("single Yes, close box")
+            << PromptButtons::Yes << PromptButton::None << PromptIcon::Information << "close" << yes << "&Sí"
+            << int(QMessageBox::Information) << PromptButton::None;
     }
 
     void messageBox()
@@ -110,9 +108,8 @@ private slots:
         });
 
         DialogPrompt prompt;
-        const PromptButton pressed =
-            prompt.ask({QStringLiteral("¿Desea Salir del Programa?"), QStringLiteral("Imprentas"), buttons, icon,
-                        defaultButton});
+        const PromptButton pressed = prompt.ask(
+            {QStringLiteral("¿Desea Salir del Programa?"), QStringLiteral("Imprentas"), buttons, icon, defaultButton});
 
         QCOMPARE(pressed, answer);
         QCOMPARE(caption, QStringLiteral("Imprentas"));
@@ -148,8 +145,8 @@ private slots:
                 dialog->reject();
             }
         });
-        const QString chosen = DialogPrompt().openFileName(QStringLiteral("Abrir"), dir.path(),
-                                                           QStringLiteral("Textos (*.txt)"));
+        const QString chosen =
+            DialogPrompt().openFileName(QStringLiteral("Abrir"), dir.path(), QStringLiteral("Textos (*.txt)"));
         QCOMPARE(caption, QStringLiteral("Abrir"));
         QCOMPARE(chosen, choose ? path : QString());
     }

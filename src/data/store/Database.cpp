@@ -3,11 +3,11 @@
 #include "PageImage.h"
 #include "SqliteFile.h"
 
+#include <sqlite3.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QUrl>
-#include <sqlite3.h>
 
 namespace store {
 
@@ -27,23 +27,20 @@ QByteArray existingFileUri(const QString& path)
 
 StoreError damaged(const QString& path)
 {
-    return StoreError(TableDamaged, QStringLiteral("La tabla %1 está dañada. Ejecute Herramientas / Reparar Base.")
-                                        .arg(nativePath(path)));
+    return StoreError(
+        TableDamaged,
+        QStringLiteral("La tabla %1 está dañada. Ejecute Herramientas / Reparar Base.").arg(nativePath(path)));
 }
 
 StoreError foreign(const QString& path)
 {
-    return StoreError(ForeignFile,
-                      QStringLiteral("El archivo %1 no es una tabla de este programa o está dañado. "
-                                     "Ejecute Herramientas / Reparar Base.")
-                          .arg(nativePath(path)));
+    return StoreError(ForeignFile, QStringLiteral("El archivo %1 no es una tabla de este programa o está dañado. "
+                                                  "Ejecute Herramientas / Reparar Base.")
+                                       .arg(nativePath(path)));
 }
 
 // Reads the rows of a pragma or query as text; false when the file breaks.
-bool pragmaRows(sqlite3* db, const QString& sql, QList<QStringList>& rows)
-{
-    return sqlite::queryRows(db, sql, &rows);
-}
+bool pragmaRows(sqlite3* db, const QString& sql, QList<QStringList>& rows) { return sqlite::queryRows(db, sql, &rows); }
 
 // The file must be made of exactly the statements that make the dictionary's table: its fields
 // and types, key, indexes, and nothing else (no CHECK or DEFAULT of another program, no trigger
@@ -53,14 +50,16 @@ bool sameSchema(sqlite3* db, const TableDef& def)
     QList<QStringList> found;
     if (!pragmaRows(db, QStringLiteral("SELECT type, name, tbl_name, ifnull(sql, '') FROM sqlite_schema"), found))
         return false;
-    QStringList expected{QStringList{QStringLiteral("table"), def.tableName, def.tableName, def.createSql({})}.join('\n')};
+    QStringList expected{
+        QStringList{QStringLiteral("table"), def.tableName, def.tableName, def.createSql({})}.join('\n')};
     const QStringList indexSql = def.indexSql({});
     for (int i = 0; i < def.indexes.size(); ++i)
         expected << QStringList{QStringLiteral("index"), def.indexes[i].name, def.tableName, indexSql[i]}.join('\n');
     for (const FieldDef& field : def.fields)
         if (field.type == FieldType::AutoInc)
             expected << QStringList{QStringLiteral("table"), QStringLiteral("sqlite_sequence"),
-                                    QStringLiteral("sqlite_sequence"), QStringLiteral("CREATE TABLE sqlite_sequence(name,seq)")}
+                                    QStringLiteral("sqlite_sequence"),
+                                    QStringLiteral("CREATE TABLE sqlite_sequence(name,seq)")}
                             .join('\n');
     QStringList actual;
     for (const QStringList& row : found)
@@ -74,7 +73,8 @@ bool sameSchema(sqlite3* db, const TableDef& def)
 bool wholePages(sqlite3* db, qint64 fileSize)
 {
     QList<QStringList> size, count;
-    if (!pragmaRows(db, QStringLiteral("PRAGMA page_size"), size) || !pragmaRows(db, QStringLiteral("PRAGMA page_count"), count))
+    if (!pragmaRows(db, QStringLiteral("PRAGMA page_size"), size) ||
+        !pragmaRows(db, QStringLiteral("PRAGMA page_count"), count))
         return false;
     const qint64 pageSize = size.value(0).value(0).toLongLong();
     return pageSize > 0 && fileSize % pageSize == 0 && fileSize >= pageSize * count.value(0).value(0).toLongLong();
@@ -91,10 +91,7 @@ Statement::Statement(Database& db, const QString& sql) : m_db(db)
         db.raise(rc);
 }
 
-Statement::~Statement()
-{
-    sqlite3_finalize(m_stmt);
-}
+Statement::~Statement() { sqlite3_finalize(m_stmt); }
 
 void Statement::bind(int position, const QVariant& value)
 {
@@ -149,10 +146,7 @@ void Statement::reset()
 
 int Statement::columnCount() const { return sqlite3_column_count(m_stmt); }
 
-QString Statement::columnName(int column) const
-{
-    return QString::fromUtf8(sqlite3_column_name(m_stmt, column));
-}
+QString Statement::columnName(int column) const { return QString::fromUtf8(sqlite3_column_name(m_stmt, column)); }
 
 QVariant Statement::column(int column) const
 {
@@ -193,10 +187,7 @@ QByteArrayView Statement::utf8(int column) const
     return QByteArrayView(text, sqlite3_column_bytes(m_stmt, column));
 }
 
-double Statement::real(int column) const
-{
-    return sqlite3_column_double(m_stmt, column);
-}
+double Statement::real(int column) const { return sqlite3_column_double(m_stmt, column); }
 
 QString Statement::parameterName(int position) const
 {
@@ -213,8 +204,8 @@ void Database::createTableFile(const QString& path, const TableDef& def)
     int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     QStringList statements{QStringLiteral("PRAGMA journal_mode=DELETE"),
                            QStringLiteral("PRAGMA application_id=%1").arg(ApplicationId),
-                           QStringLiteral("PRAGMA user_version=%1").arg(SchemaVersion),
-                           QStringLiteral("BEGIN"), def.createSql(QStringLiteral("main"))};
+                           QStringLiteral("PRAGMA user_version=%1").arg(SchemaVersion), QStringLiteral("BEGIN"),
+                           def.createSql(QStringLiteral("main"))};
     statements << def.indexSql(QStringLiteral("main")) << QStringLiteral("COMMIT");
     for (const QString& sql : statements) {
         if (rc != SQLITE_OK)
@@ -225,8 +216,7 @@ void Database::createTableFile(const QString& path, const TableDef& def)
     sqlite3_close(db);
     if (rc != SQLITE_OK) {
         QFile::remove(path);
-        throw StoreError(FileError,
-                         QStringLiteral("No se puede crear la tabla %1: %2").arg(nativePath(path), message));
+        throw StoreError(FileError, QStringLiteral("No se puede crear la tabla %1: %2").arg(nativePath(path), message));
     }
 }
 
@@ -237,13 +227,13 @@ void Database::createMissingFolder(const QString& folder, const QList<TableDef>&
         if (QFileInfo::exists(dir.filePath(def.fileName)))
             return;
     if (!QDir().mkpath(folder))
-        throw StoreError(FileError,
-                         QStringLiteral("No se puede crear la carpeta de datos %1").arg(nativePath(folder)));
+        throw StoreError(FileError, QStringLiteral("No se puede crear la carpeta de datos %1").arg(nativePath(folder)));
     for (const TableDef& def : tables)
         createTableFile(dir.filePath(def.fileName), def);
     for (const QString& name : {QStringLiteral("ddjj"), QStringLiteral("back")})
         if (!QDir().mkpath(dir.filePath(name)))
-            throw StoreError(FileError, QStringLiteral("No se puede crear la carpeta %1").arg(nativePath(dir.filePath(name))));
+            throw StoreError(FileError,
+                             QStringLiteral("No se puede crear la carpeta %1").arg(nativePath(dir.filePath(name))));
 }
 
 void Database::checkTableFile(const QString& path, const TableDef& def)
@@ -298,7 +288,8 @@ void Database::checkTableFile(const QString& path, const TableDef& def)
         throw foreign(path);
     }
     QList<QStringList> check;
-    const bool checked = wholePages(db, QFileInfo(path).size()) && pragmaRows(db, QStringLiteral("PRAGMA quick_check"), check);
+    const bool checked =
+        wholePages(db, QFileInfo(path).size()) && pragmaRows(db, QStringLiteral("PRAGMA quick_check"), check);
     sqlite3_close(db);
     if (!checked || check.size() != 1 || check[0].value(0) != QLatin1String("ok"))
         throw damaged(path);
@@ -319,10 +310,7 @@ Database::Database(const QString& folder, const QList<TableDef>& tables, const Q
     }
 }
 
-Database::~Database()
-{
-    sqlite3_close_v2(m_db);
-}
+Database::~Database() { sqlite3_close_v2(m_db); }
 
 void Database::attachAll(const QList<ReferenceDef>& references)
 {
@@ -340,8 +328,9 @@ void Database::attachAll(const QList<ReferenceDef>& references)
         if (error.isEmpty())
             m_schemaOf.insert(lower(def.tableName), schema);
         else
-            m_failed.insert(lower(def.tableName),
-                            {TableDamaged, QStringLiteral("No se puede abrir la tabla %1: %2").arg(nativePath(path), error)});
+            m_failed.insert(
+                lower(def.tableName),
+                {TableDamaged, QStringLiteral("No se puede abrir la tabla %1: %2").arg(nativePath(path), error)});
     }
     if (m_db) {
         attachPendingFiles();
@@ -420,10 +409,7 @@ const TableDef& Database::tableDef(const QString& table) const
     throw StoreError(TableNotFound, QStringLiteral("La tabla %1 no existe.").arg(table));
 }
 
-bool Database::hasTable(const QString& table) const
-{
-    return m_schemaOf.contains(lower(table));
-}
+bool Database::hasTable(const QString& table) const { return m_schemaOf.contains(lower(table)); }
 
 void Database::requireTable(const QString& table) const
 {
@@ -458,7 +444,8 @@ void Database::raise(int rc, const QString& context) const
     switch (rc) {
     case SQLITE_CONSTRAINT_UNIQUE:
     case SQLITE_CONSTRAINT_PRIMARYKEY:
-        throw StoreError(KeyViolation, QStringLiteral("Violación de clave: ya existe un registro con esa clave.") + suffix);
+        throw StoreError(KeyViolation,
+                         QStringLiteral("Violación de clave: ya existe un registro con esa clave.") + suffix);
     case SQLITE_CONSTRAINT_TRIGGER:
         throw StoreError(MasterHasDetails,
                          QStringLiteral("El registro maestro tiene registros de detalle asociados.") + suffix);
@@ -468,8 +455,9 @@ void Database::raise(int rc, const QString& context) const
     switch (rc & 0xff) {
     case SQLITE_CORRUPT:
     case SQLITE_NOTADB:
-        throw StoreError(TableDamaged,
-                         QStringLiteral("Una tabla está dañada (%1). Ejecute Herramientas / Reparar Base.").arg(message));
+        throw StoreError(
+            TableDamaged,
+            QStringLiteral("Una tabla está dañada (%1). Ejecute Herramientas / Reparar Base.").arg(message));
     case SQLITE_FULL:
         throw StoreError(FileError, QStringLiteral("No hay espacio en el disco para guardar los datos."));
     case SQLITE_READONLY:
@@ -484,10 +472,7 @@ void Database::raise(int rc, const QString& context) const
 
 // ---------------------------------------------------------------- Database: transactions
 
-int Database::changes() const
-{
-    return sqlite3_changes(m_db);
-}
+int Database::changes() const { return sqlite3_changes(m_db); }
 
 void Database::begin()
 {
@@ -498,7 +483,8 @@ void Database::begin()
 void Database::commit()
 {
     if (m_depth == 0 || sqlite3_get_autocommit(m_db))
-        throw StoreError(SqlError, QStringLiteral("Los cambios ya se deshicieron por un error anterior; no se guardó nada."));
+        throw StoreError(SqlError,
+                         QStringLiteral("Los cambios ya se deshicieron por un error anterior; no se guardó nada."));
     exec(QStringLiteral("RELEASE tarvenio_%1").arg(m_depth));
     --m_depth;
     announce();
@@ -511,9 +497,10 @@ void Database::rollback()
     // On a full disk or an I/O error SQLite rolls the whole transaction back by itself: then no
     // level is left to undo, and the outer ones must not believe they still hold their changes.
     const QByteArray name = QStringLiteral("tarvenio_%1").arg(m_depth).toUtf8();
-    const bool undone = !sqlite3_get_autocommit(m_db) &&
-                        sqlite3_exec(m_db, ("ROLLBACK TO " + name).constData(), nullptr, nullptr, nullptr) == SQLITE_OK &&
-                        sqlite3_exec(m_db, ("RELEASE " + name).constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    const bool undone =
+        !sqlite3_get_autocommit(m_db) &&
+        sqlite3_exec(m_db, ("ROLLBACK TO " + name).constData(), nullptr, nullptr, nullptr) == SQLITE_OK &&
+        sqlite3_exec(m_db, ("RELEASE " + name).constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
     m_depth = undone ? m_depth - 1 : 0;
     if (!undone && !sqlite3_get_autocommit(m_db))
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);

@@ -38,7 +38,7 @@ public:
     // Text already in UTF-8, bound without a copy: the buffer must stay as it is until the
     // statement is reset. For loops over many rows, where the copy shows.
     void bindUtf8(int position, const QByteArray& utf8);
-    bool step();                                     // true while a row is there
+    bool step();  // true while a row is there
     void reset();
     int columnCount() const;
     QString columnName(int column) const;
@@ -120,7 +120,7 @@ private:
     QString m_folder;
     sqlite3* m_db = nullptr;
     QList<TableDef> m_tables;
-    QHash<QString, QString> m_schemaOf;     // lower-case table -> schema
+    QHash<QString, QString> m_schemaOf;                // lower-case table -> schema
     QHash<QString, std::pair<int, QString>> m_failed;  // lower-case table -> why it was left out
     int m_depth = 0;
     QSet<QString> m_changed;

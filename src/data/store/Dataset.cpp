@@ -1,13 +1,13 @@
 #include "Dataset.h"
 
 #include "Database.h"
+#include "FixedFormats.h"
 #include "NumberText.h"
 #include "Session.h"
-#include "FixedFormats.h"
 #include "Text1252.h"
 
-#include <cmath>
 #include <sqlite3.h>
+#include <cmath>
 
 namespace store {
 
@@ -15,10 +15,7 @@ namespace {
 
 const int RowCacheLimit = 4096;
 
-StoreError conversionError(const QString& text)
-{
-    return StoreError(ConversionError, text);
-}
+StoreError conversionError(const QString& text) { return StoreError(ConversionError, text); }
 
 NumberForm numberForm(const FieldDef& f)
 {
@@ -54,15 +51,9 @@ Dataset::Dataset(Session* session, QString name, QString tableName, QObject* par
 
 Dataset::~Dataset() = default;
 
-const TableDef& Dataset::def() const
-{
-    return m_session->tableDef(m_tableName);
-}
+const TableDef& Dataset::def() const { return m_session->tableDef(m_tableName); }
 
-Database& Dataset::db() const
-{
-    return m_session->database();
-}
+Database& Dataset::db() const { return m_session->database(); }
 
 void Dataset::requireActive() const
 {
@@ -78,7 +69,8 @@ QString Dataset::orderClause() const
     if (!m_indexName.isEmpty()) {
         const IndexDef* index = def().index(m_indexName);
         if (!index)
-            throw StoreError(FieldNotFound, QStringLiteral("La tabla %1 no tiene el índice %2.").arg(m_tableName, m_indexName));
+            throw StoreError(FieldNotFound,
+                             QStringLiteral("La tabla %1 no tiene el índice %2.").arg(m_tableName, m_indexName));
         for (const QString& f : index->fields)
             columns << quoteIdentifier(f);
     }
@@ -147,10 +139,7 @@ void Dataset::applyWhere(const Filter& where)
     m_eof = m_rowids.isEmpty();
 }
 
-void Dataset::addLookup(const LookupDef& lookup)
-{
-    m_lookups << lookup;
-}
+void Dataset::addLookup(const LookupDef& lookup) { m_lookups << lookup; }
 
 const LookupDef* Dataset::lookup(const QString& field) const
 {
@@ -160,10 +149,7 @@ const LookupDef* Dataset::lookup(const QString& field) const
     return nullptr;
 }
 
-bool Dataset::isLookup(const QString& field) const
-{
-    return lookup(field) != nullptr;
-}
+bool Dataset::isLookup(const QString& field) const { return lookup(field) != nullptr; }
 
 QStringList Dataset::fieldNames() const
 {
@@ -183,10 +169,7 @@ int Dataset::displayWidth(const QString& field) const
     return f ? f->width : 0;
 }
 
-void Dataset::setValidator(const QString& field, Validator v)
-{
-    m_validators.insert(field.toLower(), std::move(v));
-}
+void Dataset::setValidator(const QString& field, Validator v) { m_validators.insert(field.toLower(), std::move(v)); }
 
 // ---------------------------------------------------------------- lifecycle
 
@@ -303,15 +286,9 @@ void Dataset::setCurrent(qint64 rowid, int position)
 // ---------------------------------------------------------------- navigation
 
 // Rows can vanish through a filter or another view; a loop "while not eof" must then stop.
-bool Dataset::eof() const
-{
-    return m_eof || !active() || recordCount() == 0;
-}
+bool Dataset::eof() const { return m_eof || !active() || recordCount() == 0; }
 
-bool Dataset::bof() const
-{
-    return m_bof || !active() || recordCount() == 0;
-}
+bool Dataset::bof() const { return m_bof || !active() || recordCount() == 0; }
 
 int Dataset::recordCount() const
 {
@@ -551,8 +528,9 @@ void Dataset::post()
             if (autoIndex >= 0)
                 m_buffer[autoIndex] = rowid;
         } else if (sqlite3_changes(database.handle()) == 0) {
-            throw StoreError(RowGone, QStringLiteral("El registro que se estaba modificando ya no existe en la tabla %1.")
-                                          .arg(m_tableName));
+            throw StoreError(
+                RowGone,
+                QStringLiteral("El registro que se estaba modificando ya no existe en la tabla %1.").arg(m_tableName));
         }
         database.noteChanged(m_tableName);
         transaction.commit();
@@ -596,7 +574,8 @@ void Dataset::remove()
     Database& database = db();
     try {
         Transaction transaction(database);
-        Statement stmt(database, QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(database.qualifiedTable(m_tableName)));
+        Statement stmt(database,
+                       QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(database.qualifiedTable(m_tableName)));
         stmt.bind(1, m_currentRowid);
         stmt.step();
         database.noteChanged(m_tableName);
@@ -649,7 +628,8 @@ QVariant Dataset::toStored(const FieldDef& f, const QVariant& value) const
     case FieldType::Text: {
         const QString cut = f.width > 0 ? text.left(f.width) : text;
         if (!fitsWindows1252(cut))
-            throw conversionError(QStringLiteral("El campo %1 admite solo caracteres de la página de códigos Windows-1252.").arg(f.name));
+            throw conversionError(
+                QStringLiteral("El campo %1 admite solo caracteres de la página de códigos Windows-1252.").arg(f.name));
         return cut.isEmpty() ? QVariant() : QVariant(cut);
     }
     case FieldType::Int16:
@@ -665,12 +645,14 @@ QVariant Dataset::toStored(const FieldDef& f, const QVariant& value) const
             const double d = value.toDouble();
             n = qint64(d);
             if (double(n) != d)
-                throw conversionError(QStringLiteral("'%1' no es un valor entero válido para el campo %2.").arg(text, f.name));
+                throw conversionError(
+                    QStringLiteral("'%1' no es un valor entero válido para el campo %2.").arg(text, f.name));
         }
         const qint64 low = f.type == FieldType::Int16 ? -32768 : -2147483648LL;
         const qint64 high = f.type == FieldType::Int16 ? 32767 : 2147483647LL;
         if (n < low || n > high)
-            throw conversionError(QStringLiteral("El valor del campo %1 debe estar entre %2 y %3.").arg(f.name).arg(low).arg(high));
+            throw conversionError(
+                QStringLiteral("El valor del campo %1 debe estar entre %2 y %3.").arg(f.name).arg(low).arg(high));
         return n;
     }
     case FieldType::Float: {
@@ -680,7 +662,8 @@ QVariant Dataset::toStored(const FieldDef& f, const QVariant& value) const
         const double d = isText ? *typed : value.toDouble();
         // Not-a-number and infinity cannot be stored or written to a declaration.
         if (!std::isfinite(d))
-            throw conversionError(QStringLiteral("'%1' no es un valor numérico válido para el campo %2.").arg(text, f.name));
+            throw conversionError(
+                QStringLiteral("'%1' no es un valor numérico válido para el campo %2.").arg(text, f.name));
         return d;
     }
     case FieldType::Date: {
@@ -753,10 +736,10 @@ QVariant Dataset::lookupValue(const LookupDef& l, const QVariant& key) const
     if (hit != cache.constEnd())
         return *hit;
     Database& database = db();
-    Statement stmt(database, QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ? LIMIT 1")
-                                 .arg(quoteIdentifier(l.resultField),
-                                      database.qualifiedTable(l.lookupDataset->tableName()),
-                                      quoteIdentifier(l.lookupKeyField)));
+    Statement stmt(database,
+                   QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ? LIMIT 1")
+                       .arg(quoteIdentifier(l.resultField), database.qualifiedTable(l.lookupDataset->tableName()),
+                            quoteIdentifier(l.lookupKeyField)));
     stmt.bind(1, key);
     QVariant result;
     if (stmt.step()) {
@@ -789,15 +772,9 @@ QVariant Dataset::value(const QString& field) const
     return f ? fromStored(*f, stored) : stored;
 }
 
-QString Dataset::text(const QString& field) const
-{
-    return textOf(def().field(field), storedValue(field));
-}
+QString Dataset::text(const QString& field) const { return textOf(def().field(field), storedValue(field)); }
 
-bool Dataset::isNull(const QString& field) const
-{
-    return storedValue(field).isNull();
-}
+bool Dataset::isNull(const QString& field) const { return storedValue(field).isNull(); }
 
 int Dataset::asInteger(const QString& field) const
 {
@@ -834,10 +811,7 @@ QDate Dataset::asDate(const QString& field) const
     return stored.isNull() ? QDate() : QDate::fromString(stored.toString(), Qt::ISODate);
 }
 
-void Dataset::setText(const QString& field, const QString& text)
-{
-    setValue(field, QVariant(text));
-}
+void Dataset::setText(const QString& field, const QString& text) { setValue(field, QVariant(text)); }
 
 void Dataset::setValue(const QString& field, const QVariant& value)
 {
@@ -879,10 +853,10 @@ void Dataset::assignLookup(const LookupDef& l, const QVariant& value)
         return;
     }
     Database& database = db();
-    Statement stmt(database, QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ? ORDER BY rowid LIMIT 1")
-                                 .arg(quoteIdentifier(l.lookupKeyField),
-                                      database.qualifiedTable(l.lookupDataset->tableName()),
-                                      quoteIdentifier(l.resultField)));
+    Statement stmt(database,
+                   QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ? ORDER BY rowid LIMIT 1")
+                       .arg(quoteIdentifier(l.lookupKeyField), database.qualifiedTable(l.lookupDataset->tableName()),
+                            quoteIdentifier(l.resultField)));
     stmt.bind(1, wanted);
     setValue(l.keyField, stmt.step() ? stmt.column(0) : QVariant());
 }

@@ -186,8 +186,10 @@ private:
 class DataSource : public QObject {
     Q_OBJECT
 public:
-    DataSource(QString name, Dataset* dataset, QObject* parent = nullptr)
-        : QObject(parent), m_dataset(dataset) { setObjectName(name); }
+    DataSource(QString name, Dataset* dataset, QObject* parent = nullptr) : QObject(parent), m_dataset(dataset)
+    {
+        setObjectName(name);
+    }
     Dataset* dataset() const { return m_dataset; }
 
 private:

@@ -70,22 +70,29 @@ void copyFile(const QString& from, const QString& to)
 {
     QFile in(from);
     if (!in.open(QIODevice::ReadOnly))
-        throw StoreError(FileError, QStringLiteral("No se puede leer %1: %2").arg(native(from), fileErrorReason(in, from)));
+        throw StoreError(FileError,
+                         QStringLiteral("No se puede leer %1: %2").arg(native(from), fileErrorReason(in, from)));
     QSaveFile out(to);
     if (!out.open(QIODevice::WriteOnly))
-        throw StoreError(FileError, QStringLiteral("No se puede escribir la copia %1: %2").arg(native(to), fileErrorReason(out, to)));
+        throw StoreError(
+            FileError,
+            QStringLiteral("No se puede escribir la copia %1: %2").arg(native(to), fileErrorReason(out, to)));
     for (;;) {
         const QByteArray chunk = in.read(1 << 20);
         if (chunk.isEmpty())
             break;
         if (out.write(chunk) != chunk.size())
-            throw StoreError(FileError,
-                          QStringLiteral("No se puede escribir la copia %1: %2").arg(native(to), fileErrorReason(out, to)));
+            throw StoreError(
+                FileError,
+                QStringLiteral("No se puede escribir la copia %1: %2").arg(native(to), fileErrorReason(out, to)));
     }
     if (in.error() != QFileDevice::NoError)
-        throw StoreError(FileError, QStringLiteral("No se puede leer %1: %2").arg(native(from), fileErrorReason(in, from)));
+        throw StoreError(FileError,
+                         QStringLiteral("No se puede leer %1: %2").arg(native(from), fileErrorReason(in, from)));
     if (!out.commit())
-        throw StoreError(FileError, QStringLiteral("No se puede escribir la copia %1: %2").arg(native(to), fileErrorReason(out, to)));
+        throw StoreError(
+            FileError,
+            QStringLiteral("No se puede escribir la copia %1: %2").arg(native(to), fileErrorReason(out, to)));
 }
 
 }  // namespace store::files

@@ -50,7 +50,8 @@ private:
             advance();
             terms << andExpr(values, depth);
         }
-        return terms.size() == 1 ? terms.first() : QLatin1Char('(') + terms.join(QStringLiteral(" OR ")) + QLatin1Char(')');
+        return terms.size() == 1 ? terms.first()
+                                 : QLatin1Char('(') + terms.join(QStringLiteral(" OR ")) + QLatin1Char(')');
     }
 
     QString andExpr(QVariantList& values, int depth)
@@ -60,7 +61,8 @@ private:
             advance();
             terms << unary(values, depth);
         }
-        return terms.size() == 1 ? terms.first() : QLatin1Char('(') + terms.join(QStringLiteral(" AND ")) + QLatin1Char(')');
+        return terms.size() == 1 ? terms.first()
+                                 : QLatin1Char('(') + terms.join(QStringLiteral(" AND ")) + QLatin1Char(')');
     }
 
     QString unary(QVariantList& values, int depth)
@@ -89,7 +91,8 @@ private:
             fail();
         const FieldDef* field = m_def.field(m_token.value);
         if (!field)
-            throw StoreError(BadFilter, QStringLiteral("El filtro nombra un campo que no existe: %1").arg(m_token.value));
+            throw StoreError(BadFilter,
+                             QStringLiteral("El filtro nombra un campo que no existe: %1").arg(m_token.value));
         advance();
         if (m_token.kind != Token::Op)
             fail();
@@ -183,8 +186,8 @@ private:
             m_token = {Token::Name, m_text.mid(start, m_pos - start)};
         } else if (c.isDigit() || c == QLatin1Char('-')) {
             const int start = m_pos++;
-            while (m_pos < m_text.size() && (m_text[m_pos].isDigit() || m_text[m_pos] == QLatin1Char('.') ||
-                                              m_text[m_pos] == QLatin1Char(',')))
+            while (m_pos < m_text.size() &&
+                   (m_text[m_pos].isDigit() || m_text[m_pos] == QLatin1Char('.') || m_text[m_pos] == QLatin1Char(',')))
                 ++m_pos;
             m_token = {Token::Number, m_text.mid(start, m_pos - start)};
         } else if (c == QLatin1Char('(')) {
@@ -196,8 +199,8 @@ private:
         } else if (c == QLatin1Char('=') || c == QLatin1Char('<') || c == QLatin1Char('>')) {
             QString op(c);
             ++m_pos;
-            if (m_pos < m_text.size() && (m_text[m_pos] == QLatin1Char('=') ||
-                                          (c == QLatin1Char('<') && m_text[m_pos] == QLatin1Char('>'))))
+            if (m_pos < m_text.size() &&
+                (m_text[m_pos] == QLatin1Char('=') || (c == QLatin1Char('<') && m_text[m_pos] == QLatin1Char('>'))))
                 op += m_text[m_pos++];
             if (op == QLatin1String("=<") || op == QLatin1String("=>") || op == QLatin1String("=="))
                 fail();
@@ -215,9 +218,6 @@ private:
 
 }  // namespace
 
-Filter Filter::parse(const QString& text, const TableDef& def)
-{
-    return Parser(text, def).parse();
-}
+Filter Filter::parse(const QString& text, const TableDef& def) { return Parser(text, def).parse(); }
 
 }  // namespace store

@@ -31,9 +31,9 @@ int number(double value, char* out)
     // Round to 15 significant digits first, so that the form follows the digits actually
     // written: 999999999999999.9 becomes 1E15.
     char scientific[32];  // "d.ddddddddddddddde[+-]xxx"
-    const char* end = std::to_chars(scientific, scientific + sizeof scientific, std::fabs(value),
-                                    std::chars_format::scientific, 14)
-                          .ptr;
+    const char* end =
+        std::to_chars(scientific, scientific + sizeof scientific, std::fabs(value), std::chars_format::scientific, 14)
+            .ptr;
     char digits[15];
     int count = 0;
     const char* p = scientific;
@@ -98,9 +98,6 @@ QString twoDecimals(double value)
     return QLocale::c().toString(value, 'f', 2).replace(QLatin1Char('.'), QLatin1Char(','));
 }
 
-QString date(const QDate& value)
-{
-    return value.isValid() ? value.toString(QStringLiteral("dd/MM/yyyy")) : QString();
-}
+QString date(const QDate& value) { return value.isValid() ? value.toString(QStringLiteral("dd/MM/yyyy")) : QString(); }
 
 }  // namespace store::formats

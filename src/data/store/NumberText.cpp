@@ -41,10 +41,10 @@ NumberReading readNumber(const QString& typed, const NumberForm& form, const QSt
         reading.refusal = text;
         return reading;
     };
-    const QString notANumber =
-        QStringLiteral("'%1' no es un número válido para %2: se escribe con coma decimal y, si se quiere, "
-                       "con punto entre los miles (1.234,56).")
-            .arg(typed.trimmed(), fieldName);
+    const QString notANumber = QStringLiteral(
+                                   "'%1' no es un número válido para %2: se escribe con coma decimal y, si se quiere, "
+                                   "con punto entre los miles (1.234,56).")
+                                   .arg(typed.trimmed(), fieldName);
 
     const bool minus = s.startsWith(QLatin1Char('-'));
     if (minus)
@@ -77,8 +77,8 @@ NumberReading readNumber(const QString& typed, const NumberForm& form, const QSt
                           .arg(typed.trimmed())
                           .arg(MaxSignificantDigits)
                           .arg(fieldName));
-    const QString plain = QLatin1Char('0') + digits.left(wholeDigits) + QLatin1Char('.') + digits.mid(wholeDigits) +
-                          QLatin1Char('0');
+    const QString plain =
+        QLatin1Char('0') + digits.left(wholeDigits) + QLatin1Char('.') + digits.mid(wholeDigits) + QLatin1Char('0');
     bool ok = false;
     const double value = QLocale::c().toDouble(plain, &ok);
     if (!ok)

@@ -77,7 +77,8 @@ Record decodeRecord(const QByteArray& payload, quint64 declared)
     QList<quint64> types;
     while (at < int(headerSize)) {
         quint64 type = 0;
-        if (!varint(data, int(headerSize), &at, &type) || type == 10 || type == 11 || type > quint64(declared) * 2 + 13) {
+        if (!varint(data, int(headerSize), &at, &type) || type == 10 || type == 11 ||
+            type > quint64(declared) * 2 + 13) {
             record.fault = QStringLiteral("la cabecera del registro está dañada");
             return record;
         }
@@ -321,9 +322,8 @@ QList<TableCell> PageImage::tableLeafCells(int number, int columns, QSet<int>* v
         cell.rowid = qint64(rowid);
         cell.record = decodeRecord(payload(p, at, size, false, visited), size);
         if (cell.record.fault.isEmpty() && cell.record.values.size() != columns)
-            cell.record.fault = QStringLiteral("el registro tiene %1 campos y la tabla %2")
-                                    .arg(cell.record.values.size())
-                                    .arg(columns);
+            cell.record.fault =
+                QStringLiteral("el registro tiene %1 campos y la tabla %2").arg(cell.record.values.size()).arg(columns);
         cells << cell;
     }
     return cells;
@@ -439,10 +439,9 @@ std::optional<QList<SchemaEntry>> PageImage::schema() const
         const auto text = [](const Value& value) {
             return value.kind == Value::Text ? QString::fromUtf8(value.bytes) : QString();
         };
-        SchemaEntry entry{text(v[0]), text(v[1]), text(v[2]), text(v[4]),
-                          v[3].kind == Value::Integer && v[3].integer > 0 && v[3].integer <= m_pageCount
-                              ? int(v[3].integer)
-                              : 0};
+        SchemaEntry entry{
+            text(v[0]), text(v[1]), text(v[2]), text(v[4]),
+            v[3].kind == Value::Integer && v[3].integer > 0 && v[3].integer <= m_pageCount ? int(v[3].integer) : 0};
         entries << entry;
     });
     return entries;

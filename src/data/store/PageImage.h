@@ -66,8 +66,7 @@ public:
     // Walks a table b-tree from its root, calling `cell` for every cell of its leaves. Pages it
     // enters are added to `visited` (and never entered twice). Answers false when some page of
     // the tree could not be read as what its parent says it is.
-    bool walkTable(int root, int columns, QSet<int>* visited,
-                   const std::function<void(const TableCell&)>& cell) const;
+    bool walkTable(int root, int columns, QSet<int>* visited, const std::function<void(const TableCell&)>& cell) const;
     // The same for an index b-tree: every key with its row number last.
     bool walkIndex(int root, QSet<int>* visited, const std::function<void(const Record&)>& key) const;
 

@@ -20,10 +20,11 @@ const QString Table = QStringLiteral("\"pendientes\".\"pendientes\"");
 
 const TableDef& Database::pendingFilesTable()
 {
-    static const TableDef def{QStringLiteral("Pendientes.db"),
-                              Schema,
-                              {{QStringLiteral("Temporal"), FieldType::Text, 0}, {QStringLiteral("Destino"), FieldType::Text, 0}},
-                              {}};
+    static const TableDef def{
+        QStringLiteral("Pendientes.db"),
+        Schema,
+        {{QStringLiteral("Temporal"), FieldType::Text, 0}, {QStringLiteral("Destino"), FieldType::Text, 0}},
+        {}};
     return def;
 }
 
@@ -44,7 +45,8 @@ void Database::attachPendingFiles()
             checkTableFile(path, def);
         } catch (const StoreError&) {
             const QString aside = QDir(m_folder).filePath(
-                QStringLiteral("back/Pendientes_%1.db").arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"))));
+                QStringLiteral("back/Pendientes_%1.db")
+                    .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"))));
             if (!QDir().mkpath(QFileInfo(aside).absolutePath()) || !QFile::rename(path, aside))
                 throw;
             createTableFile(path, def);

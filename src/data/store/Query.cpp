@@ -93,7 +93,8 @@ Query::Query(Session* session, QString name, QStringList lines, QObject* parent)
 void Query::setParam(int position, const QString& value)
 {
     if (position < 0 || position >= m_params.size())
-        throw StoreError(FieldNotFound, QStringLiteral("La consulta %1 no tiene el parámetro %2.").arg(m_name).arg(position + 1));
+        throw StoreError(FieldNotFound,
+                         QStringLiteral("La consulta %1 no tiene el parámetro %2.").arg(m_name).arg(position + 1));
     m_params[position] = value;
 }
 
@@ -175,10 +176,7 @@ QVariant Query::valueAt(int row, const QString& column) const
     throw StoreError(FieldNotFound, QStringLiteral("La consulta %1 no tiene el campo %2.").arg(m_name, column));
 }
 
-QVariant Query::value(const QString& column) const
-{
-    return valueAt(m_position, column);
-}
+QVariant Query::value(const QString& column) const { return valueAt(m_position, column); }
 
 QString Query::text(const QString& column) const
 {
@@ -201,9 +199,6 @@ int Query::asInteger(const QString& column) const
     return int(qRound64(v.toDouble()));
 }
 
-double Query::asFloat(const QString& column) const
-{
-    return value(column).toDouble();
-}
+double Query::asFloat(const QString& column) const { return value(column).toDouble(); }
 
 }  // namespace store

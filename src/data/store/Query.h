@@ -38,7 +38,11 @@ public:
     int recordCount() const { return m_rows.size(); }
     bool eof() const { return m_position >= m_rows.size(); }
     void first() { m_position = 0; }
-    void next() { if (m_position < m_rows.size()) ++m_position; }
+    void next()
+    {
+        if (m_position < m_rows.size())
+            ++m_position;
+    }
     QStringList columns() const { return m_columns; }
     QVariant value(const QString& column) const;
     QVariant valueAt(int row, const QString& column) const;

@@ -7,6 +7,7 @@
 #include "SqliteFile.h"
 #include "SystemError.h"
 
+#include <sqlite3.h>
 #include <QDateTime>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -16,7 +17,6 @@
 #include <QStringDecoder>
 #include <QUrl>
 #include <optional>
-#include <sqlite3.h>
 #include <vector>
 
 namespace store::util {
@@ -90,7 +90,8 @@ private:
     void openTarget();
     void salvage(QByteArray data, const QByteArray& journal);
     void place(qint64 rowid, const QList<pages::Value>& values);
-    void setAside(Destination where, std::optional<qint64> rowid, const QList<pages::Value>& values, const QString& why);
+    void setAside(Destination where, std::optional<qint64> rowid, const QList<pages::Value>& values,
+                  const QString& why);
     QString keyClash(const QList<pages::Value>& values);
     void keepSequence();
     void writeSideTables(int result, const QString& summary);
@@ -124,7 +125,8 @@ int Rebuild::run()
 
     const QString backupFolder = QFileInfo(m_backup).absolutePath();
     if (!QDir().mkpath(backupFolder))
-        throw StoreError(FileError, QStringLiteral("No se puede crear la carpeta de copias %1.").arg(native(backupFolder)));
+        throw StoreError(FileError,
+                         QStringLiteral("No se puede crear la carpeta de copias %1.").arg(native(backupFolder)));
     const QFileInfo old(m_target.file);
     m_existed = old.exists();
     if (m_existed && !old.isFile())
@@ -172,13 +174,16 @@ int Rebuild::run()
     if (m_replace)
         putInPlace();
     report(m_session, 100, QStringLiteral("Reconstruida %1").arg(name), false);
-    m_session.lastRebuild = {m_def.fileName, m_replace, m_replace ? m_copied : 0,
-                             m_replace ? m_keyViolations : 0, m_replace ? m_problems : 0, text};
+    m_session.lastRebuild = {m_def.fileName,
+                             m_replace,
+                             m_replace ? m_copied : 0,
+                             m_replace ? m_keyViolations : 0,
+                             m_replace ? m_problems : 0,
+                             text};
     if (result != 0)
         m_session.lastError = text;
     return result;
 }
-
 
 void Rebuild::backUp()
 {
@@ -192,7 +197,8 @@ void Rebuild::backUp()
         for (int n = 2; QFileInfo::exists(kept); ++n)
             kept = stem + QStringLiteral("-%1.db").arg(n);
         if (!QFile::rename(m_backup, kept))
-            throw StoreError(FileError, QStringLiteral("No se puede guardar la copia anterior %1.").arg(native(m_backup)));
+            throw StoreError(FileError,
+                             QStringLiteral("No se puede guardar la copia anterior %1.").arg(native(m_backup)));
         if (QFileInfo::exists(m_backup + QStringLiteral("-journal")))
             QFile::rename(m_backup + QStringLiteral("-journal"), kept + QStringLiteral("-journal"));
     }
@@ -213,8 +219,9 @@ void Rebuild::openTarget()
         throw StoreError(FileError, QStringLiteral("%1: %2").arg(what, message(m_new.get())));
     // The new file is no one's table until it is renamed into place, and it reaches the disk
     // before that: while it fills, a journal in memory and no syncs are enough.
-    exec(m_new.get(), QStringLiteral("PRAGMA main.journal_mode=MEMORY; PRAGMA main.synchronous=OFF; "
-                                     "PRAGMA main.cache_size=-16384"),
+    exec(m_new.get(),
+         QStringLiteral("PRAGMA main.journal_mode=MEMORY; PRAGMA main.synchronous=OFF; "
+                        "PRAGMA main.cache_size=-16384"),
          what);
     // Indexes that only serve lookups are built once the rows are in; sorting beats inserting.
     for (const IndexDef& index : m_def.indexes)
@@ -238,17 +245,16 @@ void Rebuild::openTarget()
     if (rc == SQLITE_OK) {
         // The numbers of the rows are kept: other tables refer to them.
         const QString table = QStringLiteral("main.") + quoteIdentifier(m_def.tableName);
-        m_insert = m_autoInc >= 0
-                       ? prepare(m_new.get(),
-                                 QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                     .arg(table, fields.join(QStringLiteral(", ")),
-                                          placeholders.join(QStringLiteral(", "))),
-                                 &rc)
-                       : prepare(m_new.get(),
-                                 QStringLiteral("INSERT INTO %1 (rowid, %2) VALUES (?1, %3)")
-                                     .arg(table, fields.join(QStringLiteral(", ")),
-                                          placeholders.join(QStringLiteral(", "))),
-                                 &rc);
+        m_insert =
+            m_autoInc >= 0
+                ? prepare(m_new.get(),
+                          QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                              .arg(table, fields.join(QStringLiteral(", ")), placeholders.join(QStringLiteral(", "))),
+                          &rc)
+                : prepare(m_new.get(),
+                          QStringLiteral("INSERT INTO %1 (rowid, %2) VALUES (?1, %3)")
+                              .arg(table, fields.join(QStringLiteral(", ")), placeholders.join(QStringLiteral(", "))),
+                          &rc);
     }
     if (rc != SQLITE_OK)
         throw StoreError(FileError, QStringLiteral("%1: %2").arg(what, message(m_new.get())));
@@ -264,15 +270,17 @@ QByteArray Rebuild::readSource(QByteArray* journal)
     if (rc == SQLITE_OK)
         rc = sqlite3_exec(lock.get(), "BEGIN; SELECT count(*) FROM sqlite_schema", nullptr, nullptr, nullptr);
     if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED)
-        throw StoreError(FileError, QStringLiteral("No se puede leer la tabla %1: otro programa la está usando.")
-                                     .arg(native(m_target.file)));
+        throw StoreError(
+            FileError,
+            QStringLiteral("No se puede leer la tabla %1: otro programa la está usando.").arg(native(m_target.file)));
     const auto readAll = [](const QString& path) {
         QFile file(path);
         QByteArray bytes;
         if (file.open(QIODevice::ReadOnly))
             bytes = file.readAll();
         if (!file.isOpen() || file.error() != QFileDevice::NoError)
-            throw StoreError(FileError, QStringLiteral("No se puede leer %1: %2").arg(native(path), fileErrorReason(file, path)));
+            throw StoreError(FileError,
+                             QStringLiteral("No se puede leer %1: %2").arg(native(path), fileErrorReason(file, path)));
         return bytes;
     };
     QByteArray data = readAll(m_target.file);
@@ -377,11 +385,11 @@ void Rebuild::setAside(Destination where, std::optional<qint64> rowid, const QLi
     const int rc = sqlite3_step(aside);
     sqlite3_reset(aside);
     if (rc != SQLITE_DONE)
-        throw StoreError(FileError, QStringLiteral("No se pueden apartar las filas de %1: %2")
-                                     .arg(m_def.fileName, message(m_new.get())));
+        throw StoreError(
+            FileError,
+            QStringLiteral("No se pueden apartar las filas de %1: %2").arg(m_def.fileName, message(m_new.get())));
     ++(where == KeyViolation ? m_keyViolations : m_problems);
 }
-
 
 // Numbers given once are never given again, even those of rows deleted since: the new file
 // carries on from where the old one was.
@@ -391,8 +399,8 @@ void Rebuild::keepSequence()
         return;
     const QString what = QStringLiteral("No se puede escribir la tabla nueva");
     int rc;
-    Stmt update = prepare(m_new.get(),
-                          QStringLiteral("UPDATE sqlite_sequence SET seq = ?1 WHERE name = ?2 AND seq < ?1"), &rc);
+    Stmt update =
+        prepare(m_new.get(), QStringLiteral("UPDATE sqlite_sequence SET seq = ?1 WHERE name = ?2 AND seq < ?1"), &rc);
     Stmt insert = prepare(m_new.get(),
                           QStringLiteral("INSERT INTO sqlite_sequence (name, seq) SELECT ?2, ?1 "
                                          "WHERE NOT EXISTS (SELECT 1 FROM sqlite_sequence WHERE name = ?2)"),
@@ -466,7 +474,8 @@ void Rebuild::writeSideTables(int result, const QString& text)
             rc = sqlite3_step(stmt.get()) == SQLITE_DONE ? SQLITE_OK : sqlite3_errcode(m_new.get());
         }
         if (rc != SQLITE_OK)
-            throw StoreError(FileError, QStringLiteral("No se puede abrir %1: %2").arg(native(path), message(m_new.get())));
+            throw StoreError(FileError,
+                             QStringLiteral("No se puede abrir %1: %2").arg(native(path), message(m_new.get())));
         schemaOf.insert(key, schema);
         return schema;
     };
@@ -506,9 +515,9 @@ void Rebuild::writeSideTables(int result, const QString& text)
                      .arg(report),
                  what);
             int rc;
-            Stmt insert = prepare(m_new.get(),
-                                  QStringLiteral("INSERT INTO %1.rebuild VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)").arg(report),
-                                  &rc);
+            Stmt insert =
+                prepare(m_new.get(),
+                        QStringLiteral("INSERT INTO %1.rebuild VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)").arg(report), &rc);
             if (rc == SQLITE_OK) {
                 bindText(insert.get(), 1, m_def.fileName);
                 bindText(insert.get(), 2, now);
@@ -534,7 +543,7 @@ void Rebuild::putInPlace()
     QFile written(m_temp);
     if (!written.open(QIODevice::ReadWrite) || !syncFile(written))
         throw StoreError(FileError, QStringLiteral("No se puede escribir la tabla nueva %1: %2")
-                                     .arg(native(m_temp), fileErrorReason(written, m_temp)));
+                                        .arg(native(m_temp), fileErrorReason(written, m_temp)));
     written.close();
     // The new file is the old one to whoever may read or write it.
     if (m_existed)
@@ -545,7 +554,7 @@ void Rebuild::putInPlace()
     std::filesystem::rename(fsPath(m_temp), fsPath(m_target.file), error);
     if (error)
         throw StoreError(FileError, QStringLiteral("No se puede poner la tabla nueva en lugar de %1: %2")
-                                     .arg(native(m_target.file), systemErrorReason(error.value())));
+                                        .arg(native(m_target.file), systemErrorReason(error.value())));
     m_placed = true;
     syncFolder(m_target.folder);
 }

@@ -38,9 +38,9 @@ std::optional<QString> utf8(const QByteArray& bytes)
 
 // Where the values of the definition's fields are in the file's records.
 struct Layout {
-    int columns = 0;        // values in each record
-    QList<int> sourceOf;    // per field of the definition
-    int rowidColumn = -1;   // the record's column that holds the row number (stored empty)
+    int columns = 0;       // values in each record
+    QList<int> sourceOf;   // per field of the definition
+    int rowidColumn = -1;  // the record's column that holds the row number (stored empty)
 };
 
 class Salvager {
@@ -100,7 +100,8 @@ Outcome Salvager::run()
         if (!readSchema())
             return m_out;
         if (m_root) {
-            m_out.whole = m_image.walkTable(m_root, m_layout.columns, &m_used, [this](const TableCell& c) { take(c, true); });
+            m_out.whole =
+                m_image.walkTable(m_root, m_layout.columns, &m_used, [this](const TableCell& c) { take(c, true); });
             m_out.whole = m_out.whole && !m_faultInTree;
         }
         markOtherTrees();
@@ -339,7 +340,8 @@ QString fieldFault(const FieldDef& field, const Value& value)
             return {};
         return QStringLiteral("El campo %1 no tiene un número entero que el campo admita.").arg(name);
     case FieldType::Int32:
-        if (value.kind == Value::Null || integral(value, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()))
+        if (value.kind == Value::Null ||
+            integral(value, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()))
             return {};
         return QStringLiteral("El campo %1 no tiene un número entero que el campo admita.").arg(name);
     case FieldType::Float:

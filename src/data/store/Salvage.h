@@ -28,11 +28,11 @@ struct Handlers {
 };
 
 struct Outcome {
-    bool found = false;      // the table is in the file: its definition, or leaves that fit it
-    QString notFoundWhy;     // when not found: why the file is not this table
-    bool whole = false;      // its tree was walked whole and every cell of it decoded
-    bool timedOut = false;   // the deadline passed before the file was read through
-    qint64 sequence = 0;     // the highest number the file says it gave, 0 when unknown
+    bool found = false;     // the table is in the file: its definition, or leaves that fit it
+    QString notFoundWhy;    // when not found: why the file is not this table
+    bool whole = false;     // its tree was walked whole and every cell of it decoded
+    bool timedOut = false;  // the deadline passed before the file was read through
+    qint64 sequence = 0;    // the highest number the file says it gave, 0 when unknown
     qint64 rows = 0, problems = 0;
 };
 

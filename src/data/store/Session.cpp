@@ -6,8 +6,7 @@
 namespace store {
 
 Session::Session(QString sessionName, QList<TableDef> tables, QList<ReferenceDef> references, QObject* parent)
-    : QObject(parent), m_name(std::move(sessionName)), m_tables(std::move(tables)),
-      m_references(std::move(references))
+    : QObject(parent), m_name(std::move(sessionName)), m_tables(std::move(tables)), m_references(std::move(references))
 {
     setObjectName(m_name);
 }

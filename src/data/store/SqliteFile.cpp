@@ -2,10 +2,10 @@
 
 #include "StoreError.h"
 
+#include <sqlite3.h>
 #include <QFileInfo>
 #include <QUrl>
 #include <QUrlQuery>
-#include <sqlite3.h>
 
 namespace store::sqlite {
 
@@ -93,8 +93,9 @@ void exec(sqlite3* db, const QString& sql, const QString& what)
 void checkBind(int rc, sqlite3_stmt* stmt)
 {
     if (rc != SQLITE_OK)
-        throw StoreError(SqlError, QStringLiteral("No se puede pasar un valor a la consulta: %1")
-                                       .arg(message(sqlite3_db_handle(stmt))));
+        throw StoreError(
+            SqlError,
+            QStringLiteral("No se puede pasar un valor a la consulta: %1").arg(message(sqlite3_db_handle(stmt))));
 }
 
 void bindText(sqlite3_stmt* stmt, int position, const QString& text)

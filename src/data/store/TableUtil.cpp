@@ -6,22 +6,22 @@
 #include "UtilSession.h"
 #include "Verify.h"
 
+#include <sqlite3.h>
 #include <QFileInfo>
 #include <limits>
-#include <sqlite3.h>
 
 namespace store {
 
 using files::native;
-using util::UtilSession;
 using util::call;
 using util::checkDriver;
-using util::resolve;
+using util::Finding;
 using util::report;
+using util::resolve;
+using util::sessions;
 using util::sidePath;
 using util::Target;
-using util::Finding;
-using util::sessions;
+using util::UtilSession;
 
 // ---------------------------------------------------------------- the calls
 
@@ -44,10 +44,7 @@ int TUInit(TUSession* session, const QList<TableDef>& tables)
     return 0;
 }
 
-int TUExit(TUSession session)
-{
-    return sessions().erase(session) > 0 ? 0 : int(TUInvalidSession);
-}
+int TUExit(TUSession session) { return sessions().erase(session) > 0 ? 0 : int(TUInvalidSession); }
 
 QString TUErrorText(TUSession session)
 {
@@ -84,8 +81,9 @@ int TUFillCURProps(TUSession session, const QString& tablePath, TableProperties*
         if (!info.exists())
             throw StoreError(TableNotFound, QStringLiteral("No se encuentra la tabla %1.").arg(native(t.file)));
         if (properties)
-            *properties = {t.file, t.def->tableName, TableDriver, int(t.def->fields.size()),
-                           int(t.def->indexes.size()), info.size()};
+            *properties = {
+                t.file,     t.def->tableName, TableDriver, int(t.def->fields.size()), int(t.def->indexes.size()),
+                info.size()};
         return 0;
     });
 }
@@ -100,7 +98,8 @@ int TUVerifyTable(TUSession session, const QString& tablePath, const QString& dr
         checkDriver(driver);
         report(s, 0, QStringLiteral("Verificando %1").arg(t.def->fileName));
         const QList<Finding> found = examine(s, t);
-        writeVerifyReport(sidePath(t, reportTable.isEmpty() ? QStringLiteral("VERIFY.DB") : reportTable), *t.def, found);
+        writeVerifyReport(sidePath(t, reportTable.isEmpty() ? QStringLiteral("VERIFY.DB") : reportTable), *t.def,
+                          found);
         int level = VerifyHealthy;
         for (const Finding& f : found)
             level = std::max(level, f.level);
@@ -118,8 +117,8 @@ int TUGetCRTblDescCount(TUSession session, const QString& tablePath, quint16* fi
     return call(session, [&](UtilSession& s) {
         const Target t = resolve(s, tablePath);
         const quint16 counts[] = {quint16(t.def->fields.size()), quint16(t.def->indexes.size()), 0, 0, 0, 0, 0};
-        quint16* places[] = {fields, indexes, securityRecords, validityChecks, referentialRules, optionalParameters,
-                             optionalDataLength};
+        quint16* places[] = {
+            fields, indexes, securityRecords, validityChecks, referentialRules, optionalParameters, optionalDataLength};
         for (int i = 0; i < 7; ++i)
             if (places[i])
                 *places[i] = counts[i];
@@ -134,8 +133,9 @@ int TUFillCRTblDesc(TUSession session, TableDescriptor* descriptor, const QStrin
         const Target t = resolve(s, tablePath);
         if (!descriptor || descriptor->fields.size() != t.def->fields.size() ||
             descriptor->indexes.size() != t.def->indexes.size())
-            throw StoreError(TUBadDescriptor,
-                          QStringLiteral("El lugar reservado no corresponde a la estructura de %1.").arg(t.def->fileName));
+            throw StoreError(
+                TUBadDescriptor,
+                QStringLiteral("El lugar reservado no corresponde a la estructura de %1.").arg(t.def->fileName));
         descriptor->fields = t.def->fields;
         descriptor->indexes = t.def->indexes;
         if (descriptor->tableName.isEmpty())
@@ -153,11 +153,13 @@ int TURebuildTable(TUSession session, const QString& tablePath, const QString& d
         const Target t = resolve(s, tablePath);
         checkDriver(driver);
         if (!descriptor || descriptor->fields.isEmpty())
-            throw StoreError(TUBadDescriptor, QStringLiteral("Falta la estructura de la tabla %1.").arg(t.def->fileName));
+            throw StoreError(TUBadDescriptor,
+                             QStringLiteral("Falta la estructura de la tabla %1.").arg(t.def->fileName));
         for (const FieldDef& f : descriptor->fields)
             if (f.name.trimmed().isEmpty())
-                throw StoreError(TUBadDescriptor,
-                              QStringLiteral("La estructura de la tabla %1 tiene un campo sin nombre.").arg(t.def->fileName));
+                throw StoreError(
+                    TUBadDescriptor,
+                    QStringLiteral("La estructura de la tabla %1 tiene un campo sin nombre.").arg(t.def->fileName));
         if (backupName.trimmed().isEmpty())
             throw StoreError(FileError, QStringLiteral("Falta el nombre de la copia de %1.").arg(t.def->fileName));
         // The new file is made from the descriptor, under the table's own names.

@@ -19,7 +19,7 @@ using TUSession = quint16;  // 0 is never a session
 
 enum TableUtilCode : int {
     TUInvalidSession = 10101,
-    TUUnknownTable = 10102,   // the path names no table of the session's definitions
+    TUUnknownTable = 10102,  // the path names no table of the session's definitions
     TUUnknownDriver = 10103,
     TUBadDescriptor = 10104,  // room reserved does not match, or the descriptor names no fields
     TURowsLost = 10105,       // rebuilt, but the old file could not be read in full
@@ -28,8 +28,8 @@ enum TableUtilCode : int {
     TUCancelled = 10108,      // the progress callback asked to stop; nothing was replaced
     TUBadCallback = 10109,
     TUTooManySessions = 10110,
-    TUUnreadable = 10111,     // no row of the file could be read as this table; the old file stays
-    TUTimedOut = 10112,       // the file took too long to read; the old file stays
+    TUUnreadable = 10111,  // no row of the file could be read as this table; the old file stays
+    TUTimedOut = 10112,    // the file took too long to read; the old file stays
 };
 
 // The driver name the alias configuration gives our table files.
@@ -71,7 +71,7 @@ struct TableDescriptor {
 
 // What the last rebuild of a session did, for the user.
 struct RebuildReport {
-    QString table;  // the table's file name
+    QString table;          // the table's file name
     bool replaced = false;  // the new file took the old one's place
     qint64 kept = 0, keyViolations = 0, problems = 0;
     QString text;  // a sentence for the user
@@ -80,9 +80,9 @@ struct RebuildReport {
 // Verification findings, worst first in the error level.
 enum VerifyLevel : int {
     VerifyHealthy = 0,
-    VerifyWarning = 1,   // nothing lost: a missing mark or index, a journal left by a crash
-    VerifyDamaged = 2,   // the contents are damaged
-    VerifyUnreadable = 3 // missing, or not a table file at all
+    VerifyWarning = 1,    // nothing lost: a missing mark or index, a journal left by a crash
+    VerifyDamaged = 2,    // the contents are damaged
+    VerifyUnreadable = 3  // missing, or not a table file at all
 };
 
 // A new session over the given table definitions (the tables its paths may name).
@@ -106,8 +106,7 @@ int TUVerifyTable(TUSession session, const QString& tablePath, const QString& dr
 int TUGetCRTblDescCount(TUSession session, const QString& tablePath, quint16* fields, quint16* indexes,
                         quint16* securityRecords, quint16* validityChecks, quint16* referentialRules,
                         quint16* optionalParameters, quint16* optionalDataLength);
-int TUFillCRTblDesc(TUSession session, TableDescriptor* descriptor, const QString& tablePath,
-                    const QString& password);
+int TUFillCRTblDesc(TUSession session, TableDescriptor* descriptor, const QString& tablePath, const QString& password);
 
 // The account of the last TURebuildTable of the session; empty before the first.
 int TUGetRebuildReport(TUSession session, RebuildReport* rebuild);

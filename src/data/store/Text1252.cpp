@@ -47,10 +47,7 @@ bool windows1252Byte(char32_t c, char* byte)
     return true;
 }
 
-QChar windows1252Char(uchar byte)
-{
-    return codepage().chars[byte];
-}
+QChar windows1252Char(uchar byte) { return codepage().chars[byte]; }
 
 bool fitsWindows1252(QStringView text)
 {

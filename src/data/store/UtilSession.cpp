@@ -56,7 +56,8 @@ QString sidePath(const Target& t, const QString& name)
 void checkDriver(const QString& driver)
 {
     if (!driver.isEmpty() && driver.compare(TableDriver, Qt::CaseInsensitive) != 0)
-        throw StoreError(TUUnknownDriver, QStringLiteral("El controlador %1 no es el de las tablas del programa.").arg(driver));
+        throw StoreError(TUUnknownDriver,
+                         QStringLiteral("El controlador %1 no es el de las tablas del programa.").arg(driver));
 }
 
 }  // namespace store::util

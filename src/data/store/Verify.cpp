@@ -5,10 +5,10 @@
 #include "SqliteFile.h"
 #include "SystemError.h"
 
+#include <sqlite3.h>
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
-#include <sqlite3.h>
 
 namespace store::util {
 
@@ -49,7 +49,8 @@ QList<Finding> examine(UtilSession& s, const Target& t)
         return {{VerifyUnreadable, QStringLiteral("La tabla no es un archivo.")}};
     QFile file(t.file);
     if (!file.open(QIODevice::ReadOnly))
-        return {{VerifyUnreadable, QStringLiteral("No se puede leer el archivo: %1").arg(fileErrorReason(file, t.file))}};
+        return {
+            {VerifyUnreadable, QStringLiteral("No se puede leer el archivo: %1").arg(fileErrorReason(file, t.file))}};
     const QByteArray head = file.read(100);
     file.close();
     if (head.isEmpty())
@@ -59,23 +60,27 @@ QList<Finding> examine(UtilSession& s, const Target& t)
 
     QList<Finding> found;
     if (QFileInfo::exists(t.file + QStringLiteral("-journal")))
-        found << Finding{VerifyWarning, QStringLiteral("Quedó una transacción interrumpida; se deshace al abrir la tabla.")};
+        found << Finding{VerifyWarning,
+                         QStringLiteral("Quedó una transacción interrumpida; se deshace al abrir la tabla.")};
     int rc;
     const Db db = openFile(t.file, QStringLiteral("mode=ro"), &rc);
     if (rc != SQLITE_OK)
-        return found << Finding{VerifyUnreadable, QStringLiteral("No se puede abrir el archivo: %1").arg(message(db.get()))};
+        return found << Finding{VerifyUnreadable,
+                                QStringLiteral("No se puede abrir el archivo: %1").arg(message(db.get()))};
 
     QList<QStringList> appId, version, columns, indexes;
     if (!queryRows(db.get(), QStringLiteral("PRAGMA application_id"), &appId) ||
         !queryRows(db.get(), QStringLiteral("PRAGMA user_version"), &version) ||
         !queryRows(db.get(), QStringLiteral("PRAGMA table_info(%1)").arg(quoteIdentifier(def.tableName)), &columns))
-        return found << Finding{VerifyUnreadable,
-                                QStringLiteral("No se puede leer la estructura del archivo: %1").arg(message(db.get()))};
+        return found << Finding{
+                   VerifyUnreadable,
+                   QStringLiteral("No se puede leer la estructura del archivo: %1").arg(message(db.get()))};
     if (appId.value(0).value(0).toInt() != Database::ApplicationId ||
         version.value(0).value(0).toInt() != Database::SchemaVersion)
         found << Finding{VerifyWarning, QStringLiteral("El archivo no lleva la marca de las tablas del programa.")};
     if (columns.isEmpty())
-        return found << Finding{VerifyUnreadable, QStringLiteral("El archivo no contiene la tabla %1.").arg(def.tableName)};
+        return found << Finding{VerifyUnreadable,
+                                QStringLiteral("El archivo no contiene la tabla %1.").arg(def.tableName)};
     bool sameFields = columns.size() == def.fields.size();
     for (int i = 0; sameFields && i < columns.size(); ++i)
         sameFields = columns[i].value(1).compare(def.fields[i].name, Qt::CaseInsensitive) == 0 &&
@@ -112,9 +117,9 @@ QList<Finding> examine(UtilSession& s, const Target& t)
         for (const QStringList& column : columns)
             present = present || column.value(1).compare(field.name, Qt::CaseInsensitive) == 0;
         if (present)
-            odd << QStringLiteral("typeof(%1) %2").arg(quoteIdentifier(field.name),
-                                                       isNumeric(field.type) ? QStringLiteral("IN ('text', 'blob')")
-                                                                             : QStringLiteral("= 'blob'"));
+            odd << QStringLiteral("typeof(%1) %2")
+                       .arg(quoteIdentifier(field.name),
+                            isNumeric(field.type) ? QStringLiteral("IN ('text', 'blob')") : QStringLiteral("= 'blob'"));
     }
     QList<QStringList> wrong;
     if (checked && !odd.isEmpty() &&
@@ -123,8 +128,9 @@ QList<Finding> examine(UtilSession& s, const Target& t)
                       .arg(quoteIdentifier(def.tableName), odd.join(QStringLiteral(" OR "))),
                   &wrong) &&
         wrong.value(0).value(0).toLongLong() > 0)
-        found << Finding{VerifyDamaged,
-                         QStringLiteral("%1 filas tienen valores que sus campos no admiten.").arg(wrong.value(0).value(0))};
+        found << Finding{
+            VerifyDamaged,
+            QStringLiteral("%1 filas tienen valores que sus campos no admiten.").arg(wrong.value(0).value(0))};
     return found;
 }
 
@@ -135,7 +141,8 @@ void writeVerifyReport(const QString& path, const TableDef& def, const QList<Fin
     const Db db = openFile(path, QStringLiteral("mode=rwc"), &rc);
     if (rc != SQLITE_OK)
         throw StoreError(FileError, QStringLiteral("%1: %2").arg(what, message(db.get())));
-    exec(db.get(), QStringLiteral("CREATE TABLE IF NOT EXISTS verify (Tabla TEXT, Fecha TEXT, Nivel INTEGER, Mensaje TEXT)"),
+    exec(db.get(),
+         QStringLiteral("CREATE TABLE IF NOT EXISTS verify (Tabla TEXT, Fecha TEXT, Nivel INTEGER, Mensaje TEXT)"),
          what);
     exec(db.get(), QStringLiteral("BEGIN"), what);
     Stmt clear = prepare(db.get(), QStringLiteral("DELETE FROM verify WHERE Tabla = ?1"), &rc);
@@ -147,7 +154,8 @@ void writeVerifyReport(const QString& path, const TableDef& def, const QList<Fin
     if (rc == SQLITE_OK)  // a clear that failed is not hidden by the next statement
         insert = prepare(db.get(), QStringLiteral("INSERT INTO verify VALUES (?1, ?2, ?3, ?4)"), &rc);
     const QString now = QDateTime::currentDateTime().toString(Qt::ISODate);
-    const QList<Finding> rows = found.isEmpty() ? QList<Finding>{{VerifyHealthy, QStringLiteral("Sin errores.")}} : found;
+    const QList<Finding> rows =
+        found.isEmpty() ? QList<Finding>{{VerifyHealthy, QStringLiteral("Sin errores.")}} : found;
     for (int i = 0; rc == SQLITE_OK && i < rows.size(); ++i) {
         sqlite3_reset(insert.get());
         bindText(insert.get(), 1, def.fileName);

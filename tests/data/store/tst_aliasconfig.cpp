@@ -78,11 +78,16 @@ void TestAliasConfig::pathWithoutTrailingSeparator_data()
 {
     QTest::addColumn<QString>("folder");
     QTest::addColumn<QString>("path");
-    QTest::newRow("plain") << "/datos/tablas" << "/datos/tablas";
-    QTest::newRow("slash") << "/datos/tablas/" << "/datos/tablas";
-    QTest::newRow("two slashes") << "/datos/tablas//" << "/datos/tablas";
-    QTest::newRow("backslash") << "C:\\datos\\" << "C:\\datos";
-    QTest::newRow("root") << "/" << "/";
+    QTest::newRow("plain") << "/datos/tablas"
+                           << "/datos/tablas";
+    QTest::newRow("slash") << "/datos/tablas/"
+                           << "/datos/tablas";
+    QTest::newRow("two slashes") << "/datos/tablas//"
+                                 << "/datos/tablas";
+    QTest::newRow("backslash") << "C:\\datos\\"
+                               << "C:\\datos";
+    QTest::newRow("root") << "/"
+                          << "/";
 }
 
 void TestAliasConfig::pathWithoutTrailingSeparator()
@@ -150,7 +155,8 @@ void TestAliasConfig::folderInPlaceOfFile_data()
     QTest::addColumn<std::function<void(AliasConfig&)>>("operation");
     QTest::newRow("exists") << std::function<void(AliasConfig&)>([](AliasConfig& c) { c.exists(QStringLiteral("X")); });
     QTest::newRow("path") << std::function<void(AliasConfig&)>([](AliasConfig& c) { c.path(QStringLiteral("X")); });
-    QTest::newRow("drive") << std::function<void(AliasConfig&)>([](AliasConfig& c) { c.driveFolder(QLatin1Char('A')); });
+    QTest::newRow("drive") << std::function<void(AliasConfig&)>(
+        [](AliasConfig& c) { c.driveFolder(QLatin1Char('A')); });
     QTest::newRow("save") << std::function<void(AliasConfig&)>([](AliasConfig& c) {
         c.add(QStringLiteral("X"), QStringLiteral("/x"), QStringLiteral("TABLAS"));
         c.save();

@@ -10,10 +10,7 @@ using store::StoreError;
 
 namespace {
 
-QString key(const Dataset& ds)
-{
-    return ds.text(QStringLiteral("Clave"));
-}
+QString key(const Dataset& ds) { return ds.text(QStringLiteral("Clave")); }
 
 // Rows a, b, c: by name they read c, a, b.
 void fillThree(Dataset& ds)
@@ -174,9 +171,12 @@ void TestDataset::removeMovesToFollowingRow_data()
     QTest::addColumn<int>("position");
     QTest::addColumn<QString>("remaining");
     QTest::addColumn<QString>("current");
-    QTest::newRow("first") << 0 << "ab" << "a";
-    QTest::newRow("middle") << 1 << "cb" << "b";
-    QTest::newRow("last") << 2 << "ca" << "a";
+    QTest::newRow("first") << 0 << "ab"
+                           << "a";
+    QTest::newRow("middle") << 1 << "cb"
+                            << "b";
+    QTest::newRow("last") << 2 << "ca"
+                          << "a";
 }
 
 void TestDataset::removeMovesToFollowingRow()

@@ -15,15 +15,13 @@ void fill(Dataset& ds)
 {
     addRow(ds, {{"Clave", "a"}, {"Nombre", "ANA"}, {"Cant", 1}});
     addRow(ds, {{"Clave", "b"}, {"Nombre", "O'HARA"}, {"Anio", "2016"}, {"Anticipo", "03"}});
-    addRow(ds, {{"Clave", "c"}, {"Nombre", "CARLOS"}, {"Anio", "2016"}, {"Anticipo", "04"}, {"Cant", 5}, {"Precio", 2.0}});
+    addRow(ds,
+           {{"Clave", "c"}, {"Nombre", "CARLOS"}, {"Anio", "2016"}, {"Anticipo", "04"}, {"Cant", 5}, {"Precio", 2.0}});
     addRow(ds, {{"Clave", "d"}, {"Anticipo", "03"}, {"Cant", 5}, {"Precio", 1.5}});
     addRow(ds, {{"Clave", "e"}, {"Nombre", "EVA"}, {"Anio", "2017"}, {"Cant", 7}, {"Fecha", "02/01/2024"}});
 }
 
-QString keys(const Dataset& ds)
-{
-    return column(ds, QStringLiteral("Clave")).join(QString());
-}
+QString keys(const Dataset& ds) { return column(ds, QStringLiteral("Clave")).join(QString()); }
 
 }  // namespace
 
@@ -41,30 +39,52 @@ void TestFilter::selectsRows_data()
 {
     QTest::addColumn<QString>("filter");
     QTest::addColumn<QString>("rows");
-    QTest::newRow("no filter") << "" << "abcde";
-    QTest::newRow("open period") << "anio=null" << "ad";
-    QTest::newRow("one period") << "anio='2016' and Anticipo='03'" << "b";
-    QTest::newRow("both null") << "anio=null and Anticipo=null" << "a";
-    QTest::newRow("names and words in any case, blanks") << "  ANIO = NULL AND anticipo=Null " << "a";
-    QTest::newRow("empty text is null") << "anio=''" << "ad";
-    QTest::newRow("empty number is null") << "cant=''" << "b";
-    QTest::newRow("<> true for null") << "anticipo<>'03'" << "ace";
-    QTest::newRow("<> null") << "anio<>null" << "bce";
-    QTest::newRow("<> empty") << "anio<>''" << "bce";
-    QTest::newRow("doubled quote") << "nombre='O''HARA'" << "b";
-    QTest::newRow("parentheses, or, not") << "(anio='2016' or anio='2017') and not anticipo='04'" << "be";
-    QTest::newRow("not = agrees with <>") << "not (anio=null or cant=5)" << "be";
-    QTest::newRow("number") << "cant=5" << "cd";
-    QTest::newRow("ranges") << "cant>1 and cant<7" << "cd";
-    QTest::newRow("ranges inclusive") << "cant>=7 or cant<=1" << "ae";
-    QTest::newRow("decimal comma") << "precio=1,5" << "d";
-    QTest::newRow("decimal point") << "precio>1.9" << "c";
-    QTest::newRow("negative") << "cant=-1" << "";
-    QTest::newRow("date as typed") << "fecha='02/01/2024'" << "e";
+    QTest::newRow("no filter") << ""
+                               << "abcde";
+    QTest::newRow("open period") << "anio=null"
+                                 << "ad";
+    QTest::newRow("one period") << "anio='2016' and Anticipo='03'"
+                                << "b";
+    QTest::newRow("both null") << "anio=null and Anticipo=null"
+                               << "a";
+    QTest::newRow("names and words in any case, blanks") << "  ANIO = NULL AND anticipo=Null "
+                                                         << "a";
+    QTest::newRow("empty text is null") << "anio=''"
+                                        << "ad";
+    QTest::newRow("empty number is null") << "cant=''"
+                                          << "b";
+    QTest::newRow("<> true for null") << "anticipo<>'03'"
+                                      << "ace";
+    QTest::newRow("<> null") << "anio<>null"
+                             << "bce";
+    QTest::newRow("<> empty") << "anio<>''"
+                              << "bce";
+    QTest::newRow("doubled quote") << "nombre='O''HARA'"
+                                   << "b";
+    QTest::newRow("parentheses, or, not") << "(anio='2016' or anio='2017') and not anticipo='04'"
+                                          << "be";
+    QTest::newRow("not = agrees with <>") << "not (anio=null or cant=5)"
+                                          << "be";
+    QTest::newRow("number") << "cant=5"
+                            << "cd";
+    QTest::newRow("ranges") << "cant>1 and cant<7"
+                            << "cd";
+    QTest::newRow("ranges inclusive") << "cant>=7 or cant<=1"
+                                      << "ae";
+    QTest::newRow("decimal comma") << "precio=1,5"
+                                   << "d";
+    QTest::newRow("decimal point") << "precio>1.9"
+                                   << "c";
+    QTest::newRow("negative") << "cant=-1"
+                              << "";
+    QTest::newRow("date as typed") << "fecha='02/01/2024'"
+                                   << "e";
     QTest::newRow("nested parentheses") << QString(20, QLatin1Char('(')) + "anio=null" + QString(20, QLatin1Char(')'))
                                         << "ad";
-    QTest::newRow("not not") << "not not anio=null" << "ad";
-    QTest::newRow("many terms") << QStringLiteral("clave='x' or ").repeated(300) + "clave='c'" << "c";
+    QTest::newRow("not not") << "not not anio=null"
+                             << "ad";
+    QTest::newRow("many terms") << QStringLiteral("clave='x' or ").repeated(300) + "clave='c'"
+                                << "c";
 }
 
 void TestFilter::selectsRows()
@@ -105,8 +125,10 @@ void TestFilter::badTextRefused_data()
     QTest::newRow("text in number") << "cant='abc'";
     QTest::newRow("null with <") << "cant<null";
     QTest::newRow("==") << "cant==5";
-    QTest::newRow("nesting past the limit") << QString(21, QLatin1Char('(')) + "anio=null" + QString(21, QLatin1Char(')'));
-    QTest::newRow("deep nesting") << QString(100000, QLatin1Char('(')) + "anio=null" + QString(100000, QLatin1Char(')'));
+    QTest::newRow("nesting past the limit")
+        << QString(21, QLatin1Char('(')) + "anio=null" + QString(21, QLatin1Char(')'));
+    QTest::newRow("deep nesting") << QString(100000, QLatin1Char('(')) + "anio=null" +
+                                         QString(100000, QLatin1Char(')'));
     QTest::newRow("long not chain") << QStringLiteral("not ").repeated(100000) + "anio=null";
 }
 

@@ -45,14 +45,20 @@ void TestQuery::dialect_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("sqlite");
-    QTest::newRow("suffix dropped") << "select * from detalle.db" << "select * from detalle";
-    QTest::newRow("any case") << "delete from Formularios.DB where x=1" << "delete from Formularios where x=1";
-    QTest::newRow("suffix in a literal kept") << "select 1 from t where n='a.db'" << "select 1 from t where n='a.db'";
+    QTest::newRow("suffix dropped") << "select * from detalle.db"
+                                    << "select * from detalle";
+    QTest::newRow("any case") << "delete from Formularios.DB where x=1"
+                              << "delete from Formularios where x=1";
+    QTest::newRow("suffix in a literal kept") << "select 1 from t where n='a.db'"
+                                              << "select 1 from t where n='a.db'";
     QTest::newRow("doubled quote in a literal") << "where n='it''s.db' and x in (select y from t.db)"
                                                 << "where n='it''s.db' and x in (select y from t)";
-    QTest::newRow("longer word kept") << "select t.dbase from t" << "select t.dbase from t";
-    QTest::newRow("<> becomes IS NOT") << "where anulado<>'S'" << "where anulado IS NOT 'S'";
-    QTest::newRow("<> in a literal kept") << "where n = 'a<>b'" << "where n = 'a<>b'";
+    QTest::newRow("longer word kept") << "select t.dbase from t"
+                                      << "select t.dbase from t";
+    QTest::newRow("<> becomes IS NOT") << "where anulado<>'S'"
+                                       << "where anulado IS NOT 'S'";
+    QTest::newRow("<> in a literal kept") << "where n = 'a<>b'"
+                                          << "where n = 'a<>b'";
 }
 
 void TestQuery::dialect()

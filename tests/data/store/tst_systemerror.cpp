@@ -32,8 +32,10 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("a folder of that name") << "carpeta" << "el nombre es el de una carpeta";
-        QTest::newRow("in a folder that is not there") << "no/hay/carpeta.imp" << "la carpeta no existe";
+        QTest::newRow("a folder of that name") << "carpeta"
+                                               << "el nombre es el de una carpeta";
+        QTest::newRow("in a folder that is not there") << "no/hay/carpeta.imp"
+                                                       << "la carpeta no existe";
     }
 
     // The toolkit's own English texts ("Filename refers to a directory") never reach the user.

@@ -3,10 +3,10 @@
 #include "Schema.h"
 #include "store/Database.h"
 
+#include <sqlite3.h>
 #include <QDir>
 #include <QRandomGenerator>
 #include <QTest>
-#include <sqlite3.h>
 
 using smallstore::fileBytes;
 using store::Database;
@@ -39,9 +39,9 @@ void fillHealthy(const QString& folder)
             QString sql;
             if (def.tableName == QLatin1String("imprenta") || def.tableName == QLatin1String("cliente"))
                 sql = QStringLiteral("INSERT INTO %1 (Cuit, %2) VALUES ('%3', '%4')")
-                          .arg(db.qualifiedTable(def.tableName),
-                               def.tableName == QLatin1String("cliente") ? QStringLiteral("Razon_Social")
-                                                                          : QStringLiteral("Nombre"))
+                          .arg(db.qualifiedTable(def.tableName), def.tableName == QLatin1String("cliente")
+                                                                     ? QStringLiteral("Razon_Social")
+                                                                     : QStringLiteral("Nombre"))
                           .arg(20000000000LL + i)
                           .arg(text);
             else if (def.tableName == QLatin1String("anticipos"))
@@ -144,9 +144,10 @@ void spoil(const QString& path, const store::TableDef& def, const QString& how)
         execOn(path, {QStringLiteral("CREATE TABLE otra (x)"), QStringLiteral("INSERT INTO otra VALUES (1)")});
         sqlite3* db = nullptr;
         QCOMPARE(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
-        QCOMPARE(sqlite3_exec(db, "PRAGMA cache_size=1; BEGIN; "
-                                  "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000) "
-                                  "INSERT INTO otra SELECT printf('%.200c', 'x') FROM n",
+        QCOMPARE(sqlite3_exec(db,
+                              "PRAGMA cache_size=1; BEGIN; "
+                              "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000) "
+                              "INSERT INTO otra SELECT printf('%.200c', 'x') FROM n",
                               nullptr, nullptr, nullptr),
                  SQLITE_OK);
         const QByteArray crashed = fileBytes(path), journal = fileBytes(path + QStringLiteral("-journal"));
@@ -160,8 +161,9 @@ void spoil(const QString& path, const store::TableDef& def, const QString& how)
         QVERIFY(j.open(QIODevice::WriteOnly | QIODevice::Truncate));
         j.write(journal);
     } else if (how == QLatin1String("foreign trigger")) {
-        execOn(path, {QStringLiteral("CREATE TRIGGER borra AFTER INSERT ON %1 BEGIN DELETE FROM %1; END")
-                          .arg(def.tableName)});
+        execOn(
+            path,
+            {QStringLiteral("CREATE TRIGGER borra AFTER INSERT ON %1 BEGIN DELETE FROM %1; END").arg(def.tableName)});
     } else {
         QFAIL("unknown damage");
     }
@@ -193,15 +195,18 @@ void TestTableFiles::damagedFileLeftOut_data()
 {
     QTest::addColumn<QString>("table");
     QTest::addColumn<QString>("damage");
-    for (const char* how : {"truncated", "garbage pages", "garbage first page", "text file", "zero bytes", "missing",
-                            "folder", "other version", "other application", "other layout", "index missing",
-                            "foreign trigger", "one byte short", "planted check", "no primary key", "foreign with journal"})
+    for (const char* how :
+         {"truncated", "garbage pages", "garbage first page", "text file", "zero bytes", "missing", "folder",
+          "other version", "other application", "other layout", "index missing", "foreign trigger", "one byte short",
+          "planted check", "no primary key", "foreign with journal"})
         QTest::addRow("detalle, %s", how) << "detalle" << how;
     // The first file is the connection's main file: the others must open without it.
     for (const char* how : {"truncated", "text file", "zero bytes", "missing"})
         QTest::addRow("imprenta, %s", how) << "imprenta" << how;
-    QTest::newRow("cliente, garbage pages") << "cliente" << "garbage pages";
-    QTest::newRow("cliente, unique index missing") << "cliente" << "index missing";
+    QTest::newRow("cliente, garbage pages") << "cliente"
+                                            << "garbage pages";
+    QTest::newRow("cliente, unique index missing") << "cliente"
+                                                   << "index missing";
 }
 
 void TestTableFiles::damagedFileLeftOut()
@@ -281,8 +286,7 @@ void TestTableFiles::partialFolderNotRecreated()
             QVERIFY2(e.text().contains(def.fileName), qPrintable(e.text()));
         }
     }
-    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-             (QStringList{"back", "cliente.DB"}));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), (QStringList{"back", "cliente.DB"}));
 }
 
 void TestTableFiles::unusableFolderIsAnError()

@@ -4,10 +4,10 @@
 #include "store/Database.h"
 #include "store/Query.h"
 
+#include <sqlite3.h>
 #include <QCoreApplication>
 #include <QSignalSpy>
 #include <QTest>
-#include <sqlite3.h>
 #include <stdexcept>
 
 using namespace smallstore;
@@ -30,8 +30,10 @@ try {
     nota.open();
     registro.setFilter(QStringLiteral("anio='2024'"));
     registro.setFiltered(true);
-    return QStringLiteral("%1/%2/%3").arg(registro.recordCount()).arg(nota.recordCount()).arg(
-        registro.recordCount() ? registro.text(QStringLiteral("Nombre")) : QString());
+    return QStringLiteral("%1/%2/%3")
+        .arg(registro.recordCount())
+        .arg(nota.recordCount())
+        .arg(registro.recordCount() ? registro.text(QStringLiteral("Nombre")) : QString());
 } catch (const store::StoreError& e) {
     return e.text();
 }
@@ -62,7 +64,9 @@ int commitChild(const QString& folder)
     Transaction t(db);
     db.exec(QStringLiteral("UPDATE %1 SET Nombre = 'NUEVO'").arg(registro));
     for (int i = 0; i < NewRows; ++i) {
-        db.exec(QStringLiteral("INSERT INTO %1 (Clave, Nombre, Anio) VALUES ('n%2', 'NUEVO', '2024')").arg(registro).arg(i));
+        db.exec(QStringLiteral("INSERT INTO %1 (Clave, Nombre, Anio) VALUES ('n%2', 'NUEVO', '2024')")
+                    .arg(registro)
+                    .arg(i));
         db.exec(QStringLiteral("INSERT INTO %1 (Registro, Texto) VALUES (%2, 'NOTA NUEVA')").arg(nota).arg(i));
     }
     t.commit();
@@ -108,7 +112,8 @@ void TestTransaction::exceptionRollsBackEveryFile()
     fillOld(folder.session);
     Dataset registro(&folder.session, QStringLiteral("R"), QStringLiteral("registro"));
     Dataset nota(&folder.session, QStringLiteral("N"), QStringLiteral("nota"));
-    store::Query update(&folder.session, QStringLiteral("Q"), {QStringLiteral("update registro.db set nombre='NUEVO'")});
+    store::Query update(&folder.session, QStringLiteral("Q"),
+                        {QStringLiteral("update registro.db set nombre='NUEVO'")});
     registro.open();
     nota.open();
     try {
