@@ -11,16 +11,6 @@
 #include <QLocale>
 #include <QTimer>
 
-namespace {
-
-bool leavingForGood(const QFocusEvent* event)
-{
-    // A box that pops up over the dialog does not count as leaving the control.
-    return event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason;
-}
-
-}  // namespace
-
 // ---------------------------------------------------------------- DBDateEdit
 
 DBDateEdit::DBDateEdit(QWidget* parent) : QLineEdit(parent)
@@ -64,8 +54,7 @@ void DBDateEdit::focusInEvent(QFocusEvent* event)
 void DBDateEdit::focusOutEvent(QFocusEvent* event)
 {
     QLineEdit::focusOutEvent(event);
-    if (leavingForGood(event))
-        m_link->leave();
+    m_link->focusLost(event);
 }
 
 // ---------------------------------------------------------------- DBPriceEdit
@@ -93,8 +82,7 @@ QString DBPriceEdit::editText(const QString& fieldText)
 void DBPriceEdit::focusOutEvent(QFocusEvent* event)
 {
     QLineEdit::focusOutEvent(event);
-    if (leavingForGood(event))
-        m_link->leave();
+    m_link->focusLost(event);
 }
 
 bool completeFormNumbers(store::Dataset& rows, QWidget* desdeBox)

@@ -30,8 +30,7 @@ void DBComboBox::setDataField(store::Dataset* dataset, const QString& field)
 void DBComboBox::focusOutEvent(QFocusEvent* event)
 {
     QComboBox::focusOutEvent(event);
-    if (event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason)
-        m_link->leave();
+    m_link->focusLost(event);
 }
 
 void DBComboBox::showPopup()

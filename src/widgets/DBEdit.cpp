@@ -24,7 +24,5 @@ void DBEdit::setUpperCase(bool on) { setValidator(on ? new UpperCaseValidator(th
 void DBEdit::focusOutEvent(QFocusEvent* event)
 {
     QLineEdit::focusOutEvent(event);
-    // A box that pops up over the dialog does not count as leaving the control.
-    if (event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason)
-        m_link->leave();
+    m_link->focusLost(event);
 }

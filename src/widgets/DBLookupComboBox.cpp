@@ -1,5 +1,6 @@
 #include "DBLookupComboBox.h"
 
+#include "FieldLink.h"
 #include "StandardError.h"
 #include "WaitCursor.h"
 #include "store/Database.h"
@@ -450,8 +451,7 @@ void DBLookupComboBox::showPopup()
 void DBLookupComboBox::focusOutEvent(QFocusEvent* event)
 {
     QComboBox::focusOutEvent(event);
-    // A list or box that pops up over the dialog does not count as leaving the control.
-    if (event->reason() == Qt::PopupFocusReason || event->reason() == Qt::ActiveWindowFocusReason)
+    if (!FieldLink::leavesForGood(event))
         return;
     bool ok = false;
     runHandler([this, &ok] {

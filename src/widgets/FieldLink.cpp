@@ -1,5 +1,7 @@
 #include "FieldLink.h"
 
+#include <QFocusEvent>
+
 #include "StandardError.h"
 #include "store/Dataset.h"
 
@@ -76,6 +78,17 @@ bool FieldLink::leave()
         QTimer::singleShot(0, m_control, [control = m_control] { control->setFocus(Qt::OtherFocusReason); });
     }
     return ok;
+}
+
+void FieldLink::focusLost(const QFocusEvent* event)
+{
+    if (leavesForGood(event))
+        leave();
+}
+
+bool FieldLink::leavesForGood(const QFocusEvent* event)
+{
+    return event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason;
 }
 
 void FieldLink::refresh()

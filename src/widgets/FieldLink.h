@@ -12,6 +12,8 @@ class QWidget;
 // and writes what the user typed back into the field when the control is left or the view is
 // about to post. A refused value keeps the field's former value and the typed text, so the
 // user can correct it.
+class QFocusEvent;
+
 class FieldLink : public QObject {
     Q_OBJECT
 public:
@@ -30,6 +32,11 @@ public:
     bool modified() const { return m_modified; }
     void writeBack();  // throws when the field refuses the value
     bool leave();      // writeBack() for a control losing the focus; shows a refusal, false then
+    // The control lost the focus: leave() unless only a box or list popped up over the dialog.
+    void focusLost(const QFocusEvent* event);
+    // Whether the focus went elsewhere for good: a box or list that pops up over the dialog, or
+    // another window brought to the front, is not leaving the control.
+    static bool leavesForGood(const QFocusEvent* event);
     void refresh();
 
 private:
