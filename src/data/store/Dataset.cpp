@@ -1,5 +1,7 @@
 #include "Dataset.h"
 
+#include "FieldCodec.h"
+
 #include "Database.h"
 #include "FixedFormats.h"
 #include "NumberText.h"
@@ -16,29 +18,6 @@ namespace {
 const int RowCacheLimit = 4096;
 
 StoreError conversionError(const QString& text) { return StoreError(ConversionError, text); }
-
-NumberForm numberForm(const FieldDef& f)
-{
-    const bool whole = f.type != FieldType::Float;
-    return {whole ? 0 : f.decimals, f.negative};
-}
-
-// Typed text for a number field, read the one way the program reads numbers.
-std::optional<double> readTyped(const FieldDef& f, const QString& text)
-{
-    const NumberReading reading = readNumber(text, numberForm(f), f.name);
-    if (!reading.ok())
-        throw conversionError(reading.refusal);
-    return reading.value;
-}
-
-// The entry mask leaves '_' or blanks in positions not typed.
-QString unmasked(const QString& text)
-{
-    QString s = text;
-    s.replace(QLatin1Char('_'), QLatin1Char(' '));
-    return s;
-}
 
 }  // namespace
 
@@ -378,7 +357,7 @@ bool Dataset::findKey(const QVariantList& keyValues)
     QVariantList values;
     for (int i = 0; i < keyValues.size(); ++i) {
         const FieldDef& f = *def().field(index->fields[i]);
-        const QVariant stored = toStored(f, keyValues[i]);
+        const QVariant stored = fieldcodec::toStored(f, keyValues[i]);
         if (stored.isNull()) {
             conditions << quoteIdentifier(f.name) + QStringLiteral(" IS NULL");
         } else {
@@ -442,289 +421,7 @@ const Dataset::Row* Dataset::currentRow() const
     return &*m_cache.constFind(m_currentRowid);
 }
 
-// ---------------------------------------------------------------- editing
-
-void Dataset::checkBrowse()
-{
-    if (!editing())
-        return;
-    updateRecord();
-    if (m_modified)
-        post();
-    else
-        cancel();
-}
-
-void Dataset::insert()
-{
-    requireActive();
-    checkBrowse();
-    m_buffer = Row(def().fields.size());
-    m_modified = false;
-    m_state = DatasetState::Insert;
-    emit stateChanged();
-    if (m_onNewRecord)
-        m_onNewRecord(*this);
-    emit currentChanged();
-}
-
-void Dataset::edit()
-{
-    requireActive();
-    if (editing())
-        return;
-    ensureList();
-    if (m_rowids.isEmpty()) {
-        insert();
-        return;
-    }
-    m_buffer = *currentRow();
-    m_modified = false;
-    m_state = DatasetState::Edit;
-    emit stateChanged();
-}
-
-void Dataset::post()
-{
-    requireActive();
-    if (!editing())
-        return;
-    updateRecord();
-    if (m_beforePost)
-        m_beforePost(*this);
-    Database& database = db();
-    const TableDef& table = def();
-    qint64 rowid = m_currentRowid;
-    try {
-        Transaction transaction(database);
-        QStringList columns;
-        QVariantList values;
-        int autoIndex = -1;
-        for (int i = 0; i < table.fields.size(); ++i) {
-            if (table.fields[i].type == FieldType::AutoInc) {
-                autoIndex = i;
-                continue;
-            }
-            columns << quoteIdentifier(table.fields[i].name);
-            values << m_buffer[i];
-        }
-        QString sql;
-        if (m_state == DatasetState::Insert) {
-            QStringList marks(columns.size(), QStringLiteral("?"));
-            sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                      .arg(database.qualifiedTable(m_tableName), columns.join(QStringLiteral(", ")),
-                           marks.join(QStringLiteral(", ")));
-        } else {
-            sql = QStringLiteral("UPDATE %1 SET %2 = ? WHERE rowid = ?")
-                      .arg(database.qualifiedTable(m_tableName), columns.join(QStringLiteral(" = ?, ")));
-            values << rowid;
-        }
-        Statement stmt(database, sql);
-        for (int i = 0; i < values.size(); ++i)
-            stmt.bind(i + 1, values[i]);
-        stmt.step();
-        if (m_state == DatasetState::Insert) {
-            rowid = sqlite3_last_insert_rowid(database.handle());
-            if (autoIndex >= 0)
-                m_buffer[autoIndex] = rowid;
-        } else if (sqlite3_changes(database.handle()) == 0) {
-            throw StoreError(
-                RowGone,
-                QStringLiteral("El registro que se estaba modificando ya no existe en la tabla %1.").arg(m_tableName));
-        }
-        database.noteChanged(m_tableName);
-        transaction.commit();
-    } catch (const StoreError& e) {
-        if (m_onPostError && m_onPostError(*this, e) == ErrorAction::Abort)
-            throw Abort();
-        throw;
-    }
-    m_state = DatasetState::Browse;
-    m_buffer.clear();
-    m_modified = false;
-    m_currentRowid = rowid;
-    invalidate();
-    emit stateChanged();
-    emit rowsChanged();
-    emit currentChanged();
-}
-
-void Dataset::cancel()
-{
-    if (!editing())
-        return;
-    m_state = DatasetState::Browse;
-    m_buffer.clear();
-    m_modified = false;
-    emit stateChanged();
-    emit currentChanged();
-}
-
-void Dataset::remove()
-{
-    requireActive();
-    if (m_state == DatasetState::Insert) {
-        cancel();
-        return;
-    }
-    cancel();
-    ensureList();
-    if (m_currentRowid < 0)
-        throw StoreError(NotOpen, QStringLiteral("No se puede realizar esta operación en una vista vacía."));
-    Database& database = db();
-    try {
-        Transaction transaction(database);
-        Statement stmt(database,
-                       QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(database.qualifiedTable(m_tableName)));
-        stmt.bind(1, m_currentRowid);
-        stmt.step();
-        database.noteChanged(m_tableName);
-        transaction.commit();
-    } catch (const StoreError& e) {
-        if (m_onDeleteError && m_onDeleteError(*this, e) == ErrorAction::Abort)
-            throw Abort();
-        throw;
-    }
-    m_currentRowid = -1;  // the row that takes its position becomes current
-    invalidate();
-    emit rowsChanged();
-    emit currentChanged();
-}
-
-void Dataset::addEditor(QObject* owner, std::function<void()> writeBack)
-{
-    m_editors.append({owner, std::move(writeBack)});
-    connect(owner, &QObject::destroyed, this, [this, owner] { removeEditors(owner); });
-}
-
-void Dataset::removeEditors(QObject* owner)
-{
-    m_editors.removeIf([owner](const auto& editor) { return editor.first == owner; });
-}
-
-void Dataset::updateRecord()
-{
-    if (!editing())
-        return;
-    const auto editors = m_editors;  // an editor may unbind itself
-    for (const auto& editor : editors)
-        editor.second();
-}
-
-void Dataset::flushBuffers()
-{
-    // SQLite has every committed post on disk already.
-}
-
 // ---------------------------------------------------------------- field values
-
-QVariant Dataset::toStored(const FieldDef& f, const QVariant& value) const
-{
-    if (!value.isValid() || value.isNull())
-        return {};
-    const bool isText = value.typeId() == QMetaType::QString || value.typeId() == QMetaType::QByteArray;
-    const QString text = value.toString();
-    switch (f.type) {
-    case FieldType::Text: {
-        const QString cut = f.width > 0 ? text.left(f.width) : text;
-        if (!fitsWindows1252(cut))
-            throw conversionError(
-                QStringLiteral("El campo %1 admite solo caracteres de la página de códigos Windows-1252.").arg(f.name));
-        return cut.isEmpty() ? QVariant() : QVariant(cut);
-    }
-    case FieldType::Int16:
-    case FieldType::Int32:
-    case FieldType::AutoInc: {
-        qint64 n = 0;
-        if (isText) {
-            const std::optional<double> typed = readTyped(f, text);
-            if (!typed)
-                return {};
-            n = qint64(*typed);
-        } else {
-            const double d = value.toDouble();
-            n = qint64(d);
-            if (double(n) != d)
-                throw conversionError(
-                    QStringLiteral("'%1' no es un valor entero válido para el campo %2.").arg(text, f.name));
-        }
-        const qint64 low = f.type == FieldType::Int16 ? -32768 : -2147483648LL;
-        const qint64 high = f.type == FieldType::Int16 ? 32767 : 2147483647LL;
-        if (n < low || n > high)
-            throw conversionError(
-                QStringLiteral("El valor del campo %1 debe estar entre %2 y %3.").arg(f.name).arg(low).arg(high));
-        return n;
-    }
-    case FieldType::Float: {
-        std::optional<double> typed;
-        if (isText && !(typed = readTyped(f, text)))
-            return {};
-        const double d = isText ? *typed : value.toDouble();
-        // Not-a-number and infinity cannot be stored or written to a declaration.
-        if (!std::isfinite(d))
-            throw conversionError(
-                QStringLiteral("'%1' no es un valor numérico válido para el campo %2.").arg(text, f.name));
-        return d;
-    }
-    case FieldType::Date: {
-        // The stored form YYYY-MM-DD holds years 1 to 9999 only.
-        const auto storable = [](const QDate& d) { return d.isValid() && d.year() >= 1 && d.year() <= 9999; };
-        if (value.typeId() == QMetaType::QDate) {
-            const QDate d = value.toDate();
-            if (d.isValid() && !storable(d))
-                throw conversionError(QStringLiteral("'%1' no es una fecha válida.").arg(formats::date(d)));
-            return d.isValid() ? QVariant(d.toString(Qt::ISODate)) : QVariant();
-        }
-        const QString t = unmasked(text);
-        if (QString(t).remove(QLatin1Char('/')).trimmed().isEmpty())
-            return {};
-        const QStringList parts = unmasked(text).split(QLatin1Char('/'));
-        bool okDay = false, okMonth = false, okYear = false;
-        const QDate d = parts.size() == 3 ? QDate(parts[2].trimmed().toInt(&okYear), parts[1].trimmed().toInt(&okMonth),
-                                                  parts[0].trimmed().toInt(&okDay))
-                                          : QDate();
-        if (!okDay || !okMonth || !okYear || !storable(d))
-            throw conversionError(QStringLiteral("'%1' no es una fecha válida.").arg(text));
-        return d.toString(Qt::ISODate);
-    }
-    }
-    return {};
-}
-
-QVariant Dataset::fromStored(const FieldDef& f, const QVariant& stored) const
-{
-    if (stored.isNull() || !stored.isValid())
-        return {};
-    switch (f.type) {
-    case FieldType::Text:
-        return stored.toString();
-    case FieldType::Int16:
-    case FieldType::Int32:
-    case FieldType::AutoInc:
-        return stored.toInt();
-    case FieldType::Float:
-        return stored.toDouble();
-    case FieldType::Date:
-        return QDate::fromString(stored.toString(), Qt::ISODate);
-    }
-    return {};
-}
-
-QString Dataset::textOf(const FieldDef* f, const QVariant& stored) const
-{
-    if (stored.isNull() || !stored.isValid())
-        return {};
-    if (!f)
-        return stored.toString();
-    switch (f->type) {
-    case FieldType::Float:
-        return formats::number(stored.toDouble());
-    case FieldType::Date:
-        return formats::date(QDate::fromString(stored.toString(), Qt::ISODate));
-    default:
-        return stored.toString();
-    }
-}
 
 QVariant Dataset::lookupValue(const LookupDef& l, const QVariant& key) const
 {
@@ -769,10 +466,10 @@ QVariant Dataset::value(const QString& field) const
 {
     const FieldDef* f = def().field(field);
     const QVariant stored = storedValue(field);
-    return f ? fromStored(*f, stored) : stored;
+    return f ? fieldcodec::fromStored(*f, stored) : stored;
 }
 
-QString Dataset::text(const QString& field) const { return textOf(def().field(field), storedValue(field)); }
+QString Dataset::text(const QString& field) const { return fieldcodec::text(def().field(field), storedValue(field)); }
 
 bool Dataset::isNull(const QString& field) const { return storedValue(field).isNull(); }
 
@@ -828,10 +525,10 @@ void Dataset::setValue(const QString& field, const QVariant& value)
     const FieldDef& f = def().fields[i];
     if (f.type == FieldType::AutoInc)
         throw StoreError(ConversionError, QStringLiteral("El campo %1 no se puede modificar.").arg(f.name));
-    const QVariant stored = toStored(f, value);
+    const QVariant stored = fieldcodec::toStored(f, value);
     const auto validator = m_validators.constFind(f.name.toLower());
     if (validator != m_validators.constEnd())
-        (*validator)(*this, fromStored(f, stored));
+        (*validator)(*this, fieldcodec::fromStored(f, stored));
     assignStored(i, stored);
 }
 
@@ -870,7 +567,7 @@ QVariant Dataset::valueAt(int position, const QString& field) const
     const Row row = readRow(m_rowids[position]);
     const int i = def().fieldIndex(field);
     if (i >= 0)
-        return fromStored(def().fields[i], row.value(i));
+        return fieldcodec::fromStored(def().fields[i], row.value(i));
     if (const LookupDef* l = lookup(field)) {
         const int k = def().fieldIndex(l->keyField);
         return lookupValue(*l, row.value(k));
@@ -887,7 +584,7 @@ QString Dataset::textAt(int position, const QString& field) const
     const Row row = readRow(m_rowids[position]);
     const int i = def().fieldIndex(field);
     if (i >= 0)
-        return textOf(&def().fields[i], row.value(i));
+        return fieldcodec::text(&def().fields[i], row.value(i));
     if (const LookupDef* l = lookup(field))
         return lookupValue(*l, row.value(def().fieldIndex(l->keyField))).toString();
     throw StoreError(FieldNotFound, QStringLiteral("La vista %1 no tiene el campo %2.").arg(m_name, field));

@@ -141,9 +141,6 @@ private:
     const Row* currentRow() const;
     QVariant storedValue(const QString& field) const;
     QVariant lookupValue(const LookupDef& lookup, const QVariant& key) const;
-    QVariant toStored(const FieldDef& f, const QVariant& value) const;
-    QVariant fromStored(const FieldDef& f, const QVariant& stored) const;
-    QString textOf(const FieldDef* f, const QVariant& stored) const;
     const LookupDef* lookup(const QString& field) const;
     void assignLookup(const LookupDef& lookup, const QVariant& value);
     void assignStored(int fieldIndex, const QVariant& stored);
