@@ -36,13 +36,12 @@ public:
         m_file.target = declarationTarget(m, destino);
         m_file.temporary = m_file.target + QStringLiteral(".pendiente");
         writeDeclarationFile(m, m_file.temporary, codigo);
-        m_written = true;
         m_db.recordPendingFile(m_file);
     }
 
     ~PendingDeclaration()
     {
-        if (m_written && !m_placed)
+        if (!m_placed)
             QFile::remove(m_file.temporary);
     }
 
@@ -61,7 +60,7 @@ public:
 private:
     store::Database& m_db;
     store::PendingFile m_file;
-    bool m_written = false, m_placed = false;
+    bool m_placed = false;
 };
 
 const QString Success = QStringLiteral("La Presentación Fue Generada con Exito");

@@ -100,21 +100,16 @@ TFDetalle::TFDetalle(QWidget* parent)
                              {QStringLiteral("Modelo"), QStringLiteral("Modelo")},
                              {QStringLiteral("Precio"), QStringLiteral("Precio"), 0, GridColumn::Format::Money}});
     }
-    // The designed widths are in pixels; the other columns take their field's width. A column
-    // is widened where a date, a C.U.I.T., a number or the title would not fit (a wider font).
+    // The names keep their designed widths in pixels; the date and the C.U.I.T. keep theirs
+    // unless the grid's own, which never cuts a whole value or a title, is wider; the other
+    // columns take the grid's own.
     DBGrid1->setColumnWidth(1, 92);
     DBGrid1->setColumnWidth(3, 169);
-    fitColumn(DBGrid1, 0, QStringLiteral("00/00/0000"));
-    // A C.U.I.T. of 13 characters and form numbers of 15 digits, the most the field keeps.
-    fitColumn(DBGrid1, 2, QStringLiteral("00-00000000-0"));
-    fitColumn(DBGrid1, 4, QStringLiteral("999999999999999"));
-    fitColumn(DBGrid1, 5, QStringLiteral("999999999999999"));
-    const int machineWidths[] = {70, 126, 83, 117, 116};
-    for (int c = 0; c < 5; ++c)
-        DBGrid2->setColumnWidth(c, machineWidths[c]);
-    fitColumn(DBGrid2, 0, QStringLiteral("00/00/0000"));
-    fitColumn(DBGrid2, 2, QStringLiteral("00-00000000-0"));
-    fitColumn(DBGrid2, 5, QStringLiteral("9.999.999.999.999,99"));
+    DBGrid2->widenColumn(0, 70);
+    DBGrid2->setColumnWidth(1, 126);
+    DBGrid2->widenColumn(2, 83);
+    DBGrid2->setColumnWidth(3, 117);
+    DBGrid2->setColumnWidth(4, 116);
 
     connect(BitBtn1, &QToolButton::clicked, this, guarded(this, &TFDetalle::BitBtn1Click));
     connect(BitBtn2, &QToolButton::clicked, this, guarded(this, &TFDetalle::BitBtn2Click));
@@ -162,16 +157,6 @@ QWidget* TFDetalle::createPage(const QString& name, const QString& group, DBGrid
     layout->addWidget(box, 1);
     layout->addLayout(buttons);
     return page;
-}
-
-void TFDetalle::fitColumn(DBGrid* grid, int column, const QString& sample)
-{
-    QFont title = grid->horizontalHeader()->font();
-    title.setBold(true);
-    const QString caption = grid->model()->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
-    const int wanted =
-        qMax(grid->fontMetrics().horizontalAdvance(sample) + 12, QFontMetrics(title).horizontalAdvance(caption) + 14);
-    grid->setColumnWidth(column, qMax(grid->columnWidth(column), wanted));
 }
 
 void TFDetalle::showEvent(QShowEvent* event)

@@ -39,7 +39,6 @@ private:
     QWidget* createPage(const QString& name, const QString& group, DBGrid*& grid, const char* gridName,
                         const char* modify, const char* insert, const char* remove);
     static void removeCurrent(store::Dataset* dataset);
-    static void fitColumn(DBGrid* grid, int column, const QString& sample);
 
     QTabWidget* PageControl1;
     QGroupBox* GroupBox1;

@@ -67,6 +67,8 @@ static int wholeValueChars(const store::Dataset& dataset, const GridColumn& colu
     return width > 0 && width <= 15 ? width : 0;
 }
 
+void DBGrid::widenColumn(int column, int pixels) { setColumnWidth(column, qMax(columnWidth(column), pixels)); }
+
 void DBGrid::applyWidths()
 {
     // Dates and numbers are digits, wider than the average letter; a title is never cut.

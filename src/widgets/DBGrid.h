@@ -12,6 +12,8 @@ public:
 
     void setDataset(store::Dataset* dataset, QList<GridColumn> columns);
     void setReadOnly(bool on);
+    // A designed width in pixels that the column keeps unless its whole values need more.
+    void widenColumn(int column, int pixels);
     DatasetModel& gridModel() { return *m_model; }
 
 signals:

@@ -100,7 +100,6 @@ public:
     // Files whose renaming completes a committed change. A record is made inside the change's
     // transaction, so it commits or vanishes with it; it is forgotten once the file is in place.
     void recordPendingFile(const PendingFile& file);
-    void forgetPendingFile(const PendingFile& file);
     QList<PendingFile> pendingFiles();
     // Puts in place every file a crash left under its pending name after its change committed,
     // and syncs its folder. Throws for a file it cannot place; its record stays for next time.
@@ -114,6 +113,7 @@ private:
     void attachAll(const QList<ReferenceDef>& references);
     QString attach(const QString& path, const QString& schema);
     void attachPendingFiles();
+    void forgetPendingFile(const PendingFile& file);
     void createReferenceTriggers(const QList<ReferenceDef>& references);
     void announce();
 

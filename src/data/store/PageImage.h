@@ -50,7 +50,6 @@ public:
 
     const QByteArray& bytes() const { return m_file; }  // the file as the journal leaves it
     bool headerIntact() const { return m_headerIntact; }
-    bool journalPlayed() const { return m_journalPlayed; }
     int pageSize() const { return m_pageSize; }  // 0 when no page size makes sense of the file
     int pageCount() const { return m_pageCount; }
     bool isPage(int page) const { return page >= 1 && page <= m_pageCount; }

@@ -14,7 +14,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QStringDecoder>
 #include <QUrl>
 #include <optional>
 #include <vector>
@@ -43,7 +42,7 @@ void bindPageValue(sqlite3_stmt* stmt, int position, const pages::Value& value)
         rc = sqlite3_bind_double(stmt, position, value.real);
         break;
     case pages::Value::Text:
-        if (QStringDecoder decoder(QStringDecoder::Utf8); (void(decoder.decode(value.bytes)), !decoder.hasError())) {
+        if (salvage::utf8Text(value.bytes)) {
             rc = sqlite3_bind_text(stmt, position, value.bytes.constData(), int(value.bytes.size()), SQLITE_TRANSIENT);
             break;
         }
@@ -114,7 +113,6 @@ private:
     bool m_replace = true;     // whether the new file takes the old one's place
     salvage::Outcome m_outcome;
     qint64 m_copied = 0, m_keyViolations = 0, m_problems = 0;
-    qint64 m_sequence = 0;  // the old file's highest number ever given, when it could be read
     bool m_placed = false;
 };
 
@@ -303,7 +301,6 @@ void Rebuild::salvage(QByteArray data, const QByteArray& journal)
                QStringLiteral("Reconstruyendo %1: %2 filas").arg(m_def.fileName).arg(m_copied));
     };
     m_outcome = salvage::salvageTable(m_def, image, handlers, QDeadlineTimer(RebuildBudgetMs));
-    m_sequence = m_outcome.sequence;
     keepSequence();
 }
 
@@ -395,7 +392,7 @@ void Rebuild::setAside(Destination where, std::optional<qint64> rowid, const QLi
 // carries on from where the old one was.
 void Rebuild::keepSequence()
 {
-    if (m_autoInc < 0 || m_sequence <= 0)
+    if (m_autoInc < 0 || m_outcome.sequence <= 0)
         return;
     const QString what = QStringLiteral("No se puede escribir la tabla nueva");
     int rc;
@@ -408,7 +405,7 @@ void Rebuild::keepSequence()
     for (Stmt* stmt : {&update, &insert}) {
         if (!*stmt)
             throw StoreError(FileError, QStringLiteral("%1: %2").arg(what, message(m_new.get())));
-        checkBind(sqlite3_bind_int64(stmt->get(), 1, m_sequence), stmt->get());
+        checkBind(sqlite3_bind_int64(stmt->get(), 1, m_outcome.sequence), stmt->get());
         bindText(stmt->get(), 2, m_def.tableName);
         if (sqlite3_step(stmt->get()) != SQLITE_DONE)
             throw StoreError(FileError, QStringLiteral("%1: %2").arg(what, message(m_new.get())));

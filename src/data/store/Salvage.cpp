@@ -27,15 +27,6 @@ bool integral(const Value& v, qint64 low, qint64 high)
            v.real <= double(high);
 }
 
-std::optional<QString> utf8(const QByteArray& bytes)
-{
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
-    QString text = decoder.decode(bytes);
-    if (decoder.hasError())
-        return std::nullopt;
-    return text;
-}
-
 // Where the values of the definition's fields are in the file's records.
 struct Layout {
     int columns = 0;       // values in each record
@@ -293,12 +284,10 @@ void Salvager::take(const TableCell& cell, bool inTree)
     if (rowid)
         m_seen.insert(*rowid);
     if (!why.isEmpty()) {
-        ++m_out.problems;
         if (m_handlers.problem)
             m_handlers.problem(rowid, values, why);
         return;
     }
-    ++m_out.rows;
     if (m_handlers.row)
         m_handlers.row(cell.rowid, values);
 }
@@ -317,13 +306,21 @@ void Salvager::takeKey(const IndexDef& index, const Record& key)
             values[field] = key.values[k];
     if (m_autoInc >= 0)
         values[m_autoInc] = Value{Value::Integer, rowid, 0, {}};
-    ++m_out.problems;
     if (m_handlers.problem)
         m_handlers.problem(rowid, values,
                            QStringLiteral("Fila perdida: solo se pudo leer su clave en el índice %1.").arg(index.name));
 }
 
 }  // namespace
+
+std::optional<QString> utf8Text(const QByteArray& bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
+}
 
 QString fieldFault(const FieldDef& field, const Value& value)
 {
@@ -357,7 +354,7 @@ QString fieldFault(const FieldDef& field, const Value& value)
         return {};
     if (value.kind != Value::Text)
         return QStringLiteral("El campo %1 no tiene texto.").arg(name);
-    const std::optional<QString> text = utf8(value.bytes);
+    const std::optional<QString> text = utf8Text(value.bytes);
     if (!text)
         return QStringLiteral("El campo %1 no tiene un texto legible.").arg(name);
     if (text->contains(QChar(0)))

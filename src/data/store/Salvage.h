@@ -15,6 +15,9 @@
 // looked at for leaves of the table, and the index pages for keys of rows lost otherwise.
 namespace store::salvage {
 
+// The text of a value's bytes when they are valid UTF-8, the encoding of our files.
+std::optional<QString> utf8Text(const QByteArray& bytes);
+
 // What stops a row from going into the table; empty when it may.
 QString fieldFault(const FieldDef& field, const pages::Value& value);
 
@@ -33,7 +36,6 @@ struct Outcome {
     bool whole = false;     // its tree was walked whole and every cell of it decoded
     bool timedOut = false;  // the deadline passed before the file was read through
     qint64 sequence = 0;    // the highest number the file says it gave, 0 when unknown
-    qint64 rows = 0, problems = 0;
 };
 
 Outcome salvageTable(const TableDef& def, const pages::PageImage& image, const Handlers& handlers,

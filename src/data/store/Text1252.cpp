@@ -58,16 +58,4 @@ bool fitsWindows1252(QStringView text)
     return true;
 }
 
-QByteArray toWindows1252(const QString& text)
-{
-    QStringEncoder encoder("windows-1252", QStringConverter::Flag::Stateless);
-    return encoder.encode(text);
-}
-
-QString fromWindows1252(const QByteArray& bytes)
-{
-    QStringDecoder decoder("windows-1252", QStringConverter::Flag::Stateless);
-    return decoder.decode(bytes);
-}
-
 }  // namespace store

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QByteArray>
 #include <QString>
 #include <QStringView>
 
@@ -14,7 +13,5 @@ bool fitsWindows1252(QStringView text);
 bool windows1252Byte(char32_t c, char* byte);
 // The character of a byte (the replacement character for the five bytes the code page leaves out).
 QChar windows1252Char(uchar byte);
-QByteArray toWindows1252(const QString& text);  // characters outside it become '?'
-QString fromWindows1252(const QByteArray& bytes);
 
 }  // namespace store
