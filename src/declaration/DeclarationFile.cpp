@@ -3,12 +3,12 @@
 #include "UModulo.h"
 #include "store/Database.h"
 #include "store/Dataset.h"
-#include "store/Filter.h"
 #include "store/FixedFormats.h"
 #include "store/Session.h"
 #include "store/StoreError.h"
 #include "store/SystemError.h"
 #include "store/Text1252.h"
+#include "store/ViewScan.h"
 
 #include <QDir>
 #include <QSaveFile>
@@ -81,14 +81,14 @@ public:
         m_buffer += '\'';
     }
 
-    // A text as SQLite holds it (UTF-8), cut to maxUnits UTF-16 units when maxUnits > 0, as a
-    // view cuts its lookup fields.
-    void utf8Field(const char* text, int size, int maxUnits)
+    // A text as SQLite holds it (UTF-8).
+    void utf8Field(QByteArrayView utf8)
     {
         m_buffer += ",'";
+        const char* text = utf8.data();
+        const int size = int(utf8.size());
         const auto* p = reinterpret_cast<const unsigned char*>(text);
         const auto* end = p + size;
-        int units = 0;
         while (p < end) {
             char32_t c = *p;
             if (c < 0x80) {
@@ -105,9 +105,6 @@ public:
                 }
                 p += extra + 1;
             }
-            units += c >= 0x10000 ? 2 : 1;
-            if (maxUnits > 0 && units > maxUnits)
-                break;
             if (!put(c))
                 unfit(QString::fromUtf8(text, size));
         }
@@ -172,89 +169,38 @@ private:
     std::string m_buffer;
 };
 
-// One field of a row record: a field of the view's own table, or of the client the row refers
-// to (the view's lookup field of that name, with its width).
-struct Column {
-    const char* field;
-    const char* lookup = nullptr;
-};
-
-// Writes one record per row of the view, in the view's order and under its filter. The rows are
-// read with one statement rather than walked through the view, which reads row by row and
-// would make a large period many times slower; the bytes are those the walk would give.
-void writeRows(Output& out, store::Dataset& view, const char* type, std::initializer_list<Column> columns,
-               const char* clientKey = nullptr)
+// Writes one record per row of the view, in the view's order and under its filter, each field
+// of its table or of a lookup. The rows are read in one pass rather than walked through the
+// view, which reads row by row and would make a large period many times slower.
+void writeRows(Output& out, const store::Dataset& view, const char* type, const QStringList& fields)
 {
-    store::Database& db = view.session()->database();
-    const store::TableDef& def = view.def();
-    QStringList select;
-    QList<FieldType> types;
-    QList<int> widths;
-    for (const Column& c : columns) {
-        if (c.lookup) {
-            select << QStringLiteral("c.") + store::quoteIdentifier(QLatin1String(c.field));
-            types << FieldType::Text;
-            widths << view.displayWidth(QLatin1String(c.lookup));
-        } else {
-            const store::FieldDef* f = def.field(QLatin1String(c.field));
-            if (!f)
-                throw StoreError(
-                    store::FieldNotFound,
-                    QStringLiteral("La vista %1 no tiene el campo %2.").arg(view.name(), QLatin1String(c.field)));
-            select << QStringLiteral("t.") + store::quoteIdentifier(f->name);
-            types << f->type;
-            widths << 0;
-        }
-    }
-    const store::Filter where = view.filtered() ? store::Filter::parse(view.filter(), def) : store::Filter{};
-    QStringList order;
-    if (const store::IndexDef* index = view.indexName().isEmpty() ? nullptr : def.index(view.indexName()))
-        for (const QString& f : index->fields)
-            order << QStringLiteral("t.") + store::quoteIdentifier(f);
-    order << QStringLiteral("t.rowid");
-
-    QString sql = QStringLiteral("SELECT %1 FROM %2 AS t")
-                      .arg(select.join(QStringLiteral(", ")), db.qualifiedTable(view.tableName()));
-    // The client a row refers to by its key, as the view's lookup finds it (Id_cliente is unique).
-    if (clientKey)
-        sql +=
-            QStringLiteral(" LEFT JOIN %1 AS c ON c.%2 = t.%3")
-                .arg(db.qualifiedTable(QStringLiteral("cliente")), store::quoteIdentifier(QStringLiteral("Id_cliente")),
-                     store::quoteIdentifier(QLatin1String(clientKey)));
-    if (!where.sql.isEmpty())
-        sql += QStringLiteral(" WHERE ") + where.sql;
-    sql += QStringLiteral(" ORDER BY ") + order.join(QStringLiteral(", "));
-
-    store::Statement stmt(db, sql);
-    for (int i = 0; i < where.values.size(); ++i)
-        stmt.bind(i + 1, where.values[i]);
-    const int count = int(types.size());
+    store::ViewScan scan(view, fields);
+    const int count = int(fields.size());
     char number[store::formats::NumberSize];
-    while (stmt.step()) {
+    while (scan.next()) {
+        const store::Statement& row = scan.row();
         out.beginRecord(type);
         for (int i = 0; i < count; ++i) {
             using Storage = store::Statement::Storage;
-            const Storage storage = stmt.storage(i);
+            const Storage storage = row.storage(i);
             if (storage == Storage::Null) {
                 out.emptyField();
                 continue;
             }
-            const QByteArrayView bytes = stmt.utf8(i);
-            const char* text = bytes.data();
-            const int size = int(bytes.size());
-            switch (types[i]) {
+            const QByteArrayView bytes = row.utf8(i);
+            switch (scan.type(i)) {
             case FieldType::Float: {
                 const double value = storage == Storage::Integer || storage == Storage::Real
-                                         ? stmt.real(i)
-                                         : QString::fromUtf8(text, size).toDouble();
+                                         ? row.real(i)
+                                         : QString::fromUtf8(bytes).toDouble();
                 out.asciiField(number, store::formats::number(value, number));
                 break;
             }
             case FieldType::Date:
-                out.field(store::formats::date(QDate::fromString(QString::fromUtf8(text, size), Qt::ISODate)));
+                out.field(store::formats::date(QDate::fromString(QString::fromUtf8(bytes), Qt::ISODate)));
                 break;
             default:
-                out.utf8Field(text, size, widths[i]);
+                out.utf8Field(bytes);
             }
         }
         out.endRecord();
@@ -385,37 +331,14 @@ void writeDeclarationFile(TDModulo& modulo, const QString& path, const QString& 
         out.field(imprenta.text(QLatin1String(field)));
     out.endRecord();
 
+    const auto fields = [](const char* names) { return QString::fromLatin1(names).split(QLatin1Char(' ')); };
     writeRows(out, *modulo.TVerDetalles, "020",
-              {{"Cuit", "Cuit"},
-               {"Razon_Social", "Razon_Social"},
-               {"Fecha"},
-               {"Tipo_comprobante"},
-               {"CanTalonarios"},
-               {"NDesde"},
-               {"NHasta"},
-               {"Anio"},
-               {"Anticipo"},
-               {"Punto_Venta"},
-               {"Anulado"},
-               {"Importado"}},
-              "Cliente");
+              fields("Cuit Razon_Social Fecha Tipo_comprobante CanTalonarios NDesde NHasta Anio Anticipo Punto_Venta "
+                     "Anulado Importado"));
     writeRows(out, *modulo.TVerMaquinas, "030",
-              {{"Cuit", "cuit"},
-               {"Razon_Social", "Razon_Social"},
-               {"Fecha"},
-               {"Marca"},
-               {"Modelo"},
-               {"Precio"},
-               {"Anio"},
-               {"Anticipo"},
-               {"Codigo"},
-               {"Emision"},
-               {"Serie"},
-               {"Anulado"}},
-              "Cliente_id");
-    writeRows(
-        out, *modulo.TCliente, "040",
-        {{"Cuit"}, {"Razon_Social"}, {"Inscripcion"}, {"Domicilio"}, {"Localidad"}, {"Codigo_Postal"}, {"Provincia"}});
+              fields("cuit Razon_Social Fecha Marca Modelo Precio Anio Anticipo Codigo Emision Serie Anulado"));
+    writeRows(out, *modulo.TCliente, "040",
+              fields("Cuit Razon_Social Inscripcion Domicilio Localidad Codigo_Postal Provincia"));
 
     out.line("Eof");
     out.flush();

@@ -84,14 +84,9 @@ bool wholePages(sqlite3* db, qint64 fileSize)
 
 // ---------------------------------------------------------------- Statement
 
-Statement::Statement(Database& db, const QString& sql) : m_db(db)
-{
-    const int rc = sqlite3_prepare_v2(db.handle(), sql.toUtf8().constData(), -1, &m_stmt, nullptr);
-    if (rc != SQLITE_OK)
-        db.raise(rc);
-}
+Statement::Statement(Database& db, const QString& sql) : m_db(db), m_sql(sql), m_stmt(db.takePrepared(sql)) {}
 
-Statement::~Statement() { sqlite3_finalize(m_stmt); }
+Statement::~Statement() { m_db.keepPrepared(m_sql, m_stmt); }
 
 void Statement::bind(int position, const QVariant& value)
 {
@@ -310,7 +305,37 @@ Database::Database(const QString& folder, const QList<TableDef>& tables, const Q
     }
 }
 
-Database::~Database() { sqlite3_close_v2(m_db); }
+Database::~Database()
+{
+    for (sqlite3_stmt* stmt : std::as_const(m_prepared))
+        sqlite3_finalize(stmt);
+    sqlite3_close_v2(m_db);
+}
+
+sqlite3_stmt* Database::takePrepared(const QString& sql)
+{
+    if (sqlite3_stmt* kept = m_prepared.take(sql))
+        return kept;
+    sqlite3_stmt* stmt = nullptr;
+    const int rc = sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &stmt, nullptr);
+    if (rc != SQLITE_OK)
+        raise(rc);
+    return stmt;
+}
+
+void Database::keepPrepared(const QString& sql, sqlite3_stmt* stmt)
+{
+    if (!stmt)
+        return;
+    // Reset and unbound, it holds no lock and no value of its last use.
+    sqlite3_reset(stmt);
+    sqlite3_clear_bindings(stmt);
+    if (m_prepared.size() >= PreparedCacheLimit || m_prepared.contains(sql)) {
+        sqlite3_finalize(stmt);
+        return;
+    }
+    m_prepared.insert(sql, stmt);
+}
 
 void Database::attachAll(const QList<ReferenceDef>& references)
 {
@@ -473,6 +498,8 @@ void Database::raise(int rc, const QString& context) const
 // ---------------------------------------------------------------- Database: transactions
 
 int Database::changes() const { return sqlite3_changes(m_db); }
+
+qint64 Database::lastInsertRowid() const { return sqlite3_last_insert_rowid(m_db); }
 
 void Database::begin()
 {

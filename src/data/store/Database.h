@@ -55,6 +55,7 @@ public:
 
 private:
     Database& m_db;
+    QString m_sql;
     sqlite3_stmt* m_stmt = nullptr;
 };
 
@@ -87,6 +88,7 @@ public:
 
     void exec(const QString& sql);
     int changes() const;  // rows the last statement inserted, changed or deleted
+    qint64 lastInsertRowid() const;
     [[noreturn]] void raise(int rc, const QString& context = {}) const;
 
     // Savepoint-based transactions that nest; changes are announced when the outermost ends.
@@ -110,6 +112,14 @@ signals:
     void tableChanged(const QString& table);
 
 private:
+    friend class Statement;
+    // Prepared statements kept between uses, by their text: the views and the runs prepare the
+    // same few statements over and over. A statement in use is out of the cache.
+    sqlite3_stmt* takePrepared(const QString& sql);
+    void keepPrepared(const QString& sql, sqlite3_stmt* stmt);
+    static const int PreparedCacheLimit = 64;
+    QHash<QString, sqlite3_stmt*> m_prepared;
+
     void attachAll(const QList<ReferenceDef>& references);
     QString attach(const QString& path, const QString& schema);
     void attachPendingFiles();

@@ -8,14 +8,11 @@
 #include "Session.h"
 #include "Text1252.h"
 
-#include <sqlite3.h>
 #include <cmath>
 
 namespace store {
 
 namespace {
-
-const int RowCacheLimit = 4096;
 
 StoreError conversionError(const QString& text) { return StoreError(ConversionError, text); }
 
@@ -115,18 +112,10 @@ void Dataset::applyWhere(const Filter& where)
         throw;
     }
     m_bof = true;
-    m_eof = m_rowids.isEmpty();
+    m_eof = m_rows.ids().isEmpty();
 }
 
-void Dataset::addLookup(const LookupDef& lookup) { m_lookups << lookup; }
-
-const LookupDef* Dataset::lookup(const QString& field) const
-{
-    for (const LookupDef& l : m_lookups)
-        if (l.name.compare(field, Qt::CaseInsensitive) == 0)
-            return &l;
-    return nullptr;
-}
+const LookupDef* Dataset::lookup(const QString& field) const { return m_lookups.find(field); }
 
 bool Dataset::isLookup(const QString& field) const { return lookup(field) != nullptr; }
 
@@ -135,7 +124,7 @@ QStringList Dataset::fieldNames() const
     QStringList names;
     for (const FieldDef& f : def().fields)
         names << f.name;
-    for (const LookupDef& l : m_lookups)
+    for (const LookupDef& l : m_lookups.defs())
         names << l.name;
     return names;
 }
@@ -172,7 +161,7 @@ void Dataset::open()
         throw;
     }
     m_bof = true;
-    m_eof = m_rowids.isEmpty();
+    m_eof = m_rows.ids().isEmpty();
     emit stateChanged();
     emit rowsChanged();
     emit currentChanged();
@@ -186,10 +175,8 @@ void Dataset::close()
     m_state = DatasetState::Inactive;
     m_buffer.clear();
     m_modified = false;
-    m_rowids.clear();
-    m_cache.clear();
-    m_lookupCache.clear();
-    m_stale = true;
+    m_rows.clear();
+    m_lookups.forget();
     m_currentRowid = -1;
     m_position = -1;
     m_eof = m_bof = true;
@@ -209,19 +196,17 @@ void Dataset::refresh()
 
 void Dataset::invalidate()
 {
-    m_stale = true;
-    m_cache.clear();
-    m_lookupCache.clear();
+    m_rows.invalidate();
+    m_lookups.forget();
 }
 
 void Dataset::onTableChanged(const QString& table)
 {
     bool mine = table.compare(m_tableName, Qt::CaseInsensitive) == 0;
-    for (const LookupDef& l : m_lookups)
-        if (l.lookupDataset && l.lookupDataset->tableName().compare(table, Qt::CaseInsensitive) == 0) {
-            m_lookupCache.clear();
-            mine = true;
-        }
+    if (m_lookups.readsTable(table)) {
+        m_lookups.forget();
+        mine = true;
+    }
     if (!mine)
         return;
     invalidate();
@@ -231,28 +216,16 @@ void Dataset::onTableChanged(const QString& table)
 
 void Dataset::ensureList() const
 {
-    if (!m_stale)
+    if (!m_rows.ensure(db(), m_tableName, m_where, orderClause()))
         return;
-    Database& database = db();
-    QString sql = QStringLiteral("SELECT rowid FROM ") + database.qualifiedTable(m_tableName);
-    if (!m_where.sql.isEmpty())
-        sql += QStringLiteral(" WHERE ") + m_where.sql;
-    sql += orderClause();
-    Statement stmt(database, sql);
-    for (int i = 0; i < m_where.values.size(); ++i)
-        stmt.bind(i + 1, m_where.values[i]);
-    QVector<qint64> rowids;
-    while (stmt.step())
-        rowids << stmt.column(0).toLongLong();
-    m_rowids = std::move(rowids);
-    m_stale = false;
+    const QVector<qint64>& rowids = m_rows.ids();
 
     // Stay on the same row when it is still there, else on the same position.
-    int position = m_currentRowid >= 0 ? int(m_rowids.indexOf(m_currentRowid)) : -1;
-    if (position < 0 && !m_rowids.isEmpty())
-        position = qBound(0, m_position, int(m_rowids.size()) - 1);
+    int position = m_currentRowid >= 0 ? int(rowids.indexOf(m_currentRowid)) : -1;
+    if (position < 0 && !rowids.isEmpty())
+        position = qBound(0, m_position, int(rowids.size()) - 1);
     m_position = position;
-    m_currentRowid = position >= 0 ? m_rowids[position] : -1;
+    m_currentRowid = position >= 0 ? rowids[position] : -1;
 }
 
 void Dataset::setCurrent(qint64 rowid, int position)
@@ -273,7 +246,7 @@ int Dataset::recordCount() const
 {
     requireActive();
     ensureList();
-    return int(m_rowids.size());
+    return int(m_rows.ids().size());
 }
 
 int Dataset::recNo() const
@@ -290,8 +263,8 @@ void Dataset::first()
     checkBrowse();
     ensureList();
     m_bof = true;
-    m_eof = m_rowids.isEmpty();
-    setCurrent(m_rowids.isEmpty() ? -1 : m_rowids.first(), m_rowids.isEmpty() ? -1 : 0);
+    m_eof = m_rows.ids().isEmpty();
+    setCurrent(m_rows.ids().isEmpty() ? -1 : m_rows.ids().first(), m_rows.ids().isEmpty() ? -1 : 0);
 }
 
 void Dataset::last()
@@ -300,8 +273,8 @@ void Dataset::last()
     checkBrowse();
     ensureList();
     m_eof = true;
-    m_bof = m_rowids.isEmpty();
-    setCurrent(m_rowids.isEmpty() ? -1 : m_rowids.last(), int(m_rowids.size()) - 1);
+    m_bof = m_rows.ids().isEmpty();
+    setCurrent(m_rows.ids().isEmpty() ? -1 : m_rows.ids().last(), int(m_rows.ids().size()) - 1);
 }
 
 void Dataset::next()
@@ -310,9 +283,9 @@ void Dataset::next()
     checkBrowse();
     ensureList();
     m_bof = false;
-    if (m_position + 1 < m_rowids.size()) {
+    if (m_position + 1 < m_rows.ids().size()) {
         m_eof = false;
-        setCurrent(m_rowids[m_position + 1], m_position + 1);
+        setCurrent(m_rows.ids()[m_position + 1], m_position + 1);
     } else {
         m_eof = true;
     }
@@ -326,7 +299,7 @@ void Dataset::prior()
     m_eof = false;
     if (m_position > 0) {
         m_bof = false;
-        setCurrent(m_rowids[m_position - 1], m_position - 1);
+        setCurrent(m_rows.ids()[m_position - 1], m_position - 1);
     } else {
         m_bof = true;
     }
@@ -336,13 +309,13 @@ void Dataset::moveTo(int position)
 {
     requireActive();
     ensureList();
-    if (m_rowids.isEmpty() || position == m_position)
+    if (m_rows.ids().isEmpty() || position == m_position)
         return;
     checkBrowse();
     ensureList();
-    position = qBound(0, position, int(m_rowids.size()) - 1);
+    position = qBound(0, position, int(m_rows.ids().size()) - 1);
     m_bof = m_eof = false;
-    setCurrent(m_rowids[position], position);
+    setCurrent(m_rows.ids()[position], position);
 }
 
 bool Dataset::findKey(const QVariantList& keyValues)
@@ -378,35 +351,13 @@ bool Dataset::findKey(const QVariantList& keyValues)
         return false;
     const qint64 rowid = stmt.column(0).toLongLong();
     m_bof = m_eof = false;
-    setCurrent(rowid, m_stale ? m_position : int(m_rowids.indexOf(rowid)));
+    setCurrent(rowid, m_rows.stale() ? m_position : int(m_rows.ids().indexOf(rowid)));
     return true;
 }
 
 // ---------------------------------------------------------------- rows
 
-Dataset::Row Dataset::readRow(qint64 rowid) const
-{
-    const auto cached = m_cache.constFind(rowid);
-    if (cached != m_cache.constEnd())
-        return *cached;
-    Database& database = db();
-    QStringList columns;
-    for (const FieldDef& f : def().fields)
-        columns << quoteIdentifier(f.name);
-    Statement stmt(database, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
-                                 .arg(columns.join(QStringLiteral(", ")), database.qualifiedTable(m_tableName)));
-    stmt.bind(1, rowid);
-    Row row;
-    if (stmt.step())
-        for (int i = 0; i < columns.size(); ++i)
-            row << stmt.column(i);
-    else
-        row = Row(columns.size());
-    if (m_cache.size() >= RowCacheLimit)
-        m_cache.clear();
-    m_cache.insert(rowid, row);
-    return row;
-}
+const Dataset::Row& Dataset::readRow(qint64 rowid) const { return m_rows.row(db(), def(), m_tableName, rowid); }
 
 const Dataset::Row* Dataset::currentRow() const
 {
@@ -417,45 +368,17 @@ const Dataset::Row* Dataset::currentRow() const
     ensureList();
     if (m_currentRowid < 0)
         return nullptr;
-    readRow(m_currentRowid);
-    return &*m_cache.constFind(m_currentRowid);
+    return &readRow(m_currentRowid);
 }
 
 // ---------------------------------------------------------------- field values
-
-QVariant Dataset::lookupValue(const LookupDef& l, const QVariant& key) const
-{
-    if (key.isNull() || !key.isValid() || !l.lookupDataset)
-        return {};
-    QHash<QString, QVariant>& cache = m_lookupCache[l.name.toLower()];
-    const QString cacheKey = key.toString();
-    const auto hit = cache.constFind(cacheKey);
-    if (hit != cache.constEnd())
-        return *hit;
-    Database& database = db();
-    Statement stmt(database,
-                   QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ? LIMIT 1")
-                       .arg(quoteIdentifier(l.resultField), database.qualifiedTable(l.lookupDataset->tableName()),
-                            quoteIdentifier(l.lookupKeyField)));
-    stmt.bind(1, key);
-    QVariant result;
-    if (stmt.step()) {
-        result = stmt.column(0);
-        if (!result.isNull() && l.width > 0)
-            result = result.toString().left(l.width);
-    }
-    if (cache.size() >= RowCacheLimit)
-        cache.clear();
-    cache.insert(cacheKey, result);
-    return result;
-}
 
 QVariant Dataset::storedValue(const QString& field) const
 {
     const int i = def().fieldIndex(field);
     if (i < 0) {
         if (const LookupDef* l = lookup(field))
-            return lookupValue(*l, storedValue(l->keyField));
+            return m_lookups.value(db(), *l, storedValue(l->keyField));
         throw StoreError(FieldNotFound, QStringLiteral("La vista %1 no tiene el campo %2.").arg(m_name, field));
     }
     const Row* row = currentRow();
@@ -537,40 +460,29 @@ void Dataset::assignStored(int fieldIndex, const QVariant& stored)
     m_buffer[fieldIndex] = stored;
     m_modified = true;
     emit fieldChanged(def().fields[fieldIndex].name);
-    for (const LookupDef& l : m_lookups)
+    for (const LookupDef& l : m_lookups.defs())
         if (l.keyField.compare(def().fields[fieldIndex].name, Qt::CaseInsensitive) == 0)
             emit fieldChanged(l.name);
 }
 
 void Dataset::assignLookup(const LookupDef& l, const QVariant& value)
 {
-    const QString wanted = value.toString();
-    if (wanted.isEmpty() || !l.lookupDataset) {
-        setValue(l.keyField, QVariant());
-        return;
-    }
-    Database& database = db();
-    Statement stmt(database,
-                   QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ? ORDER BY rowid LIMIT 1")
-                       .arg(quoteIdentifier(l.lookupKeyField), database.qualifiedTable(l.lookupDataset->tableName()),
-                            quoteIdentifier(l.resultField)));
-    stmt.bind(1, wanted);
-    setValue(l.keyField, stmt.step() ? stmt.column(0) : QVariant());
+    setValue(l.keyField, m_lookups.keyFor(db(), l, value.toString()));
 }
 
 QVariant Dataset::valueAt(int position, const QString& field) const
 {
     requireActive();
     ensureList();
-    if (position < 0 || position >= m_rowids.size())
+    if (position < 0 || position >= m_rows.ids().size())
         return {};
-    const Row row = readRow(m_rowids[position]);
+    const Row row = readRow(m_rows.ids()[position]);
     const int i = def().fieldIndex(field);
     if (i >= 0)
         return fieldcodec::fromStored(def().fields[i], row.value(i));
     if (const LookupDef* l = lookup(field)) {
         const int k = def().fieldIndex(l->keyField);
-        return lookupValue(*l, row.value(k));
+        return m_lookups.value(db(), *l, row.value(k));
     }
     throw StoreError(FieldNotFound, QStringLiteral("La vista %1 no tiene el campo %2.").arg(m_name, field));
 }
@@ -579,14 +491,14 @@ QString Dataset::textAt(int position, const QString& field) const
 {
     requireActive();
     ensureList();
-    if (position < 0 || position >= m_rowids.size())
+    if (position < 0 || position >= m_rows.ids().size())
         return {};
-    const Row row = readRow(m_rowids[position]);
+    const Row row = readRow(m_rows.ids()[position]);
     const int i = def().fieldIndex(field);
     if (i >= 0)
         return fieldcodec::text(&def().fields[i], row.value(i));
     if (const LookupDef* l = lookup(field))
-        return lookupValue(*l, row.value(def().fieldIndex(l->keyField))).toString();
+        return m_lookups.value(db(), *l, row.value(def().fieldIndex(l->keyField))).toString();
     throw StoreError(FieldNotFound, QStringLiteral("La vista %1 no tiene el campo %2.").arg(m_name, field));
 }
 

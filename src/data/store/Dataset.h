@@ -1,6 +1,8 @@
 #pragma once
 
 #include "Filter.h"
+#include "Lookups.h"
+#include "RowList.h"
 #include "StoreError.h"
 #include "TableDef.h"
 
@@ -18,17 +20,6 @@ class Database;
 class Session;
 
 enum class DatasetState { Inactive, Browse, Edit, Insert };
-
-// A read-only field computed from another view: the row of the lookup view whose key equals
-// this row's key field, and its result field. Assigning it sets the key field.
-struct LookupDef {
-    QString name;
-    int width = 0;
-    QString keyField;
-    class Dataset* lookupDataset = nullptr;
-    QString lookupKeyField;
-    QString resultField;
-};
 
 // A view (cursor) over one table: its own current row, order, filter, state and pending row.
 // It keeps only the ordered list of row ids that pass the filter and reads rows on demand,
@@ -59,7 +50,8 @@ public:
     void setFiltered(bool on);
     bool filtered() const { return m_filtered; }
 
-    void addLookup(const LookupDef& lookup);
+    void addLookup(const LookupDef& lookup) { m_lookups.add(lookup); }
+    const Lookups& lookups() const { return m_lookups; }
     QStringList fieldNames() const;  // table fields, then lookup fields
     bool isLookup(const QString& field) const;
     const LookupDef* lookupDef(const QString& field) const { return lookup(field); }  // nullptr if none
@@ -121,8 +113,9 @@ public:
     void setOnDeleteError(ErrorHandler h) { m_onDeleteError = std::move(h); }
     void setValidator(const QString& field, Validator v);
 
-    // Text forms shared with grids, files and reports: floats with a decimal comma and no
-    // thousands separator, dates dd/mm/yyyy.
+    // What an open view reads: the filter in force and its order as an " ORDER BY …" clause.
+    const Filter& where() const { return m_where; }
+    QString orderClause() const;
 
 signals:
     void stateChanged();
@@ -131,23 +124,21 @@ signals:
     void fieldChanged(const QString& field);
 
 private:
-    using Row = QVariantList;  // stored form, one entry per table field
+    using Row = RowList::Row;
     Database& db() const;
     void requireActive() const;
     void ensureList() const;
     void invalidate();
     void applyWhere(const Filter& where);
-    Row readRow(qint64 rowid) const;
+    const Row& readRow(qint64 rowid) const;
     const Row* currentRow() const;
     QVariant storedValue(const QString& field) const;
-    QVariant lookupValue(const LookupDef& lookup, const QVariant& key) const;
     const LookupDef* lookup(const QString& field) const;
     void assignLookup(const LookupDef& lookup, const QVariant& value);
     void assignStored(int fieldIndex, const QVariant& stored);
     void setCurrent(qint64 rowid, int position);
     void checkBrowse();
     void onTableChanged(const QString& table);
-    QString orderClause() const;
 
     Session* m_session;
     QString m_name;
@@ -155,14 +146,11 @@ private:
     QString m_indexName;
     QString m_filterText;
     bool m_filtered = false;
-    QList<LookupDef> m_lookups;
+    Lookups m_lookups;
 
     DatasetState m_state = DatasetState::Inactive;
     Filter m_where;  // parsed at open and whenever the filter changes
-    mutable bool m_stale = true;
-    mutable QVector<qint64> m_rowids;
-    mutable QHash<qint64, Row> m_cache;
-    mutable QHash<QString, QHash<QString, QVariant>> m_lookupCache;
+    mutable RowList m_rows;
     mutable int m_position = -1;
     mutable qint64 m_currentRowid = -1;
     bool m_eof = true;

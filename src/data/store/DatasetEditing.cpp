@@ -4,8 +4,6 @@
 #include "FieldCodec.h"
 #include "Session.h"
 
-#include <sqlite3.h>
-
 // The edit buffer of a view: insert, edit, post, cancel and delete of its current row.
 namespace store {
 
@@ -41,7 +39,7 @@ void Dataset::edit()
     if (editing())
         return;
     ensureList();
-    if (m_rowids.isEmpty()) {
+    if (m_rows.ids().isEmpty()) {
         insert();
         return;
     }
@@ -91,10 +89,10 @@ void Dataset::post()
             stmt.bind(i + 1, values[i]);
         stmt.step();
         if (m_state == DatasetState::Insert) {
-            rowid = sqlite3_last_insert_rowid(database.handle());
+            rowid = database.lastInsertRowid();
             if (autoIndex >= 0)
                 m_buffer[autoIndex] = rowid;
-        } else if (sqlite3_changes(database.handle()) == 0) {
+        } else if (database.changes() == 0) {
             throw StoreError(
                 RowGone,
                 QStringLiteral("El registro que se estaba modificando ya no existe en la tabla %1.").arg(m_tableName));
