@@ -8,9 +8,9 @@
 #include "Prompt.h"
 #include "SampleCuit.h"
 #include "UModulo.h"
-#include "import/BulkCache.h"
 #include "import/ClientImport.h"
 #include "import/DetailImport.h"
+#include "store/BulkCache.h"
 #include "store/Database.h"
 
 #include <malloc.h>
@@ -163,7 +163,7 @@ void insertRows(Tables& t, const QString& table, const QString& sql, int rows,
                 const std::function<void(sqlite3_stmt*, int)>& bind)
 {
     store::Database& db = t.db();
-    import::BulkCache cache(db, table);
+    store::BulkCache cache(db, table);
     store::Transaction transaction(db);
     sqlite3_stmt* stmt = nullptr;
     if (sqlite3_prepare_v2(db.handle(), sql.toUtf8().constData(), -1, &stmt, nullptr) != SQLITE_OK)

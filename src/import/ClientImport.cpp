@@ -1,12 +1,9 @@
 #include "ClientImport.h"
 
-#include "BulkCache.h"
-
 #include "Prompt.h"
-#include "Schema.h"
 #include "TextFile.h"
 #include "UModulo.h"
-#include "store/Database.h"
+#include "store/BulkWriter.h"
 
 #include <exception>
 
@@ -15,74 +12,34 @@ namespace import {
 namespace {
 
 const QString Table = QStringLiteral("cliente");
-const char* const Fields[] = {"Cuit",      "Razon_Social",  "Inscripcion", "Domicilio",
-                              "Localidad", "Codigo_Postal", "Provincia"};
-const int FieldCount = 7;
 
-// The client table as the import meets it: one prepared insert for the whole run, which is
-// also the search for the C.U.I.T.: the unique index finds a registered client and the insert
-// then adds nothing. A statement prepared per row would cost more than the rest of the work,
-// and the values are bound from buffers of their own (a copy per value took a tenth of the
-// time of a million-line register).
+// The client table as the import meets it: one insert for the whole run, which is also the
+// search for the C.U.I.T.: the unique index finds a registered client and the insert then adds
+// nothing. A statement prepared per row would cost more than the rest of the work.
 class ClientTable {
 public:
     explicit ClientTable(store::Database& db)
-        : m_db(db),
-          m_insert(db, QStringLiteral("INSERT INTO %1 (Cuit, Razon_Social, Inscripcion, Domicilio, Localidad, "
-                                      "Codigo_Postal, Provincia) VALUES (?, ?, ?, ?, ?, ?, ?) "
-                                      "ON CONFLICT (Cuit) DO NOTHING")
-                           .arg(db.qualifiedTable(Table)))
-    {
-        const store::TableDef& def = schema::table(Table);
-        for (int i = 0; i < FieldCount; ++i) {
-            m_names[i] = QString::fromLatin1(Fields[i]);
-            m_widths[i] = def.field(m_names[i])->width;
-        }
-    }
+        : m_writer(db, Table,
+                   {QStringLiteral("Cuit"), QStringLiteral("Razon_Social"), QStringLiteral("Inscripcion"),
+                    QStringLiteral("Domicilio"), QStringLiteral("Localidad"), QStringLiteral("Codigo_Postal"),
+                    QStringLiteral("Provincia")},
+                   QStringLiteral("ON CONFLICT (Cuit) DO NOTHING"))
+    {}
 
-    // Stored as a post through the client view stores them: cut to the field's width, refused
-    // when the table cannot hold a character, empty text as null. False when the C.U.I.T. is
+    // Stored as a post through the client view stores them. False when the C.U.I.T. is
     // registered already.
     bool add(const ClientValues& v)
     {
-        const QString* in[FieldCount] = {&v.cuit,      &v.razonSocial,  &v.inscripcion, &v.domicilio,
-                                         &v.localidad, &v.codigoPostal, &v.provincia};
-        QString values[FieldCount];
-        for (int i = 0; i < FieldCount; ++i)
-            values[i] = fieldText(*in[i], m_widths[i], m_names[i]);
-        m_insert.reset();
-        for (int i = 0; i < FieldCount; ++i) {
-            if (values[i].isEmpty()) {
-                m_insert.bind(i + 1, QVariant());
-                continue;
-            }
-            toUtf8(values[i], m_utf8[i]);
-            m_insert.bindUtf8(i + 1, m_utf8[i]);
-        }
-        m_insert.step();
-        return m_db.changes() > 0;
+        int column = 0;
+        for (const QString* value :
+             {&v.cuit, &v.razonSocial, &v.inscripcion, &v.domicilio, &v.localidad, &v.codigoPostal, &v.provincia})
+            m_writer.setText(column++, *value);
+        return m_writer.insert();
     }
+    void finish() { m_writer.finish(); }
 
 private:
-    // Into a buffer kept from line to line: most values are plain ASCII.
-    static void toUtf8(const QString& text, QByteArray& buffer)
-    {
-        buffer.resize(text.size());
-        char* out = buffer.data();
-        for (QChar c : text) {
-            if (c.unicode() >= 0x80) {
-                buffer = text.toUtf8();
-                return;
-            }
-            *out++ = char(c.unicode());
-        }
-    }
-
-    store::Database& m_db;
-    store::Statement m_insert;
-    QByteArray m_utf8[FieldCount];
-    QString m_names[FieldCount];
-    int m_widths[FieldCount] = {};
+    store::BulkWriter m_writer;
 };
 
 }  // namespace
@@ -121,7 +78,6 @@ int importClients(TDModulo& modulo, const QString& path, const ClientColumns& co
         // One transaction: a run broken off by an error, a crash or a killed program leaves
         // the register as it was.
         store::Database& db = modulo.Session1_1->database();
-        BulkCache cache(db, Table);
         store::Transaction transaction(db);
         ClientTable clients(db);
         ProgressThrottle progress(hooks.progress);
@@ -143,6 +99,7 @@ int importClients(TDModulo& modulo, const QString& path, const ClientColumns& co
             progress.step(++count);
         }
         progress.finish();
+        clients.finish();
         db.noteChanged(Table);
         transaction.commit();
         added = count;

@@ -1,13 +1,12 @@
 #include "DetailImport.h"
 
-#include "BulkCache.h"
-
 #include "Prompt.h"
 #include "Schema.h"
 #include "TextFile.h"
 #include "UModulo.h"
 #include "details/PeriodRows.h"
-#include "store/Database.h"
+#include "store/BulkWriter.h"
+#include "store/FieldCodec.h"
 
 #include <QDir>
 #include <QHash>
@@ -49,10 +48,10 @@ public:
     explicit DetailTables(store::Database& db)
         : m_find(db,
                  QStringLiteral("SELECT Id_cliente FROM %1 WHERE Cuit = ? LIMIT 1").arg(db.qualifiedTable(Clients))),
-          m_insert(db, QStringLiteral("INSERT INTO %1 (Cliente, Fecha, Tipo_comprobante, NDesde, NHasta, "
-                                      "CanTalonarios, Punto_Venta, Importado, Anulado) "
-                                      "VALUES (?, ?, ?, ?, ?, ?, ?, 'S', 'N')")
-                           .arg(db.qualifiedTable(Details)))
+          m_writer(db, Details,
+                   QStringLiteral("Cliente Fecha Tipo_comprobante NDesde NHasta CanTalonarios Punto_Venta Importado "
+                                  "Anulado")
+                       .split(QLatin1Char(' ')))
     {}
 
     // The register does not change during a run, so an answer holds for every later line.
@@ -74,32 +73,34 @@ public:
 
     void add(const DetailRow& row)
     {
-        m_insert.reset();
-        m_insert.bind(1, row.cliente);
-        m_insert.bind(2, row.fecha.isEmpty() ? QVariant() : QVariant(row.fecha));
-        m_insert.bind(3, row.tipoComprobante.isEmpty() ? QVariant() : QVariant(row.tipoComprobante));
-        m_insert.bind(4, row.nDesde);
-        m_insert.bind(5, row.nHasta);
-        m_insert.bind(6, row.canTalonarios);
-        m_insert.bind(7, row.puntoVenta.isEmpty() ? QVariant() : QVariant(row.puntoVenta));
-        m_insert.step();
+        m_writer.setValue(0, row.cliente);
+        m_writer.setText(1, row.fecha);
+        m_writer.setText(2, row.tipoComprobante);
+        m_writer.setValue(3, row.nDesde);
+        m_writer.setValue(4, row.nHasta);
+        m_writer.setValue(5, row.canTalonarios);
+        m_writer.setText(6, row.puntoVenta);
+        m_writer.setText(7, u"S");
+        m_writer.setText(8, u"N");
+        m_writer.insert();
     }
+    void finish() { m_writer.finish(); }
 
 private:
     store::Statement m_find;
-    store::Statement m_insert;
+    store::BulkWriter m_writer;
     QHash<QString, std::optional<qint64>> m_clients;
 };
 
-int width(const char* field) { return schema::table(Details).field(QString::fromLatin1(field))->width; }
+const store::FieldDef& field(const char* name) { return *schema::table(Details).field(QString::fromLatin1(name)); }
 
 }  // namespace
 
 int Decodificar(QStringView line, const DetailColumns& columns, const ClientLookup& findClient, DetailRow& row)
 {
-    static const int fechaWidth = width("Fecha");
-    static const int tipoWidth = width("Tipo_comprobante");
-    static const int puntoWidth = width("Punto_Venta");
+    static const store::FieldDef& fechaField = field("Fecha");
+    static const store::FieldDef& tipoField = field("Tipo_comprobante");
+    static const store::FieldDef& puntoField = field("Punto_Venta");
 
     const QStringView fecha = extract(line, columns.fecha);
     const QStringView razonSocial = extract(line, columns.razonSocial);
@@ -129,9 +130,9 @@ int Decodificar(QStringView line, const DetailColumns& columns, const ClientLook
     if (!client)
         return ClientUnknown;
     try {
-        row.fecha = fieldText(fecha, fechaWidth, QStringLiteral("Fecha"));
-        row.tipoComprobante = fieldText(tipo, tipoWidth, QStringLiteral("Tipo_comprobante"));
-        row.puntoVenta = fieldText(upperAscii(puntoVenta), puntoWidth, QStringLiteral("Punto_Venta"));
+        row.fecha = store::fieldcodec::storedText(fechaField, fecha).toString();
+        row.tipoComprobante = store::fieldcodec::storedText(tipoField, tipo).toString();
+        row.puntoVenta = store::fieldcodec::storedText(puntoField, upperAscii(puntoVenta)).toString();
     } catch (const store::StoreError&) {
         return BadNumber;  // a value the table cannot hold is an error of the line like any other
     }
@@ -163,7 +164,6 @@ DetailOutcome importDetails(TDModulo& modulo, const QString& path, const DetailC
     {
         BusyScope busy(Prompt::current());
         // One transaction: a crash or a killed program mid-run leaves the open period as it was.
-        BulkCache cache(db, Details);
         store::Transaction transaction(db);
         DetailTables tables(db);
         const ClientLookup findClient = [&tables](const QString& cuit) { return tables.client(cuit); };
@@ -181,6 +181,7 @@ DetailOutcome importDetails(TDModulo& modulo, const QString& path, const DetailC
             progress.step(++outcome.count);
         }
         progress.finish();
+        tables.finish();
         if (outcome.code != RowTaken) {
             // Every imported row of the open period goes, those of earlier runs too, so the
             // declaration is loaded again from a corrected file; typed rows stay.

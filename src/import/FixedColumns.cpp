@@ -1,8 +1,5 @@
 #include "FixedColumns.h"
 
-#include "store/StoreError.h"
-#include "store/Text1252.h"
-
 namespace import {
 
 QStringView cut(QStringView line, Columns columns)
@@ -36,31 +33,6 @@ QString upperAscii(QStringView value)
         if (c.unicode() >= 'a' && c.unicode() <= 'z')
             c = QChar(c.unicode() - 'a' + 'A');
     return result;
-}
-
-namespace {
-
-QStringView checked(QStringView value, int width, const QString& field)
-{
-    const QStringView kept = width > 0 ? value.left(width) : value;
-    if (!store::fitsWindows1252(kept))
-        throw store::StoreError(
-            store::ConversionError,
-            QStringLiteral("El campo %1 admite solo caracteres de la página de códigos Windows-1252.").arg(field));
-    return kept;
-}
-
-}  // namespace
-
-QString fieldText(QStringView value, int width, const QString& field)
-{
-    return checked(value, width, field).toString();
-}
-
-QString fieldText(const QString& value, int width, const QString& field)
-{
-    const QStringView kept = checked(value, width, field);
-    return kept.size() == value.size() ? value : kept.toString();
 }
 
 }  // namespace import

@@ -23,9 +23,4 @@ inline QStringView extract(QStringView line, Columns columns) { return trimmed(c
 // Only a to z become capitals; accented letters and everything else stay as they are.
 QString upperAscii(QStringView value);
 
-// A value as a text field of the given width stores it: cut to the width, and refused with
-// the store's conversion error naming the field when a character cannot be held.
-QString fieldText(QStringView value, int width, const QString& field);
-QString fieldText(const QString& value, int width, const QString& field);  // shares value when it fits
-
 }  // namespace import

@@ -4,6 +4,7 @@
 #include "UModulo.h"
 #include "declaration/DeclarationFile.h"
 #include "declaration/PeriodFiling.h"
+#include "details/PeriodRows.h"
 #include "store/AliasConfig.h"
 #include "store/Database.h"
 
@@ -234,6 +235,45 @@ private slots:
         QVERIFY(first.contains(QStringLiteral("'000','2024','03','0';")));
         QCOMPARE(m_prompt->texts(), (QStringList{Success, Success, Success}));
         QCOMPARE(QDir(ddjj()).entryList(QDir::Files).size(), 1);
+    }
+
+    // A row voided in a filed period opens an amendment with its first change only; once a
+    // re-issue closes that amendment, the next change opens another. Without a period nothing
+    // is posted.
+    void amendmentNumber()
+    {
+        const auto voidOneRow = [this] {
+            store::Dataset& rows = *m().TVerDetalles;
+            rows.edit();
+            rows.setText(QStringLiteral("Anulado"), QStringLiteral("S"));
+            return periodrows::postToFiledPeriod(m(), *m_prompt, rows);
+        };
+        const auto numbers = [this] {
+            return std::pair(m().TAnticipos->asFloat(QStringLiteral("Rectificativa")),
+                             m().TAnticipos->asFloat(QStringLiteral("Rec_pre")));
+        };
+        QVERIFY(m().TAnticipos->isEmpty());
+        m().TVerDetalles->open();
+        QVERIFY(!voidOneRow());
+        m().TVerDetalles->cancel();
+        QCOMPARE(m_prompt->texts(), QStringList{QStringLiteral("No hay Anticipos Generados")});
+        QCOMPARE(m_store->count(QStringLiteral("detalle"), QStringLiteral("Anulado = 'S'")), 0);
+
+        newPeriod(m());
+        filing::fileOpenPeriod(m(), *m_prompt, ddjj());
+        filing::showPeriod(m(), Anio, m().TAnticipos->text(QStringLiteral("Anticipo")));
+        QCOMPARE(m().TVerDetalles->recordCount(), 10);
+        QVERIFY(voidOneRow());
+        QCOMPARE(numbers(), std::pair(1.0, 0.0));
+        m().TVerDetalles->next();
+        QVERIFY(voidOneRow());
+        QCOMPARE(numbers(), std::pair(1.0, 0.0));
+        filing::fileFiledPeriod(m(), *m_prompt, ddjj(), true);
+        QCOMPARE(numbers(), std::pair(1.0, 1.0));
+        m().TVerDetalles->last();
+        QVERIFY(voidOneRow());
+        QCOMPARE(numbers(), std::pair(2.0, 1.0));
+        QCOMPARE(m_store->count(QStringLiteral("detalle"), QStringLiteral("Anulado = 'S' AND Anio = '2024'")), 3);
     }
 
     // A crash between the commit and the rename leaves the file under its pending name and its

@@ -14,6 +14,14 @@
 
 namespace fixture {
 
+// Lines as a file of CR LF lines.
+inline QByteArray fileOf(const QStringList& lines)
+{
+    return (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8();
+}
+
+inline QString loaded(int count) { return QStringLiteral("Se han cargado con exito %1 Registros").arg(count); }
+
 // The same first ten digits with another check digit.
 inline QString badCuitFor(int n)
 {

@@ -1,58 +1,18 @@
-// The client register import: which lines become clients, the run over a file, and its dialog.
+// The client import without windows: which lines give a client, and the run that adds them all or none.
 
+#include "ClientLines.h"
 #include "ImportFixture.h"
-#include "import/CargarContri.h"
-#include "widgets/DialogPrompt.h"
-#include "widgets/ModalDialog.h"
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QFileDialog>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QSpinBox>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <climits>
 
 using fixture::cuitFor;
+using fixture::fileOf;
+using fixture::loaded;
 using import::ClientColumns;
-
-namespace {
-
-const QString OnlyComplete = QStringLiteral("Solo se cargaran los Contribuyentes con datos completos");
-
-QString loaded(int count) { return QStringLiteral("Se han cargado con exito %1 Registros").arg(count); }
-
-// The register layout of these tests: C.U.I.T. 1-11, name 12-41, registration 42-51, address
-// 52-81, locality 82-101, postal code 102-107, province 108-127.
-const ClientColumns Layout{{1, 11}, {12, 41}, {42, 51}, {52, 81}, {82, 101}, {102, 107}, {108, 127}};
-
-QString clientLine(const QString& cuit, const QString& name, const QString& inscripcion = QStringLiteral("901-22"),
-                   const QString& domicilio = QStringLiteral("San Martin 120"),
-                   const QString& localidad = QStringLiteral("Rosario"), const QString& cp = QStringLiteral("2000"),
-                   const QString& provincia = QStringLiteral("Santa Fe"))
-{
-    return cuit.leftJustified(11, QLatin1Char(' '), true) + name.leftJustified(30, QLatin1Char(' '), true) +
-           inscripcion.leftJustified(10, QLatin1Char(' '), true) + domicilio.leftJustified(30, QLatin1Char(' '), true) +
-           localidad.leftJustified(20, QLatin1Char(' '), true) + cp.leftJustified(6, QLatin1Char(' '), true) +
-           provincia.leftJustified(20, QLatin1Char(' '), true);
-}
-
-QByteArray fileOf(const QStringList& lines)
-{
-    return (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8();
-}
-
-const QString ClientColumnsText =
-    QStringLiteral("Cuit, Razon_Social, Inscripcion, Domicilio, Localidad, Codigo_Postal, Provincia");
-
-}  // namespace
 
 class TestClientImport : public QObject {
     Q_OBJECT
-
     std::unique_ptr<fixture::Imports> m_f;
     fixture::Imports& f()  // made on first use: the line rules need no tables
     {
@@ -64,11 +24,7 @@ class TestClientImport : public QObject {
     QStringList clients() { return f().rows(QStringLiteral("cliente"), ClientColumnsText); }
 
 private slots:
-    void cleanup()
-    {
-        setModalHandler({});
-        m_f.reset();
-    }
+    void cleanup() { m_f.reset(); }
 
     void clientFromLine_data();
     void clientFromLine();
@@ -79,12 +35,6 @@ private slots:
     void lineTheTableCannotHoldIsSkipped();
     void unreadableFileLosesNothing_data();
     void unreadableFileLosesNothing();
-
-    void dialogLayout();
-    void cargarBeforeChoosingAFile();
-    void chooseAndLoad();
-    void keyboardWalk();
-    void fileDialogGivesTheSuffix();
 };
 
 void TestClientImport::clientFromLine_data()
@@ -209,142 +159,5 @@ void TestClientImport::unreadableFileLosesNothing()
     QCOMPARE(f().prompt.texts(), QStringList{loaded(0)});  // the count still shows, then the error
 }
 
-// ---------------------------------------------------------------- the dialog
-
-void TestClientImport::dialogLayout()
-{
-    TFCargarcont dialog;
-    QCOMPARE(dialog.windowTitle(), QStringLiteral("Importación de Padrón de Clientes"));
-    QCOMPARE(dialog.findChild<QGroupBox*>("GroupBox1")->title(), QStringLiteral("Posiciones para cada campo"));
-    for (int i = 1; i <= 14; ++i) {
-        auto* se = dialog.findChild<QSpinBox*>(QStringLiteral("SE%1").arg(i));
-        QVERIFY2(se, qPrintable(QStringLiteral("SE%1").arg(i)));
-        QCOMPARE(se->value(), 1);
-        QCOMPARE(se->minimum(), INT_MIN);
-        QCOMPARE(se->maximum(), INT_MAX);
-    }
-    QVERIFY(dialog.findChild<QLineEdit*>("Edit1")->isReadOnly());
-    QCOMPARE(dialog.findChild<QAbstractButton*>("BitBtn1")->text(), QStringLiteral("S&eleccionar"));
-    QCOMPARE(dialog.findChild<QAbstractButton*>("BitBtn2")->text(), QStringLiteral("&Cargar"));
-    QCOMPARE(dialog.findChild<QAbstractButton*>("BitBtn3")->text(), QStringLiteral("&Salir"));
-
-    // The positions typed stay when the dialog is opened again; the progress is cleared.
-    auto* label9 = dialog.findChild<QLabel*>("Label9");
-    dialog.findChild<QSpinBox*>("SE5")->setValue(-7);
-    label9->setText(QStringLiteral("Cargando Registro Nº: 3"));
-    dialog.show();
-    dialog.hide();
-    dialog.show();
-    QCOMPARE(dialog.findChild<QSpinBox*>("SE5")->value(), -7);
-    QCOMPARE(label9->text(), QString());
-}
-
-void TestClientImport::cargarBeforeChoosingAFile()
-{
-    f();
-    TFCargarcont dialog;
-    dialog.show();
-    auto* cargar = dialog.findChild<QAbstractButton*>("BitBtn2");
-    cargar->click();
-    QVERIFY(cargar->isEnabled());
-    QVERIFY(f().prompt.shown().isEmpty());
-}
-
-void TestClientImport::chooseAndLoad()
-{
-    TFCargarcont dialog;
-    dialog.show();
-    const ClientColumns c = Layout;
-    const int positions[] = {c.cuit.from,        c.cuit.to,        c.razonSocial.from,  c.razonSocial.to,
-                             c.inscripcion.from, c.inscripcion.to, c.domicilio.from,    c.domicilio.to,
-                             c.localidad.from,   c.localidad.to,   c.codigoPostal.from, c.codigoPostal.to,
-                             c.provincia.from,   c.provincia.to};
-    for (int i = 0; i < 14; ++i)
-        dialog.findChild<QSpinBox*>(QStringLiteral("SE%1").arg(i + 1))->setValue(positions[i]);
-
-    const QString path = f().write(QStringLiteral("padron.prn"),
-                                   fileOf({clientLine(cuitFor(21), "Uno"), clientLine(cuitFor(22), "Dos")}));
-    f().prompt.answerFile(path);
-    dialog.findChild<QAbstractButton*>("BitBtn1")->click();
-    QCOMPARE(f().prompt.last().caption, QStringLiteral("Seleccionar Archivo"));
-    QCOMPARE(dialog.findChild<QLineEdit*>("Edit1")->text(), QDir::toNativeSeparators(path));
-
-    // Cancelling the file dialog keeps the file chosen before; the dialog opened where it was.
-    dialog.findChild<QAbstractButton*>("BitBtn1")->click();
-    QCOMPARE(dialog.findChild<QLineEdit*>("Edit1")->text(), QDir::toNativeSeparators(path));
-    QCOMPARE(f().prompt.fileFolders().last(), QFileInfo(path).absolutePath());
-
-    f().prompt.clear();
-    auto* cargar = dialog.findChild<QAbstractButton*>("BitBtn2");
-    cargar->click();
-    QCOMPARE(f().prompt.texts(), (QStringList{OnlyComplete, loaded(2)}));
-    QCOMPARE(f().count(QStringLiteral("cliente")), 2);
-    QCOMPARE(dialog.findChild<QLabel*>("Label9")->text(), QStringLiteral("Cargando Registro Nº: 2"));
-    QVERIFY(cargar->isEnabled());
-
-    // With every spinner at 1 each value is the first character: nothing passes.
-    for (int i = 1; i <= 14; ++i)
-        dialog.findChild<QSpinBox*>(QStringLiteral("SE%1").arg(i))->setValue(1);
-    const QString more = f().write(QStringLiteral("mas.prn"), fileOf({clientLine(cuitFor(23), "Tres")}));
-    f().prompt.answerFile(more);
-    dialog.findChild<QAbstractButton*>("BitBtn1")->click();
-    f().prompt.clear();
-    cargar->click();
-    QCOMPARE(f().prompt.texts(), (QStringList{OnlyComplete, loaded(0)}));
-    QCOMPARE(f().count(QStringLiteral("cliente")), 2);
-    // A run that added nothing leaves no count of the run before.
-    QCOMPARE(dialog.findChild<QLabel*>("Label9")->text(), QString());
-}
-
-void TestClientImport::keyboardWalk()
-{
-    TFCargarcont dialog;
-    dialog.show();
-    dialog.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&dialog));
-    auto* first = dialog.findChild<QSpinBox*>("SE1");
-    first->setFocus();
-    for (int i = 1; i <= 14; ++i) {
-        auto* se = dialog.findChild<QSpinBox*>(QStringLiteral("SE%1").arg(i));
-        QVERIFY2(se->hasFocus(), qPrintable(QStringLiteral("SE%1").arg(i)));
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClicks(QApplication::focusWidget(), QString::number(i * 10));
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        QCOMPARE(se->value(), i * 10);
-    }
-    for (const char* next : {"Edit1", "BitBtn1", "BitBtn2", "BitBtn3"}) {
-        QCOMPARE(QApplication::focusWidget()->objectName(), QString::fromLatin1(next));
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    }
-    QCOMPARE(dialog.columns().provincia.to, 140);
-}
-
-// The program's file dialog: a name typed without its suffix finds the .prn file, and the
-// filters show their descriptions alone.
-void TestClientImport::fileDialogGivesTheSuffix()
-{
-    QTemporaryDir dir;
-    QFile file(dir.filePath(QStringLiteral("padron.prn")));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.close();
-    bool detailsHidden = false;
-    QTimer::singleShot(0, [&] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        QVERIFY(dialog);
-        detailsHidden = dialog->testOption(QFileDialog::HideNameFilterDetails);
-        dialog->selectFile(QStringLiteral("padron"));
-        // A name that is not there would stop the dialog with a box of its own: end it instead.
-        if (QFile::exists(dialog->selectedFiles().value(0)))
-            static_cast<QDialog*>(dialog)->accept();  // public in QDialog
-        else
-            dialog->reject();
-    });
-    const QString chosen =
-        DialogPrompt().openFileNameWithSuffix(QStringLiteral("Seleccionar Archivo"), dir.path(),
-                                              QStringLiteral("Textos (*.prn) (*.prn)"), QStringLiteral("prn"));
-    QCOMPARE(chosen, dir.filePath(QStringLiteral("padron.prn")));
-    QVERIFY(detailsHidden);
-}
-
-QTEST_MAIN(TestClientImport)
+QTEST_GUILESS_MAIN(TestClientImport)
 #include "tst_clientimport.moc"

@@ -41,6 +41,15 @@ QString unmasked(const QString& text)
 
 }  // namespace
 
+QStringView storedText(const FieldDef& f, QStringView text)
+{
+    const QStringView cut = f.width > 0 ? text.left(f.width) : text;
+    if (!fitsWindows1252(cut))
+        throw conversionError(
+            QStringLiteral("El campo %1 admite solo caracteres de la página de códigos Windows-1252.").arg(f.name));
+    return cut;
+}
+
 QVariant toStored(const FieldDef& f, const QVariant& value)
 {
     if (!value.isValid() || value.isNull())
@@ -49,11 +58,10 @@ QVariant toStored(const FieldDef& f, const QVariant& value)
     const QString text = value.toString();
     switch (f.type) {
     case FieldType::Text: {
-        const QString cut = f.width > 0 ? text.left(f.width) : text;
-        if (!fitsWindows1252(cut))
-            throw conversionError(
-                QStringLiteral("El campo %1 admite solo caracteres de la página de códigos Windows-1252.").arg(f.name));
-        return cut.isEmpty() ? QVariant() : QVariant(cut);
+        const QStringView cut = storedText(f, text);
+        if (cut.isEmpty())
+            return {};
+        return cut.size() == text.size() ? QVariant(text) : QVariant(cut.toString());
     }
     case FieldType::Int16:
     case FieldType::Int32:

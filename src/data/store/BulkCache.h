@@ -1,11 +1,11 @@
 #pragma once
 
-#include "store/Database.h"
+#include "Database.h"
 
 #include <QString>
 #include <QVariant>
 
-namespace import {
+namespace store {
 
 // A larger page cache for one table file while a run writes many rows to it: with the default
 // cache, rows arriving in random key order keep sending index pages to disk and back. The
@@ -14,15 +14,18 @@ class BulkCache {
 public:
     static const int Kilobytes = 64 * 1024;
 
-    BulkCache(store::Database& db, const QString& table);
-    ~BulkCache();
+    BulkCache(Database& db, const QString& table);
+    ~BulkCache() { release(); }
+    // The former size back now: before the commit tells the views, so they read with the memory
+    // given back.
+    void release();
     BulkCache(const BulkCache&) = delete;
     BulkCache& operator=(const BulkCache&) = delete;
 
 private:
-    store::Database& m_db;
+    Database& m_db;
     QString m_schema;
     QVariant m_former;
 };
 
-}  // namespace import
+}  // namespace store

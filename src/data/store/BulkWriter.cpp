@@ -1,0 +1,80 @@
+#include "BulkWriter.h"
+
+#include "FieldCodec.h"
+
+namespace store {
+
+namespace {
+
+QString insertSql(const Database& db, const QString& table, const QStringList& fields, const QString& onConflict)
+{
+    QStringList columns, marks;
+    for (const QString& f : fields) {
+        columns << quoteIdentifier(f);
+        marks << QStringLiteral("?");
+    }
+    QString sql =
+        QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+            .arg(db.qualifiedTable(table), columns.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
+    if (!onConflict.isEmpty())
+        sql += QLatin1Char(' ') + onConflict;
+    return sql;
+}
+
+// Into a buffer kept from row to row: most values are plain ASCII.
+void toUtf8(QStringView text, QByteArray& buffer)
+{
+    buffer.resize(text.size());
+    char* out = buffer.data();
+    for (QChar c : text) {
+        if (c.unicode() >= 0x80) {
+            buffer = text.toUtf8();
+            return;
+        }
+        *out++ = char(c.unicode());
+    }
+}
+
+}  // namespace
+
+BulkWriter::BulkWriter(Database& db, const QString& table, const QStringList& fields, const QString& onConflict)
+    : m_db(db), m_cache(db, table), m_utf8(fields.size()), m_insert(db, insertSql(db, table, fields, onConflict))
+{
+    const TableDef& def = db.tableDef(table);
+    for (const QString& name : fields) {
+        const FieldDef* f = def.field(name);
+        if (!f)
+            throw StoreError(FieldNotFound, QStringLiteral("La tabla %1 no tiene el campo %2.").arg(table, name));
+        m_fields << f;
+    }
+}
+
+void BulkWriter::setText(int column, QStringView text)
+{
+    const FieldDef& f = *m_fields.at(column);
+    if (f.type != FieldType::Text) {
+        setValue(column, text.toString());
+        return;
+    }
+    const QStringView stored = fieldcodec::storedText(f, text);
+    if (stored.isEmpty()) {
+        m_insert.bind(column + 1, QVariant());
+        return;
+    }
+    toUtf8(stored, m_utf8[column]);
+    m_insert.bindUtf8(column + 1, m_utf8[column]);
+}
+
+void BulkWriter::setValue(int column, const QVariant& value)
+{
+    m_insert.bind(column + 1, fieldcodec::toStored(*m_fields.at(column), value));
+}
+
+bool BulkWriter::insert()
+{
+    m_insert.step();
+    m_insert.reset();
+    return m_db.changes() > 0;
+}
+
+}  // namespace store
