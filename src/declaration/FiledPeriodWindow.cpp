@@ -55,10 +55,12 @@ QGroupBox* gridGroup(const QString& caption, DBGrid*& grid, QVBoxLayout*& button
 
 FiledPeriodWindow::FiledPeriodWindow(const char* name, const QString& caption, const QString& groupCaption,
                                      const QString& generateCaption, const char* defaultButtonName, QWidget* parent)
-    : PendingRowDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint,
-                       DModulo ? DModulo->TAnticipos : nullptr)
+    : FormDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint,
+                 DModulo ? DModulo->TAnticipos : nullptr)
 {
     setObjectName(QString::fromLatin1(name));
+    // Both filed-period windows open in the middle of the screen, not at its corner.
+    setPlacement(Placement::Screen);
     setWindowTitle(caption);
     setFixedSize(813, 680);
 
@@ -100,10 +102,7 @@ FiledPeriodWindow::FiledPeriodWindow(const char* name, const QString& caption, c
 
 void FiledPeriodWindow::showEvent(QShowEvent* event)
 {
-    // Both filed-period windows open in the middle of the screen, not at its corner.
-    if (!event->spontaneous())
-        parts::centreOnScreen(this);
-    QDialog::showEvent(event);
+    FormDialog::showEvent(event);
     runHandler([this] { GroupBox4->readAliasAndApplyDefault(); });
     BitBtn1->setFocus(Qt::OtherFocusReason);
 }

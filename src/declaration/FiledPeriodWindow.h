@@ -1,6 +1,6 @@
 #pragma once
 
-#include "widgets/PendingRowDialog.h"
+#include "widgets/FormDialog.h"
 
 class DBEdit;
 class DBGrid;
@@ -15,7 +15,7 @@ class QVBoxLayout;
 // row, its printed-forms and machine rows as the period views show them, the destination and
 // the button that generates its declaration again. Coming back to the window (it is shown, or
 // a dialog it opened closes) shows the default destination again.
-class FiledPeriodWindow : public PendingRowDialog {
+class FiledPeriodWindow : public FormDialog {
     Q_OBJECT
 public:
     QGroupBox* GroupBox1;

@@ -46,8 +46,8 @@ QGroupBox* gridGroup(const char* name, const QString& caption, DBGrid*& grid, co
 }  // namespace
 
 TFPresentaciones::TFPresentaciones(QWidget* parent)
-    : PendingRowDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint,
-                       DModulo ? DModulo->TAnticipos : nullptr)
+    : FormDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint,
+                 DModulo ? DModulo->TAnticipos : nullptr)
 {
     setObjectName(QStringLiteral("FPresentaciones"));
     setWindowTitle(QStringLiteral("Presentaciones"));

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "widgets/PendingRowDialog.h"
+#include "widgets/FormDialog.h"
 
 class DBComboBox;
 class DBGrid;
@@ -11,7 +11,7 @@ class QPushButton;
 
 // Files the open period: the period row, the declaration file and the stamp on the open rows
 // land together or not at all; the printout follows.
-class TFPresentaciones : public PendingRowDialog {
+class TFPresentaciones : public FormDialog {
     Q_OBJECT
 public:
     explicit TFPresentaciones(QWidget* parent = nullptr);

@@ -28,8 +28,8 @@
 TFCDetalles* FCDetalles = nullptr;
 
 TFCDetalles::TFCDetalles(QWidget* parent)
-    : PendingRowDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint,
-                       DModulo ? DModulo->TDetalles : nullptr)
+    : FormDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint,
+                 DModulo ? DModulo->TDetalles : nullptr)
 {
     setObjectName(QStringLiteral("FCDetalles"));
     setWindowTitle(QStringLiteral("Detalles"));

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "widgets/PendingRowDialog.h"
+#include "widgets/FormDialog.h"
 
 class DBComboBox;
 class DBDateEdit;
@@ -11,7 +11,7 @@ class QPushButton;
 
 // Entry of one printed-forms row of the open period, on the pending row of TDetalles that the
 // caller put into insert or edit state. The dialog posts it or cancels it.
-class TFCDetalles : public PendingRowDialog {
+class TFCDetalles : public FormDialog {
     Q_OBJECT
 public:
     explicit TFCDetalles(QWidget* parent = nullptr);

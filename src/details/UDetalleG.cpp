@@ -52,9 +52,10 @@ QPushButton* bottomButton(const char* name, const QString& caption, const QIcon&
 }  // namespace
 
 TFDetalle::TFDetalle(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    : FormDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("FDetalle"));
+    setPlacement(Placement::Screen);
     setWindowTitle(QStringLiteral("Detalle de Presentación"));
     setFixedSize(788, 435);
 
@@ -157,12 +158,6 @@ QWidget* TFDetalle::createPage(const QString& name, const QString& group, DBGrid
     layout->addWidget(box, 1);
     layout->addLayout(buttons);
     return page;
-}
-
-void TFDetalle::showEvent(QShowEvent* event)
-{
-    parts::centreOnScreen(this);
-    QDialog::showEvent(event);
 }
 
 bool TFDetalle::eventFilter(QObject* watched, QEvent* event)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "widgets/FormDialog.h"
 
 class DBGrid;
 class QGroupBox;
@@ -13,7 +13,7 @@ class Dataset;
 
 // The workbench of the open period: its printed-forms and machine rows, the entry dialogs
 // that add, change and delete them, and the way on to filing the period.
-class TFDetalle : public QDialog {
+class TFDetalle : public FormDialog {
     Q_OBJECT
 public:
     explicit TFDetalle(QWidget* parent = nullptr);
@@ -32,7 +32,6 @@ signals:
     void generateRequested();
 
 protected:
-    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -23,8 +23,8 @@
 TFGMaquina* FGMaquina = nullptr;
 
 TFGMaquina::TFGMaquina(QWidget* parent)
-    : PendingRowDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint,
-                       DModulo ? DModulo->TMaquinas : nullptr)
+    : FormDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint,
+                 DModulo ? DModulo->TMaquinas : nullptr)
 {
     setObjectName(QStringLiteral("FGMaquina"));
     setWindowTitle(QStringLiteral("Cargar detalle de Maquina"));

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "widgets/PendingRowDialog.h"
+#include "widgets/FormDialog.h"
 
 class DBDateEdit;
 class DBEdit;
@@ -11,7 +11,7 @@ class QPushButton;
 
 // Entry of one cash-register row of the open period, on the pending row of TMaquinas that the
 // caller put into insert or edit state. The dialog posts it or cancels it.
-class TFGMaquina : public PendingRowDialog {
+class TFGMaquina : public FormDialog {
     Q_OBJECT
 public:
     explicit TFGMaquina(QWidget* parent = nullptr);

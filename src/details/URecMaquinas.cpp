@@ -23,10 +23,10 @@
 TFAnulaMaquina* FAnulaMaquina = nullptr;
 
 TFAnulaMaquina::TFAnulaMaquina(QWidget* parent)
-    : PendingRowDialog(parent,
-                       Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
-                           Qt::WindowCloseButtonHint,
-                       DModulo ? DModulo->TVerMaquinas : nullptr)
+    : FormDialog(parent,
+                 Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                     Qt::WindowCloseButtonHint,
+                 DModulo ? DModulo->TVerMaquinas : nullptr)
 {
     setObjectName(QStringLiteral("FAnulaMaquina"));
     setWindowTitle(QStringLiteral("Rectificativa"));

@@ -2,7 +2,7 @@
 
 #include "RowMode.h"
 
-#include "widgets/PendingRowDialog.h"
+#include "widgets/FormDialog.h"
 
 class DBComboBox;
 class DBDateEdit;
@@ -14,7 +14,7 @@ class QPushButton;
 // Voiding and adding cash-register rows of a filed period under amendment, on the pending row
 // of TVerMaquinas that the caller put into edit (void) or insert (add) state. The row is posted
 // with the period of the current row of TAnticipos, or cancelled.
-class TFAnulaMaquina : public PendingRowDialog {
+class TFAnulaMaquina : public FormDialog {
     Q_OBJECT
 public:
     explicit TFAnulaMaquina(QWidget* parent = nullptr);

@@ -99,10 +99,10 @@ void postToPeriod(store::Dataset& rows)
 }  // namespace amendment
 
 TFAnular::TFAnular(QWidget* parent)
-    : PendingRowDialog(parent,
-                       Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
-                           Qt::WindowCloseButtonHint,
-                       DModulo ? DModulo->TVerDetalles : nullptr)
+    : FormDialog(parent,
+                 Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                     Qt::WindowCloseButtonHint,
+                 DModulo ? DModulo->TVerDetalles : nullptr)
 {
     setObjectName(QStringLiteral("FAnular"));
     setWindowTitle(QStringLiteral("Rectificativa"));

@@ -2,7 +2,7 @@
 
 #include "RowMode.h"
 
-#include "widgets/PendingRowDialog.h"
+#include "widgets/FormDialog.h"
 
 class DBComboBox;
 class DBDateEdit;
@@ -19,7 +19,7 @@ class Dataset;
 // Voiding and adding printed-forms rows of a filed period under amendment, on the pending row
 // of TVerDetalles that the caller put into edit (void) or insert (add) state. The row is posted
 // with the period of the current row of TAnticipos, or cancelled.
-class TFAnular : public PendingRowDialog {
+class TFAnular : public FormDialog {
     Q_OBJECT
 public:
     explicit TFAnular(QWidget* parent = nullptr);

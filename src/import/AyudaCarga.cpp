@@ -46,9 +46,10 @@ QStringList TAyCarga::lines()
 }
 
 TAyCarga::TAyCarga(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    : FormDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("AyCarga"));
+    setPlacement(Placement::Screen);
     setWindowTitle(QStringLiteral("Ayuda"));
     setFixedSize(560, 500);
 
@@ -65,11 +66,4 @@ TAyCarga::TAyCarga(QWidget* parent)
     Button1->setGeometry(230, 456, 100, 32);
     Button1->setDefault(true);
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
-}
-
-void TAyCarga::showEvent(QShowEvent* event)
-{
-    if (!event->spontaneous())
-        importdialog::centreOnScreen(this);
-    QDialog::showEvent(event);
 }

@@ -1,13 +1,13 @@
 #pragma once
 
-#include <QDialog>
+#include "widgets/FormDialog.h"
 
 class QGroupBox;
 class QListWidget;
 class QPushButton;
 
 // Explains the error codes of the detail import in fixed lines.
-class TAyCarga : public QDialog {
+class TAyCarga : public FormDialog {
     Q_OBJECT
 public:
     explicit TAyCarga(QWidget* parent = nullptr);
@@ -15,8 +15,6 @@ public:
     static QStringList lines();  // the 24 lines, leading blanks included
 
 protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     QGroupBox* GroupBox1;
     QListWidget* ListBox1;

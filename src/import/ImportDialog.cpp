@@ -66,16 +66,16 @@ QString chooseFile(const QString& caption, const QString& filter)
 }  // namespace importdialog
 
 ImportWindow::ImportWindow(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
-{}
+    : FormDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+{
+    setPlacement(Placement::Screen);
+}
 
 void ImportWindow::showEvent(QShowEvent* event)
 {
-    if (!event->spontaneous()) {
-        importdialog::centreOnScreen(this);
+    if (!event->spontaneous())
         runHandler([this] { FormActivate(); });
-    }
-    QDialog::showEvent(event);
+    FormDialog::showEvent(event);
 }
 
 void ImportWindow::FormActivate()

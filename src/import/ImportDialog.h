@@ -2,8 +2,8 @@
 
 #include "ImportProgress.h"
 #include "widgets/DialogParts.h"
+#include "widgets/FormDialog.h"
 
-#include <QDialog>
 #include <QString>
 #include <QStyle>
 #include <climits>
@@ -25,7 +25,6 @@ QSpinBox* spinner(const char* name, const QRect& geometry, QWidget* parent, int 
 using parts::label;
 QPushButton* button(const char* name, const QString& caption, QStyle::StandardPixmap icon, const QRect& geometry,
                     QWidget* parent);
-using parts::centreOnScreen;
 
 // The hook that shows a run in the dialog: the progress label, painted at once.
 class RunView {
@@ -45,7 +44,7 @@ QString chooseFile(const QString& caption, const QString& filter);
 
 // What the two import dialogs share: the chosen file shown in Edit1, "&Cargar" (BitBtn2) held
 // while a run goes on, the progress label, the window centred each time it is shown.
-class ImportWindow : public QDialog {
+class ImportWindow : public FormDialog {
     Q_OBJECT
 public slots:
     void FormActivate();     // a clean progress label and "&Cargar" ready

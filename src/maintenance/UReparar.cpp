@@ -67,9 +67,10 @@ QPushButton* bigButton(const QString& name, const QString& text, const QIcon& ic
 }  // namespace
 
 TFReparacion::TFReparacion(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+    : FormDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                             Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
 {
+    setPlacement(Placement::MainWindow);  // centred on the main window every time, wherever it has gone
     setObjectName(QStringLiteral("FReparacion"));
     setWindowTitle(QStringLiteral("Reparación de Tablas"));
     setFixedSize(453, 341);
@@ -149,13 +150,7 @@ TFReparacion::~TFReparacion() = default;
 
 void TFReparacion::showEvent(QShowEvent* event)
 {
-    // Centred on the main window every time, wherever that window has gone since.
-    if (!event->spontaneous() && parentWidget()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(parentWidget()->window()->frameGeometry().center());
-        move(frame.topLeft());
-    }
-    QDialog::showEvent(event);
+    FormDialog::showEvent(event);
     // A window brought back from the task bar is not a new showing.
     if (!event->spontaneous())
         runHandler([this] { FormShow(); });

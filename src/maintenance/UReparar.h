@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QDialog>
+#include "widgets/FormDialog.h"
+
 #include <memory>
 
 class QComboBox;
@@ -20,7 +21,7 @@ class Session;
 // Verifies and rebuilds the six table files one after the other, keeping a backup of each, and
 // tells whether all of them were rebuilt. The data module's views are closed while it is shown;
 // it finds the tables through a store session of its own.
-class TFReparacion : public QDialog {
+class TFReparacion : public FormDialog {
     Q_OBJECT
 public:
     explicit TFReparacion(QWidget* parent = nullptr);

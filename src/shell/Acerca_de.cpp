@@ -4,10 +4,8 @@
 #include "widgets/DialogParts.h"
 
 #include <QFrame>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 
 TFAcerca* FAcerca = nullptr;
 
@@ -21,8 +19,9 @@ QFont boldFont(int pointSize)
 }
 }  // namespace
 
-TFAcerca::TFAcerca(QWidget* parent) : QDialog(parent)
+TFAcerca::TFAcerca(QWidget* parent) : FormDialog(parent)
 {
+    setPlacement(Placement::Screen);  // on the screen, not over the main window
     setObjectName(QStringLiteral("FAcerca"));
     setWindowTitle(QStringLiteral("Acerca de"));
     setFixedSize(313, 214);
@@ -60,15 +59,4 @@ TFAcerca::TFAcerca(QWidget* parent) : QDialog(parent)
     ok->setGeometry(119, 180, 75, 25);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-}
-
-void TFAcerca::showEvent(QShowEvent* event)
-{
-    // Centred on the screen, not over the main window.
-    if (const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
-    QDialog::showEvent(event);
 }

@@ -1,15 +1,14 @@
 #pragma once
 
-#include <QDialog>
+#include "widgets/FormDialog.h"
 
 // The about box: the program's name and version and the authority it serves.
-class TFAcerca : public QDialog {
+class TFAcerca : public FormDialog {
     Q_OBJECT
 public:
     explicit TFAcerca(QWidget* parent = nullptr);
 
 protected:
-    void showEvent(QShowEvent* event) override;
 };
 
 extern TFAcerca* FAcerca;

@@ -53,10 +53,10 @@ QIcon clientIcon()
 }  // namespace
 
 TFClientes::TFClientes(QWidget* parent)
-    : PendingRowDialog(parent,
-                       Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                           Qt::WindowCloseButtonHint,
-                       DModulo ? DModulo->TCliente : nullptr)
+    : FormDialog(parent,
+                 Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                     Qt::WindowCloseButtonHint,
+                 DModulo ? DModulo->TCliente : nullptr)
 {
     setObjectName(QStringLiteral("FClientes"));
     setWindowTitle(QStringLiteral("Datos del Cliente"));

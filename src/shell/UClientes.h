@@ -1,6 +1,6 @@
 #pragma once
 
-#include "widgets/PendingRowDialog.h"
+#include "widgets/FormDialog.h"
 
 class DBComboBox;
 class DBEdit;
@@ -8,7 +8,7 @@ class QPushButton;
 
 // One client's data, over the row its caller put into insert or edit state. Leaving the dialog
 // by any way drops what was not saved.
-class TFClientes : public PendingRowDialog {
+class TFClientes : public FormDialog {
     Q_OBJECT
 public:
     explicit TFClientes(QWidget* parent = nullptr);

@@ -24,10 +24,10 @@ const QString Missing = QStringLiteral("Faltan Cargar Datos Obligatorios");
 }  // namespace
 
 TFImprenta::TFImprenta(QWidget* parent)
-    : PendingRowDialog(parent,
-                       Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                           Qt::WindowCloseButtonHint,
-                       DModulo ? DModulo->TImprentas : nullptr)
+    : FormDialog(parent,
+                 Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                     Qt::WindowCloseButtonHint,
+                 DModulo ? DModulo->TImprentas : nullptr)
 {
     setObjectName(QStringLiteral("FImprenta"));
     setWindowTitle(QStringLiteral("Datos del Agente"));

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "widgets/PendingRowDialog.h"
+#include "widgets/FormDialog.h"
 
 class DBCheckBox;
 class DBComboBox;
@@ -9,7 +9,7 @@ class QPushButton;
 
 // The agent's own data: the one row of the agent table, which the "&Agente" entry puts into
 // editing before the dialog is shown. The dialog holds no copy of the row.
-class TFImprenta : public PendingRowDialog {
+class TFImprenta : public FormDialog {
     Q_OBJECT
 public:
     explicit TFImprenta(QWidget* parent = nullptr);

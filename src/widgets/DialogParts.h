@@ -3,14 +3,12 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QEvent>
-#include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
 #include <QPushButton>
-#include <QScreen>
 #include <QString>
 
 // Small pieces the period dialogs share.
@@ -41,16 +39,6 @@ inline QLabel* label(const char* name, const QString& text, const QRect& geometr
     auto* l = place(new QLabel(text, parent), name, geometry);
     l->setAlignment(alignment);
     return l;
-}
-
-// Puts a window in the middle of its screen (the screen it will show on, else the first).
-inline void centreOnScreen(QWidget* window)
-{
-    if (const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen()) {
-        QRect frame = window->frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        window->move(frame.topLeft());
-    }
 }
 
 // A button with a glyph beside its caption that never acts as the dialog's default button:
