@@ -4,7 +4,10 @@
 
 #include "import/ClientImport.h"
 
+#include "ImportFixture.h"
+
 #include <QString>
+#include <memory>
 
 // The register layout of these tests: C.U.I.T. 1-11, name 12-41, registration 42-51, address
 // 52-81, locality 82-101, postal code 102-107, province 108-127.
@@ -27,3 +30,17 @@ inline const QString OnlyComplete = QStringLiteral("Solo se cargaran los Contrib
 
 inline const QString ClientColumnsText =
     QStringLiteral("Cuit, Razon_Social, Inscripcion, Domicilio, Localidad, Codigo_Postal, Provincia");
+
+// What the client import tests share: the tables, made on first use (the line rules need none).
+class ClientImportTest : public QObject {
+protected:
+    std::unique_ptr<fixture::Imports> m_f;
+    fixture::Imports& f()
+    {
+        if (!m_f)
+            m_f = std::make_unique<fixture::Imports>();
+        return *m_f;
+    }
+
+    QStringList clients() { return f().rows(QStringLiteral("cliente"), ClientColumnsText); }
+};

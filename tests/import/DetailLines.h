@@ -4,7 +4,10 @@
 
 #include "import/DetailImport.h"
 
+#include "ImportFixture.h"
+
 #include <QString>
+#include <memory>
 
 inline const QString Confirm = QStringLiteral("Se cargara el archivo seleccionado");
 
@@ -37,3 +40,33 @@ inline QString detailLine(const QString& cuit, const QString& desde = QStringLit
 inline const QString Stored = QStringLiteral(
     "Cliente, Fecha, Tipo_comprobante, NDesde, NHasta, CanTalonarios, Punto_Venta, "
     "Importado, Anulado, Anio, Anticipo, ProcesoN");
+
+// What the detail import tests share: the tables, made on first use with two clients (the line
+// codes need no tables), and a run the user confirms.
+class DetailImportTest : public QObject {
+protected:
+    std::unique_ptr<fixture::Imports> m_f;
+    qint64 m_alfa = 0;
+    qint64 m_beta = 0;
+
+    fixture::Imports& f()
+    {
+        if (!m_f) {
+            m_f = std::make_unique<fixture::Imports>();
+            m_alfa = m_f->addClient(fixture::cuitFor(1), QStringLiteral("ALFA SRL"));
+            m_beta = m_f->addClient(fixture::cuitFor(2), QStringLiteral("BETA SA"));
+        }
+        return *m_f;
+    }
+
+    // "Se cargara el archivo seleccionado" answered Ok.
+    import::DetailOutcome run(const QStringList& lines) { f().prompt.answer(PromptButton::Ok);
+    return import::importDetails(f().m(), f().write(QStringLiteral("detalle.txt"), fixture::fileOf(lines)), Layout);
+}
+
+    int imported()
+{
+    return f().count(QStringLiteral("detalle"), QStringLiteral("Importado = 'S'"));
+}
+}
+;

@@ -22,17 +22,8 @@ using fixture::fileOf;
 using fixture::loaded;
 using import::ClientColumns;
 
-class TestClientImportWindow : public QObject {
+class TestClientImportWindow : public ClientImportTest {
     Q_OBJECT
-    std::unique_ptr<fixture::Imports> m_f;
-    fixture::Imports& f()  // made on first use: the line rules need no tables
-    {
-        if (!m_f)
-            m_f = std::make_unique<fixture::Imports>();
-        return *m_f;
-    }
-
-    QStringList clients() { return f().rows(QStringLiteral("cliente"), ClientColumnsText); }
 
 private slots:
     void cleanup()

@@ -12,47 +12,22 @@ using import::DetailColumns;
 
 Q_DECLARE_METATYPE(PromptButton)
 
-class TestDetailImport : public QObject {
+class TestDetailImport : public DetailImportTest {
     Q_OBJECT
 
-    std::unique_ptr<fixture::Imports> m_f;
-    qint64 m_alfa = 0;
-    qint64 m_beta = 0;
-
-    fixture::Imports& f()  // made on first use, with two clients: the line codes need no tables
-    {
-        if (!m_f) {
-            m_f = std::make_unique<fixture::Imports>();
-            m_alfa = m_f->addClient(cuitFor(1), QStringLiteral("ALFA SRL"));
-            m_beta = m_f->addClient(cuitFor(2), QStringLiteral("BETA SA"));
-        }
-        return *m_f;
-    }
-
-    // A run the user confirms ("Se cargara el archivo seleccionado").
-    import::DetailOutcome run(const QStringList& lines) { f().prompt.answer(PromptButton::Ok);
-    return import::importDetails(f().m(), f().write(QStringLiteral("detalle.txt"), fileOf(lines)), Layout);
-}
-
-    int imported()
-{
-    return f().count(QStringLiteral("detalle"), QStringLiteral("Importado = 'S'"));
-}
-
 private slots:
-void cleanup() { m_f.reset(); }
+    void cleanup() { m_f.reset(); }
 
-void decodificar_data();
-void decodificar();
-void loadsRows();
-void secondImportBesideTheFirst();
-void failureRemovesEveryImportedRow_data();
-void failureRemovesEveryImportedRow();
-void cancelImportsNothing();
-void badFileLosesNothing_data();
-void badFileLosesNothing();
-}
-;
+    void decodificar_data();
+    void decodificar();
+    void loadsRows();
+    void secondImportBesideTheFirst();
+    void failureRemovesEveryImportedRow_data();
+    void failureRemovesEveryImportedRow();
+    void cancelImportsNothing();
+    void badFileLosesNothing_data();
+    void badFileLosesNothing();
+};
 
 void TestDetailImport::decodificar_data()
 {

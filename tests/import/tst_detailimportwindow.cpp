@@ -22,51 +22,26 @@ using import::DetailColumns;
 
 Q_DECLARE_METATYPE(PromptButton)
 
-class TestDetailImportWindow : public QObject {
+class TestDetailImportWindow : public DetailImportTest {
     Q_OBJECT
 
-    std::unique_ptr<fixture::Imports> m_f;
-    qint64 m_alfa = 0;
-    qint64 m_beta = 0;
-
-    fixture::Imports& f()  // made on first use, with two clients: the line codes need no tables
+private slots:
+    void cleanup()
     {
-        if (!m_f) {
-            m_f = std::make_unique<fixture::Imports>();
-            m_alfa = m_f->addClient(cuitFor(1), QStringLiteral("ALFA SRL"));
-            m_beta = m_f->addClient(cuitFor(2), QStringLiteral("BETA SA"));
-        }
-        return *m_f;
+        setModalHandler({});
+        delete AyCarga;
+        AyCarga = nullptr;
+        m_f.reset();
     }
 
-    // A run the user confirms ("Se cargara el archivo seleccionado").
-    import::DetailOutcome run(const QStringList& lines) { f().prompt.answer(PromptButton::Ok);
-    return import::importDetails(f().m(), f().write(QStringLiteral("detalle.txt"), fileOf(lines)), Layout);
-}
-
-    int imported()
-{
-    return f().count(QStringLiteral("detalle"), QStringLiteral("Importado = 'S'"));
-}
-
-private slots:
-void cleanup()
-{
-    setModalHandler({});
-    delete AyCarga;
-    AyCarga = nullptr;
-    m_f.reset();
-}
-
-void dialogLayout_data();
-void dialogLayout();
-void keyboardWalk();
-void cargarBeforeChoosingAFile();
-void loadThroughTheDialog_data();
-void loadThroughTheDialog();
-void helpLines();
-}
-;
+    void dialogLayout_data();
+    void dialogLayout();
+    void keyboardWalk();
+    void cargarBeforeChoosingAFile();
+    void loadThroughTheDialog_data();
+    void loadThroughTheDialog();
+    void helpLines();
+};
 
 void TestDetailImportWindow::dialogLayout_data()
 {
