@@ -1,9 +1,12 @@
 #include "Application.h"
 
+#include "ScreenColormap.h"
 #include "StandardError.h"
 
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QPlatformSurfaceEvent>
+#include <QWindow>
 
 Application::Application(int& argc, char** argv) : QApplication(argc, argv)
 {
@@ -16,6 +19,11 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv)
 
 bool Application::notify(QObject* receiver, QEvent* event)
 {
+    // Every window, dialog, message box and drop-down list of the program passes here once
+    // its native window exists and before it is shown.
+    if (event->type() == QEvent::PlatformSurface && receiver->isWindowType() &&
+        static_cast<QPlatformSurfaceEvent*>(event)->surfaceEventType() == QPlatformSurfaceEvent::SurfaceCreated)
+        useScreenColormap(*static_cast<QWindow*>(receiver));
     bool handled = false;
     runHandler([&] { handled = QApplication::notify(receiver, event); });
     return handled;

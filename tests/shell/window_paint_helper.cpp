@@ -1,8 +1,8 @@
 // Opens every window of the program, the message boxes, a file dialog and the drop-down lists
 // the way a user reaches them (modal windows nested as the menus nest them), on a real X
 // server, and captures each by its window id with xwd. A capture that is all one colour is a
-// window that was never painted. Run by hand through window_paint_test.sh, which starts the
-// server; not yet part of the suite, as the voiding dialogs still fail it.
+// window that was never painted. Run through window_paint_test.sh (the test tst_window_paint),
+// which starts the server.
 //   window_paint_helper [FOLDER]   FOLDER: where to keep each capture as a PNG, for a look
 // Prints one line per window; exits 1 when a window stayed unpainted or did not show.
 
@@ -22,6 +22,7 @@
 #include "import/AyudaCarga.h"
 #include "import/Carga.h"
 #include "import/CargarContri.h"
+#include "maintenance/UReparar.h"
 #include "shell/Principal.h"
 #include "shell/Startup.h"
 #include "widgets/Application.h"
@@ -296,6 +297,8 @@ void walk()
         [](QWidget*) { nested(QStringLiteral("AyCarga"), [] { showModal(*AyCarga); }); });
     nested(QStringLiteral("FAcerca"), [] { FPrincipal->Ayuda1Click(); });
     nested(QStringLiteral("FReparacion question"), [] { FPrincipal->RepararBase1Click(); });
+    // Opened as the menu opens it after a yes, without closing the tables under the walk.
+    nested(QStringLiteral("FReparacion"), [] { showModal(*FReparacion); });
     nested(QStringLiteral("notice"), [] { Prompt::current().notice(QStringLiteral("Datos Guardados Correctamente")); });
     nested(QStringLiteral("error box"),
            [] { Prompt::current().error(QStringLiteral("No se puede crear el archivo.")); });
