@@ -1,7 +1,11 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
+
+// The work the command line can do without windows; None opens the windows.
+enum class Order { None, Presentar, Regenerar, ImportarClientes, ImportarDetalles, Reparar, Verificar };
 
 // What the program was asked for on its command line.
 struct CommandLine {
@@ -9,9 +13,23 @@ struct CommandLine {
     bool help = false;
     bool version = false;
     QString error;  // not empty when the arguments could not be understood
+
+    Order order = Order::None;
+    QString orderWord;            // as typed
+    QString anio, anticipo;       // presentar, regenerar
+    QString destino;              // --destino; empty for the default folder
+    bool imprimir = false;        // --imprimir
+    bool closeAmendment = false;  // --cerrar-rectificativa
+    QString file;                 // the file of an import or of the verifier
+    QHash<QString, int> columns;  // the import's positions given, by option name ("cuit-desde")
 };
 
 // arguments as QCoreApplication::arguments() gives them, the program's name first.
 CommandLine parseCommandLine(const QStringList& arguments);
 QString commandLineHelp();
 QString commandLineVersion();
+
+// The values of each import, in the order of its window's rows; each has a "-desde" and a
+// "-hasta" option, 1 when not given, as the window's spinners start.
+QStringList clientColumnNames();
+QStringList detailColumnNames();

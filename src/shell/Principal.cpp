@@ -6,8 +6,10 @@
 #include "UClientesMod.h"
 #include "UModulo.h"
 #include "Uimprenta.h"
+#include "declaration/Destination.h"
 #include "declaration/URecVer.h"
 #include "declaration/UVer.h"
+#include "declaration/UVerificar.h"
 #include "details/UDetalleG.h"
 #include "import/Carga.h"
 #include "import/CargarContri.h"
@@ -135,6 +137,8 @@ void TFPrincipal::createMenu()
     herramientas->setObjectName(QStringLiteral("Herramientas1"));
     addEntry(herramientas, QStringLiteral("RepararBase1"), QStringLiteral("Reparar Base"),
              &TFPrincipal::RepararBase1Click);
+    addEntry(herramientas, QStringLiteral("VerificarDeclaracion1"), QStringLiteral("Verificar Declaración…"),
+             &TFPrincipal::VerificarDeclaracion1Click);
 
     addEntry(bar, QStringLiteral("Salir1"), QStringLiteral("&Salir"), &TFPrincipal::Salir1Click);
     addEntry(bar, QStringLiteral("Ayuda1"), QStringLiteral("Ayuda"), &TFPrincipal::Ayuda1Click);
@@ -229,6 +233,18 @@ void TFPrincipal::RepararBase1Click()
     DModulo->CerrarTablas();
     showModal(*FReparacion);
     openTables();
+}
+
+// The file dialog opens where the declarations go by default.
+void TFPrincipal::VerificarDeclaracion1Click()
+{
+    QString folder;
+    try {
+        folder = destination::defaultFolder(DModulo->aliasFolder());
+    } catch (const store::StoreError&) {
+        // Without the alias the dialog opens where it would anyway.
+    }
+    TFVerificar::verifyChosenFile(folder, this);
 }
 
 void TFPrincipal::Salir1Click()

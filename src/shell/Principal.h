@@ -20,6 +20,7 @@ public slots:
     void ImportarClientes1Click();
     void ImportarDetalles1Click();
     void RepararBase1Click();
+    void VerificarDeclaracion1Click();
     void Salir1Click();
     void Ayuda1Click();
 

@@ -1,13 +1,18 @@
 #include "CommandLine.h"
+#include "Orders.h"
 #include "Principal.h"
 #include "Startup.h"
+#include "TerminalPrompt.h"
+#include "declaration/UReporte.h"
 #include "resources/Emblem.h"
 #include "store/AliasConfig.h"
 #include "widgets/Application.h"
 #include "widgets/DialogPrompt.h"
 #include "widgets/StandardError.h"
 
+#include <QGuiApplication>
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -16,24 +21,53 @@ int answerOnTerminal(const CommandLine& options)
 {
     if (!options.error.isEmpty()) {
         std::fputs((options.error + QLatin1Char('\n')).toLocal8Bit().constData(), stderr);
-        return 2;
+        return orders::ToCorrect;
     }
     std::fputs((options.help ? commandLineHelp() : commandLineVersion()).toLocal8Bit().constData(), stdout);
-    return 0;
+    return orders::Done;
+}
+
+// An order runs on the terminal. Only printing needs the graphical part of the toolkit, and not
+// a screen: without one it paints off screen.
+int runOrder(int argc, char* argv[], const CommandLine& options)
+{
+    std::unique_ptr<QCoreApplication> app;
+    if (options.imprimir) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+            qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    QCoreApplication::setApplicationName(QStringLiteral("tarvenio"));
+
+    TerminalPrompt prompt;
+    Prompt::install(&prompt);
+    store::AliasConfig config;
+    const orders::Printer print = [](const QString& codigo) {
+        TQReporte report;
+        return report.ImprimirDeclaracion(codigo) == 2;
+    };
+    const int status = orders::run(options, config, prompt, print);
+    Prompt::install(nullptr);
+    return status;
 }
 
 }  // namespace
 
 int main(int argc, char* argv[])
 {
-    // Help and version need no display: they are answered before the windowing system is
-    // reached. Anything else is parsed again below, once Qt has taken its own options.
+    // Help, version and the orders need no display: they are answered before the windowing
+    // system is reached. Anything else is parsed again below, once Qt has taken its own options.
     QStringList rawArguments;
     for (int i = 0; i < argc; ++i)
         rawArguments << QString::fromLocal8Bit(argv[i]);
     const CommandLine early = parseCommandLine(rawArguments);
     if (early.error.isEmpty() && (early.help || early.version))
         return answerOnTerminal(early);
+    if (!early.orderWord.isEmpty())
+        return early.error.isEmpty() ? runOrder(argc, argv, early) : answerOnTerminal(early);
 
     Application app(argc, argv);
     Application::setApplicationName(QStringLiteral("tarvenio"));

@@ -1,4 +1,5 @@
 #include "DataFolder.h"
+#include "GoldenDeclarations.h"
 #include "UModulo.h"
 #include "declaration/DeclarationFile.h"
 #include "store/FixedFormats.h"
@@ -162,18 +163,6 @@ QStringList entries(const QString& folder)
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System);
 }
 
-const QByteArray Agent =
-    "'010','20123456786','Gr\xE1"
-    "fica \xD1"
-    "and\xFA S.R.L.','S','S','N','901-123456-7','San Mart\xED"
-    "n 1234','Paran\xE1','3100','Entre R\xED"
-    "os';\r\n";
-const QByteArray Clients =
-    "'040','27301112225','O''Brien Hnos.','','','','','';\r\n"
-    "'040','30500010912','Imprenta del Centro','','','Rosario','','';\r\n"
-    "'040','30712345671','Distribuidora Sur','901-000001-1','Belgrano 55','Santa Fe','3000',"
-    "'Santa Fe';\r\n";
-
 // Lowers the largest file this process may write, so that writes fail part-way as on a full disk.
 class FileSizeLimit {
 public:
@@ -221,45 +210,12 @@ void TestDeclarationFile::wholeFile_data()
     QTest::addColumn<QString>("fileName");
     QTest::addColumn<QByteArray>("expected");
 
-    // Open rows carry no period yet; voided rows are written; a null flag is ''; rows of
-    // another period are left out; rows keep the view's order, clients go by C.U.I.T.
-    QTest::newRow("period with rows") << Scenario::PeriodWithRows << QStringLiteral("20123456786200503.imp")
-                                      << QByteArray(
-                                             "TARVENIOV1.2\r\n"
-                                             "K8<EA\r\n"
-                                             "'000','2005','03','0';\r\n" +
-                                             Agent +
-                                             "'020','30712345671','Distribuidora Sur','15/03/2005','Facturas A',"
-                                             "'500','1','500','','','0001','N','N';\r\n"
-                                             "'020','27301112225','O''Brien Hnos.','16/03/2005','Remitos R',"
-                                             "'100','1501','1600','','','0002','S','';\r\n"
-                                             "'030','27301112225','O''Brien Hnos.','10/03/2005','Registra',"
-                                             "'RX-200','1500','','','ABC123','0002','S-0001','';\r\n"
-                                             "'030','30712345671','Distribuidora Sur','11/03/2005','Registra',"
-                                             "'RX-300','1234,56','','','XYZ9','0003','S-0002','S';\r\n" +
-                                             Clients + "Eof\r\n");
-    QTest::newRow("filed period, amended once")
-        << Scenario::FiledPeriod << QStringLiteral("20123456786200502.imp")
-        << QByteArray(
-               "TARVENIOV1.2\r\n"
-               "K8;EA\r\n"
-               "'000','2005','02','1';\r\n" +
-               Agent +
-               "'020','30500010912','Imprenta del Centro','01/02/2005','Tickets','50','1','50','2005','02',"
-               "'0003','N','S';\r\n" +
-               Clients + "Eof\r\n");
-    QTest::newRow("empty period") << Scenario::EmptyPeriod << QStringLiteral("20123456786200503.imp")
-                                  << QByteArray(
-                                         "TARVENIOV1.2\r\n"
-                                         "K8<EA\r\n"
-                                         "'000','2005','03','0';\r\n" +
-                                         Agent + Clients + "Eof\r\n");
-    QTest::newRow("empty register") << Scenario::EmptyRegister << QStringLiteral("20123456786200503.imp")
-                                    << QByteArray(
-                                           "TARVENIOV1.2\r\n"
-                                           "K8<EA\r\n"
-                                           "'000','2005','03','0';\r\n" +
-                                           Agent + "Eof\r\n");
+    // Rows of another period are left out (see fill); the rest is told beside the files.
+    const Scenario scenarios[] = {Scenario::PeriodWithRows, Scenario::FiledPeriod, Scenario::EmptyPeriod,
+                                  Scenario::EmptyRegister};
+    const QList<golden::File> files = golden::files();
+    for (int i = 0; i < files.size(); ++i)
+        QTest::newRow(files[i].scenario) << scenarios[i] << files[i].fileName << files[i].bytes;
 }
 
 void TestDeclarationFile::wholeFile()

@@ -8,9 +8,12 @@
 
 #include <QAction>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <functional>
@@ -162,7 +165,8 @@ private slots:
                                                 "Generar Rectificativa"}
                                  << QStringList{};
         QTest::newRow("Importar") << "Importar1" << QStringList{"Clientes", "Detalles"} << QStringList{};
-        QTest::newRow("Herramientas") << "Herramientas1" << QStringList{"Reparar Base"} << QStringList{};
+        QTest::newRow("Herramientas") << "Herramientas1" << QStringList{"Reparar Base", "Verificar Declaración…"}
+                                      << QStringList{};
     }
 
     void menu()
@@ -324,6 +328,48 @@ private slots:
         if (repairs)
             QCOMPARE(whileShown, allClosed);
         QCOMPARE(standingViewsOpen(), allOpen);
+    }
+
+    // The file dialog opens on the declarations' folder; the window shows what the verifier found,
+    // a summary or the faults; no file chosen, no window.
+    void verificarDeclaracion_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");  // empty: the file dialog is cancelled
+        QTest::addColumn<QString>("verdict");
+        QTest::addColumn<QString>("detail");
+        const QByteArray good =
+            "TARVENIOV1.2\r\nK8<EA\r\n'000','2005','03','0';\r\n"
+            "'010','20123456786','IMPRENTA','S','N','N','','','','','';\r\nEof\r\n";
+        QTest::newRow("a sound file") << good << "La declaración es correcta."
+                                      << "Clientes: 0";
+        QTest::newRow("a file cut short") << good.left(good.size() - 5) << "La declaración tiene un error."
+                                          << "Línea 4: falta la línea Eof al final";
+        QTest::newRow("cancelled") << QByteArray() << ""
+                                   << "";
+    }
+
+    void verificarDeclaracion()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, verdict);
+        QFETCH(QString, detail);
+        const QString path = m_folder->file(QStringLiteral("20123456786200503.imp"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.close();
+        m_prompt->answerFile(bytes.isEmpty() ? QString() : path);
+        QString shownVerdict, shownText;
+        m_whileShown = [&](QDialog& dialog) {
+            shownVerdict = dialog.findChild<QLabel*>(QStringLiteral("Label2"))->text();
+            shownText = dialog.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))->toPlainText();
+        };
+        trigger(QStringLiteral("VerificarDeclaracion1"));
+        QCOMPARE(m_dialogs, bytes.isEmpty() ? QStringList() : QStringList{"FVerificar"});
+        QCOMPARE(m_prompt->fileFolders(),
+                 QStringList{QDir::toNativeSeparators(QDir(DModulo->aliasFolder()).filePath(QStringLiteral("ddjj")))});
+        QCOMPARE(shownVerdict, verdict);
+        QVERIFY2(shownText.contains(detail), qPrintable(shownText));
     }
 
     void salir_data()

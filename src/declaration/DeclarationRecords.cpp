@@ -1,0 +1,168 @@
+#include "DeclarationRecords.h"
+
+#include "Schema.h"
+#include "store/FixedFormats.h"
+#include "store/Text1252.h"
+
+#include <QDate>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <cmath>
+
+namespace declcheck::records {
+
+namespace {
+
+const QList<RecordSpec>& records()
+{
+    static const QList<RecordSpec> specs = {
+        {"000",
+         0,
+         {{"tipo", Kind::Type},
+          {"Anio", Kind::Year},
+          {"Anticipo", Kind::Month},
+          {"Rectificativa", Kind::RequiredNumber}}},
+        {"010",
+         1,
+         {{"tipo", Kind::Type},
+          {"Cuit", Kind::AgentCuit, "imprenta"},
+          {"Nombre", Kind::Text, "imprenta"},
+          {"Imprentas", Kind::Flag},
+          {"VMR", Kind::Flag},
+          {"Autoimpresores", Kind::Flag},
+          {"Inscripcion", Kind::Text, "imprenta"},
+          {"Domicilio", Kind::Text, "imprenta"},
+          {"Localidad", Kind::Text, "imprenta"},
+          {"Codigo_Postal", Kind::ShortInt},
+          {"Provincia", Kind::Text, "imprenta"}}},
+        {"020",
+         2,
+         {{"tipo", Kind::Type},
+          {"Cuit", Kind::ClientRef, "cliente"},
+          {"Razon_Social", Kind::Text, "cliente"},
+          {"Fecha", Kind::Text, "detalle"},  // typed or imported text: only its width is fixed
+          {"Tipo_comprobante", Kind::Text, "detalle"},
+          {"CanTalonarios", Kind::Number},
+          {"NDesde", Kind::Number},
+          {"NHasta", Kind::Number},
+          {"Anio", Kind::RowYear},
+          {"Anticipo", Kind::RowMonth},
+          {"Punto_Venta", Kind::Text, "detalle"},
+          {"Anulado", Kind::Flag},
+          {"Importado", Kind::Flag}}},
+        {"030",
+         3,
+         {{"tipo", Kind::Type},
+          {"Cuit", Kind::ClientRef, "cliente"},
+          {"Razon_Social", Kind::Text, "cliente"},
+          {"Fecha", Kind::Date},
+          {"Marca", Kind::Text, "maquina"},
+          {"Modelo", Kind::Text, "maquina"},
+          {"Precio", Kind::Number},
+          {"Anio", Kind::RowYear},
+          {"Anticipo", Kind::RowMonth},
+          {"Codigo", Kind::Text, "maquina"},
+          {"Emision", Kind::Text, "maquina"},
+          {"Serie", Kind::Text, "maquina"},
+          {"Anulado", Kind::Flag}}},
+        {"040",
+         4,
+         {{"tipo", Kind::Type},
+          {"Cuit", Kind::ClientCuit, "cliente"},
+          {"Razon_Social", Kind::Text, "cliente"},
+          {"Inscripcion", Kind::Text, "cliente"},
+          {"Domicilio", Kind::Text, "cliente"},
+          {"Localidad", Kind::Text, "cliente"},
+          {"Codigo_Postal", Kind::Text, "cliente"},
+          {"Provincia", Kind::Text, "cliente"}}},
+    };
+    return specs;
+}
+
+}  // namespace
+
+const RecordSpec* recordSpec(const QByteArray& type)
+{
+    for (const RecordSpec& spec : records())
+        if (type == spec.type)
+            return &spec;
+    return nullptr;
+}
+
+int width(const FieldSpec& spec)
+{
+    const store::FieldDef* field = schema::table(QLatin1String(spec.table)).field(QLatin1String(spec.name));
+    return field ? field->width : 0;
+}
+
+QString decode(QByteArrayView bytes)
+{
+    QString text(bytes.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        text[i] = store::windows1252Char(uchar(bytes[i]));
+    return text;
+}
+
+QString shown(const QString& value)
+{
+    const int longest = 40;
+    return QStringLiteral("«%1»").arg(value.size() > longest ? value.left(longest) + QStringLiteral("…") : value);
+}
+
+bool digitsOnly(const QString& text)
+{
+    return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+bool numberForm(const QString& text)
+{
+    static const QRegularExpression form(QStringLiteral("^-?[0-9]+(,[0-9]+)?(E[-+]?[0-9]+)?$"));
+    if (!form.match(text).hasMatch())
+        return false;
+    bool ok = false;
+    const double value = QString(text).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
+    return ok && std::isfinite(value) && store::formats::number(value) == text;
+}
+
+bool dateForm(const QString& text)
+{
+    const QDate date = QDate::fromString(text, QStringLiteral("dd/MM/yyyy"));
+    return date.isValid() && store::formats::date(date) == text;
+}
+
+bool shortInt(const QString& text)
+{
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    const QString digits = text.startsWith(QLatin1Char('-')) ? text.mid(1) : text;
+    return ok && !digits.isEmpty() && digitsOnly(digits) && value >= -32768 && value <= 32767;
+}
+
+// The first thing in a value that Windows-1252 text cannot be; empty when there is none. A
+// character of more than one byte in UTF-8 reads as two or three valid Windows-1252 bytes, so
+// its pattern is looked for: nobody types "Ã³" for "ó".
+QString badBytes(QByteArrayView value)
+{
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const uchar b = uchar(value[i]);
+        if (b == 0)
+            return QStringLiteral("tiene un carácter nulo");
+        if (b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D)
+            return QStringLiteral("tiene el byte 0x%1, que no es un carácter de Windows-1252")
+                .arg(QString::number(b, 16).toUpper());
+        if (b >= 0xC2 && b <= 0xF4) {
+            const int extra = b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : 1;
+            bool utf8 = i + extra < value.size();
+            for (int k = 1; utf8 && k <= extra; ++k)
+                utf8 = (uchar(value[i + k]) & 0xC0) == 0x80;
+            if (utf8)
+                return QStringLiteral("tiene %1 escrito en UTF-8 (%2 bytes); el archivo va en Windows-1252")
+                    .arg(shown(QString::fromUtf8(value.sliced(i, extra + 1))))
+                    .arg(extra + 1);
+        }
+    }
+    return {};
+}
+
+}  // namespace declcheck::records

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+
+// The records of a declaration file as the verifier reads them: each type's fields in order,
+// with what each must hold, and the forms of their values.
+namespace declcheck::records {
+
+enum class Kind {
+    Type,
+    Year,            // "000" Anio: 4 digits
+    Month,           // "000" Anticipo: 2 digits
+    Number,          // a float as the file writes it, or '' for null
+    RequiredNumber,  // the same, never ''
+    Flag,            // S, N or ''
+    Date,            // dd/mm/yyyy or ''
+    Text,            // a stored text: only its width is fixed
+    AgentCuit,       // 11 digits with their check digit
+    ClientCuit,      // the same or '', in ascending order over the "040" records
+    ClientRef,       // the C.U.I.T. of a row's client: one of the "040" records
+    ShortInt,        // the agent's postal code, an int16
+    RowYear,         // a row's own Anio: '' while open, else the period's
+    RowMonth,        // a row's own Anticipo, likewise
+};
+
+struct FieldSpec {
+    const char* name;
+    Kind kind;
+    const char* table = nullptr;  // whose field gives the width of a text
+};
+
+struct RecordSpec {
+    const char* type;
+    int rank;  // the order of the records in the file
+    QList<FieldSpec> fields;
+};
+
+// The record of a type, or nullptr for a type the file does not have.
+const RecordSpec* recordSpec(const QByteArray& type);
+// The width of a text field, from the table its value is stored in.
+int width(const FieldSpec& spec);
+
+// Windows-1252 bytes as text.
+QString decode(QByteArrayView bytes);
+// A value as a message quotes it: long ones cut.
+QString shown(const QString& value);
+bool digitsOnly(const QString& text);
+// The form the file writer gives a number: written again, it comes out the same.
+bool numberForm(const QString& text);
+// dd/mm/yyyy, a real date.
+bool dateForm(const QString& text);
+// A whole number an int16 holds.
+bool shortInt(const QString& text);
+// The first thing in a value that Windows-1252 text cannot be; empty when there is none.
+QString badBytes(QByteArrayView value);
+
+}  // namespace declcheck::records

@@ -1,0 +1,308 @@
+#include "Orders.h"
+
+#include "Schema.h"
+#include "TerminalPrompt.h"
+#include "UModulo.h"
+#include "declaration/DeclarationCheck.h"
+#include "declaration/Destination.h"
+#include "declaration/PeriodFiling.h"
+#include "import/ClientImport.h"
+#include "import/DetailImport.h"
+#include "maintenance/TBDEUtil.h"
+#include "maintenance/TableRepair.h"
+#include "store/FixedFormats.h"
+#include "store/StoreError.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace orders {
+
+namespace {
+
+void answer(std::FILE* out, const QString& text)
+{
+    const QByteArray bytes = (text.endsWith(QLatin1Char('\n')) ? text : text + QLatin1Char('\n')).toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), out);
+    std::fflush(out);
+}
+
+// Errors a user corrects in the data; everything else the store throws is a table or a file
+// that failed.
+int exitFor(const store::StoreError& error)
+{
+    switch (error.code()) {
+    case store::KeyViolation:
+    case store::MasterHasDetails:
+    case store::ConversionError:
+        return ToCorrect;
+    default:
+        return Damaged;
+    }
+}
+
+// The report and the table rules find the data module through the global, as in the windows.
+class ModuleInUse {
+public:
+    explicit ModuleInUse(TDModulo& modulo) : m_previous(DModulo) { DModulo = &modulo; }
+    ~ModuleInUse() { DModulo = m_previous; }
+    ModuleInUse(const ModuleInUse&) = delete;
+    ModuleInUse& operator=(const ModuleInUse&) = delete;
+
+private:
+    TDModulo* m_previous;
+};
+
+bool holdsTables(const QString& folder)
+{
+    const QDir dir(folder);
+    for (const store::TableDef& def : schema::tables())
+        if (QFileInfo::exists(dir.filePath(def.fileName)))
+            return true;
+    return false;
+}
+
+QString destinationOf(TDModulo& m, const CommandLine& line)
+{
+    return line.destino.isEmpty() ? destination::defaultFolder(m.aliasFolder()) : line.destino;
+}
+
+// The printout follows a filing that stays done whatever happens to it.
+int printIfAsked(const CommandLine& line, TDModulo& m, const QString& codigo, TerminalPrompt& prompt,
+                 const Printer& print)
+{
+    if (!line.imprimir)
+        return Done;
+    bool printed = false;
+    try {
+        printed = print && print(codigo);
+    } catch (const std::exception& e) {
+        prompt.error(QString::fromUtf8(e.what()));
+    }
+    if (printed)
+        return Done;
+    prompt.say(QStringLiteral("El archivo de la declaración quedó escrito, pero la declaración no se imprimió (no "
+                              "hay una impresora predeterminada o la impresión falló). Para imprimirla: tarvenio "
+                              "regenerar --anio %1 --anticipo %2 --imprimir")
+                   .arg(m.TAnticipos->text(QStringLiteral("Anio")), m.TAnticipos->text(QStringLiteral("Anticipo"))));
+    return ToCorrect;
+}
+
+int presentar(TDModulo& m, const CommandLine& line, TerminalPrompt& prompt, const Printer& print, std::FILE* out)
+{
+    if (m.TImprentas->isEmpty()) {
+        prompt.notice(QStringLiteral("Cargue los datos de la Imprenta"));
+        return ToCorrect;
+    }
+    const QString destino = destinationOf(m, line);
+    // The pending period row the workbench starts for the generate form, with what was typed.
+    store::Dataset* period = m.TAnticipos;
+    period->insert();
+    period->setText(QStringLiteral("Anio"), line.anio);
+    period->setText(QStringLiteral("Anticipo"), line.anticipo);
+    filing::Outcome outcome;
+    try {
+        outcome = filing::fileOpenPeriod(m, prompt, destino);
+    } catch (...) {
+        if (period->editing())
+            period->cancel();
+        throw;
+    }
+    if (period->editing())
+        period->cancel();
+    switch (outcome.result) {
+    case filing::Result::Filed:
+        break;
+    case filing::Result::NoRoom:
+        return Damaged;
+    case filing::Result::MissingPeriod:
+    case filing::Result::AlreadyFiled:
+        return ToCorrect;
+    }
+    answer(out, QDir::toNativeSeparators(outcome.path));
+    return printIfAsked(line, m, outcome.codigo, prompt, print);
+}
+
+int regenerar(TDModulo& m, const CommandLine& line, TerminalPrompt& prompt, const Printer& print, std::FILE* out)
+{
+    store::Dataset* period = m.TAnticipos;
+    if (period->isEmpty()) {
+        prompt.notice(QStringLiteral("No hay Anticipos Generados"));
+        return ToCorrect;
+    }
+    const QString anticipo = line.anticipo.rightJustified(2, QLatin1Char('0'));
+    if (!period->findKey({line.anio, anticipo})) {
+        prompt.say(QStringLiteral("El anticipo %1 del año %2 no fue presentado.").arg(anticipo, line.anio));
+        return ToCorrect;
+    }
+    const double rectificativa = period->asFloat(QStringLiteral("Rectificativa"));
+    const bool inPreparation = rectificativa != period->asFloat(QStringLiteral("Rec_pre"));
+    if (inPreparation && !line.closeAmendment)
+        prompt.say(QStringLiteral("La rectificativa %1 sigue en preparación: la declaración lleva su número y la "
+                                  "rectificativa no se cierra (se cierra con --cerrar-rectificativa).")
+                       .arg(store::formats::number(rectificativa)));
+    const QString destino = destinationOf(m, line);
+    if (!filing::acceptDestination(m, prompt, destino))
+        return Damaged;
+    const filing::Outcome outcome = filing::fileFiledPeriod(m, prompt, destino, inPreparation && line.closeAmendment);
+    answer(out, QDir::toNativeSeparators(outcome.path));
+    return printIfAsked(line, m, outcome.codigo, prompt, print);
+}
+
+import::Columns columns(const CommandLine& line, const QString& name){return {
+    line.columns.value(name + QStringLiteral("-desde"), 1), line.columns.value(name + QStringLiteral("-hasta"), 1)};
+}  // namespace
+
+import::ImportHooks progressOn(TerminalPrompt& prompt){import::ImportHooks hooks;
+hooks.progress = [&prompt](int count) { prompt.progress(QStringLiteral("Cargando Registro Nº: %1").arg(count)); };
+return hooks;
+}  // namespace orders
+
+int importarClientes(TDModulo& m, const CommandLine& line, TerminalPrompt& prompt)
+{
+    const QStringList names = clientColumnNames();
+    const import::ClientColumns c{columns(line, names[0]), columns(line, names[1]), columns(line, names[2]),
+                                  columns(line, names[3]), columns(line, names[4]), columns(line, names[5]),
+                                  columns(line, names[6])};
+    import::importClients(m, line.file, c, progressOn(prompt));
+    return Done;
+}
+
+// What the help of the detail import says of each code.
+QString detailCodeHelp(int code)
+{
+    switch (code) {
+    case import::BadNumber:
+        return QStringLiteral(
+            "Error 1: formato numérico inválido: el número desde o el número hasta falta o no es un "
+            "número entero.");
+    case import::NumbersReversed:
+        return QStringLiteral("Error 3: el número desde es mayor que el número hasta.");
+    case import::ValueMissing:
+        return QStringLiteral(
+            "Error 4: faltan datos obligatorios: C.U.I.T., fecha, razón social, tipo de "
+            "comprobante o punto de venta.");
+    case import::CuitInvalid:
+        return QStringLiteral("Error 5: el C.U.I.T. no es correcto según su dígito verificador.");
+    case import::ClientUnknown:
+        return QStringLiteral(
+            "Error 6: el contribuyente no existe: cargue sus datos antes de importar la "
+            "declaración jurada.");
+    default:
+        return QStringLiteral("Error %1.").arg(code);
+    }
+}
+
+int importarDetalles(TDModulo& m, const CommandLine& line, TerminalPrompt& prompt)
+{
+    const QStringList names = detailColumnNames();
+    const import::DetailColumns c{columns(line, names[0]), columns(line, names[1]), columns(line, names[2]),
+                                  columns(line, names[3]), columns(line, names[4]), columns(line, names[5]),
+                                  columns(line, names[6])};
+    const import::DetailOutcome outcome = import::importDetails(m, line.file, c, progressOn(prompt));
+    if (outcome.code == import::RowTaken)
+        return Done;
+    if (outcome.help)
+        prompt.say(detailCodeHelp(outcome.code));
+    return ToCorrect;
+}
+
+int reparar(TDModulo& m, TerminalPrompt& prompt, std::FILE* out)
+{
+    const QString folder = m.aliasFolder();
+    const QStringList bases = tablerepair::tableBases();
+    TBDEUtil util;
+    int repaired = 0;
+    for (int i = 0; i < bases.size(); ++i) {
+        prompt.progress(QStringLiteral("Reparando %1 (%2 de %3)").arg(bases[i]).arg(i + 1).arg(bases.size()));
+        const tablerepair::TableOutcome outcome = tablerepair::repairTable(util, prompt, folder, bases[i]);
+        prompt.endProgress();
+        answer(out, outcome.report);
+        repaired += outcome.repaired;
+    }
+    util.close();
+    if (repaired == bases.size()) {
+        prompt.say(QStringLiteral("La Reparación se ha completado con exito."));
+        return Done;
+    }
+    prompt.say(QStringLiteral("No se ha podido Reparar la totalidad de la Base de Datos."));
+    return Damaged;
+}
+
+int verificar(const CommandLine& line, TerminalPrompt& prompt, std::FILE* out)
+{
+    declcheck::Report report;
+    try {
+        report = declcheck::checkFile(line.file);
+    } catch (const store::StoreError& e) {
+        prompt.error(e.text());
+        return ToCorrect;
+    }
+    if (report.ok()) {
+        answer(out, declcheck::reportText(report));
+        return Done;
+    }
+    prompt.say(declcheck::reportText(report).trimmed());
+    return ToCorrect;
+}
+
+int runOnTables(const CommandLine& line, store::AliasConfig& config, TerminalPrompt& prompt, const Printer& print,
+                std::FILE* out)
+{
+    TDModulo m(&config, line.dataFolder);
+    const ModuleInUse inUse(m);
+    // A mistyped folder is refused rather than made the first start of an empty one.
+    const QString folder = m.aliasFolder();
+    if (!QFileInfo(folder).isDir()) {
+        prompt.say(QStringLiteral("No existe la carpeta de las tablas: %1").arg(QDir::toNativeSeparators(folder)));
+        return ToCorrect;
+    }
+    if (!holdsTables(folder)) {
+        prompt.say(QStringLiteral("En la carpeta %1 no están las tablas del programa. Se crean la primera vez que "
+                                  "se abren las ventanas sobre ella.")
+                       .arg(QDir::toNativeSeparators(folder)));
+        return ToCorrect;
+    }
+    if (line.order == Order::Reparar)
+        return reparar(m, prompt, out);
+    m.AbrirTablas();
+    switch (line.order) {
+    case Order::Presentar:
+        return presentar(m, line, prompt, print, out);
+    case Order::Regenerar:
+        return regenerar(m, line, prompt, print, out);
+    case Order::ImportarClientes:
+        return importarClientes(m, line, prompt);
+    case Order::ImportarDetalles:
+        return importarDetalles(m, line, prompt);
+    case Order::None:
+    case Order::Reparar:
+    case Order::Verificar:
+        break;
+    }
+    return Done;
+}
+
+}  // namespace
+
+int run(const CommandLine& line, store::AliasConfig& config, TerminalPrompt& prompt, const Printer& print,
+        std::FILE* out)
+{
+    const bool imports = line.order == Order::ImportarClientes || line.order == Order::ImportarDetalles;
+    try {
+        if (line.order == Order::Verificar)
+            return verificar(line, prompt, out);
+        return runOnTables(line, config, prompt, print, out);
+    } catch (const store::Abort&) {
+        return ToCorrect;  // a rule has told its message
+    } catch (const store::StoreError& e) {
+        prompt.error(e.text());
+        // A file an import cannot read is the user's to correct; the tables are whole.
+        return imports && e.code() == store::FileError ? ToCorrect : exitFor(e);
+    } catch (const std::exception& e) {
+        prompt.error(QString::fromUtf8(e.what()));
+        return Damaged;
+    }
+}
+
+}  // namespace orders

@@ -1,0 +1,549 @@
+#include "SampleCuit.h"
+#include "Schema.h"
+#include "ScriptedPrompt.h"
+#include "UModulo.h"
+#include "declaration/DeclarationCheck.h"
+#include "declaration/PeriodFiling.h"
+#include "store/AliasConfig.h"
+#include "store/Database.h"
+#include "store/StoreError.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+using fixture::cuitFor;
+
+// The command line run as the user runs it: the program as a process, without a display, on a
+// data folder made here. Each order's success; each refusal with its exit status, its message
+// and the tables as they were.
+namespace {
+
+const QString Agent = cuitFor(99999999);
+const QString Success = QStringLiteral("La Presentación Fue Generada con Exito");
+
+struct Run {
+    int status = -1;
+    QString out, err;
+};
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<ninguno>");
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// A data module over a folder of tables, as the program opens it; gone before the program runs.
+struct Tables {
+    explicit Tables(const QString& folder) : config(folder + QStringLiteral("/../config.conf")), m(&config, folder)
+    {
+        m.AbrirTablas();
+    }
+    store::AliasConfig config;
+    TDModulo m;
+};
+
+// The agent, two clients, ten printed-forms rows and two machines in the open period.
+void fill(TDModulo& m)
+{
+    m.TImprentas->insert();
+    m.TImprentas->setText(QStringLiteral("Cuit"), Agent);
+    m.TImprentas->setText(QStringLiteral("Nombre"), QStringLiteral("IMPRENTA DEL SOL"));
+    m.TImprentas->setText(QStringLiteral("Imprentas"), QStringLiteral("S"));
+    m.TImprentas->post();
+    for (int c = 1; c <= 2; ++c) {
+        m.TCliente->insert();
+        m.TCliente->setText(QStringLiteral("Cuit"), cuitFor(10000000 * c + 1));
+        m.TCliente->setText(QStringLiteral("Razon_Social"), QStringLiteral("CLIENTE %1 SA").arg(c));
+        m.TCliente->post();
+    }
+    for (int i = 1; i <= 10; ++i) {
+        m.TDetalles->insert();
+        m.TDetalles->setValue(QStringLiteral("Cliente"), 1 + i % 2);
+        m.TDetalles->setText(QStringLiteral("Fecha"), QStringLiteral("0%1/03/2024").arg(1 + i % 9));
+        m.TDetalles->setText(QStringLiteral("Tipo_comprobante"), QStringLiteral("Factura A"));
+        m.TDetalles->setValue(QStringLiteral("NDesde"), 100.0 * i + 1);
+        m.TDetalles->setValue(QStringLiteral("NHasta"), 100.0 * i + 50);
+        m.TDetalles->setValue(QStringLiteral("CanTalonarios"), 50.0);
+        m.TDetalles->setText(QStringLiteral("Anulado"), QStringLiteral("N"));
+        m.TDetalles->post();
+    }
+    for (int i = 1; i <= 2; ++i) {
+        m.TMaquinas->insert();
+        m.TMaquinas->setValue(QStringLiteral("Cliente_id"), i);
+        m.TMaquinas->setText(QStringLiteral("Marca"), QStringLiteral("MARCA %1").arg(i));
+        m.TMaquinas->setValue(QStringLiteral("Fecha"), QDate(2024, 3, 10 + i));
+        m.TMaquinas->setValue(QStringLiteral("Precio"), 1234.5 * i);
+        m.TMaquinas->post();
+    }
+}
+
+// Files the open period 2024/03 as the generate form does, into the default folder.
+filing::Outcome fileInProcess(TDModulo& m)
+{
+    ScriptedPrompt prompt;
+    m.TAnticipos->insert();
+    m.TAnticipos->setText(QStringLiteral("Anio"), QStringLiteral("2024"));
+    m.TAnticipos->setText(QStringLiteral("Anticipo"), QStringLiteral("3"));
+    return filing::fileOpenPeriod(m, prompt, QDir(m.aliasFolder()).filePath(QStringLiteral("ddjj")));
+}
+
+// Every row of every table as text; a table that cannot be read by the bytes of its file.
+QString snapshot(const QString& folder)
+{
+    QString all;
+    const QDir dir(folder);
+    if (std::none_of(schema::tables().cbegin(), schema::tables().cend(),
+                     [&](const store::TableDef& def) { return dir.exists(def.fileName); }))
+        return QStringLiteral("<sin tablas>");  // and opening them here would make them
+    store::Database db(folder, schema::tables(), schema::references());
+    for (const store::TableDef& def : schema::tables()) {
+        all += QStringLiteral("[%1]\n").arg(def.tableName);
+        try {
+            store::Statement rows(
+                db, QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(db.qualifiedTable(def.tableName)));
+            while (rows.step()) {
+                for (int c = 0; c < rows.columnCount(); ++c)
+                    all += rows.column(c).toString() + QLatin1Char('|');
+                all += QLatin1Char('\n');
+            }
+        } catch (const store::StoreError&) {
+            all += QString::fromLatin1(
+                QCryptographicHash::hash(readAll(QDir(folder).filePath(def.fileName)), QCryptographicHash::Sha1)
+                    .toHex());
+        }
+    }
+    return all;
+}
+
+qint64 count(const QString& folder, const QString& table, const QString& where)
+{
+    store::Database db(folder, schema::tables(), schema::references());
+    store::Statement stmt(db, QStringLiteral("SELECT count(*) FROM %1 WHERE %2").arg(db.qualifiedTable(table), where));
+    return stmt.step() ? stmt.column(0).toLongLong() : -1;
+}
+
+}  // namespace
+
+class TestOrders : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+
+    QString tables() const { return m_dir->filePath(QStringLiteral("tablas")); }
+    QString ddjj() const { return QDir(tables()).filePath(QStringLiteral("ddjj")); }
+    QString file(const QString& name) const { return m_dir->filePath(name); }
+    QString declaration(const QString& period = QStringLiteral("202403")) const
+    {
+        return QDir(ddjj()).filePath(Agent + period + QStringLiteral(".imp"));
+    }
+
+    // The program, as a user runs it on a terminal with no display. %D is the data folder and
+    // %T the test's folder.
+    Run run(QStringList arguments, const QStringList& extraEnvironment = {})
+    {
+        for (QString& a : arguments)
+            a.replace(QStringLiteral("%D"), tables()).replace(QStringLiteral("%T"), m_dir->path());
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+            env.remove(QString::fromLatin1(name));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), file(QStringLiteral("config")));
+        for (const QString& pair : extraEnvironment)
+            env.insert(pair.section(QLatin1Char('='), 0, 0), pair.section(QLatin1Char('='), 1));
+        process.setProcessEnvironment(env);
+        process.start(QStringLiteral(TARVENIO_PROGRAM), arguments);
+        Run result;
+        if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit) {
+            qWarning("%s", process.readAllStandardError().constData());
+            return result;
+        }
+        result.status = process.exitCode();
+        result.out = QString::fromUtf8(process.readAllStandardOutput());
+        result.err = QString::fromUtf8(process.readAllStandardError());
+        return result;
+    }
+
+    void prepare(const QString& kind)
+    {
+        if (kind == QLatin1String("sin tablas")) {
+            QVERIFY(QDir().mkpath(tables()));
+            return;
+        }
+        Tables t(tables());
+        if (kind != QLatin1String("sin agente"))
+            fill(t.m);
+        if (kind == QLatin1String("presentado") || kind == QLatin1String("rectificando")) {
+            QCOMPARE(int(fileInProcess(t.m).result), int(filing::Result::Filed));
+            if (kind == QLatin1String("rectificando")) {
+                t.m.TAnticipos->edit();
+                t.m.TAnticipos->setValue(QStringLiteral("Rectificativa"), 1.0);
+                t.m.TAnticipos->post();
+            }
+        }
+    }
+
+    void writeImportFiles()
+    {
+        const auto client = [](const QString& cuit, const char* name, const char* locality) {
+            return (cuit.leftJustified(11) + QString::fromLatin1(name).leftJustified(20) +
+                    QStringLiteral("901-1").leftJustified(10) + QStringLiteral("SAN MARTIN 1").leftJustified(20) +
+                    QString::fromLatin1(locality).leftJustified(15) + QStringLiteral("3100") +
+                    QStringLiteral("ENTRE RIOS"))
+                       .toLatin1() +
+                   "\r\n";
+        };
+        writeFile(file(QStringLiteral("clientes.txt")),
+                  client(cuitFor(30000001), "NUEVO UNO", "PARANA") +
+                      client(QStringLiteral("20000000000"), "MAL CUIT", "PARANA") +
+                      client(cuitFor(30000002), "NUEVO DOS", "CONCORDIA"));
+        const auto detail = [](const QString& cuit, int desde, int hasta) {
+            return (QStringLiteral("05/03/2024") + QStringLiteral("CLIENTE").leftJustified(20) + cuit +
+                    QStringLiteral("Factura B").leftJustified(10) + QString::number(desde).rightJustified(6) +
+                    QString::number(hasta).rightJustified(6) + QStringLiteral("0001"))
+                       .toLatin1() +
+                   "\r\n";
+        };
+        writeFile(file(QStringLiteral("detalles.txt")),
+                  detail(cuitFor(10000001), 1, 100) + detail(cuitFor(20000001), 2001, 2050));
+        writeFile(file(QStringLiteral("detalles-malos.txt")),
+                  detail(cuitFor(10000001), 1, 100) + detail(cuitFor(77777777), 101, 150));
+        writeFile(file(QStringLiteral("vacio.txt")), {});
+        writeFile(file(QStringLiteral("binario.txt")), QByteArray("20111111112\0\0\0", 14));
+    }
+
+    static QStringList detailColumns()
+    {
+        return {"--fecha-desde",        "1",  "--fecha-hasta",       "10", "--razon-social-desde", "11",
+                "--razon-social-hasta", "30", "--cuit-desde",        "31", "--cuit-hasta",         "41",
+                "--comprobante-desde",  "42", "--comprobante-hasta", "51", "--ndesde-desde",       "52",
+                "--ndesde-hasta",       "57", "--nhasta-desde",      "58", "--nhasta-hasta",       "63",
+                "--punto-venta-desde",  "64", "--punto-venta-hasta", "67"};
+    }
+
+    static QStringList clientColumns()
+    {
+        return {"--cuit-desde",
+                "1",
+                "--cuit-hasta",
+                "11",
+                "--razon-social-desde",
+                "12",
+                "--razon-social-hasta",
+                "31",
+                "--ingresos-brutos-desde",
+                "32",
+                "--ingresos-brutos-hasta",
+                "41",
+                "--domicilio-desde",
+                "42",
+                "--domicilio-hasta",
+                "61",
+                "--localidad-desde",
+                "62",
+                "--localidad-hasta",
+                "76",
+                "--codigo-postal-desde",
+                "77",
+                "--codigo-postal-hasta",
+                "80",
+                "--provincia-desde",
+                "81",
+                "--provincia-hasta",
+                "95"};
+    }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        writeImportFiles();
+    }
+
+    void cleanup() { m_dir.reset(); }
+
+    // The file of the order is the one the generate form's filing writes for the same data.
+    void presentarWritesTheFormsFile()
+    {
+        prepare(QStringLiteral("con datos"));
+        const QString twin = file(QStringLiteral("gemela"));
+        QByteArray expected;
+        {
+            Tables t(twin);
+            fill(t.m);
+            expected = readAll(fileInProcess(t.m).path);
+        }
+
+        const Run r = run({"presentar", "--anio", "2024", "--anticipo", "3", "--datos", "%D"});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out.trimmed(), declaration());
+        QVERIFY2(r.err.contains(Success), qPrintable(r.err));
+        QCOMPARE(readAll(declaration()), expected);
+        QCOMPARE(count(tables(), QStringLiteral("detalle"), QStringLiteral("Anio IS NULL")), 0);
+        QCOMPARE(count(tables(), QStringLiteral("anticipos"), QStringLiteral("Anio='2024' AND Anticipo='03'")), 1);
+        QVERIFY(declcheck::checkFile(declaration()).ok());
+    }
+
+    void presentarToAnotherFolder()
+    {
+        prepare(QStringLiteral("con datos"));
+        QVERIFY(QDir().mkpath(file(QStringLiteral("salida"))));
+        const Run r =
+            run({"presentar", "--anio", "2024", "--anticipo", "03", "--destino", "%T/salida", "--datos", "%D"});
+        QCOMPARE(r.status, 0);
+        QVERIFY(QFile::exists(QDir(file(QStringLiteral("salida"))).filePath(Agent + QStringLiteral("202403.imp"))));
+        QCOMPARE(QDir(ddjj()).entryList(QDir::Files), QStringList());
+    }
+
+    // A refusal says why, answers its status, and leaves the tables and the declarations as they were.
+    void refusals_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("message");
+
+        const QStringList datos{"--datos", "%D"};
+        const QStringList period{"--anio", "2024", "--anticipo", "3"};
+        const QString con = QStringLiteral("con datos");
+        const QString presentado = QStringLiteral("presentado");
+
+        QTest::newRow("presentar: already filed")
+            << presentado << QStringList{"presentar"} + period + datos << 1 << "Este Anticipo ya fue Presentado";
+        QTest::newRow("presentar: already filed, typed with two digits")
+            << presentado << QStringList{"presentar", "--anio", "2024", "--anticipo", "03"} + datos << 1
+            << "Este Anticipo ya fue Presentado";
+        QTest::newRow("presentar: no agent")
+            << "sin agente" << QStringList{"presentar"} + period + datos << 1 << "Cargue los datos de la Imprenta";
+        QTest::newRow("presentar: anticipo 13")
+            << con << QStringList{"presentar", "--anio", "2024", "--anticipo", "13"} + datos << 1
+            << "El anticipo debe ser un número de 1 a 12: 13";
+        QTest::newRow("presentar: no year")
+            << con << QStringList{"presentar", "--anticipo", "3"} + datos << 1 << "Falta --anio";
+        QTest::newRow("presentar: a year of two digits")
+            << con << QStringList{"presentar", "--anio", "24", "--anticipo", "3"} + datos << 1
+            << "El año debe tener 4 cifras: 24";
+        QTest::newRow("presentar: a folder that is not there")
+            << con << QStringList{"presentar"} + period + QStringList{"--destino", "%T/no-existe"} + datos << 2
+            << "No se puede crear el archivo";
+        QTest::newRow("presentar: drive A: without a folder for it")
+            << con << QStringList{"presentar"} + period + QStringList{"--destino", "A:"} + datos << 2
+            << "No hay suficiente espacio en el disco";
+        QTest::newRow("presentar: a damaged table")
+            << "tabla rota" << QStringList{"presentar"} + period + datos << 2 << "detalle.DB";
+        QTest::newRow("presentar: a folder without tables")
+            << "sin tablas" << QStringList{"presentar"} + period + datos << 1 << "no están las tablas del programa";
+        QTest::newRow("presentar: a data folder that is not there")
+            << con << QStringList{"presentar"} + period + QStringList{"--datos", "%T/otra"} << 1
+            << "No existe la carpeta de las tablas";
+        QTest::newRow("regenerar: a period not filed")
+            << presentado << QStringList{"regenerar", "--anio", "2024", "--anticipo", "4"} + datos << 1
+            << "El anticipo 04 del año 2024 no fue presentado.";
+        QTest::newRow("regenerar: nothing filed")
+            << con << QStringList{"regenerar"} + period + datos << 1 << "No hay Anticipos Generados";
+        QTest::newRow("importar-clientes: no such file")
+            << con << QStringList{"importar-clientes", "%T/no-existe.txt"} + clientColumns() + datos << 1
+            << "no-existe.txt";
+        QTest::newRow("importar-clientes: a binary file")
+            << con << QStringList{"importar-clientes", "%T/binario.txt"} + clientColumns() + datos << 1
+            << "binario.txt";
+        QTest::newRow("importar-clientes: a position that is no number")
+            << con << QStringList{"importar-clientes", "%T/clientes.txt", "--cuit-desde", "uno"} + datos << 1
+            << "El valor de --cuit-desde debe ser un número entero: uno";
+        QTest::newRow("importar-detalles: a client not registered")
+            << con << QStringList{"importar-detalles", "%T/detalles-malos.txt"} + detailColumns() + datos << 1
+            << "Fallo en registro Nº 2 con error: 6";
+        QTest::newRow("importar-detalles: an empty file")
+            << con << QStringList{"importar-detalles", "%T/vacio.txt"} + detailColumns() + datos << 1 << "está vacío";
+        QTest::newRow("importar-detalles: a position beyond the window's bounds")
+            << con << QStringList{"importar-detalles", "%T/detalles.txt", "--cuit-desde", "300"} + datos << 1
+            << "El valor de --cuit-desde debe estar entre 0 y 255: 300";
+        QTest::newRow("verificar: a file that is not there")
+            << con << QStringList{"verificar", "%T/no-existe.imp"} << 1 << "No se puede leer el archivo";
+        QTest::newRow("an unknown order")
+            << con << QStringList{"declarar"} + datos << 1 << "Orden desconocida: declarar";
+        QTest::newRow("an option of another order") << con << QStringList{"reparar", "--imprimir"} + datos << 1
+                                                    << "La opción --imprimir no corresponde a la orden reparar.";
+        QTest::newRow("an option without its value")
+            << con << QStringList{"presentar", "--anio"} << 1 << "Falta el valor después de --anio.";
+    }
+
+    void refusals()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(QString, message);
+        prepare(kind == QLatin1String("tabla rota") ? QStringLiteral("con datos") : kind);
+        if (kind == QLatin1String("tabla rota")) {
+            // Cut in the middle of a page.
+            QFile detalle(QDir(tables()).filePath(QStringLiteral("detalle.DB")));
+            QVERIFY(detalle.resize(1500));
+        }
+        const QString before = snapshot(tables());
+        const QStringList filed = QDir(ddjj()).entryList(QDir::Files);
+
+        const Run r = run(arguments);
+        QVERIFY2(r.status == status, qPrintable(QStringLiteral("%1: %2").arg(r.status).arg(r.err)));
+        QVERIFY2(r.err.contains(message), qPrintable(r.err));
+        QCOMPARE(r.out, QString());
+        QCOMPARE(snapshot(tables()), before);
+        QCOMPARE(QDir(ddjj()).entryList(QDir::Files), filed);
+    }
+
+    // Printing was asked and there is no printer: the filing stays done and the status says
+    // the order was not carried out whole.
+    void presentarWithoutPrinter()
+    {
+        prepare(QStringLiteral("con datos"));
+        const Run r = run({"presentar", "--anio", "2024", "--anticipo", "3", "--imprimir", "--datos", "%D"},
+                          {QStringLiteral("CUPS_SERVER=%1").arg(file(QStringLiteral("sin-cups.sock")))});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(QStringLiteral("no se imprimió")), qPrintable(r.err));
+        QVERIFY2(r.err.contains(QStringLiteral("tarvenio regenerar --anio 2024 --anticipo 03 --imprimir")),
+                 qPrintable(r.err));
+        QVERIFY(QFile::exists(declaration()));
+        QCOMPARE(count(tables(), QStringLiteral("anticipos"), QStringLiteral("1")), 1);
+    }
+
+    void regenerar()
+    {
+        prepare(QStringLiteral("presentado"));
+        QVERIFY(QFile::remove(declaration()));
+        const Run r = run({"regenerar", "--anio", "2024", "--anticipo", "3", "--datos", "%D"});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out.trimmed(), declaration());
+        QVERIFY2(r.err.contains(Success), qPrintable(r.err));
+        const declcheck::Report report = declcheck::checkFile(declaration());
+        QVERIFY2(report.ok(), qPrintable(declcheck::reportText(report)));
+        QCOMPARE(report.summary.forms, 10);
+        QCOMPARE(report.summary.machines, 2);
+    }
+
+    // An amendment in preparation closes only when the order says so; the file carries its number.
+    void regenerarAnAmendment_data()
+    {
+        QTest::addColumn<bool>("close");
+        QTest::newRow("left open") << false;
+        QTest::newRow("closed") << true;
+    }
+
+    void regenerarAnAmendment()
+    {
+        QFETCH(bool, close);
+        prepare(QStringLiteral("rectificando"));
+        QStringList arguments{"regenerar", "--anio", "2024", "--anticipo", "03", "--datos", "%D"};
+        if (close)
+            arguments << QStringLiteral("--cerrar-rectificativa");
+        const Run r = run(arguments);
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.err.contains(QStringLiteral("sigue en preparación")), !close);
+        QCOMPARE(count(tables(), QStringLiteral("anticipos"), QStringLiteral("Rec_pre = 1")), close ? 1 : 0);
+        QCOMPARE(declcheck::checkFile(declaration()).summary.rectificativa, QStringLiteral("1"));
+    }
+
+    void importarClientes()
+    {
+        prepare(QStringLiteral("con datos"));
+        const Run r =
+            run(QStringList{"importar-clientes", "%T/clientes.txt"} + clientColumns() + QStringList{"--datos", "%D"});
+        QCOMPARE(r.status, 0);
+        QVERIFY2(r.err.contains(QStringLiteral("Se han cargado con exito 2 Registros")), qPrintable(r.err));
+        QCOMPARE(count(tables(), QStringLiteral("cliente"), QStringLiteral("1")), 4);
+        QCOMPARE(count(tables(), QStringLiteral("cliente"), QStringLiteral("Localidad = 'CONCORDIA'")), 1);
+        // No terminal here: no progress lines in the output.
+        QVERIFY(!r.err.contains(QStringLiteral("Cargando Registro")));
+    }
+
+    void importarDetalles()
+    {
+        prepare(QStringLiteral("con datos"));
+        const Run r =
+            run(QStringList{"importar-detalles", "%T/detalles.txt"} + detailColumns() + QStringList{"--datos", "%D"});
+        QCOMPARE(r.status, 0);
+        QVERIFY2(r.err.contains(QStringLiteral("Se han cargado con exito 2 Registros")), qPrintable(r.err));
+        QCOMPARE(count(tables(), QStringLiteral("detalle"), QStringLiteral("Importado = 'S' AND Anio IS NULL")), 2);
+        QCOMPARE(count(tables(), QStringLiteral("detalle"),
+                       QStringLiteral("NDesde = 2001 AND NHasta = 2050 AND CanTalonarios = 50")),
+                 1);
+    }
+
+    // The failing line's number and code, then what the code means.
+    void importarDetallesNamesTheLine()
+    {
+        prepare(QStringLiteral("con datos"));
+        const Run r = run(QStringList{"importar-detalles", "%T/detalles-malos.txt"} + detailColumns() +
+                          QStringList{"--datos", "%D"});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(QStringLiteral("Fallo en registro Nº 2 con error: 6")), qPrintable(r.err));
+        QVERIFY2(r.err.contains(QStringLiteral("Error 6: el contribuyente no existe")), qPrintable(r.err));
+    }
+
+    void reparar()
+    {
+        prepare(QStringLiteral("con datos"));
+        const QString before = snapshot(tables());
+        const Run r = run({"reparar", "--datos", "%D"});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out.trimmed().split(QLatin1Char('\n')).size(), 6);
+        QVERIFY2(r.err.contains(QStringLiteral("La Reparación se ha completado con exito.")), qPrintable(r.err));
+        QCOMPARE(QDir(QDir(tables()).filePath(QStringLiteral("back"))).entryList({"*_BK.db"}, QDir::Files).size(), 6);
+        QCOMPARE(snapshot(tables()), before);
+    }
+
+    // A table of which nothing can be read stays as it was, and the status says so.
+    void repararADamagedTable()
+    {
+        prepare(QStringLiteral("con datos"));
+        writeFile(QDir(tables()).filePath(QStringLiteral("Maquina.DB")), QByteArray(8192, 'x'));
+        const Run r = run({"reparar", "--datos", "%D"});
+        QCOMPARE(r.status, 2);
+        QVERIFY2(r.err.contains(QStringLiteral("No se ha podido Reparar")), qPrintable(r.err));
+        QVERIFY2(r.out.contains(QStringLiteral("Maquina")), qPrintable(r.out));
+        QCOMPARE(readAll(QDir(tables()).filePath(QStringLiteral("Maquina.DB"))), QByteArray(8192, 'x'));
+    }
+
+    void verificar()
+    {
+        prepare(QStringLiteral("presentado"));
+        const Run good = run({"verificar", declaration()});
+        QCOMPARE(good.status, 0);
+        QVERIFY2(good.out.contains(QStringLiteral("es una declaración correcta")), qPrintable(good.out));
+        QVERIFY2(good.out.contains(QStringLiteral("Formularios: 10")), qPrintable(good.out));
+        QCOMPARE(good.err, QString());
+
+        QByteArray bytes = readAll(declaration());
+        bytes.replace("Eof\r\n", "Eof\n");
+        const QString copy = file(Agent + QStringLiteral("202403.imp"));
+        writeFile(copy, bytes);
+        const Run bad = run({"verificar", copy});
+        QCOMPARE(bad.status, 1);
+        QCOMPARE(bad.out, QString());
+        QVERIFY2(bad.err.contains(QStringLiteral("termina con LF sin CR")), qPrintable(bad.err));
+    }
+
+    void helpAndVersionNeedNoDisplay()
+    {
+        const Run help = run({"--help"});
+        QCOMPARE(help.status, 0);
+        QVERIFY(help.out.contains(QStringLiteral("importar-detalles <archivo>")));
+        const Run version = run({"presentar", "--version"});
+        QCOMPARE(version.status, 0);
+        QVERIFY(version.out.startsWith(QStringLiteral("tarvenio ")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestOrders)
+#include "tst_orders.moc"
