@@ -5,13 +5,13 @@
 
 #include "BenchTools.h"
 #include "DataFolder.h"
-#include "Prompt.h"
 #include "SampleCuit.h"
-#include "UModulo.h"
+#include "data/Prompt.h"
+#include "data/UModulo.h"
+#include "data/store/Database.h"
 #include "shell/Startup.h"
 #include "shell/UClientes.h"
 #include "shell/UClientesMod.h"
-#include "store/Database.h"
 #include "widgets/DBGrid.h"
 #include "widgets/ModalDialog.h"
 

@@ -3,8 +3,8 @@
 
 #include "BenchTools.h"
 #include "SampleCuit.h"
-#include "UModulo.h"
-#include "store/Database.h"
+#include "data/UModulo.h"
+#include "data/store/Database.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

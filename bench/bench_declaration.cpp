@@ -8,12 +8,12 @@
 #include "BenchTools.h"
 #include "SampleCuit.h"
 #include "ScriptedPrompt.h"
-#include "UModulo.h"
+#include "data/UModulo.h"
+#include "data/store/Database.h"
 #include "declaration/DeclarationFile.h"
 #include "declaration/DestinationGroup.h"
 #include "declaration/UPresentaciones.h"
 #include "declaration/UReporte.h"
-#include "store/Database.h"
 #include "widgets/DirectoryListBox.h"
 
 #include <sqlite3.h>

@@ -5,12 +5,12 @@
 
 #include "BenchTools.h"
 #include "SampleCuit.h"
-#include "UModulo.h"
+#include "data/UModulo.h"
+#include "data/store/Database.h"
 #include "declaration/UPresentaciones.h"
 #include "details/UCDetalles.h"
 #include "details/UDetalleG.h"
 #include "details/UGMaquinas.h"
-#include "store/Database.h"
 #include "widgets/DBGrid.h"
 #include "widgets/DBLookupComboBox.h"
 

@@ -5,13 +5,13 @@
 // Usage: bench_import [clients] [details]
 
 #include "BenchTools.h"
-#include "Prompt.h"
 #include "SampleCuit.h"
-#include "UModulo.h"
+#include "data/Prompt.h"
+#include "data/UModulo.h"
+#include "data/store/BulkCache.h"
+#include "data/store/Database.h"
 #include "import/ClientImport.h"
 #include "import/DetailImport.h"
-#include "store/BulkCache.h"
-#include "store/Database.h"
 
 #include <malloc.h>
 #include <sqlite3.h>

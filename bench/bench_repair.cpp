@@ -3,9 +3,9 @@
 // Usage: bench_repair [rows]   (default 1,000,000)
 
 #include "BenchTools.h"
-#include "Schema.h"
+#include "data/Schema.h"
+#include "data/store/Database.h"
 #include "maintenance/TBDEUtil.h"
-#include "store/Database.h"
 
 #include <sqlite3.h>
 #include <sys/resource.h>

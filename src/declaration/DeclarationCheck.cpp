@@ -2,9 +2,9 @@
 
 #include "DeclarationFile.h"
 #include "DeclarationRecords.h"
-#include "UModulo.h"
-#include "store/StoreError.h"
-#include "store/SystemError.h"
+#include "data/UModulo.h"
+#include "data/store/StoreError.h"
+#include "data/store/SystemError.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,14 +1,14 @@
 #include "DeclarationFile.h"
 #include "Destination.h"
-#include "UModulo.h"
-#include "store/Database.h"
-#include "store/Dataset.h"
-#include "store/FixedFormats.h"
-#include "store/Session.h"
-#include "store/StoreError.h"
-#include "store/SystemError.h"
-#include "store/Text1252.h"
-#include "store/ViewScan.h"
+#include "data/UModulo.h"
+#include "data/store/Database.h"
+#include "data/store/Dataset.h"
+#include "data/store/FixedFormats.h"
+#include "data/store/Session.h"
+#include "data/store/StoreError.h"
+#include "data/store/SystemError.h"
+#include "data/store/Text1252.h"
+#include "data/store/ViewScan.h"
 
 #include <QDir>
 #include <QSaveFile>

@@ -1,8 +1,8 @@
 #include "DeclarationRecords.h"
 
-#include "Schema.h"
-#include "store/FixedFormats.h"
-#include "store/Text1252.h"
+#include "data/Schema.h"
+#include "data/store/FixedFormats.h"
+#include "data/store/Text1252.h"
 
 #include <QDate>
 #include <QRegularExpression>

@@ -1,6 +1,6 @@
 #include "Destination.h"
 
-#include "store/AliasConfig.h"
+#include "data/store/AliasConfig.h"
 
 #include <QDir>
 #include <QStorageInfo>

@@ -1,7 +1,7 @@
 #include "DestinationGroup.h"
 
 #include "Destination.h"
-#include "UModulo.h"
+#include "data/UModulo.h"
 #include "resources/Glyphs.h"
 #include "widgets/DialogParts.h"
 #include "widgets/DirectoryListBox.h"

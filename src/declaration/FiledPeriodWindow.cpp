@@ -1,10 +1,10 @@
 #include "FiledPeriodWindow.h"
 
-#include "Prompt.h"
+#include "data/Prompt.h"
 
 #include "DestinationGroup.h"
 #include "Filing.h"
-#include "UModulo.h"
+#include "data/UModulo.h"
 #include "resources/Glyphs.h"
 #include "widgets/DBEdit.h"
 #include "widgets/DBGrid.h"

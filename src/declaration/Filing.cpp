@@ -1,8 +1,8 @@
 #include "Filing.h"
 
-#include "Prompt.h"
-#include "UModulo.h"
 #include "UReporte.h"
+#include "data/Prompt.h"
+#include "data/UModulo.h"
 #include "widgets/StandardError.h"
 
 namespace filing {

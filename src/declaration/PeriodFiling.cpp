@@ -2,10 +2,10 @@
 
 #include "DeclarationFile.h"
 #include "Destination.h"
-#include "Prompt.h"
-#include "UModulo.h"
-#include "store/Database.h"
-#include "store/StoreError.h"
+#include "data/Prompt.h"
+#include "data/UModulo.h"
+#include "data/store/Database.h"
+#include "data/store/StoreError.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 #include "PeriodList.h"
 
 #include "Filing.h"
-#include "Prompt.h"
-#include "UModulo.h"
+#include "data/Prompt.h"
+#include "data/UModulo.h"
 #include "resources/Glyphs.h"
 #include "widgets/DBGrid.h"
 #include "widgets/DialogParts.h"

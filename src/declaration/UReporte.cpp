@@ -1,9 +1,9 @@
 #include "UReporte.h"
 
-#include "store/FixedFormats.h"
+#include "data/store/FixedFormats.h"
 
-#include "Prompt.h"
-#include "UModulo.h"
+#include "data/Prompt.h"
+#include "data/UModulo.h"
 
 #include <QPdfWriter>
 #include <QPrinter>

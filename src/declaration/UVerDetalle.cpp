@@ -2,8 +2,8 @@
 
 #include "DestinationGroup.h"
 #include "Filing.h"
-#include "Prompt.h"
-#include "UModulo.h"
+#include "data/Prompt.h"
+#include "data/UModulo.h"
 #include "widgets/DBGrid.h"
 #include "widgets/DirectoryListBox.h"
 #include "widgets/EnterAsTab.h"

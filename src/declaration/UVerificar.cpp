@@ -1,6 +1,6 @@
 #include "UVerificar.h"
 
-#include "Prompt.h"
+#include "data/Prompt.h"
 #include "widgets/DialogParts.h"
 #include "widgets/ModalDialog.h"
 
@@ -21,9 +21,10 @@ const QColor Maroon(0x80, 0x00, 0x00);
 }  // namespace
 
 TFVerificar::TFVerificar(const QString& path, const declcheck::Report& report, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    : FormDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("FVerificar"));
+    setPlacement(Placement::Screen);
     setWindowTitle(QStringLiteral("Verificar Declaración"));
     setFixedSize(640, 480);
 
@@ -61,9 +62,7 @@ TFVerificar::TFVerificar(const QString& path, const declcheck::Report& report, Q
 
 void TFVerificar::showEvent(QShowEvent* event)
 {
-    if (!event->spontaneous())
-        parts::centreOnScreen(this);
-    QDialog::showEvent(event);
+    FormDialog::showEvent(event);
     BitBtn1->setFocus(Qt::OtherFocusReason);
 }
 

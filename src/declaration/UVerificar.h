@@ -2,7 +2,7 @@
 
 #include "DeclarationCheck.h"
 
-#include <QDialog>
+#include "widgets/FormDialog.h"
 
 class QLabel;
 class QLineEdit;
@@ -11,7 +11,7 @@ class QPushButton;
 
 // What the verifier found in a declaration file: its summary, or every fault with its line and
 // field. The window only shows it; it is opened anew for each file.
-class TFVerificar : public QDialog {
+class TFVerificar : public FormDialog {
     Q_OBJECT
 public:
     TFVerificar(const QString& path, const declcheck::Report& report, QWidget* parent = nullptr);

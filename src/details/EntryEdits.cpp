@@ -1,10 +1,10 @@
 #include "EntryEdits.h"
 
 #include "PeriodRows.h"
-#include "Prompt.h"
-#include "store/Dataset.h"
-#include "store/FixedFormats.h"
-#include "store/StoreError.h"
+#include "data/Prompt.h"
+#include "data/store/Dataset.h"
+#include "data/store/FixedFormats.h"
+#include "data/store/StoreError.h"
 #include "widgets/FieldLink.h"
 
 #include <QFocusEvent>

@@ -1,8 +1,8 @@
 #include "PeriodRows.h"
 
-#include "Prompt.h"
-#include "UModulo.h"
-#include "store/Database.h"
+#include "data/Prompt.h"
+#include "data/UModulo.h"
+#include "data/store/Database.h"
 
 #include <cmath>
 

@@ -4,8 +4,8 @@
 
 #include "EntryEdits.h"
 #include "FormTypes.h"
-#include "Prompt.h"
-#include "UModulo.h"
+#include "data/Prompt.h"
+#include "data/UModulo.h"
 #include "resources/Glyphs.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/DBEdit.h"

@@ -1,9 +1,9 @@
 #include "UDetalleG.h"
 
-#include "Prompt.h"
 #include "UCDetalles.h"
 #include "UGMaquinas.h"
-#include "UModulo.h"
+#include "data/Prompt.h"
+#include "data/UModulo.h"
 #include "resources/Glyphs.h"
 #include "widgets/DBGrid.h"
 #include "widgets/DialogParts.h"

@@ -1,8 +1,8 @@
 #include "UGMaquinas.h"
 
 #include "EntryEdits.h"
-#include "Prompt.h"
-#include "UModulo.h"
+#include "data/Prompt.h"
+#include "data/UModulo.h"
 #include "resources/Glyphs.h"
 #include "widgets/DBEdit.h"
 #include "widgets/DBLookupComboBox.h"

@@ -1,9 +1,9 @@
 #include "URecMaquinas.h"
 
 #include "EntryEdits.h"
-#include "Prompt.h"
-#include "UModulo.h"
 #include "Uanular.h"
+#include "data/Prompt.h"
+#include "data/UModulo.h"
 #include "resources/Glyphs.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/DBEdit.h"

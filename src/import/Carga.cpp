@@ -2,7 +2,7 @@
 
 #include "AyudaCarga.h"
 #include "ImportDialog.h"
-#include "UModulo.h"
+#include "data/UModulo.h"
 #include "widgets/EnterAsTab.h"
 #include "widgets/ModalDialog.h"
 #include "widgets/StandardError.h"

@@ -1,7 +1,7 @@
 #include "CargarContri.h"
 
 #include "ImportDialog.h"
-#include "UModulo.h"
+#include "data/UModulo.h"
 #include "widgets/EnterAsTab.h"
 #include "widgets/StandardError.h"
 

@@ -1,9 +1,9 @@
 #include "ClientImport.h"
 
-#include "Prompt.h"
 #include "TextFile.h"
-#include "UModulo.h"
-#include "store/BulkWriter.h"
+#include "data/Prompt.h"
+#include "data/UModulo.h"
+#include "data/store/BulkWriter.h"
 
 #include <exception>
 

@@ -1,12 +1,12 @@
 #include "DetailImport.h"
 
-#include "Prompt.h"
-#include "Schema.h"
 #include "TextFile.h"
-#include "UModulo.h"
+#include "data/Prompt.h"
+#include "data/Schema.h"
+#include "data/UModulo.h"
+#include "data/store/BulkWriter.h"
+#include "data/store/FieldCodec.h"
 #include "details/PeriodRows.h"
-#include "store/BulkWriter.h"
-#include "store/FieldCodec.h"
 
 #include <QDir>
 #include <QHash>

@@ -1,6 +1,6 @@
 #include "ImportDialog.h"
 
-#include "Prompt.h"
+#include "data/Prompt.h"
 
 #include "widgets/StandardError.h"
 

@@ -1,9 +1,9 @@
 #include "TextFile.h"
 
 #include "FixedColumns.h"
-#include "store/StoreError.h"
-#include "store/SystemError.h"
-#include "store/Text1252.h"
+#include "data/store/StoreError.h"
+#include "data/store/SystemError.h"
+#include "data/store/Text1252.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "TBDEUtil.h"
 
-#include "Schema.h"
-#include "store/StoreError.h"
+#include "data/Schema.h"
+#include "data/store/StoreError.h"
 
 #include <cstring>
 #include <utility>

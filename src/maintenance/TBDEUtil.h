@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/TableUtil.h"
+#include "data/store/TableUtil.h"
 
 #include <QList>
 

@@ -1,7 +1,7 @@
 #include "TableRepair.h"
 
-#include "Prompt.h"
 #include "TBDEUtil.h"
+#include "data/Prompt.h"
 
 #include <QDir>
 

@@ -1,11 +1,11 @@
 #include "UReparar.h"
 
-#include "Prompt.h"
-#include "Schema.h"
 #include "TBDEUtil.h"
 #include "TableRepair.h"
-#include "UModulo.h"
-#include "store/Session.h"
+#include "data/Prompt.h"
+#include "data/Schema.h"
+#include "data/UModulo.h"
+#include "data/store/Session.h"
 #include "widgets/StandardError.h"
 #include "widgets/WaitCursor.h"
 

@@ -1,8 +1,10 @@
 #include "Orders.h"
 
-#include "Schema.h"
 #include "TerminalPrompt.h"
-#include "UModulo.h"
+#include "data/Schema.h"
+#include "data/UModulo.h"
+#include "data/store/FixedFormats.h"
+#include "data/store/StoreError.h"
 #include "declaration/DeclarationCheck.h"
 #include "declaration/Destination.h"
 #include "declaration/PeriodFiling.h"
@@ -10,8 +12,6 @@
 #include "import/DetailImport.h"
 #include "maintenance/TBDEUtil.h"
 #include "maintenance/TableRepair.h"
-#include "store/FixedFormats.h"
-#include "store/StoreError.h"
 
 #include <QDir>
 #include <QFileInfo>

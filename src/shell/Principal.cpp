@@ -1,11 +1,11 @@
 #include "Principal.h"
 
 #include "Acerca_de.h"
-#include "Prompt.h"
 #include "UClientes.h"
 #include "UClientesMod.h"
-#include "UModulo.h"
 #include "Uimprenta.h"
+#include "data/Prompt.h"
+#include "data/UModulo.h"
 #include "declaration/Destination.h"
 #include "declaration/URecVer.h"
 #include "declaration/UVer.h"

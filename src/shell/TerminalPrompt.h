@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Prompt.h"
+#include "data/Prompt.h"
 
 #include <cstdio>
 

@@ -1,8 +1,8 @@
 #include "UClientesMod.h"
 
-#include "Prompt.h"
 #include "UClientes.h"
-#include "UModulo.h"
+#include "data/Prompt.h"
+#include "data/UModulo.h"
 #include "widgets/DBGrid.h"
 #include "widgets/EnterAsTab.h"
 #include "widgets/ModalDialog.h"

@@ -1,8 +1,8 @@
 #include "Uimprenta.h"
 
 #include "PickLists.h"
-#include "Prompt.h"
-#include "UModulo.h"
+#include "data/Prompt.h"
+#include "data/UModulo.h"
 #include "widgets/DBCheckBox.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/DBEdit.h"

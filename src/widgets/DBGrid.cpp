@@ -1,7 +1,7 @@
 #include "DBGrid.h"
 
 #include "StandardError.h"
-#include "store/Dataset.h"
+#include "data/store/Dataset.h"
 
 #include <QHeaderView>
 

@@ -3,8 +3,8 @@
 #include "FieldLink.h"
 #include "StandardError.h"
 #include "WaitCursor.h"
-#include "store/Database.h"
-#include "store/Session.h"
+#include "data/store/Database.h"
+#include "data/store/Session.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>

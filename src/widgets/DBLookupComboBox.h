@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/Dataset.h"
+#include "data/store/Dataset.h"
 
 #include <QAbstractListModel>
 #include <QComboBox>

@@ -1,9 +1,9 @@
 #include "DatasetModel.h"
 
-#include "store/FixedFormats.h"
+#include "data/store/FixedFormats.h"
 
 #include "StandardError.h"
-#include "store/Dataset.h"
+#include "data/store/Dataset.h"
 
 DatasetModel::DatasetModel(QObject* parent) : QAbstractTableModel(parent) {}
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Prompt.h"
+#include "data/Prompt.h"
 
 // The program's Prompt: real message boxes and the file-open dialog, over the active window.
 class DialogPrompt final : public Prompt {

@@ -1,7 +1,7 @@
 #include "DirectoryListBox.h"
 
-#include "store/AliasConfig.h"
-#include "store/StoreError.h"
+#include "data/store/AliasConfig.h"
+#include "data/store/StoreError.h"
 
 #include <QApplication>
 #include <QDir>

@@ -3,7 +3,7 @@
 #include <QFocusEvent>
 
 #include "StandardError.h"
-#include "store/Dataset.h"
+#include "data/store/Dataset.h"
 
 #include <QTimer>
 #include <QWidget>

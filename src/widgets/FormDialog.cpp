@@ -1,6 +1,6 @@
 #include "FormDialog.h"
 
-#include "store/Dataset.h"
+#include "data/store/Dataset.h"
 
 #include <QGuiApplication>
 #include <QScreen>

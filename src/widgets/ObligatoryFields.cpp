@@ -1,7 +1,7 @@
 #include "ObligatoryFields.h"
 
-#include "Prompt.h"
-#include "store/Dataset.h"
+#include "data/Prompt.h"
+#include "data/store/Dataset.h"
 
 #include <QWidget>
 

@@ -1,7 +1,7 @@
 #include "StandardError.h"
 
-#include "Prompt.h"
-#include "store/StoreError.h"
+#include "data/Prompt.h"
+#include "data/store/StoreError.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #include "DataFolder.h"
 #include "ScriptedPrompt.h"
-#include "UModulo.h"
+#include "data/UModulo.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "DataFolder.h"
-#include "UModulo.h"
+#include "data/UModulo.h"
 #include "declaration/Filing.h"
 
 #include <QString>

@@ -1,6 +1,6 @@
 #include "GoldenDeclarations.h"
+#include "data/store/StoreError.h"
 #include "declaration/DeclarationCheck.h"
-#include "store/StoreError.h"
 
 #include <QDir>
 #include <QFile>

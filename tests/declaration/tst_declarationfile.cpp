@@ -1,9 +1,9 @@
 #include "DataFolder.h"
 #include "GoldenDeclarations.h"
-#include "UModulo.h"
+#include "data/UModulo.h"
+#include "data/store/FixedFormats.h"
+#include "data/store/StoreError.h"
 #include "declaration/DeclarationFile.h"
-#include "store/FixedFormats.h"
-#include "store/StoreError.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,12 +1,12 @@
 #include "KillAt.h"
 #include "SampleCuit.h"
 #include "ScriptedPrompt.h"
-#include "UModulo.h"
+#include "data/UModulo.h"
+#include "data/store/AliasConfig.h"
+#include "data/store/Database.h"
 #include "declaration/DeclarationFile.h"
 #include "declaration/PeriodFiling.h"
 #include "details/PeriodRows.h"
-#include "store/AliasConfig.h"
-#include "store/Database.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -2,11 +2,11 @@
 // and the stops that must leave the period pending, the rows open and no file behind.
 
 #include "../details/DetailFixture.h"
+#include "data/store/Database.h"
+#include "data/store/StoreError.h"
 #include "declaration/Destination.h"
 #include "declaration/DestinationGroup.h"
 #include "declaration/UReporte.h"
-#include "store/Database.h"
-#include "store/StoreError.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/DBGrid.h"
 #include "widgets/DirectoryListBox.h"

@@ -6,7 +6,7 @@
 #include "DataFolder.h"
 #include "SampleCuit.h"
 #include "ScriptedPrompt.h"
-#include "UModulo.h"
+#include "data/UModulo.h"
 #include "declaration/UPresentaciones.h"
 #include "details/UCDetalles.h"
 #include "details/UDetalleG.h"

@@ -6,8 +6,8 @@
 #include "DataFolder.h"
 #include "SampleCuit.h"
 #include "ScriptedPrompt.h"
-#include "UModulo.h"
-#include "store/Database.h"
+#include "data/UModulo.h"
+#include "data/store/Database.h"
 
 #include <QFile>
 #include <QTest>

@@ -3,7 +3,7 @@
 // Usage: import_child FOLDER clients|details FILE LINE
 
 #include "ScriptedPrompt.h"
-#include "UModulo.h"
+#include "data/UModulo.h"
 #include "import/ClientImport.h"
 #include "import/DetailImport.h"
 

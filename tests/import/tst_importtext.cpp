@@ -1,10 +1,10 @@
 // Reading import files: the columns of a value, the encodings and line ends, files that are no
 // text files, and the progress that reaches the window.
 
+#include "data/store/StoreError.h"
 #include "import/FixedColumns.h"
 #include "import/ImportProgress.h"
 #include "import/TextFile.h"
-#include "store/StoreError.h"
 
 #include <unistd.h>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "TableFiles.h"
 
-#include "Schema.h"
+#include "data/Schema.h"
 
 #include <sqlite3.h>
 #include <QFile>

@@ -1,11 +1,11 @@
 #include "KillAt.h"
-#include "Schema.h"
 #include "ScriptedPrompt.h"
 #include "TableFiles.h"
+#include "data/Schema.h"
+#include "data/store/Database.h"
+#include "data/store/StoreError.h"
 #include "maintenance/TBDEUtil.h"
 #include "maintenance/TableRepair.h"
-#include "store/Database.h"
-#include "store/StoreError.h"
 
 #include <sqlite3.h>
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "DataFolder.h"
 #include "ScriptedPrompt.h"
-#include "UModulo.h"
+#include "data/UModulo.h"
 #include "shell/PickLists.h"
 #include "shell/Principal.h"
 #include "shell/Startup.h"

@@ -1,12 +1,12 @@
 #include "SampleCuit.h"
-#include "Schema.h"
 #include "ScriptedPrompt.h"
-#include "UModulo.h"
+#include "data/Schema.h"
+#include "data/UModulo.h"
+#include "data/store/AliasConfig.h"
+#include "data/store/Database.h"
+#include "data/store/StoreError.h"
 #include "declaration/DeclarationCheck.h"
 #include "declaration/PeriodFiling.h"
-#include "store/AliasConfig.h"
-#include "store/Database.h"
-#include "store/StoreError.h"
 
 #include <QCryptographicHash>
 #include <QDir>

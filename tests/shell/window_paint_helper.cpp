@@ -8,7 +8,7 @@
 
 #include "DataFolder.h"
 #include "SampleCuit.h"
-#include "UModulo.h"
+#include "data/UModulo.h"
 #include "declaration/UGenRec.h"
 #include "declaration/UPresentaciones.h"
 #include "declaration/URecVer.h"

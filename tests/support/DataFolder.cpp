@@ -1,6 +1,6 @@
 #include "DataFolder.h"
 
-#include "UModulo.h"
+#include "data/UModulo.h"
 
 DataFolder::DataFolder()
     : m_config(std::make_unique<store::AliasConfig>(m_dir.filePath(QStringLiteral("config/store.conf"))))

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/AliasConfig.h"
+#include "data/store/AliasConfig.h"
 
 #include <QTemporaryDir>
 #include <memory>

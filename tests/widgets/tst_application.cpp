@@ -1,5 +1,5 @@
 #include "ScriptedPrompt.h"
-#include "store/StoreError.h"
+#include "data/store/StoreError.h"
 #include "widgets/Application.h"
 #include "widgets/StandardError.h"
 

@@ -1,7 +1,7 @@
 #include "DataFolder.h"
 #include "SampleCuit.h"
 #include "ScriptedPrompt.h"
-#include "UModulo.h"
+#include "data/UModulo.h"
 #include "widgets/DBLookupComboBox.h"
 
 #include <QAbstractItemModelTester>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "store/Dataset.h"
-#include "store/Session.h"
+#include "data/store/Dataset.h"
+#include "data/store/Session.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,5 +1,5 @@
-#include "store/AliasConfig.h"
-#include "store/StoreError.h"
+#include "data/store/AliasConfig.h"
+#include "data/store/StoreError.h"
 
 #include <QDir>
 #include <QFile>

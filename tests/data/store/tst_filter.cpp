@@ -1,6 +1,6 @@
 #include "SmallStore.h"
 
-#include "store/Filter.h"
+#include "data/store/Filter.h"
 
 #include <QTest>
 

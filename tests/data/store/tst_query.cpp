@@ -1,6 +1,6 @@
 #include "SmallStore.h"
 
-#include "store/Query.h"
+#include "data/store/Query.h"
 
 #include <QTest>
 

@@ -1,4 +1,4 @@
-#include "store/SystemError.h"
+#include "data/store/SystemError.h"
 
 #include <QDir>
 #include <QSaveFile>

@@ -1,7 +1,7 @@
 #include "SmallStore.h"
 
-#include "Schema.h"
-#include "store/Database.h"
+#include "data/Schema.h"
+#include "data/store/Database.h"
 
 #include <sqlite3.h>
 #include <QDir>

@@ -1,8 +1,8 @@
 #include "KillAt.h"
 #include "SmallStore.h"
 
-#include "store/Database.h"
-#include "store/Query.h"
+#include "data/store/Database.h"
+#include "data/store/Query.h"
 
 #include <sqlite3.h>
 #include <QCoreApplication>
