@@ -1,5 +1,6 @@
 #include "KillAt.h"
 #include "SampleCuit.h"
+#include "SamplePeriod.h"
 #include "ScriptedPrompt.h"
 #include "data/UModulo.h"
 #include "data/store/AliasConfig.h"
@@ -54,38 +55,6 @@ struct Store {
     TDModulo modulo;
 };
 
-// The agent, two clients and a dozen rows of the open period.
-void fill(TDModulo& m)
-{
-    m.TImprentas->insert();
-    m.TImprentas->setText(QStringLiteral("Cuit"), cuitFor(99999999));
-    m.TImprentas->setText(QStringLiteral("Nombre"), QStringLiteral("IMPRENTA DEL SOL"));
-    m.TImprentas->post();
-    for (int c = 1; c <= 2; ++c) {
-        m.TCliente->insert();
-        m.TCliente->setText(QStringLiteral("Cuit"), cuitFor(10000000 * c + 1));
-        m.TCliente->setText(QStringLiteral("Razon_Social"), QStringLiteral("CLIENTE %1 SA").arg(c));
-        m.TCliente->post();
-    }
-    for (int i = 1; i <= 10; ++i) {
-        m.TDetalles->insert();
-        m.TDetalles->setValue(QStringLiteral("Cliente"), 1 + i % 2);
-        m.TDetalles->setText(QStringLiteral("Fecha"), QStringLiteral("0%1/03/2024").arg(1 + i % 9));
-        m.TDetalles->setText(QStringLiteral("Tipo_comprobante"), QStringLiteral("Factura A"));
-        m.TDetalles->setValue(QStringLiteral("NDesde"), 100.0 * i + 1);
-        m.TDetalles->setValue(QStringLiteral("NHasta"), 100.0 * i + 50);
-        m.TDetalles->setValue(QStringLiteral("CanTalonarios"), 50.0);
-        m.TDetalles->post();
-    }
-    for (int i = 1; i <= 2; ++i) {
-        m.TMaquinas->insert();
-        m.TMaquinas->setValue(QStringLiteral("Cliente_id"), i);
-        m.TMaquinas->setText(QStringLiteral("Marca"), QStringLiteral("MARCA %1").arg(i));
-        m.TMaquinas->setValue(QStringLiteral("Precio"), 1234.5 * i);
-        m.TMaquinas->post();
-    }
-}
-
 // The pending period row the generate form starts.
 void newPeriod(TDModulo& m, const QString& anio = Anio, const QString& anticipo = Anticipo)
 {
@@ -130,7 +99,7 @@ private slots:
         m_dir = std::make_unique<QTemporaryDir>();
         m_prompt = std::make_unique<ScriptedPrompt>();
         m_store = std::make_unique<Store>(folder());
-        fill(m());
+        fixture::fillOpenPeriod(m());
     }
 
     void cleanup()

@@ -1,4 +1,5 @@
 #include "SampleCuit.h"
+#include "SamplePeriod.h"
 #include "ScriptedPrompt.h"
 #include "data/Schema.h"
 #include "data/UModulo.h"
@@ -53,41 +54,6 @@ struct Tables {
     store::AliasConfig config;
     TDModulo m;
 };
-
-// The agent, two clients, ten printed-forms rows and two machines in the open period.
-void fill(TDModulo& m)
-{
-    m.TImprentas->insert();
-    m.TImprentas->setText(QStringLiteral("Cuit"), Agent);
-    m.TImprentas->setText(QStringLiteral("Nombre"), QStringLiteral("IMPRENTA DEL SOL"));
-    m.TImprentas->setText(QStringLiteral("Imprentas"), QStringLiteral("S"));
-    m.TImprentas->post();
-    for (int c = 1; c <= 2; ++c) {
-        m.TCliente->insert();
-        m.TCliente->setText(QStringLiteral("Cuit"), cuitFor(10000000 * c + 1));
-        m.TCliente->setText(QStringLiteral("Razon_Social"), QStringLiteral("CLIENTE %1 SA").arg(c));
-        m.TCliente->post();
-    }
-    for (int i = 1; i <= 10; ++i) {
-        m.TDetalles->insert();
-        m.TDetalles->setValue(QStringLiteral("Cliente"), 1 + i % 2);
-        m.TDetalles->setText(QStringLiteral("Fecha"), QStringLiteral("0%1/03/2024").arg(1 + i % 9));
-        m.TDetalles->setText(QStringLiteral("Tipo_comprobante"), QStringLiteral("Factura A"));
-        m.TDetalles->setValue(QStringLiteral("NDesde"), 100.0 * i + 1);
-        m.TDetalles->setValue(QStringLiteral("NHasta"), 100.0 * i + 50);
-        m.TDetalles->setValue(QStringLiteral("CanTalonarios"), 50.0);
-        m.TDetalles->setText(QStringLiteral("Anulado"), QStringLiteral("N"));
-        m.TDetalles->post();
-    }
-    for (int i = 1; i <= 2; ++i) {
-        m.TMaquinas->insert();
-        m.TMaquinas->setValue(QStringLiteral("Cliente_id"), i);
-        m.TMaquinas->setText(QStringLiteral("Marca"), QStringLiteral("MARCA %1").arg(i));
-        m.TMaquinas->setValue(QStringLiteral("Fecha"), QDate(2024, 3, 10 + i));
-        m.TMaquinas->setValue(QStringLiteral("Precio"), 1234.5 * i);
-        m.TMaquinas->post();
-    }
-}
 
 // Files the open period 2024/03 as the generate form does, into the default folder.
 filing::Outcome fileInProcess(TDModulo& m)
@@ -184,7 +150,7 @@ private:
         }
         Tables t(tables());
         if (kind != QLatin1String("sin agente"))
-            fill(t.m);
+            fixture::fillOpenPeriod(t.m);
         if (kind == QLatin1String("presentado") || kind == QLatin1String("rectificando")) {
             QCOMPARE(int(fileInProcess(t.m).result), int(filing::Result::Filed));
             if (kind == QLatin1String("rectificando")) {
@@ -282,7 +248,7 @@ private slots:
         QByteArray expected;
         {
             Tables t(twin);
-            fill(t.m);
+            fixture::fillOpenPeriod(t.m);
             expected = readAll(fileInProcess(t.m).path);
         }
 
