@@ -3,6 +3,7 @@
 #include "DeclarationFile.h"
 #include "DeclarationRecords.h"
 #include "data/UModulo.h"
+#include "data/store/NumberText.h"
 #include "data/store/StoreError.h"
 #include "data/store/SystemError.h"
 
@@ -17,8 +18,6 @@ namespace declcheck {
 
 namespace {
 
-const QByteArray Header = "TARVENIOV1.2";
-const QByteArray EofLine = "Eof";
 constexpr int PeriodLine = 3;
 constexpr int AgentLine = 4;
 
@@ -63,24 +62,25 @@ private:
         m_report.faults.append({line, position, field, text});
     }
 
-    void fieldFault(int line, int position, const FieldSpec& spec, const QString& text)
+    void fieldFault(int line, int position, const FieldLayout& layout, const QString& text)
     {
-        fault(line, position, QString::fromLatin1(spec.name), text);
+        fault(line, position, QString::fromLatin1(layout.name), text);
     }
 
     void handleLine(int line, QByteArrayView content)
     {
         if (line == 1) {
-            if (content != Header)
+            if (content != DeclarationHeader)
                 fault(1, 0, QStringLiteral("encabezado"),
-                      QStringLiteral("debe ser TARVENIOV1.2 y es %1").arg(shown(decode(content))));
+                      QStringLiteral("debe ser %1 y es %2")
+                          .arg(QLatin1String(DeclarationHeader), shown(decode(content))));
             return;
         }
         if (line == 2) {
             m_verification = content.toByteArray();
             return;
         }
-        if (content == EofLine) {
+        if (content == DeclarationEnd) {
             m_eofLine = line;
             return;
         }
@@ -114,11 +114,12 @@ private:
         for (int position = 1;; ++position) {
             // Named once the type is read.
             const auto where = [&] {
-                const RecordSpec* spec = fields.isEmpty() ? nullptr : recordSpec(fields[0]);
+                const RecordLayout* layout = fields.isEmpty() ? nullptr : recordLayout(fields[0]);
                 if (position == 1)
                     return QStringLiteral("tipo");
-                return spec && position <= spec->fields.size() ? QString::fromLatin1(spec->fields[position - 1].name)
-                                                               : QString();
+                return layout && position <= layout->fields.size()
+                           ? QString::fromLatin1(layout->fields[position - 1].name)
+                           : QString();
             };
             if (i >= n || content[i] != '\'') {
                 fault(line, position, where(), QStringLiteral("el campo no empieza con una comilla"));
@@ -164,17 +165,17 @@ private:
 
     void handleRecord(int line, const QList<QByteArray>& fields)
     {
-        const RecordSpec* spec = recordSpec(fields[0]);
-        if (!spec) {
+        const RecordLayout* layout = recordLayout(fields[0]);
+        if (!layout) {
             fault(line, 1, QStringLiteral("tipo"),
                   QStringLiteral("%1 no es un tipo de registro (000, 010, 020, 030 o 040)")
                       .arg(shown(decode(fields[0]))));
             return;
         }
-        const QString type = QString::fromLatin1(spec->type);
-        if (!placeRecord(line, *spec))
+        const QString type = QString::fromLatin1(layout->type);
+        if (!placeRecord(line, *layout))
             return;
-        const int want = int(spec->fields.size());
+        const int want = int(layout->fields.size());
         const int have = int(fields.size());
         if (have != want)
             noteClient(fields);
@@ -187,7 +188,7 @@ private:
             return;
         }
         if (have < want) {
-            fieldFault(line, have + 1, spec->fields[have],
+            fieldFault(line, have + 1, layout->fields[have],
                        QStringLiteral("falta este campo: el registro %1 lleva %2 campos y este tiene %3")
                            .arg(type)
                            .arg(want)
@@ -200,22 +201,22 @@ private:
             values << decode(fields[f]);
             const QString bad = badBytes(fields[f]);
             if (!bad.isEmpty()) {
-                fieldFault(line, f + 1, spec->fields[f], bad);
+                fieldFault(line, f + 1, layout->fields[f], bad);
                 sound = false;
-            } else if (!checkValue(line, f + 1, spec->fields[f], values[f])) {
+            } else if (!checkValue(line, f + 1, layout->fields[f], values[f])) {
                 sound = false;
             }
         }
-        take(*spec, values, sound);
+        take(*layout, values, sound);
     }
 
     // The records' order: the period on line 3, the agent on line 4, then rows, machines and
     // clients. False for a record that cannot be read where it stands.
-    bool placeRecord(int line, const RecordSpec& spec)
+    bool placeRecord(int line, const RecordLayout& layout)
     {
-        const QString type = QString::fromLatin1(spec.type);
-        if (spec.rank <= 1) {
-            const int expected = spec.rank == 0 ? PeriodLine : AgentLine;
+        const QString type = QString::fromLatin1(layout.type);
+        if (layout.rank <= 1) {
+            const int expected = layout.rank == 0 ? PeriodLine : AgentLine;
             if (line != expected) {
                 fault(line, 1, QStringLiteral("tipo"),
                       QStringLiteral("el registro %1 va solo en la línea %2").arg(type).arg(expected));
@@ -225,35 +226,35 @@ private:
         }
         if (line <= AgentLine)
             return true;  // the missing "000" or "010" is told at the end
-        if (spec.rank < m_rank) {
+        if (layout.rank < m_rank) {
             fault(line, 1, QStringLiteral("tipo"),
                   QStringLiteral("el registro %1 está fuera de orden: van todos los 020, luego los 030 y al final "
                                  "los 040")
                       .arg(type));
             return true;
         }
-        m_rank = spec.rank;
+        m_rank = layout.rank;
         return true;
     }
 
-    bool checkValue(int line, int position, const FieldSpec& spec, const QString& value)
+    bool checkValue(int line, int position, const FieldLayout& layout, const QString& value)
     {
         const auto bad = [&](const QString& text) {
-            fieldFault(line, position, spec, text);
+            fieldFault(line, position, layout, text);
             return false;
         };
-        if (spec.table && value.size() > width(spec))
-            return bad(QStringLiteral("tiene %1 caracteres y el campo admite %2").arg(value.size()).arg(width(spec)));
-        switch (spec.kind) {
+        if (layout.table && value.size() > width(layout))
+            return bad(QStringLiteral("tiene %1 caracteres y el campo admite %2").arg(value.size()).arg(width(layout)));
+        switch (layout.kind) {
         case Kind::Type:
         case Kind::Text:
             return true;
         case Kind::Year:
-            if (value.size() != 4 || !digitsOnly(value))
+            if (value.size() != 4 || !store::onlyDigits(value))
                 return bad(QStringLiteral("el año debe tener 4 cifras y es %1").arg(shown(value)));
             return true;
         case Kind::Month:
-            if (value.size() != 2 || !digitsOnly(value))
+            if (value.size() != 2 || !store::onlyDigits(value))
                 return bad(QStringLiteral("el anticipo debe tener 2 cifras y es %1").arg(shown(value)));
             return true;
         case Kind::RequiredNumber:
@@ -290,7 +291,7 @@ private:
             return true;
         case Kind::RowYear:
         case Kind::RowMonth: {
-            const QString& period = spec.kind == Kind::RowYear ? m_summary.anio : m_summary.anticipo;
+            const QString& period = layout.kind == Kind::RowYear ? m_summary.anio : m_summary.anticipo;
             if (!value.isEmpty() && m_periodKnown && value != period)
                 return bad(
                     QStringLiteral("debe estar vacío o ser el del período (%1) y es %2").arg(period, shown(value)));
@@ -301,9 +302,9 @@ private:
     }
 
     // What a record adds to the summary and to the checks across records.
-    void take(const RecordSpec& spec, const QStringList& values, bool sound)
+    void take(const RecordLayout& layout, const QStringList& values, bool sound)
     {
-        switch (spec.rank) {
+        switch (layout.rank) {
         case 0:
             m_seenPeriod = true;
             m_periodKnown = sound;

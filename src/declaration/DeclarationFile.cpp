@@ -25,7 +25,6 @@ using store::StoreError;
 
 namespace {
 
-const char Header[] = "TARVENIOV1.2";
 const size_t FlushSize = size_t(1) << 20;
 
 // A piece of the control code read as a whole number: an optional sign and decimal digits.
@@ -316,7 +315,7 @@ void writeDeclarationFile(TDModulo& modulo, const QString& path, const QString& 
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw fileError("crear", path, store::fileErrorReason(file, path));
     Output out(file, path);
-    out.line(Header);
+    out.line(DeclarationHeader);
     out.line(verification);
 
     out.beginRecord("000");
@@ -340,7 +339,7 @@ void writeDeclarationFile(TDModulo& modulo, const QString& path, const QString& 
     writeRows(out, *modulo.TCliente, "040",
               fields("Cuit Razon_Social Inscripcion Domicilio Localidad Codigo_Postal Provincia"));
 
-    out.line("Eof");
+    out.line(DeclarationEnd);
     out.flush();
     syncToDisk(file, path);
     if (!file.commit())

@@ -14,6 +14,10 @@ class AliasConfig;
 // Errors are store::StoreError: ConversionError for a control code that is not made of decimal
 // pieces or a text the file's code page cannot hold, FileError when the file cannot be written.
 
+// The first line of the file and its last.
+inline constexpr char DeclarationHeader[] = "TARVENIOV1.2";
+inline constexpr char DeclarationEnd[] = "Eof";
+
 // The control code: the first 10 characters of year, anticipo and C.U.I.T., in five pieces of
 // two, each above "80" less 19, each below "33" plus 48, the others unchanged.
 QString CodigoControl(const QString& anio, const QString& anticipo, const QString& cuit);

@@ -2,21 +2,21 @@
 
 #include "data/Schema.h"
 #include "data/store/FixedFormats.h"
+#include "data/store/NumberText.h"
 #include "data/store/Text1252.h"
 
 #include <QDate>
 #include <QRegularExpression>
 
-#include <algorithm>
 #include <cmath>
 
 namespace declcheck::records {
 
 namespace {
 
-const QList<RecordSpec>& records()
+const QList<RecordLayout>& records()
 {
-    static const QList<RecordSpec> specs = {
+    static const QList<RecordLayout> layouts = {
         {"000",
          0,
          {{"tipo", Kind::Type},
@@ -77,22 +77,22 @@ const QList<RecordSpec>& records()
           {"Codigo_Postal", Kind::Text, "cliente"},
           {"Provincia", Kind::Text, "cliente"}}},
     };
-    return specs;
+    return layouts;
 }
 
 }  // namespace
 
-const RecordSpec* recordSpec(const QByteArray& type)
+const RecordLayout* recordLayout(const QByteArray& type)
 {
-    for (const RecordSpec& spec : records())
-        if (type == spec.type)
-            return &spec;
+    for (const RecordLayout& layout : records())
+        if (type == layout.type)
+            return &layout;
     return nullptr;
 }
 
-int width(const FieldSpec& spec)
+int width(const FieldLayout& layout)
 {
-    const store::FieldDef* field = schema::table(QLatin1String(spec.table)).field(QLatin1String(spec.name));
+    const store::FieldDef* field = schema::table(QLatin1String(layout.table)).field(QLatin1String(layout.name));
     return field ? field->width : 0;
 }
 
@@ -108,11 +108,6 @@ QString shown(const QString& value)
 {
     const int longest = 40;
     return QStringLiteral("«%1»").arg(value.size() > longest ? value.left(longest) + QStringLiteral("…") : value);
-}
-
-bool digitsOnly(const QString& text)
-{
-    return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
 
 bool numberForm(const QString& text)
@@ -136,7 +131,7 @@ bool shortInt(const QString& text)
     bool ok = false;
     const int value = text.toInt(&ok);
     const QString digits = text.startsWith(QLatin1Char('-')) ? text.mid(1) : text;
-    return ok && !digits.isEmpty() && digitsOnly(digits) && value >= -32768 && value <= 32767;
+    return ok && !digits.isEmpty() && store::onlyDigits(digits) && value >= -32768 && value <= 32767;
 }
 
 // The first thing in a value that Windows-1252 text cannot be; empty when there is none. A
@@ -148,6 +143,7 @@ QString badBytes(QByteArrayView value)
         const uchar b = uchar(value[i]);
         if (b == 0)
             return QStringLiteral("tiene un carácter nulo");
+        // The five bytes the code page leaves out; the toolkit's codec passes them as control characters.
         if (b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D)
             return QStringLiteral("tiene el byte 0x%1, que no es un carácter de Windows-1252")
                 .arg(QString::number(b, 16).toUpper());

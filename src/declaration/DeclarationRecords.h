@@ -26,28 +26,27 @@ enum class Kind {
     RowMonth,        // a row's own Anticipo, likewise
 };
 
-struct FieldSpec {
+struct FieldLayout {
     const char* name;
     Kind kind;
     const char* table = nullptr;  // whose field gives the width of a text
 };
 
-struct RecordSpec {
+struct RecordLayout {
     const char* type;
     int rank;  // the order of the records in the file
-    QList<FieldSpec> fields;
+    QList<FieldLayout> fields;
 };
 
 // The record of a type, or nullptr for a type the file does not have.
-const RecordSpec* recordSpec(const QByteArray& type);
+const RecordLayout* recordLayout(const QByteArray& type);
 // The width of a text field, from the table its value is stored in.
-int width(const FieldSpec& spec);
+int width(const FieldLayout& layout);
 
 // Windows-1252 bytes as text.
 QString decode(QByteArrayView bytes);
 // A value as a message quotes it: long ones cut.
 QString shown(const QString& value);
-bool digitsOnly(const QString& text);
 // The form the file writer gives a number: written again, it comes out the same.
 bool numberForm(const QString& text);
 // dd/mm/yyyy, a real date.

@@ -4,6 +4,7 @@
 #include "Filing.h"
 #include "data/Prompt.h"
 #include "data/UModulo.h"
+#include "details/PeriodRows.h"
 #include "widgets/DBGrid.h"
 #include "widgets/DirectoryListBox.h"
 #include "widgets/EnterAsTab.h"
@@ -45,7 +46,7 @@ void TFVerDetalles::BitBtn1Click()
 {
     // Only an amendment in preparation is asked about; the answer decides whether it closes.
     store::Dataset* period = DModulo->TAnticipos;
-    if (period->asFloat(QStringLiteral("Rectificativa")) != period->asFloat(QStringLiteral("Rec_pre")) &&
+    if (periodrows::amendmentInPreparation(*period) &&
         Prompt::current().box(
             QStringLiteral("Al Generar, Luego no Podrá Continuar Modificando la Actual Rectificativa"),
             QStringLiteral("Imprentas"), PromptButtons::YesNo) == PromptButton::Yes)

@@ -69,9 +69,8 @@ void TFVerificar::showEvent(QShowEvent* event)
 void TFVerificar::verifyChosenFile(const QString& folder, QWidget* parent)
 {
     Prompt& prompt = Prompt::current();
-    const QString path =
-        prompt.openFileName(QStringLiteral("Verificar Declaración"), folder,
-                            QStringLiteral("Declaraciones (*.imp) (*.imp);;Todos los Archivos (*.*) (*)"));
+    const QString path = prompt.openFileName(QStringLiteral("Verificar Declaración"), folder,
+                                             QStringLiteral("Declaraciones (*.imp);;Todos los Archivos (*.*) (*)"));
     if (path.isEmpty())
         return;
     declcheck::Report report;

@@ -12,6 +12,11 @@ double canTalonarios(double desde, double hasta) { return hasta - desde + 1; }
 
 bool numbersInOrder(double desde, double hasta) { return std::nearbyint(desde) <= std::nearbyint(hasta); }
 
+bool amendmentInPreparation(const store::Dataset& period)
+{
+    return period.asFloat(QStringLiteral("Rectificativa")) != period.asFloat(QStringLiteral("Rec_pre"));
+}
+
 bool postToFiledPeriod(TDModulo& m, Prompt& prompt, store::Dataset& rows)
 {
     store::Dataset& period = *m.TAnticipos;
@@ -25,13 +30,11 @@ bool postToFiledPeriod(TDModulo& m, Prompt& prompt, store::Dataset& rows)
     rows.setText(QStringLiteral("Anio"), anio);
     rows.setText(QStringLiteral("Anticipo"), anticipo);
 
-    // A row that cannot be saved must not leave an amendment opened for nothing. No amendment is
-    // in preparation while the number last generated (Rec_pre, empty read as 0) is the current one.
+    // A row that cannot be saved must not leave an amendment opened for nothing.
     store::Transaction transaction(rows.session()->database());
-    const double number = period.asFloat(QStringLiteral("Rectificativa"));
-    if (number == period.asFloat(QStringLiteral("Rec_pre"))) {
+    if (!amendmentInPreparation(period)) {
         period.edit();
-        period.setValue(QStringLiteral("Rectificativa"), number + 1);
+        period.setValue(QStringLiteral("Rectificativa"), period.asFloat(QStringLiteral("Rectificativa")) + 1);
         period.post();
     }
     rows.post();

@@ -17,6 +17,10 @@ double canTalonarios(double desde, double hasta);
 // neighbour as the grids show them.
 bool numbersInOrder(double desde, double hasta);
 
+// Whether the period row has an amendment in preparation: its number (Rectificativa) is not the
+// one last generated (Rec_pre, empty read as 0).
+bool amendmentInPreparation(const store::Dataset& period);
+
 // Posts a row voided or added in the filed period that TAnticipos stands on: the row takes the
 // period, and the first change since the last generated declaration raises the amendment number
 // (Rectificativa), both in one change. False after "No hay Anticipos Generados".

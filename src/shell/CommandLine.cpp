@@ -1,8 +1,9 @@
 #include "CommandLine.h"
 
+#include "data/store/NumberText.h"
+
 #include <QCommandLineParser>
 
-#include <algorithm>
 #include <climits>
 
 namespace {
@@ -82,11 +83,6 @@ QStringList valueOptions()
     return names;
 }
 
-bool digitsOnly(const QString& text)
-{
-    return !text.isEmpty() && std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
-}
-
 // The order word among arguments the parser could not take, so that an order with a faulty
 // option is still answered on the terminal; empty when it is not one of ours.
 QString orderWordIn(const QStringList& arguments)
@@ -114,9 +110,9 @@ QString periodError(const CommandLine& line)
         return QStringLiteral("Falta --anio: el año del anticipo (por ejemplo --anio 2024).");
     if (line.anticipo.isEmpty())
         return QStringLiteral("Falta --anticipo: el número del anticipo, de 1 a 12 (por ejemplo --anticipo 3).");
-    if (line.anio.size() != 4 || !digitsOnly(line.anio))
+    if (line.anio.size() != 4 || !store::onlyDigits(line.anio))
         return QStringLiteral("El año debe tener 4 cifras: %1").arg(line.anio);
-    if (line.anticipo.size() > 2 || !digitsOnly(line.anticipo) || line.anticipo.toInt() < 1 ||
+    if (line.anticipo.size() > 2 || !store::onlyDigits(line.anticipo) || line.anticipo.toInt() < 1 ||
         line.anticipo.toInt() > 12)
         return QStringLiteral("El anticipo debe ser un número de 1 a 12: %1").arg(line.anticipo);
     return {};

@@ -8,6 +8,7 @@
 #include "declaration/DeclarationCheck.h"
 #include "declaration/Destination.h"
 #include "declaration/PeriodFiling.h"
+#include "details/PeriodRows.h"
 #include "import/ClientImport.h"
 #include "import/DetailImport.h"
 #include "maintenance/TBDEUtil.h"
@@ -135,12 +136,11 @@ int regenerar(TDModulo& m, const CommandLine& line, TerminalPrompt& prompt, cons
         prompt.say(QStringLiteral("El anticipo %1 del año %2 no fue presentado.").arg(anticipo, line.anio));
         return ToCorrect;
     }
-    const double rectificativa = period->asFloat(QStringLiteral("Rectificativa"));
-    const bool inPreparation = rectificativa != period->asFloat(QStringLiteral("Rec_pre"));
+    const bool inPreparation = periodrows::amendmentInPreparation(*period);
     if (inPreparation && !line.closeAmendment)
         prompt.say(QStringLiteral("La rectificativa %1 sigue en preparación: la declaración lleva su número y la "
                                   "rectificativa no se cierra (se cierra con --cerrar-rectificativa).")
-                       .arg(store::formats::number(rectificativa)));
+                       .arg(store::formats::number(period->asFloat(QStringLiteral("Rectificativa")))));
     const QString destino = destinationOf(m, line);
     if (!filing::acceptDestination(m, prompt, destino))
         return Damaged;

@@ -5,6 +5,7 @@
 # be set up on this machine.
 # Usage: cups_print_test.sh PATH/TO/cups_print_helper
 set -u
+. "$(dirname "$0")/../support/processes.sh"
 
 helper=$1
 code=6872536860  # the control code of 2024/05 for the agent 20123456786
@@ -36,16 +37,7 @@ queue=tarvenio-test-$$
 pdfconf=/etc/cups/cups-pdf-$queue.conf
 watchdog_pid=
 cleanup() {
-    if [ -n "$watchdog_pid" ]; then
-        kill -TERM "$watchdog_pid" 2>/dev/null
-        i=0
-        while kill -0 "$watchdog_pid" 2>/dev/null && [ $i -lt 50 ]; do
-            sleep 0.2
-            i=$((i + 1))
-        done
-        kill -KILL "$watchdog_pid" 2>/dev/null
-        wait "$watchdog_pid" 2>/dev/null
-    fi
+    stop_process "$watchdog_pid"
     rm -f "$pdfconf"
     rm -rf "$tmp"
 }
@@ -106,16 +98,11 @@ export CUPS_SERVER CUPS_SERVERROOT HOME
 # The scheduler stops by itself after four minutes should this script be killed.
 timeout -k 5 240 cupsd -f -c "$tmp/etc/cupsd.conf" -s "$tmp/etc/cups-files.conf" >"$tmp/log/cupsd.out" 2>&1 &
 watchdog_pid=$!
-
-i=0
-until lpstat -r 2>/dev/null | grep -q "is running"; do
-    i=$((i + 1))
-    if [ $i -gt 100 ] || ! kill -0 "$watchdog_pid" 2>/dev/null; then
-        cat "$tmp/log/cupsd.out" "$tmp/log/error_log" 2>/dev/null | tail -n 20
-        skip "the print service did not start"
-    fi
-    sleep 0.1
-done
+running() { lpstat -r 2>/dev/null | grep -q "is running"; }
+if ! started "$watchdog_pid" running; then
+    cat "$tmp/log/cupsd.out" "$tmp/log/error_log" 2>/dev/null | tail -n 20
+    skip "the print service did not start"
+fi
 
 model=$(timeout 30 lpinfo -m 2>/dev/null | awk '/CUPS-PDF_opt/ { print $1; exit }')
 [ -n "$model" ] || fail "no model for the PDF printer"

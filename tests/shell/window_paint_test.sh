@@ -5,6 +5,7 @@
 # installed; scripts/install-deps.sh installs them and the capture tools.
 # Usage: window_paint_test.sh PATH/TO/window_paint_helper [FOLDER FOR THE CAPTURES]
 set -u
+. "$(dirname "$0")/../support/processes.sh"
 
 helper=$1
 pictures=${2:-}
@@ -23,21 +24,9 @@ done
 tmp=$(mktemp -d /tmp/tarvenio-x.XXXXXX) || exit 1
 server_pid=
 wm_pid=
-stop() {
-    # $1: the process id; the process is asked to end, then made to.
-    [ -n "$1" ] || return 0
-    kill -TERM "$1" 2>/dev/null
-    i=0
-    while kill -0 "$1" 2>/dev/null && [ $i -lt 50 ]; do
-        sleep 0.1
-        i=$((i + 1))
-    done
-    kill -KILL "$1" 2>/dev/null
-    wait "$1" 2>/dev/null
-}
 cleanup() {
-    stop "$wm_pid"
-    stop "$server_pid"
+    stop_process "$wm_pid"
+    stop_process "$server_pid"
     rm -rf "$tmp"
 }
 trap cleanup EXIT
@@ -48,16 +37,11 @@ trap 'exit 1' INT TERM HUP
 # run's program leaves, and turn away the window manager that connects meanwhile.
 timeout -k 5 600 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$tmp/display" >"$tmp/xvfb.log" 2>&1 &
 server_pid=$!
-i=0
-while [ ! -s "$tmp/display" ]; do
-    i=$((i + 1))
-    if [ $i -gt 100 ] || ! kill -0 "$server_pid" 2>/dev/null; then
-        cat "$tmp/xvfb.log"
-        echo "FAIL: the X server did not start"
-        exit 1
-    fi
-    sleep 0.1
-done
+if ! started "$server_pid" test -s "$tmp/display"; then
+    cat "$tmp/xvfb.log"
+    echo "FAIL: the X server did not start"
+    exit 1
+fi
 DISPLAY=:$(cat "$tmp/display")
 HOME=$tmp
 XDG_CONFIG_HOME=$tmp/config
@@ -84,16 +68,12 @@ run bare || failed="$failed without a window manager,"
 
 timeout -k 5 600 openbox --sm-disable >"$tmp/openbox.log" 2>&1 &
 wm_pid=$!
-i=0
-until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; do
-    i=$((i + 1))
-    if [ $i -gt 100 ] || ! kill -0 "$wm_pid" 2>/dev/null; then
-        cat "$tmp/openbox.log"
-        echo "FAIL: openbox did not start"
-        exit 1
-    fi
-    sleep 0.1
-done
+managed() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+if ! started "$wm_pid" managed; then
+    cat "$tmp/openbox.log"
+    echo "FAIL: openbox did not start"
+    exit 1
+fi
 
 run openbox || failed="$failed under a window manager,"
 [ -z "$failed" ] || { echo "FAIL: the walk through the windows failed${failed%,} (see above)"; exit 1; }

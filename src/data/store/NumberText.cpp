@@ -4,9 +4,7 @@
 
 namespace store {
 
-namespace {
-
-bool allDigits(QStringView s)
+bool onlyDigits(QStringView s)
 {
     for (QChar c : s)
         if (c < QLatin1Char('0') || c > QLatin1Char('9'))  // ASCII only: no other script's digits
@@ -14,16 +12,18 @@ bool allDigits(QStringView s)
     return true;
 }
 
+namespace {
+
 // "1234" or groups of three after the first one to three digits: "1.234.567".
 bool wholePart(QStringView s)
 {
     if (!s.contains(QLatin1Char('.')))
-        return allDigits(s);
+        return onlyDigits(s);
     const QList<QStringView> groups = s.split(QLatin1Char('.'));
     for (qsizetype i = 0; i < groups.size(); ++i) {
         const QStringView g = groups[i];
         const bool sized = i == 0 ? g.size() >= 1 && g.size() <= 3 : g.size() == 3;
-        if (!sized || !allDigits(g))
+        if (!sized || !onlyDigits(g))
             return false;
     }
     return true;
@@ -52,7 +52,7 @@ NumberReading readNumber(const QString& typed, const NumberForm& form, const QSt
     const qsizetype comma = s.indexOf(QLatin1Char(','));
     const QStringView whole = comma < 0 ? s : s.left(comma);
     const QStringView fraction = comma < 0 ? QStringView() : s.mid(comma + 1);
-    if ((whole.isEmpty() && fraction.isEmpty()) || !wholePart(whole) || !allDigits(fraction))
+    if ((whole.isEmpty() && fraction.isEmpty()) || !wholePart(whole) || !onlyDigits(fraction))
         return refuse(notANumber);
     if (minus && !form.negative)
         return refuse(QStringLiteral("%1 no admite números negativos ('%2').").arg(fieldName, typed.trimmed()));

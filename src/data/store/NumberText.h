@@ -25,4 +25,7 @@ struct NumberReading {
 
 NumberReading readNumber(const QString& typed, const NumberForm& form, const QString& fieldName);
 
+// Nothing but the digits 0 to 9 (no sign, no blanks, no other script's digits); true when empty.
+bool onlyDigits(QStringView text);
+
 }  // namespace store
