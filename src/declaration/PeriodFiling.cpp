@@ -7,9 +7,7 @@
 #include "data/store/Database.h"
 #include "data/store/StoreError.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
 namespace filing {
 
@@ -35,8 +33,9 @@ public:
     {
         m_file.target = declarationTarget(m, destino);
         m_file.temporary = m_file.target + QStringLiteral(".pendiente");
-        writeDeclarationFile(m, m_file.temporary, codigo);
+        // Recorded first: a failed record leaves no file behind, a failed write no record.
         m_db.recordPendingFile(m_file);
+        writeDeclarationFile(m, m_file.temporary, codigo);
     }
 
     ~PendingDeclaration()
@@ -48,12 +47,18 @@ public:
     PendingDeclaration(const PendingDeclaration&) = delete;
     PendingDeclaration& operator=(const PendingDeclaration&) = delete;
 
-    // After the commit: the file takes its name. Should that fail, the record stays and the
-    // next start finishes the work; the filing itself is done.
-    QString putInPlace()
+    // After the commit: the file takes its name. Should that fail, the filing is done all the
+    // same: the user is told, the record stays and the next start finishes the work.
+    QString putInPlace(Prompt& prompt)
     {
         m_placed = true;
-        m_db.finishPendingFiles();
+        try {
+            m_db.finishPendingFile(m_file);
+        } catch (const store::StoreError& e) {
+            prompt.notice(e.text() +
+                          QStringLiteral(" La presentación quedó registrada: el archivo tomará su nombre la próxima "
+                                         "vez que se abra el programa."));
+        }
         return m_file.target;
     }
 
@@ -62,6 +67,15 @@ private:
     store::PendingFile m_file;
     bool m_placed = false;
 };
+
+// Closes the amendment in preparation of the current period row: Rec_pre takes Rectificativa.
+void closeAmendment(TDModulo& m)
+{
+    store::Dataset* period = m.TAnticipos;
+    period->edit();
+    period->setValue(QStringLiteral("Rec_pre"), period->value(QStringLiteral("Rectificativa")));
+    period->post();
+}
 
 const QString Success = QStringLiteral("La Presentación Fue Generada con Exito");
 
@@ -104,14 +118,6 @@ void prepareReport(TDModulo& m, const QString& anio, const QString& anticipo)
     m.Qrep->setParam(0, anio);
     m.Qrep->setParam(1, anticipo);
     m.Qrep->open();
-}
-
-void closeAmendment(TDModulo& m)
-{
-    store::Dataset* period = m.TAnticipos;
-    period->edit();
-    period->setValue(QStringLiteral("Rec_pre"), period->value(QStringLiteral("Rectificativa")));
-    period->post();
 }
 
 Outcome fileOpenPeriod(TDModulo& m, Prompt& prompt, const QString& destino)
@@ -164,7 +170,7 @@ Outcome fileOpenPeriod(TDModulo& m, Prompt& prompt, const QString& destino)
             m.TMaquinas->flushBuffers();
             prepareReport(m, storedAnio, storedAnticipo);
             change.commit();
-            outcome.path = file.putInPlace();
+            outcome.path = file.putInPlace(prompt);
         } catch (...) {
             m.Qrep->close();
             throw;
@@ -189,7 +195,7 @@ Outcome fileFiledPeriod(TDModulo& m, Prompt& prompt, const QString& destino, boo
         PendingDeclaration file(m, destino, outcome.codigo);
         prepareReport(m, anio, anticipo);
         change.commit();
-        outcome.path = file.putInPlace();
+        outcome.path = file.putInPlace(prompt);
     }
     prompt.notice(Success);
     return outcome;

@@ -28,9 +28,6 @@ bool acceptDestination(TDModulo& m, Prompt& prompt, const QString& destino,
 // Formularios.db refilled with the period's totals and Qrep opened on the period.
 void prepareReport(TDModulo& m, const QString& anio, const QString& anticipo);
 
-// Closes the amendment in preparation of the current period row: Rec_pre takes Rectificativa.
-void closeAmendment(TDModulo& m);
-
 enum class Result {
     Filed,          // the file is in place, the change committed
     MissingPeriod,  // "Cargar Anio y el Anticipo"

@@ -44,17 +44,17 @@ TFVerDetalles::TFVerDetalles(QWidget* parent)
 
 void TFVerDetalles::BitBtn1Click()
 {
-    // Only an amendment in preparation is asked about; the answer decides whether it closes.
-    store::Dataset* period = DModulo->TAnticipos;
-    if (periodrows::amendmentInPreparation(*period) &&
+    // Only an amendment in preparation is asked about; the answer decides whether it closes,
+    // in the same change as the file, so a declaration that cannot be written closes nothing.
+    const bool closeTheAmendment =
+        periodrows::amendmentInPreparation(*DModulo->TAnticipos) &&
         Prompt::current().box(
             QStringLiteral("Al Generar, Luego no Podrá Continuar Modificando la Actual Rectificativa"),
-            QStringLiteral("Imprentas"), PromptButtons::YesNo) == PromptButton::Yes)
-        filing::closeAmendment(*DModulo);
+            QStringLiteral("Imprentas"), PromptButtons::YesNo) == PromptButton::Yes;
 
     QString destino;
     if (!acceptDestination(destino))
         return;
-    filing::generateFiledPeriod(destino, false);
+    filing::generateFiledPeriod(destino, closeTheAmendment);
     close();
 }

@@ -4,11 +4,11 @@
 #include "data/Prompt.h"
 #include "data/store/Dataset.h"
 #include "data/store/FixedFormats.h"
+#include "data/store/NumberText.h"
 #include "data/store/StoreError.h"
 #include "widgets/FieldLink.h"
 
 #include <QFocusEvent>
-#include <QLocale>
 #include <QTimer>
 
 // ---------------------------------------------------------------- DBDateEdit
@@ -70,13 +70,8 @@ void DBPriceEdit::setDataField(store::Dataset* dataset, const QString& field) { 
 
 QString DBPriceEdit::editText(const QString& fieldText)
 {
-    if (fieldText.isEmpty())
-        return {};
-    bool ok = false;
-    const double value = QLocale::c().toDouble(QString(fieldText).replace(QLatin1Char(','), QLatin1Char('.')), &ok);
-    if (!ok)
-        return fieldText;
-    return store::formats::twoDecimals(value);
+    const store::NumberReading reading = store::readNumber(fieldText, {}, {});
+    return reading.value ? store::formats::twoDecimals(*reading.value) : fieldText;
 }
 
 void DBPriceEdit::focusOutEvent(QFocusEvent* event)

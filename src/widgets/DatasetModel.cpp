@@ -1,9 +1,8 @@
 #include "DatasetModel.h"
 
-#include "data/store/FixedFormats.h"
-
 #include "StandardError.h"
 #include "data/store/Dataset.h"
+#include "data/store/FixedFormats.h"
 
 DatasetModel::DatasetModel(QObject* parent) : QAbstractTableModel(parent) {}
 

@@ -1,10 +1,9 @@
 #include "FieldLink.h"
 
-#include <QFocusEvent>
-
 #include "StandardError.h"
 #include "data/store/Dataset.h"
 
+#include <QFocusEvent>
 #include <QTimer>
 #include <QWidget>
 

@@ -266,6 +266,30 @@ private slots:
         QCOMPARE(m_store->db().pendingFiles().size(), 0);
     }
 
+    // A file that cannot take its name once the change has committed (a folder stands there):
+    // the filing is done and said to be, the user is told where the file waits, and the next
+    // open puts it in place once the way is clear.
+    void placingFailsAfterTheCommit()
+    {
+        QVERIFY(QDir().mkpath(target(folder()) + QStringLiteral("/ocupado")));
+        newPeriod(m());
+        const filing::Outcome outcome = filing::fileOpenPeriod(m(), *m_prompt, ddjj());
+        QCOMPARE(int(outcome.result), int(filing::Result::Filed));
+        QCOMPARE(m_prompt->texts().size(), 2);
+        QVERIFY2(m_prompt->texts()[0].contains(QStringLiteral("tomará su nombre la próxima vez")),
+                 qPrintable(m_prompt->texts()[0]));
+        QCOMPARE(m_prompt->texts()[1], Success);
+        QCOMPARE(m_store->periods(), 1);
+        QCOMPARE(m_store->openRows(), 0);
+        QCOMPARE(m_store->db().pendingFiles().size(), 1);
+
+        QVERIFY(QDir(target(folder())).removeRecursively());
+        m_store.reset();
+        m_store = std::make_unique<Store>(folder());
+        QVERIFY(bytes(target(folder())).startsWith("TARVENIOV1.2\r\n"));
+        QCOMPARE(m_store->db().pendingFiles().size(), 0);
+    }
+
     void crashWhileFiling_data()
     {
         // One system call at a time: strace counts the calls of each on its own.

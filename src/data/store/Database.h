@@ -106,6 +106,8 @@ public:
     // Puts in place every file a crash left under its pending name after its change committed,
     // and syncs its folder. Throws for a file it cannot place; its record stays for next time.
     void finishPendingFiles();
+    // The same for one file: renamed over its target, the folder synced, the record forgotten.
+    void finishPendingFile(const PendingFile& file);
     static const TableDef& pendingFilesTable();
 
 signals:

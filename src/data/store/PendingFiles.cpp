@@ -94,19 +94,23 @@ QList<PendingFile> Database::pendingFiles()
 
 void Database::finishPendingFiles()
 {
-    for (const PendingFile& file : pendingFiles()) {
-        if (QFileInfo::exists(file.temporary)) {
-            std::error_code error;
-            std::filesystem::rename(files::fsPath(file.temporary), files::fsPath(file.target), error);
-            if (error)
-                throw StoreError(FileError, QStringLiteral("No se puede poner en su lugar el archivo %1: %2")
-                                                .arg(files::native(file.target), systemErrorReason(error.value())));
-            files::syncFolder(QFileInfo(file.target).absolutePath());
-        }
-        Transaction forget(*this);
-        forgetPendingFile(file);
-        forget.commit();
+    for (const PendingFile& file : pendingFiles())
+        finishPendingFile(file);
+}
+
+void Database::finishPendingFile(const PendingFile& file)
+{
+    if (QFileInfo::exists(file.temporary)) {
+        std::error_code error;
+        std::filesystem::rename(files::fsPath(file.temporary), files::fsPath(file.target), error);
+        if (error)
+            throw StoreError(FileError, QStringLiteral("No se puede poner en su lugar el archivo %1: %2")
+                                            .arg(files::native(file.target), systemErrorReason(error.value())));
+        files::syncFolder(QFileInfo(file.target).absolutePath());
     }
+    Transaction forget(*this);
+    forgetPendingFile(file);
+    forget.commit();
 }
 
 }  // namespace store
