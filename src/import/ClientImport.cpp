@@ -100,7 +100,6 @@ int importClients(TDModulo& modulo, const QString& path, const ClientColumns& co
         }
         progress.finish();
         clients.finish();
-        db.noteChanged(Table);
         transaction.commit();
         added = count;
     } catch (...) {

@@ -187,7 +187,6 @@ DetailOutcome importDetails(TDModulo& modulo, const QString& path, const DetailC
             // declaration is loaded again from a corrected file; typed rows stay.
             modulo.QBorrar->execSql();
         }
-        db.noteChanged(Details);
         transaction.commit();
     }
 

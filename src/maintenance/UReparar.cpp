@@ -7,7 +7,6 @@
 #include "data/UModulo.h"
 #include "data/store/Session.h"
 #include "widgets/StandardError.h"
-#include "widgets/WaitCursor.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -189,7 +188,7 @@ void TFReparacion::FormClose()
 
 void TFReparacion::BitBtn1Click()
 {
-    WaitCursor hourglass;
+    BusyScope busy(Prompt::current());
     Memo1->hide();
     Memo2->show();
     Panel2->repaint();

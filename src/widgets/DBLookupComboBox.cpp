@@ -2,7 +2,7 @@
 
 #include "FieldLink.h"
 #include "StandardError.h"
-#include "WaitCursor.h"
+#include "data/Prompt.h"
 #include "data/store/Database.h"
 #include "data/store/Session.h"
 
@@ -285,7 +285,7 @@ void DBLookupComboBox::setDataField(store::Dataset* dataset, const QString& look
     m_dataset = dataset;
     m_field = lookupField;
     m_modified = false;
-    const store::LookupDef* lookup = dataset ? dataset->lookupDef(lookupField) : nullptr;
+    const store::LookupDef* lookup = dataset ? dataset->lookups().find(lookupField) : nullptr;
     if (dataset && !lookup)
         throw store::StoreError(
             store::FieldNotFound,
@@ -329,7 +329,7 @@ void DBLookupComboBox::loadList()
 {
     if (m_model->loaded())
         return;
-    WaitCursor wait;
+    BusyScope busy(Prompt::current());
     m_model->ensureLoaded();
 }
 

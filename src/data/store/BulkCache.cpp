@@ -4,8 +4,7 @@ namespace store {
 
 BulkCache::BulkCache(Database& db, const QString& table) : m_db(db)
 {
-    const QString qualified = db.qualifiedTable(table);
-    m_schema = qualified.left(qualified.indexOf(QLatin1Char('.')));
+    m_schema = db.qualifiedFile(table);
     Statement size(db, QStringLiteral("PRAGMA %1.cache_size").arg(m_schema));
     if (size.step())
         m_former = size.column(0);

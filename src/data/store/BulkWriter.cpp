@@ -38,7 +38,8 @@ void toUtf8(QStringView text, QByteArray& buffer)
 }  // namespace
 
 BulkWriter::BulkWriter(Database& db, const QString& table, const QStringList& fields, const QString& onConflict)
-    : m_db(db), m_cache(db, table), m_utf8(fields.size()), m_insert(db, insertSql(db, table, fields, onConflict))
+    : m_db(db), m_table(table), m_cache(db, table), m_utf8(fields.size()),
+      m_insert(db, insertSql(db, table, fields, onConflict))
 {
     const TableDef& def = db.tableDef(table);
     for (const QString& name : fields) {
@@ -72,9 +73,18 @@ void BulkWriter::setValue(int column, const QVariant& value)
 
 bool BulkWriter::insert()
 {
+    struct Cleared {
+        Statement& insert;
+        ~Cleared() { insert.reset(); }
+    } cleared{m_insert};
     m_insert.step();
-    m_insert.reset();
     return m_db.changes() > 0;
+}
+
+void BulkWriter::finish()
+{
+    m_cache.release();
+    m_db.noteChanged(m_table);
 }
 
 }  // namespace store

@@ -24,13 +24,16 @@ public:
     // for what it cannot hold.
     void setText(int column, QStringView text);
     void setValue(int column, const QVariant& value);
-    // Adds the row; false when the conflict clause skipped it. The values are cleared.
+    // Adds the row; false when the conflict clause skipped it. The values are cleared, whether
+    // the row went in or not.
     bool insert();
-    // The page cache given back, once the rows are in.
-    void finish() { m_cache.release(); }
+    // Once the rows are in: the page cache given back and the change noted, so the views read
+    // the table again at the commit with the memory already free.
+    void finish();
 
 private:
     Database& m_db;
+    QString m_table;
     BulkCache m_cache;
     QList<const FieldDef*> m_fields;
     QList<QByteArray> m_utf8;

@@ -1,5 +1,6 @@
 #include "Database.h"
 
+#include "FileOps.h"
 #include "PageImage.h"
 #include "SqliteFile.h"
 
@@ -7,7 +8,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QUrl>
 
 namespace store {
 
@@ -15,32 +15,19 @@ namespace {
 
 QString lower(const QString& s) { return s.toLower(); }
 
-QString nativePath(const QString& path) { return QDir::toNativeSeparators(path); }
-
-// A URI for a file that must exist: opening never creates a table file behind our back.
-QByteArray existingFileUri(const QString& path)
-{
-    QUrl url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
-    url.setQuery(QStringLiteral("mode=rw"));
-    return url.toEncoded();
-}
-
 StoreError damaged(const QString& path)
 {
     return StoreError(
         TableDamaged,
-        QStringLiteral("La tabla %1 está dañada. Ejecute Herramientas / Reparar Base.").arg(nativePath(path)));
+        QStringLiteral("La tabla %1 está dañada. Ejecute Herramientas / Reparar Base.").arg(files::native(path)));
 }
 
 StoreError foreign(const QString& path)
 {
     return StoreError(ForeignFile, QStringLiteral("El archivo %1 no es una tabla de este programa o está dañado. "
                                                   "Ejecute Herramientas / Reparar Base.")
-                                       .arg(nativePath(path)));
+                                       .arg(files::native(path)));
 }
-
-// Reads the rows of a pragma or query as text; false when the file breaks.
-bool pragmaRows(sqlite3* db, const QString& sql, QList<QStringList>& rows) { return sqlite::queryRows(db, sql, &rows); }
 
 // The file must be made of exactly the statements that make the dictionary's table: its fields
 // and types, key, indexes, and nothing else (no CHECK or DEFAULT of another program, no trigger
@@ -48,7 +35,8 @@ bool pragmaRows(sqlite3* db, const QString& sql, QList<QStringList>& rows) { ret
 bool sameSchema(sqlite3* db, const TableDef& def)
 {
     QList<QStringList> found;
-    if (!pragmaRows(db, QStringLiteral("SELECT type, name, tbl_name, ifnull(sql, '') FROM sqlite_schema"), found))
+    if (!sqlite::queryRows(db, QStringLiteral("SELECT type, name, tbl_name, ifnull(sql, '') FROM sqlite_schema"),
+                           &found))
         return false;
     QStringList expected{
         QStringList{QStringLiteral("table"), def.tableName, def.tableName, def.createSql({})}.join('\n')};
@@ -73,8 +61,8 @@ bool sameSchema(sqlite3* db, const TableDef& def)
 bool wholePages(sqlite3* db, qint64 fileSize)
 {
     QList<QStringList> size, count;
-    if (!pragmaRows(db, QStringLiteral("PRAGMA page_size"), size) ||
-        !pragmaRows(db, QStringLiteral("PRAGMA page_count"), count))
+    if (!sqlite::queryRows(db, QStringLiteral("PRAGMA page_size"), &size) ||
+        !sqlite::queryRows(db, QStringLiteral("PRAGMA page_count"), &count))
         return false;
     const qint64 pageSize = size.value(0).value(0).toLongLong();
     return pageSize > 0 && fileSize % pageSize == 0 && fileSize >= pageSize * count.value(0).value(0).toLongLong();
@@ -194,7 +182,7 @@ QString Statement::parameterName(int position) const
 void Database::createTableFile(const QString& path, const TableDef& def)
 {
     if (QFileInfo::exists(path))
-        throw StoreError(FileError, QStringLiteral("El archivo %1 ya existe.").arg(nativePath(path)));
+        throw StoreError(FileError, QStringLiteral("El archivo %1 ya existe.").arg(files::native(path)));
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     QStringList statements{QStringLiteral("PRAGMA journal_mode=DELETE"),
@@ -211,7 +199,8 @@ void Database::createTableFile(const QString& path, const TableDef& def)
     sqlite3_close(db);
     if (rc != SQLITE_OK) {
         QFile::remove(path);
-        throw StoreError(FileError, QStringLiteral("No se puede crear la tabla %1: %2").arg(nativePath(path), message));
+        throw StoreError(FileError,
+                         QStringLiteral("No se puede crear la tabla %1: %2").arg(files::native(path), message));
     }
 }
 
@@ -222,22 +211,23 @@ void Database::createMissingFolder(const QString& folder, const QList<TableDef>&
         if (QFileInfo::exists(dir.filePath(def.fileName)))
             return;
     if (!QDir().mkpath(folder))
-        throw StoreError(FileError, QStringLiteral("No se puede crear la carpeta de datos %1").arg(nativePath(folder)));
+        throw StoreError(FileError,
+                         QStringLiteral("No se puede crear la carpeta de datos %1").arg(files::native(folder)));
     for (const TableDef& def : tables)
         createTableFile(dir.filePath(def.fileName), def);
     for (const QString& name : {QStringLiteral("ddjj"), QStringLiteral("back")})
         if (!QDir().mkpath(dir.filePath(name)))
             throw StoreError(FileError,
-                             QStringLiteral("No se puede crear la carpeta %1").arg(nativePath(dir.filePath(name))));
+                             QStringLiteral("No se puede crear la carpeta %1").arg(files::native(dir.filePath(name))));
 }
 
 void Database::checkTableFile(const QString& path, const TableDef& def)
 {
     const QFileInfo info(path);
     if (!info.exists())
-        throw StoreError(TableNotFound, QStringLiteral("No se encuentra la tabla %1.").arg(nativePath(path)));
+        throw StoreError(TableNotFound, QStringLiteral("No se encuentra la tabla %1.").arg(files::native(path)));
     if (!info.isFile() || !info.isReadable())
-        throw StoreError(FileError, QStringLiteral("No se puede leer la tabla %1.").arg(nativePath(path)));
+        throw StoreError(FileError, QStringLiteral("No se puede leer la tabla %1.").arg(files::native(path)));
 
     // Read-only first: nothing, not even a journal left beside it, is written to a file before it
     // is known to be ours. A journal a crash left makes a read-only open refuse to read; then the
@@ -252,8 +242,8 @@ void Database::checkTableFile(const QString& path, const TableDef& def)
     };
     const auto ours = [&](sqlite3* db) {
         QList<QStringList> appId, version;
-        return pragmaRows(db, QStringLiteral("PRAGMA application_id"), appId) &&
-               pragmaRows(db, QStringLiteral("PRAGMA user_version"), version) &&
+        return sqlite::queryRows(db, QStringLiteral("PRAGMA application_id"), &appId) &&
+               sqlite::queryRows(db, QStringLiteral("PRAGMA user_version"), &version) &&
                appId.value(0).value(0).toInt() == ApplicationId && version.value(0).value(0).toInt() == SchemaVersion &&
                sameSchema(db, def);
     };
@@ -264,7 +254,7 @@ void Database::checkTableFile(const QString& path, const TableDef& def)
         // The file as the journal will leave it, in memory: mid-commit it may not read at all.
         QFile file(path), journal(path + QStringLiteral("-journal"));
         if (!file.open(QIODevice::ReadOnly) || !journal.open(QIODevice::ReadOnly))
-            throw StoreError(FileError, QStringLiteral("No se puede leer la tabla %1.").arg(nativePath(path)));
+            throw StoreError(FileError, QStringLiteral("No se puede leer la tabla %1.").arg(files::native(path)));
         QByteArray image = pages::PageImage(file.readAll(), journal.readAll()).bytes();
         db = nullptr;
         sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE, nullptr);
@@ -284,7 +274,7 @@ void Database::checkTableFile(const QString& path, const TableDef& def)
     }
     QList<QStringList> check;
     const bool checked =
-        wholePages(db, QFileInfo(path).size()) && pragmaRows(db, QStringLiteral("PRAGMA quick_check"), check);
+        wholePages(db, QFileInfo(path).size()) && sqlite::queryRows(db, QStringLiteral("PRAGMA quick_check"), &check);
     sqlite3_close(db);
     if (!checked || check.size() != 1 || check[0].value(0) != QLatin1String("ok"))
         throw damaged(path);
@@ -355,7 +345,7 @@ void Database::attachAll(const QList<ReferenceDef>& references)
         else
             m_failed.insert(
                 lower(def.tableName),
-                {TableDamaged, QStringLiteral("No se puede abrir la tabla %1: %2").arg(nativePath(path), error)});
+                {TableDamaged, QStringLiteral("No se puede abrir la tabla %1: %2").arg(files::native(path), error)});
     }
     if (m_db) {
         attachPendingFiles();
@@ -366,7 +356,8 @@ void Database::attachAll(const QList<ReferenceDef>& references)
 // Opens the file as `main` or attaches it under `schema`; answers SQLite's text on failure.
 QString Database::attach(const QString& path, const QString& schema)
 {
-    const QByteArray uri = existingFileUri(path);
+    // A file that must exist: opening never creates a table file behind our back.
+    const QByteArray uri = sqlite::fileUri(path, QStringLiteral("mode=rw"));
     int rc;
     if (schema == QLatin1String("main")) {
         rc = sqlite3_open_v2(uri.constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr);
@@ -386,7 +377,7 @@ QString Database::attach(const QString& path, const QString& schema)
     // Rollback journals on every file: a commit over several files is then atomic.
     QList<QStringList> mode;
     const QString q = quoteIdentifier(schema);
-    if (rc == SQLITE_OK && pragmaRows(m_db, QStringLiteral("PRAGMA %1.journal_mode=DELETE").arg(q), mode) &&
+    if (rc == SQLITE_OK && sqlite::queryRows(m_db, QStringLiteral("PRAGMA %1.journal_mode=DELETE").arg(q), &mode) &&
         mode.value(0).value(0).compare(QLatin1String("delete"), Qt::CaseInsensitive) == 0 &&
         sqlite3_exec(m_db, QStringLiteral("PRAGMA %1.synchronous=FULL").arg(q).toUtf8().constData(), nullptr, nullptr,
                      nullptr) == SQLITE_OK)
@@ -448,9 +439,13 @@ void Database::requireTable(const QString& table) const
 
 QString Database::qualifiedTable(const QString& table) const
 {
+    return qualifiedFile(table) + QLatin1Char('.') + quoteIdentifier(tableDef(table).tableName);
+}
+
+QString Database::qualifiedFile(const QString& table) const
+{
     requireTable(table);
-    return quoteIdentifier(m_schemaOf.value(lower(table))) + QLatin1Char('.') +
-           quoteIdentifier(tableDef(table).tableName);
+    return quoteIdentifier(m_schemaOf.value(lower(table)));
 }
 
 void Database::exec(const QString& sql)

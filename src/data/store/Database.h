@@ -85,6 +85,7 @@ public:
     bool hasTable(const QString& table) const;
     void requireTable(const QString& table) const;  // throws the error the file gave at open
     QString qualifiedTable(const QString& table) const;
+    QString qualifiedFile(const QString& table) const;  // the quoted name its file is attached under
 
     void exec(const QString& sql);
     int changes() const;  // rows the last statement inserted, changed or deleted

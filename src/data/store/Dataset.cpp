@@ -1,22 +1,11 @@
 #include "Dataset.h"
 
-#include "FieldCodec.h"
-
 #include "Database.h"
-#include "FixedFormats.h"
+#include "FieldCodec.h"
 #include "NumberText.h"
 #include "Session.h"
-#include "Text1252.h"
-
-#include <cmath>
 
 namespace store {
-
-namespace {
-
-StoreError conversionError(const QString& text) { return StoreError(ConversionError, text); }
-
-}  // namespace
 
 Dataset::Dataset(Session* session, QString name, QString tableName, QObject* parent)
     : QObject(parent), m_session(session), m_name(std::move(name)), m_tableName(std::move(tableName))
@@ -115,10 +104,6 @@ void Dataset::applyWhere(const Filter& where)
     m_eof = m_rows.ids().isEmpty();
 }
 
-const LookupDef* Dataset::lookup(const QString& field) const { return m_lookups.find(field); }
-
-bool Dataset::isLookup(const QString& field) const { return lookup(field) != nullptr; }
-
 QStringList Dataset::fieldNames() const
 {
     QStringList names;
@@ -131,7 +116,7 @@ QStringList Dataset::fieldNames() const
 
 int Dataset::displayWidth(const QString& field) const
 {
-    if (const LookupDef* l = lookup(field))
+    if (const LookupDef* l = m_lookups.find(field))
         return l->width;
     const FieldDef* f = def().field(field);
     return f ? f->width : 0;
@@ -202,12 +187,7 @@ void Dataset::invalidate()
 
 void Dataset::onTableChanged(const QString& table)
 {
-    bool mine = table.compare(m_tableName, Qt::CaseInsensitive) == 0;
-    if (m_lookups.readsTable(table)) {
-        m_lookups.forget();
-        mine = true;
-    }
-    if (!mine)
+    if (table.compare(m_tableName, Qt::CaseInsensitive) != 0 && !m_lookups.readsTable(table))
         return;
     invalidate();
     emit rowsChanged();
@@ -377,7 +357,7 @@ QVariant Dataset::storedValue(const QString& field) const
 {
     const int i = def().fieldIndex(field);
     if (i < 0) {
-        if (const LookupDef* l = lookup(field))
+        if (const LookupDef* l = m_lookups.find(field))
             return m_lookups.value(db(), *l, storedValue(l->keyField));
         throw StoreError(FieldNotFound, QStringLiteral("La vista %1 no tiene el campo %2.").arg(m_name, field));
     }
@@ -405,7 +385,8 @@ int Dataset::asInteger(const QString& field) const
         bool ok = false;
         const int n = stored.toString().trimmed().toInt(&ok);
         if (!ok)
-            throw conversionError(QStringLiteral("'%1' no es un valor entero válido.").arg(stored.toString()));
+            throw StoreError(ConversionError,
+                             QStringLiteral("'%1' no es un valor entero válido.").arg(stored.toString()));
         return n;
     }
     return int(qRound64(stored.toDouble()));
@@ -419,7 +400,7 @@ double Dataset::asFloat(const QString& field) const
     if (stored.typeId() == QMetaType::QString) {
         const NumberReading reading = readNumber(stored.toString(), NumberForm{}, field);
         if (!reading.ok())
-            throw conversionError(reading.refusal);
+            throw StoreError(ConversionError, reading.refusal);
         return reading.value.value_or(0);
     }
     return stored.toDouble();
@@ -438,7 +419,7 @@ void Dataset::setValue(const QString& field, const QVariant& value)
     requireActive();
     if (!editing())
         throw StoreError(NotEditing, QStringLiteral("La vista %1 no está en modo de edición o inserción.").arg(m_name));
-    if (const LookupDef* l = lookup(field)) {
+    if (const LookupDef* l = m_lookups.find(field)) {
         assignLookup(*l, value);
         return;
     }
@@ -480,7 +461,7 @@ QVariant Dataset::valueAt(int position, const QString& field) const
     const int i = def().fieldIndex(field);
     if (i >= 0)
         return fieldcodec::fromStored(def().fields[i], row.value(i));
-    if (const LookupDef* l = lookup(field)) {
+    if (const LookupDef* l = m_lookups.find(field)) {
         const int k = def().fieldIndex(l->keyField);
         return m_lookups.value(db(), *l, row.value(k));
     }
@@ -497,7 +478,7 @@ QString Dataset::textAt(int position, const QString& field) const
     const int i = def().fieldIndex(field);
     if (i >= 0)
         return fieldcodec::text(&def().fields[i], row.value(i));
-    if (const LookupDef* l = lookup(field))
+    if (const LookupDef* l = m_lookups.find(field))
         return m_lookups.value(db(), *l, row.value(def().fieldIndex(l->keyField))).toString();
     throw StoreError(FieldNotFound, QStringLiteral("La vista %1 no tiene el campo %2.").arg(m_name, field));
 }

@@ -9,10 +9,8 @@
 #include <QDate>
 #include <QHash>
 #include <QObject>
-#include <QPointer>
 #include <QVariant>
 #include <functional>
-#include <optional>
 
 namespace store {
 
@@ -53,8 +51,6 @@ public:
     void addLookup(const LookupDef& lookup) { m_lookups.add(lookup); }
     const Lookups& lookups() const { return m_lookups; }
     QStringList fieldNames() const;  // table fields, then lookup fields
-    bool isLookup(const QString& field) const;
-    const LookupDef* lookupDef(const QString& field) const { return lookup(field); }  // nullptr if none
     int displayWidth(const QString& field) const;
 
     // Lifecycle and navigation.
@@ -78,7 +74,6 @@ public:
 
     // Editing.
     void insert();
-    void append() { insert(); }
     void edit();  // on an empty view this starts a new row
     void post();
     void cancel();
@@ -133,7 +128,6 @@ private:
     const Row& readRow(qint64 rowid) const;
     const Row* currentRow() const;
     QVariant storedValue(const QString& field) const;
-    const LookupDef* lookup(const QString& field) const;
     void assignLookup(const LookupDef& lookup, const QVariant& value);
     void assignStored(int fieldIndex, const QVariant& stored);
     void setCurrent(qint64 rowid, int position);

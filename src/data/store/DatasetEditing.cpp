@@ -1,7 +1,6 @@
 #include "Dataset.h"
 
 #include "Database.h"
-#include "FieldCodec.h"
 #include "Session.h"
 
 // The edit buffer of a view: insert, edit, post, cancel and delete of its current row.

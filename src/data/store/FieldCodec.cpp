@@ -66,24 +66,25 @@ QVariant toStored(const FieldDef& f, const QVariant& value)
     case FieldType::Int16:
     case FieldType::Int32:
     case FieldType::AutoInc: {
-        qint64 n = 0;
+        double d = 0;
         if (isText) {
             const std::optional<double> typed = readTyped(f, text);
             if (!typed)
                 return {};
-            n = qint64(*typed);
+            d = *typed;
         } else {
-            const double d = value.toDouble();
-            n = qint64(d);
-            if (double(n) != d)
-                throw conversionError(
-                    QStringLiteral("'%1' no es un valor entero válido para el campo %2.").arg(text, f.name));
+            d = value.toDouble();
         }
         const qint64 low = f.type == FieldType::Int16 ? -32768 : -2147483648LL;
         const qint64 high = f.type == FieldType::Int16 ? 32767 : 2147483647LL;
-        if (n < low || n > high)
+        // Bounded before the conversion: a double past the range has no whole number to become.
+        if (!(d >= double(low) && d <= double(high)))
             throw conversionError(
                 QStringLiteral("El valor del campo %1 debe estar entre %2 y %3.").arg(f.name).arg(low).arg(high));
+        const qint64 n = qint64(d);
+        if (double(n) != d)
+            throw conversionError(
+                QStringLiteral("'%1' no es un valor entero válido para el campo %2.").arg(text, f.name));
         return n;
     }
     case FieldType::Float: {
@@ -109,7 +110,7 @@ QVariant toStored(const FieldDef& f, const QVariant& value)
         const QString t = unmasked(text);
         if (QString(t).remove(QLatin1Char('/')).trimmed().isEmpty())
             return {};
-        const QStringList parts = unmasked(text).split(QLatin1Char('/'));
+        const QStringList parts = t.split(QLatin1Char('/'));
         bool okDay = false, okMonth = false, okYear = false;
         const QDate d = parts.size() == 3 ? QDate(parts[2].trimmed().toInt(&okYear), parts[1].trimmed().toInt(&okMonth),
                                                   parts[0].trimmed().toInt(&okDay))

@@ -26,7 +26,6 @@ std::filesystem::path fsPath(const QString& path)
 #endif
 }
 
-// After a rename the folder entry must reach the disk too, or a power cut could undo it.
 void syncFolder(const QString& folder)
 {
 #ifdef Q_OS_UNIX
@@ -47,6 +46,15 @@ bool syncFile(QFile& file)
 #else
     return file.flush();
 #endif
+}
+
+void replaceFile(const QString& from, const QString& to, const QString& failure)
+{
+    std::error_code error;
+    std::filesystem::rename(fsPath(from), fsPath(to), error);
+    if (error)
+        throw StoreError(FileError, failure.arg(native(to), systemErrorReason(error.value())));
+    syncFolder(QFileInfo(to).absolutePath());
 }
 
 void copyPermissions(const QString& from, const QString& to)

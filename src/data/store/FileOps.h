@@ -4,15 +4,19 @@
 #include <QString>
 #include <filesystem>
 
-// File steps of the table utility that must reach the disk whole. Failures throw a StoreError
-// with code FileError and a Spanish text naming the file.
+// File steps that must reach the disk whole: the table utility's and the placing of a filed
+// declaration. removeFile, copyFile and replaceFile throw a StoreError (FileError) with a
+// Spanish text naming the file; the syncs answer or ignore their failure, as said below.
 namespace store::files {
 
 QString native(const QString& path);
 std::filesystem::path fsPath(const QString& path);
-// After a rename the folder entry must reach the disk too, or a power cut could undo it.
+// After a rename the folder entry must reach the disk too, or a power cut could undo it. A
+// folder that cannot be synced is left as the system keeps it.
 void syncFolder(const QString& folder);
-bool syncFile(QFile& file);
+bool syncFile(QFile& file);  // false when the system could not sync it
+// Renames from over to and syncs the folder. failure: the message, %1 the target, %2 the reason.
+void replaceFile(const QString& from, const QString& to, const QString& failure);
 void copyPermissions(const QString& from, const QString& to);
 void removeFile(const QString& path);
 // A byte-for-byte copy that appears whole or not at all.

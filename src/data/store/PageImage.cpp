@@ -54,10 +54,10 @@ int serialLength(quint64 type)
     return int((type - 12 - (type & 1)) / 2);  // callers refuse 10, 11 and sizes past the payload
 }
 
-}  // namespace
-
 // ---------------------------------------------------------------- records
 
+// Decodes a record; `declared` is the payload size the cell gave (the payload may be shorter when
+// its overflow pages could not be read).
 Record decodeRecord(const QByteArray& payload, quint64 declared)
 {
     Record record;
@@ -121,6 +121,8 @@ Record decodeRecord(const QByteArray& payload, quint64 declared)
     return record;
 }
 
+}  // namespace
+
 // ---------------------------------------------------------------- the image
 
 PageImage::PageImage(QByteArray file, const QByteArray& journal) : m_file(std::move(file))
@@ -139,6 +141,7 @@ void PageImage::playJournal(const QByteArray& journal)
     qint64 header = 0;
     qint64 originalPages = -1;
     int pageSize = 0;
+    bool playedAny = false;
     // A journal holds the pages a file lost, never more: a damaged one cannot make it grow past that.
     const qint64 largest = m_file.size() + journal.size();
     for (int segment = 0; segment < 1000 && header + 28 <= size; ++segment) {
@@ -174,13 +177,13 @@ void PageImage::playJournal(const QByteArray& journal)
             if (m_file.size() < offset + pageSize)
                 m_file.resize(offset + pageSize, '\0');
             std::memcpy(m_file.data() + offset, data, size_t(pageSize));
-            m_journalPlayed = true;
+            playedAny = true;
         }
         if (played < count)
             break;
         header = ((at + sector - 1) / sector) * sector;
     }
-    if (m_journalPlayed && originalPages > 0 && m_file.size() > originalPages * pageSize)
+    if (playedAny && originalPages > 0 && m_file.size() > originalPages * pageSize)
         m_file.truncate(originalPages * pageSize);
 }
 

@@ -49,8 +49,7 @@ public:
     PageImage(QByteArray file, const QByteArray& journal = {});
 
     const QByteArray& bytes() const { return m_file; }  // the file as the journal leaves it
-    bool headerIntact() const { return m_headerIntact; }
-    int pageSize() const { return m_pageSize; }  // 0 when no page size makes sense of the file
+    int pageSize() const { return m_pageSize; }         // 0 when no page size makes sense of the file
     int pageCount() const { return m_pageCount; }
     bool isPage(int page) const { return page >= 1 && page <= m_pageCount; }
 
@@ -93,12 +92,7 @@ private:
     int m_reserved = 0;
     int m_pageCount = 0;
     bool m_headerIntact = false;
-    bool m_journalPlayed = false;
 };
-
-// Decodes a record; `declared` is the payload size the cell gave (the payload may be shorter when
-// its overflow pages could not be read).
-Record decodeRecord(const QByteArray& payload, quint64 declared);
 
 // The column names of a CREATE TABLE statement, in order, and which of them is the row number
 // (an INTEGER PRIMARY KEY), -1 when none. Nothing when the text is no CREATE TABLE.

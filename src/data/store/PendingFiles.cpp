@@ -1,11 +1,9 @@
 #include "Database.h"
 #include "FileOps.h"
-#include "SystemError.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
-#include <system_error>
 
 // The record of files awaiting their final name lives in a file of its own beside the tables,
 // attached to the same connection so that a record commits with the change it completes.
@@ -100,14 +98,9 @@ void Database::finishPendingFiles()
 
 void Database::finishPendingFile(const PendingFile& file)
 {
-    if (QFileInfo::exists(file.temporary)) {
-        std::error_code error;
-        std::filesystem::rename(files::fsPath(file.temporary), files::fsPath(file.target), error);
-        if (error)
-            throw StoreError(FileError, QStringLiteral("No se puede poner en su lugar el archivo %1: %2")
-                                            .arg(files::native(file.target), systemErrorReason(error.value())));
-        files::syncFolder(QFileInfo(file.target).absolutePath());
-    }
+    if (QFileInfo::exists(file.temporary))
+        files::replaceFile(file.temporary, file.target,
+                           QStringLiteral("No se puede poner en su lugar el archivo %1: %2"));
     Transaction forget(*this);
     forgetPendingFile(file);
     forget.commit();

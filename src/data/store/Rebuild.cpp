@@ -14,7 +14,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QUrl>
 #include <optional>
 #include <vector>
 
@@ -465,9 +464,7 @@ void Rebuild::writeSideTables(int result, const QString& text)
         if (rc == SQLITE_OK)
             stmt = prepare(m_new.get(), QStringLiteral("ATTACH DATABASE ?1 AS %1").arg(schema), &rc);
         if (rc == SQLITE_OK) {
-            QUrl url = QUrl::fromLocalFile(key);
-            url.setQuery(QStringLiteral("mode=rw"));
-            bindText(stmt.get(), 1, QString::fromLatin1(url.toEncoded()));
+            bindText(stmt.get(), 1, QString::fromLatin1(fileUri(key, QStringLiteral("mode=rw"))));
             rc = sqlite3_step(stmt.get()) == SQLITE_DONE ? SQLITE_OK : sqlite3_errcode(m_new.get());
         }
         if (rc != SQLITE_OK)
@@ -547,13 +544,8 @@ void Rebuild::putInPlace()
         copyPermissions(m_target.file, m_temp);
     // A journal of the old file left beside the new one would be played onto it at the next open.
     removeFile(m_target.file + QStringLiteral("-journal"));
-    std::error_code error;
-    std::filesystem::rename(fsPath(m_temp), fsPath(m_target.file), error);
-    if (error)
-        throw StoreError(FileError, QStringLiteral("No se puede poner la tabla nueva en lugar de %1: %2")
-                                        .arg(native(m_target.file), systemErrorReason(error.value())));
+    replaceFile(m_temp, m_target.file, QStringLiteral("No se puede poner la tabla nueva en lugar de %1: %2"));
     m_placed = true;
-    syncFolder(m_target.folder);
 }
 
 void Rebuild::closeAll()

@@ -16,6 +16,7 @@ void RowList::clear()
 {
     m_ids.clear();
     m_rows.clear();
+    m_rowSql.clear();
     m_stale = true;
 }
 
@@ -43,18 +44,22 @@ const RowList::Row& RowList::row(Database& db, const TableDef& def, const QStrin
     const auto cached = m_rows.constFind(rowid);
     if (cached != m_rows.constEnd())
         return *cached;
-    QStringList columns;
-    for (const FieldDef& f : def.fields)
-        columns << quoteIdentifier(f.name);
-    Statement stmt(db, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
-                           .arg(columns.join(QStringLiteral(", ")), db.qualifiedTable(table)));
+    if (m_rowSql.isEmpty()) {
+        QStringList columns;
+        for (const FieldDef& f : def.fields)
+            columns << quoteIdentifier(f.name);
+        m_rowSql = QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
+                       .arg(columns.join(QStringLiteral(", ")), db.qualifiedTable(table));
+    }
+    Statement stmt(db, m_rowSql);
     stmt.bind(1, rowid);
+    const int count = int(def.fields.size());
     Row row;
     if (stmt.step())
-        for (int i = 0; i < columns.size(); ++i)
+        for (int i = 0; i < count; ++i)
             row << stmt.column(i);
     else
-        row = Row(columns.size());
+        row = Row(count);
     if (m_rows.size() >= CacheLimit)
         m_rows.clear();
     return *m_rows.insert(rowid, row);

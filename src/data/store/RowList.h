@@ -25,13 +25,14 @@ public:
     // " ORDER BY …" clause.
     bool ensure(Database& db, const QString& table, const Filter& where, const QString& orderBy);
     const QVector<qint64>& ids() const { return m_ids; }
-    void clear();
+    void clear();  // all of it, for a view that closes: the next open may find the files elsewhere
 
     // The row of that id (all fields null when it is gone).
     const Row& row(Database& db, const TableDef& def, const QString& table, qint64 rowid);
 
 private:
     static const int CacheLimit = 4096;
+    QString m_rowSql;  // the one row's select, made at the first read
     bool m_stale = true;
     QVector<qint64> m_ids;
     QHash<qint64, Row> m_rows;

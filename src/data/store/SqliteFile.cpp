@@ -28,10 +28,15 @@ void harden(sqlite3* db)
 
 QString message(sqlite3* db) { return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString(); }
 
-Db openFile(const QString& path, const QString& query, int* rc)
+QByteArray fileUri(const QString& path, const QString& query)
 {
     QUrl url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
     url.setQuery(query);
+    return url.toEncoded();
+}
+
+Db openFile(const QString& path, const QString& query, int* rc)
+{
     const QUrlQuery parameters(query);
     const QString mode = parameters.queryItemValue(QStringLiteral("mode"));
     const int flags = (mode == QLatin1String("rwc")  ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE
@@ -39,7 +44,7 @@ Db openFile(const QString& path, const QString& query, int* rc)
                                                      : SQLITE_OPEN_READONLY) |
                       SQLITE_OPEN_URI;
     sqlite3* raw = nullptr;
-    *rc = sqlite3_open_v2(url.toEncoded().constData(), &raw, flags, nullptr);
+    *rc = sqlite3_open_v2(fileUri(path, query).constData(), &raw, flags, nullptr);
     Db db(raw);
     if (*rc == SQLITE_OK)
         harden(raw);

@@ -26,8 +26,10 @@ using Stmt = std::unique_ptr<sqlite3_stmt, FinalizeStmt>;
 void harden(sqlite3* db);
 QString message(sqlite3* db);
 
-// Opens a file by URI so that a name is never taken for anything else; the query gives the mode
+// A file's URI, so that a name is never taken for anything else; the query gives the mode
 // ("mode=ro", "mode=rw", "mode=rwc") and any other parameter of the URI.
+QByteArray fileUri(const QString& path, const QString& query);
+// Opens a file by its URI.
 Db openFile(const QString& path, const QString& query, int* rc);
 Stmt prepare(sqlite3* db, const QString& sql, int* rc);
 // Rows of a query as text, with values bound in order; false when it fails (failure gets the code).

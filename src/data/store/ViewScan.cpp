@@ -16,7 +16,7 @@ QString ViewScan::select(const Dataset& view, const QStringList& fields, QList<F
         if (const FieldDef* f = view.def().field(name)) {
             columns << table + QLatin1Char('.') + quoteIdentifier(f->name);
             types << f->type;
-        } else if (const LookupDef* l = view.lookupDef(name)) {
+        } else if (const LookupDef* l = view.lookups().find(name)) {
             columns << view.lookups().expression(db, *l, table);
             types << FieldType::Text;
         } else {
