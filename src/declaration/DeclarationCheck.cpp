@@ -243,8 +243,8 @@ private:
             fieldFault(line, position, layout, text);
             return false;
         };
-        if (layout.table && value.size() > width(layout))
-            return bad(QStringLiteral("tiene %1 caracteres y el campo admite %2").arg(value.size()).arg(width(layout)));
+        if (layout.table && value.size() > layout.width)
+            return bad(QStringLiteral("tiene %1 caracteres y el campo admite %2").arg(value.size()).arg(layout.width));
         switch (layout.kind) {
         case Kind::Type:
         case Kind::Text:

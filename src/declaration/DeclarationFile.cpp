@@ -4,7 +4,6 @@
 #include "data/store/Database.h"
 #include "data/store/Dataset.h"
 #include "data/store/FixedFormats.h"
-#include "data/store/Session.h"
 #include "data/store/StoreError.h"
 #include "data/store/SystemError.h"
 #include "data/store/Text1252.h"
@@ -14,7 +13,6 @@
 #include <QSaveFile>
 
 #include <cerrno>
-#include <cstring>
 #include <string>
 #ifdef Q_OS_UNIX
 #include <unistd.h>

@@ -14,9 +14,21 @@ namespace declcheck::records {
 
 namespace {
 
+// The width of each text field, from the table its value is stored in, found once.
+QList<RecordLayout> withWidths(QList<RecordLayout> layouts)
+{
+    for (RecordLayout& layout : layouts)
+        for (FieldLayout& field : layout.fields)
+            if (field.table)
+                if (const store::FieldDef* def =
+                        schema::table(QLatin1String(field.table)).field(QLatin1String(field.name)))
+                    field.width = def->width;
+    return layouts;
+}
+
 const QList<RecordLayout>& records()
 {
-    static const QList<RecordLayout> layouts = {
+    static const QList<RecordLayout> layouts = withWidths({
         {"000",
          0,
          {{"tipo", Kind::Type},
@@ -76,7 +88,7 @@ const QList<RecordLayout>& records()
           {"Localidad", Kind::Text, "cliente"},
           {"Codigo_Postal", Kind::Text, "cliente"},
           {"Provincia", Kind::Text, "cliente"}}},
-    };
+    });
     return layouts;
 }
 
@@ -88,12 +100,6 @@ const RecordLayout* recordLayout(const QByteArray& type)
         if (type == layout.type)
             return &layout;
     return nullptr;
-}
-
-int width(const FieldLayout& layout)
-{
-    const store::FieldDef* field = schema::table(QLatin1String(layout.table)).field(QLatin1String(layout.name));
-    return field ? field->width : 0;
 }
 
 QString decode(QByteArrayView bytes)
@@ -143,8 +149,7 @@ QString badBytes(QByteArrayView value)
         const uchar b = uchar(value[i]);
         if (b == 0)
             return QStringLiteral("tiene un carácter nulo");
-        // The five bytes the code page leaves out; the toolkit's codec passes them as control characters.
-        if (b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D)
+        if (store::windows1252Char(b) == QChar::ReplacementCharacter)
             return QStringLiteral("tiene el byte 0x%1, que no es un carácter de Windows-1252")
                 .arg(QString::number(b, 16).toUpper());
         if (b >= 0xC2 && b <= 0xF4) {

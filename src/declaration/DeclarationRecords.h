@@ -30,6 +30,7 @@ struct FieldLayout {
     const char* name;
     Kind kind;
     const char* table = nullptr;  // whose field gives the width of a text
+    int width = 0;                // that field's width, 0 for none
 };
 
 struct RecordLayout {
@@ -40,8 +41,6 @@ struct RecordLayout {
 
 // The record of a type, or nullptr for a type the file does not have.
 const RecordLayout* recordLayout(const QByteArray& type);
-// The width of a text field, from the table its value is stored in.
-int width(const FieldLayout& layout);
 
 // Windows-1252 bytes as text.
 QString decode(QByteArrayView bytes);

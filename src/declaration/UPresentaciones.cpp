@@ -1,6 +1,5 @@
 #include "UPresentaciones.h"
 
-#include "DeclarationFile.h"
 #include "DestinationGroup.h"
 #include "Filing.h"
 #include "data/Prompt.h"

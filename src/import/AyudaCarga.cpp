@@ -1,11 +1,8 @@
 #include "AyudaCarga.h"
 
-#include "ImportDialog.h"
-
 #include <QGroupBox>
 #include <QListWidget>
 #include <QPushButton>
-#include <QShowEvent>
 
 TAyCarga* AyCarga = nullptr;
 

@@ -14,7 +14,6 @@ public:
 
     static QStringList lines();  // the 24 lines, leading blanks included
 
-protected:
 private:
     QGroupBox* GroupBox1;
     QListWidget* ListBox1;

@@ -35,27 +35,25 @@ TCargar::TCargar(QWidget* parent) : ImportWindow(parent)
         QString text;
         QSpinBox** from;
         const char* fromName;
-        bool fromBounded;
         QSpinBox** to;
         const char* toName;
-        int toMinimum;  // 0 or 1 when bounded; INT_MIN without bounds
     };
     const Row rows[] = {
-        {"Label2", QStringLiteral("Fecha"), &SE11, "SE11", false, &SE12, "SE12", INT_MIN},
-        {"Label3", QStringLiteral("Razon Social"), &SE17, "SE17", true, &SE21, "SE21", INT_MIN},
-        {"Label4", QStringLiteral("CUIT"), &SE1, "SE1", true, &SE2, "SE2", 0},
-        {"Label5", QStringLiteral("Tipo\nComprobante"), &SE5, "SE5", true, &SE6, "SE6", 0},
-        {"Label6", QStringLiteral("N° Desde"), &SE7, "SE7", true, &SE8, "SE8", 0},
-        {"Label7", QStringLiteral("N° Hasta"), &SE9, "SE9", true, &SE10, "SE10", 1},
-        {"Label8", QStringLiteral("Punto de Venta\no Emisión"), &SE18, "SE18", true, &SE22, "SE22", INT_MIN},
+        {"Label2", QStringLiteral("Fecha"), &SE11, "SE11", &SE12, "SE12"},
+        {"Label3", QStringLiteral("Razon Social"), &SE17, "SE17", &SE21, "SE21"},
+        {"Label4", QStringLiteral("CUIT"), &SE1, "SE1", &SE2, "SE2"},
+        {"Label5", QStringLiteral("Tipo\nComprobante"), &SE5, "SE5", &SE6, "SE6"},
+        {"Label6", QStringLiteral("N° Desde"), &SE7, "SE7", &SE8, "SE8"},
+        {"Label7", QStringLiteral("N° Hasta"), &SE9, "SE9", &SE10, "SE10"},
+        {"Label8", QStringLiteral("Punto de Venta\no Emisión"), &SE18, "SE18", &SE22, "SE22"},
     };
     int y = 60;
-    for (const Row& row : rows) {
+    for (int i = 0; i < 7; ++i) {
+        const Row& row = rows[i];
+        const import::ColumnBounds& bounds = import::detailColumnBounds()[size_t(i)];
         QLabel* l = label(row.label, row.text, QRect(16, y - 4, 156, 34), GroupBox1);
-        *row.from = row.fromBounded ? spinner(row.fromName, QRect(180, y, 90, 26), GroupBox1, 0, 255)
-                                    : spinner(row.fromName, QRect(180, y, 90, 26), GroupBox1);
-        *row.to = row.toMinimum == INT_MIN ? spinner(row.toName, QRect(290, y, 90, 26), GroupBox1)
-                                           : spinner(row.toName, QRect(290, y, 90, 26), GroupBox1, row.toMinimum, 255);
+        *row.from = spinner(row.fromName, QRect(180, y, 90, 26), GroupBox1, bounds.fromMin, bounds.fromMax);
+        *row.to = spinner(row.toName, QRect(290, y, 90, 26), GroupBox1, bounds.toMin, bounds.toMax);
         l->setBuddy(*row.from);
         y += 34;
     }
@@ -80,7 +78,7 @@ TCargar::TCargar(QWidget* parent) : ImportWindow(parent)
 }
 
 import::DetailColumns TCargar::columns() const {
-    auto range = [](const QSpinBox* from, const QSpinBox* to){return import::Columns{from->value(), to->value()};
+    const auto range = [](const QSpinBox* from, const QSpinBox* to){return import::Columns{from->value(), to->value()};
 }
 ;
 return {range(SE11, SE12), range(SE17, SE21), range(SE1, SE2),  range(SE5, SE6),

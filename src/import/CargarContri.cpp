@@ -67,7 +67,7 @@ TFCargarcont::TFCargarcont(QWidget* parent) : ImportWindow(parent)
 }
 
 import::ClientColumns TFCargarcont::columns() const {
-    auto range = [this](int from){return import::Columns{SE[from]->value(), SE[from + 1]->value()};
+    const auto range = [this](int from){return import::Columns{SE[from]->value(), SE[from + 1]->value()};
 }
 ;
 return {range(1), range(3), range(5), range(7), range(9), range(11), range(13)};

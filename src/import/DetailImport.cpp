@@ -96,6 +96,21 @@ const store::FieldDef& field(const char* name) { return *schema::table(Details).
 
 }  // namespace
 
+const std::array<ColumnBounds, 7>& detailColumnBounds()
+{
+    // The date is free; the others keep to a line of 255 characters, the last number from 1.
+    static const std::array<ColumnBounds, 7> bounds{{
+        {},
+        {0, 255},
+        {0, 255, 0, 255},
+        {0, 255, 0, 255},
+        {0, 255, 0, 255},
+        {0, 255, 1, 255},
+        {0, 255},
+    }};
+    return bounds;
+}
+
 int Decodificar(QStringView line, const DetailColumns& columns, const ClientLookup& findClient, DetailRow& row)
 {
     static const store::FieldDef& fechaField = field("Fecha");

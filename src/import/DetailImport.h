@@ -4,6 +4,8 @@
 #include "ImportProgress.h"
 
 #include <QString>
+#include <array>
+#include <climits>
 #include <functional>
 #include <optional>
 
@@ -15,6 +17,14 @@ namespace import {
 struct DetailColumns {
     Columns fecha, razonSocial, cuit, tipoComprobante, nDesde, nHasta, puntoVenta;
 };
+
+// The positions the import's window lets each value take (its spinners' bounds), in the order
+// of DetailColumns; the command line takes the same.
+struct ColumnBounds {
+    int fromMin = INT_MIN, fromMax = INT_MAX;
+    int toMin = INT_MIN, toMax = INT_MAX;
+};
+const std::array<ColumnBounds, 7>& detailColumnBounds();
 
 // The row a line gives, as it is stored in detalle.DB (Anio and Anticipo stay empty, the row is
 // marked imported and not voided).

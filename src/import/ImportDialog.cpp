@@ -4,7 +4,6 @@
 
 #include "widgets/StandardError.h"
 
-#include <QCoreApplication>
 #include <QDialog>
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,5 @@
 #include "TextFile.h"
 
-#include "FixedColumns.h"
 #include "data/store/StoreError.h"
 #include "data/store/SystemError.h"
 #include "data/store/Text1252.h"

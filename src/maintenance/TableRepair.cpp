@@ -54,4 +54,18 @@ TableOutcome repairTable(TBDEUtil& util, Prompt& prompt, const QString& folder, 
                                    .arg(base, store::TUErrorText(session))};
 }
 
+void repairAll(TBDEUtil& util, Prompt& prompt, const QString& folder, RunOutcome& run, const RunHooks& hooks)
+{
+    const QStringList bases = tableBases();
+    for (int i = 0; i < bases.size(); ++i) {
+        if (hooks.starting)
+            hooks.starting(i, bases[i]);
+        const TableOutcome outcome = repairTable(util, prompt, folder, bases[i]);
+        run.repaired += outcome.repaired;
+        run.report << outcome.report;
+        if (hooks.done)
+            hooks.done(outcome);
+    }
+}
+
 }  // namespace tablerepair

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class Prompt;
 class TBDEUtil;
@@ -23,5 +24,21 @@ struct TableOutcome {
 // that cannot be filled is told through the prompt ("Error Filling table structure"). A
 // verification that fails, or a restart of the utility's session, throws StoreError.
 TableOutcome repairTable(TBDEUtil& util, Prompt& prompt, const QString& folder, const QString& base);
+
+// A run over every table, in order: how many were rebuilt whole and a line for each.
+struct RunOutcome {
+    int repaired = 0;
+    QStringList report;
+    bool complete() const { return repaired == tableBases().size(); }
+};
+
+// What a window or the terminal shows of a run as it goes.
+struct RunHooks {
+    std::function<void(int index, const QString& base)> starting;
+    std::function<void(const TableOutcome& outcome)> done;
+};
+
+// Repairs every table in turn into run. What was done stays in run when a table throws.
+void repairAll(TBDEUtil& util, Prompt& prompt, const QString& folder, RunOutcome& run, const RunHooks& hooks = {});
 
 }  // namespace tablerepair

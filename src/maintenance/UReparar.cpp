@@ -194,32 +194,23 @@ void TFReparacion::BitBtn1Click()
     Panel2->repaint();
     ProgressBar1->setRange(0, ComboBox1->count());
     ProgressBar1->setValue(0);
-    m_repaired = 0;
-    m_report.clear();
+    m_run = {};
     if (!m_util)  // its start failed when the dialog was shown
         m_util = std::make_unique<TBDEUtil>();
+    tablerepair::RunHooks hooks;
+    hooks.starting = [this](int index, const QString& base) {
+        ComboBox1->setCurrentIndex(index);
+        Edit1->setText(QDir::toNativeSeparators(QDir(Session1->folder()).filePath(base)));
+        ProgressBar1->setValue(index + 1);
+    };
     try {
-        for (int i = 0; i < ComboBox1->count(); ++i)
-            repairTable(i);
+        tablerepair::repairAll(*m_util, Prompt::current(), Session1->folder(), m_run, hooks);
     } catch (...) {
         // The tables done so far stay rebuilt; the error goes on to the standard error box.
         finishRun();
         throw;
     }
     finishRun();
-}
-
-void TFReparacion::repairTable(int index)
-{
-    ComboBox1->setCurrentIndex(index);
-    const QString base = ComboBox1->currentText();
-    Edit1->setText(QDir::toNativeSeparators(QDir(Session1->folder()).filePath(base)));
-    ProgressBar1->setValue(ProgressBar1->value() + 1);
-    const tablerepair::TableOutcome outcome =
-        tablerepair::repairTable(*m_util, Prompt::current(), Session1->folder(), base);
-    if (outcome.repaired)
-        ++m_repaired;
-    m_report << outcome.report;
 }
 
 void TFReparacion::finishRun()
@@ -229,9 +220,9 @@ void TFReparacion::finishRun()
     ProgressBar1->setValue(0);
     Memo2->hide();
     BitBtn1->setEnabled(false);
-    (m_repaired == ComboBox1->count() ? Memo3 : Memo4)->show();
-    Informe->setPlainText(m_report.join(QLatin1Char('\n')));
-    showReport(!m_report.isEmpty());
+    (m_run.complete() ? Memo3 : Memo4)->show();
+    Informe->setPlainText(m_run.report.join(QLatin1Char('\n')));
+    showReport(!m_run.report.isEmpty());
 }
 
 // The list of tables sits below the status text; the progress and the buttons move down for it.

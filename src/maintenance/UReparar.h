@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TableRepair.h"
 #include "widgets/FormDialog.h"
 
 #include <memory>
@@ -40,7 +41,6 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
-    void repairTable(int index);
     void finishRun();
     void showReport(bool shown);
 
@@ -59,8 +59,7 @@ private:
     QPlainTextEdit* Informe;  // after a run: what became of each table
 
     std::unique_ptr<TBDEUtil> m_util;
-    int m_repaired = 0;    // tables rebuilt in the current run
-    QStringList m_report;  // a line per table of the current run
+    tablerepair::RunOutcome m_run;  // the current run
 };
 
 extern TFReparacion* FReparacion;

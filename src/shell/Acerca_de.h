@@ -7,8 +7,6 @@ class TFAcerca : public FormDialog {
     Q_OBJECT
 public:
     explicit TFAcerca(QWidget* parent = nullptr);
-
-protected:
 };
 
 extern TFAcerca* FAcerca;

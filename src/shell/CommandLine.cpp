@@ -1,10 +1,9 @@
 #include "CommandLine.h"
 
 #include "data/store/NumberText.h"
+#include "import/DetailImport.h"
 
 #include <QCommandLineParser>
-
-#include <climits>
 
 namespace {
 
@@ -20,8 +19,7 @@ const QString CerrarRectificativa = QStringLiteral("cerrar-rectificativa");
 // One value of an import and the bounds of its two spinners in the import's window.
 struct ColumnOption {
     const char* name;
-    int fromMin = INT_MIN, fromMax = INT_MAX;
-    int toMin = INT_MIN, toMax = INT_MAX;
+    import::ColumnBounds bounds = {};
 };
 
 const QList<ColumnOption>& clientColumns()
@@ -33,15 +31,13 @@ const QList<ColumnOption>& clientColumns()
 
 const QList<ColumnOption>& detailColumns()
 {
-    static const QList<ColumnOption> columns = {
-        {"fecha"},
-        {"razon-social", 0, 255},
-        {"cuit", 0, 255, 0, 255},
-        {"comprobante", 0, 255, 0, 255},
-        {"ndesde", 0, 255, 0, 255},
-        {"nhasta", 0, 255, 1, 255},
-        {"punto-venta", 0, 255},
-    };
+    static const QList<ColumnOption> columns = [] {
+        const char* const names[] = {"fecha", "razon-social", "cuit", "comprobante", "ndesde", "nhasta", "punto-venta"};
+        QList<ColumnOption> list;
+        for (size_t i = 0; i < 7; ++i)
+            list.append({names[i], import::detailColumnBounds()[i]});
+        return list;
+    }();
     return columns;
 }
 
@@ -130,8 +126,8 @@ QString columnsError(const QCommandLineParser& parser, const QList<ColumnOption>
             const int value = text.toInt(&ok);
             if (!ok)
                 return QStringLiteral("El valor de --%1 debe ser un número entero: %2").arg(name, text);
-            const int low = from ? c.fromMin : c.toMin;
-            const int high = from ? c.fromMax : c.toMax;
+            const int low = from ? c.bounds.fromMin : c.bounds.toMin;
+            const int high = from ? c.bounds.fromMax : c.bounds.toMax;
             if (value < low || value > high)
                 return QStringLiteral("El valor de --%1 debe estar entre %2 y %3: %4")
                     .arg(name)

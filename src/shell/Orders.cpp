@@ -3,6 +3,7 @@
 #include "TerminalPrompt.h"
 #include "data/Schema.h"
 #include "data/UModulo.h"
+#include "data/store/Database.h"
 #include "data/store/FixedFormats.h"
 #include "data/store/StoreError.h"
 #include "declaration/DeclarationCheck.h"
@@ -53,15 +54,6 @@ public:
 private:
     TDModulo* m_previous;
 };
-
-bool holdsTables(const QString& folder)
-{
-    const QDir dir(folder);
-    for (const store::TableDef& def : schema::tables())
-        if (QFileInfo::exists(dir.filePath(def.fileName)))
-            return true;
-    return false;
-}
 
 QString destinationOf(TDModulo& m, const CommandLine& line)
 {
@@ -209,19 +201,20 @@ int importarDetalles(TDModulo& m, const CommandLine& line, TerminalPrompt& promp
 
 int reparar(TDModulo& m, TerminalPrompt& prompt, std::FILE* out)
 {
-    const QString folder = m.aliasFolder();
-    const QStringList bases = tablerepair::tableBases();
+    const int count = int(tablerepair::tableBases().size());
     TBDEUtil util;
-    int repaired = 0;
-    for (int i = 0; i < bases.size(); ++i) {
-        prompt.progress(QStringLiteral("Reparando %1 (%2 de %3)").arg(bases[i]).arg(i + 1).arg(bases.size()));
-        const tablerepair::TableOutcome outcome = tablerepair::repairTable(util, prompt, folder, bases[i]);
+    tablerepair::RunOutcome run;
+    tablerepair::RunHooks hooks;
+    hooks.starting = [&prompt, count](int index, const QString& base) {
+        prompt.progress(QStringLiteral("Reparando %1 (%2 de %3)").arg(base).arg(index + 1).arg(count));
+    };
+    hooks.done = [&prompt, out](const tablerepair::TableOutcome& outcome) {
         prompt.endProgress();
         answer(out, outcome.report);
-        repaired += outcome.repaired;
-    }
+    };
+    tablerepair::repairAll(util, prompt, m.aliasFolder(), run, hooks);
     util.close();
-    if (repaired == bases.size()) {
+    if (run.complete()) {
         prompt.say(QStringLiteral("La Reparación se ha completado con exito."));
         return Done;
     }
@@ -257,7 +250,7 @@ int runOnTables(const CommandLine& line, store::AliasConfig& config, TerminalPro
         prompt.say(QStringLiteral("No existe la carpeta de las tablas: %1").arg(QDir::toNativeSeparators(folder)));
         return ToCorrect;
     }
-    if (!holdsTables(folder)) {
+    if (!store::Database::holdsAnyTable(folder, schema::tables())) {
         prompt.say(QStringLiteral("En la carpeta %1 no están las tablas del programa. Se crean la primera vez que "
                                   "se abren las ventanas sobre ella.")
                        .arg(QDir::toNativeSeparators(folder)));

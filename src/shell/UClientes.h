@@ -16,8 +16,6 @@ public:
     void BitBtn1Click();  // Aceptar
     void BitBtn2Click();  // Cancelar
 
-    // Every way out (Aceptar, Cancelar, Escape, the close box) ends here.
-
 protected:
     void showEvent(QShowEvent* event) override;
 

@@ -204,12 +204,20 @@ void Database::createTableFile(const QString& path, const TableDef& def)
     }
 }
 
-void Database::createMissingFolder(const QString& folder, const QList<TableDef>& tables)
+bool Database::holdsAnyTable(const QString& folder, const QList<TableDef>& tables)
 {
     const QDir dir(folder);
     for (const TableDef& def : tables)
         if (QFileInfo::exists(dir.filePath(def.fileName)))
-            return;
+            return true;
+    return false;
+}
+
+void Database::createMissingFolder(const QString& folder, const QList<TableDef>& tables)
+{
+    if (holdsAnyTable(folder, tables))
+        return;
+    const QDir dir(folder);
     if (!QDir().mkpath(folder))
         throw StoreError(FileError,
                          QStringLiteral("No se puede crear la carpeta de datos %1").arg(files::native(folder)));

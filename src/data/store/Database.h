@@ -74,6 +74,7 @@ public:
     // A folder that holds none of the table files is a first start: the files are created empty,
     // with the folders ddjj and back beside them.
     static void createMissingFolder(const QString& folder, const QList<TableDef>& tables);
+    static bool holdsAnyTable(const QString& folder, const QList<TableDef>& tables);
     // Creates one empty table file; fails if the file is there already.
     static void createTableFile(const QString& path, const TableDef& def);
     // Checks a table file on its own connection; throws StoreError naming what is wrong.

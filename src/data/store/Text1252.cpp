@@ -16,10 +16,13 @@ struct Codepage {
         QStringDecoder decoder("windows-1252", QStringConverter::Flag::Stateless);
         for (int b = 0; b < 256; ++b) {
             const QString s = decoder.decode(QByteArray(1, char(b)));
-            // Held when the character goes back to its byte: the codec's two directions agree.
+            // Held when the character goes back to its byte: the codec's two directions agree. The
+            // five bytes the code page leaves out come through as control characters 0x80-0x9F:
+            // no text, so no character of the table.
             QStringEncoder encoder("windows-1252", QStringConverter::Flag::Stateless);
             const QByteArray back = s.size() == 1 ? encoder.encode(s) : QByteArray();
-            const bool held = s.size() == 1 && !encoder.hasError() && back == QByteArray(1, char(b));
+            const bool control = s.size() == 1 && s[0].unicode() >= 0x80 && s[0].unicode() < 0xA0;
+            const bool held = s.size() == 1 && !control && !encoder.hasError() && back == QByteArray(1, char(b));
             chars[b] = held ? s[0] : QChar(QChar::ReplacementCharacter);
             if (held)
                 byte[s[0].unicode()] = static_cast<unsigned char>(b);

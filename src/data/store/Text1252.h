@@ -11,7 +11,7 @@ namespace store {
 bool fitsWindows1252(QStringView text);
 // The byte of a character; false when the code page has none for it.
 bool windows1252Byte(char32_t c, char* byte);
-// The character of a byte (the replacement character for a byte the codec cannot take back).
+// The character of a byte (the replacement character for the five bytes the code page leaves out).
 QChar windows1252Char(uchar byte);
 
 }  // namespace store
