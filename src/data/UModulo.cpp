@@ -139,8 +139,8 @@ void TDModulo::bindRules()
         if (ds.text(QStringLiteral("Rectificativa")).isEmpty())
             ds.setValue(QStringLiteral("Rectificativa"), 0.0);
         const QString anticipo = ds.text(QStringLiteral("Anticipo"));
-        if (anticipo.size() == 1)
-            ds.setText(QStringLiteral("Anticipo"), QLatin1Char('0') + anticipo);
+        if (storedAnticipo(anticipo) != anticipo)
+            ds.setText(QStringLiteral("Anticipo"), storedAnticipo(anticipo));
         ds.flushBuffers();
     });
 
@@ -212,6 +212,11 @@ void TDModulo::CerrarTablas()
     TFormulario->close();
     // The repair puts new table files in place: the connection must let go of the old ones.
     Session1_1->setActive(false);
+}
+
+QString TDModulo::storedAnticipo(const QString& anticipo)
+{
+    return anticipo.size() == 1 ? QLatin1Char('0') + anticipo : anticipo;
 }
 
 bool TDModulo::ValidarCuit(const QString& cuit)

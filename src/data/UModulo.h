@@ -22,6 +22,8 @@ public:
     void AbrirTablas();  // throws the store's error of the first view that cannot be opened
     void CerrarTablas();
     static bool ValidarCuit(const QString& cuit);
+    // An anticipo as the period table stores it: one digit takes a leading zero ("7" is "07").
+    static QString storedAnticipo(const QString& anticipo);
     QString aliasFolder() const;  // the physical folder of the alias IMPRENTAS (or of --datos)
 
     static const QString AliasName;

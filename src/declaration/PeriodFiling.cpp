@@ -135,7 +135,7 @@ Outcome fileOpenPeriod(TDModulo& m, Prompt& prompt, const QString& destino)
     // "7" is the period "07": tested as it will be stored, so no period is filed twice.
     m.QAnt->close();
     m.QAnt->setParam(0, anio);
-    m.QAnt->setParam(1, anticipo.size() == 1 ? QLatin1Char('0') + anticipo : anticipo);
+    m.QAnt->setParam(1, TDModulo::storedAnticipo(anticipo));
     m.QAnt->open();
     const bool filed = m.QAnt->recordCount() > 0 && m.QAnt->asInteger(QStringLiteral("exito")) == 1;
     m.QAnt->close();

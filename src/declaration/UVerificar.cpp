@@ -13,13 +13,6 @@
 #include <QShowEvent>
 #include <QStyle>
 
-namespace {
-
-const QColor Navy(0x00, 0x00, 0x80);
-const QColor Maroon(0x80, 0x00, 0x00);
-
-}  // namespace
-
 TFVerificar::TFVerificar(const QString& path, const declcheck::Report& report, QWidget* parent)
     : FormDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
 {
@@ -45,7 +38,7 @@ TFVerificar::TFVerificar(const QString& path, const declcheck::Report& report, Q
     bold.setBold(true);
     Label2->setFont(bold);
     QPalette palette = Label2->palette();
-    palette.setColor(QPalette::WindowText, report.ok() ? Navy : Maroon);
+    palette.setColor(QPalette::WindowText, report.ok() ? parts::Navy : parts::Maroon);
     Label2->setPalette(palette);
 
     Memo1 = parts::place(new QPlainTextEdit(group), "Memo1", QRect(12, 92, 594, 308));

@@ -6,6 +6,7 @@
 #include "data/Schema.h"
 #include "data/UModulo.h"
 #include "data/store/Session.h"
+#include "widgets/DialogParts.h"
 #include "widgets/StandardError.h"
 
 #include <QComboBox>
@@ -26,9 +27,6 @@ namespace {
 
 constexpr int ReportHeight = 150;  // the dialog grows by this to show what became of each table
 
-const QColor Navy(0x00, 0x00, 0x80);
-const QColor Maroon(0x80, 0x00, 0x00);
-
 QFont boldFont(int pointSize)
 {
     QFont font;
@@ -46,7 +44,7 @@ QLabel* statusText(const QString& name, const QString& text, QWidget* parent)
     label->setWordWrap(true);  // for larger fonts than ours; the texts break their lines themselves
     label->setFont(boldFont(11));
     QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, Navy);
+    palette.setColor(QPalette::WindowText, parts::Navy);
     label->setPalette(palette);
     label->hide();
     return label;
@@ -106,8 +104,8 @@ TFReparacion::TFReparacion(QWidget* parent)
     GroupBox1->setGeometry(16, 172, 421, 66);
     const QColor plainText = palette().color(QPalette::WindowText);
     QPalette title = GroupBox1->palette();
-    title.setColor(QPalette::WindowText, Maroon);
-    title.setColor(QPalette::Text, Maroon);  // the title's colour in some styles
+    title.setColor(QPalette::WindowText, parts::Maroon);
+    title.setColor(QPalette::Text, parts::Maroon);  // the title's colour in some styles
     GroupBox1->setPalette(title);
 
     ProgressBar1 = new QProgressBar(GroupBox1);

@@ -123,7 +123,7 @@ int regenerar(TDModulo& m, const CommandLine& line, TerminalPrompt& prompt, cons
         prompt.notice(QStringLiteral("No hay Anticipos Generados"));
         return ToCorrect;
     }
-    const QString anticipo = line.anticipo.rightJustified(2, QLatin1Char('0'));
+    const QString anticipo = TDModulo::storedAnticipo(line.anticipo);
     if (!period->findKey({line.anio, anticipo})) {
         prompt.say(QStringLiteral("El anticipo %1 del año %2 no fue presentado.").arg(anticipo, line.anio));
         return ToCorrect;

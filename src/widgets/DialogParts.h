@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QColor>
 #include <QComboBox>
 #include <QEvent>
 #include <QIcon>
@@ -13,6 +14,10 @@
 
 // Small pieces the period dialogs share.
 namespace parts {
+
+// The two colours of the program's status texts: navy for what went well, maroon for a warning.
+inline const QColor Navy(0x00, 0x00, 0x80);
+inline const QColor Maroon(0x80, 0x00, 0x00);
 
 // A control with its designer name and a fixed width.
 template <typename Control>
