@@ -44,6 +44,9 @@ QString unmasked(const QString& text)
 QStringView storedText(const FieldDef& f, QStringView text)
 {
     const QStringView cut = f.width > 0 ? text.left(f.width) : text;
+    // What the repair would set aside, a row never takes: a NUL ends a text in the files we write.
+    if (cut.contains(QChar(0)))
+        throw conversionError(QStringLiteral("El campo %1 no admite caracteres nulos.").arg(f.name));
     if (!fitsWindows1252(cut))
         throw conversionError(
             QStringLiteral("El campo %1 admite solo caracteres de la página de códigos Windows-1252.").arg(f.name));

@@ -12,7 +12,7 @@ namespace store::fieldcodec {
 // What goes into the file; throws a ConversionError naming the field for what it cannot hold.
 QVariant toStored(const FieldDef& f, const QVariant& value);
 // A text as a text field stores it: cut to the field's width; a ConversionError naming the
-// field when a character cannot be held. Empty text is stored as null.
+// field when a character cannot be held (a NUL, or one outside Windows-1252). Empty text is stored as null.
 QStringView storedText(const FieldDef& f, QStringView text);
 // What the file holds, as the program reads it (a QDate for dates).
 QVariant fromStored(const FieldDef& f, const QVariant& stored);

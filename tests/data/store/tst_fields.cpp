@@ -1,6 +1,7 @@
 #include "SmallStore.h"
 
 #include <QTest>
+#include <cmath>
 
 using namespace smallstore;
 using store::Dataset;
@@ -29,12 +30,17 @@ void TestFields::assignment_data()
     QTest::newRow("A with macron") << "Nombre" << QVariant("Ā") << false << refused;
     QTest::newRow("emoji") << "Nombre" << QVariant("ok 😀") << false << refused;
     QTest::newRow("greek") << "Clave" << QVariant("Ω") << false << refused;
+    QTest::newRow("a NUL") << "Nombre" << QVariant(QStringLiteral("AB") + QChar(0) + QStringLiteral("C")) << false
+                           << refused;
+    QTest::newRow("a byte the code page leaves out") << "Nombre" << QVariant(QString(QChar(0x81))) << false << refused;
 
     QTest::newRow("int16 low") << "Cant" << QVariant("-32768") << true << "-32768";
     QTest::newRow("int16 high") << "Cant" << QVariant("32767") << true << "32767";
     QTest::newRow("int16 over") << "Cant" << QVariant("32768") << false << refused;
     QTest::newRow("int16 under") << "Cant" << QVariant("-32769") << false << refused;
     QTest::newRow("int16 number over") << "Cant" << QVariant(40000) << false << refused;
+    QTest::newRow("int16 number far over") << "Cant" << QVariant(1e300) << false << refused;
+    QTest::newRow("int16 not a number") << "Cant" << QVariant(std::nan("")) << false << refused;
     QTest::newRow("int16 blanks") << "Cant" << QVariant(" 12 ") << true << "12";
     QTest::newRow("int16 letters") << "Cant" << QVariant("abc") << false << refused;
     QTest::newRow("int16 fraction") << "Cant" << QVariant("1,5") << false << refused;
