@@ -73,7 +73,7 @@ private:
     int m_root = 0, m_sequenceRoot = 0;
     QList<std::pair<const IndexDef*, int>> m_indexes;  // ours, with their roots
     QList<int> m_otherIndexes;
-    int m_lastPage = 0, m_pagesDone = 0;
+    int m_lastPage = 0, m_pagesDone = 0, m_keysTaken = 0;
 };
 
 Outcome Salvager::run()
@@ -124,6 +124,7 @@ Outcome Salvager::run()
         }
         if (!m_schemaRead) {
             for (int page = 1; page <= m_image.pageCount(); ++page) {
+                pageDone(page);
                 const quint8 type = m_used.contains(page) || free.contains(page) ? 0 : m_image.btreeType(page);
                 if (type != pages::IndexLeaf && type != pages::IndexInterior)
                     continue;
@@ -294,6 +295,9 @@ void Salvager::take(const TableCell& cell, bool inTree)
 
 void Salvager::takeKey(const IndexDef& index, const Record& key)
 {
+    // The index passes read keys, not pages: the time allowed is looked at every few hundred.
+    if (++m_keysTaken % 256 == 0 && m_deadline.hasExpired())
+        throw TimedOut{};
     if (!key.fault.isEmpty() || key.values.size() != index.fields.size() + 1 ||
         key.values.last().kind != Value::Integer || key.values.last().integer < 1 ||
         m_seen.contains(key.values.last().integer))
