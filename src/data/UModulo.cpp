@@ -196,6 +196,11 @@ void TDModulo::AbrirTablas()
     TMaquinas->open();
     TVerMaquinas->open();
     TFormulario->open();
+    // A filed declaration a crash left under its pending name, which could not take its name.
+    const QString pending = Session1_1->database().takePendingFilesError();
+    if (!pending.isEmpty())
+        Prompt::current().notice(pending + QStringLiteral(" Se intentará de nuevo la próxima vez que se abra el "
+                                                          "programa."));
 }
 
 void TDModulo::CerrarTablas()

@@ -283,6 +283,13 @@ private slots:
         QCOMPARE(m_store->openRows(), 0);
         QCOMPARE(m_store->db().pendingFiles().size(), 1);
 
+        // While the way is not clear, each start says so.
+        m_store.reset();
+        m_store = std::make_unique<Store>(folder());
+        QCOMPARE(m_prompt->texts().size(), 3);
+        QVERIFY2(m_prompt->texts()[2].contains(QStringLiteral("Se intentará de nuevo")),
+                 qPrintable(m_prompt->texts()[2]));
+
         QVERIFY(QDir(target(folder())).removeRecursively());
         m_store.reset();
         m_store = std::make_unique<Store>(folder());

@@ -299,7 +299,8 @@ Database::Database(const QString& folder, const QList<TableDef>& tables, const Q
     // else reads the tables. One that cannot be placed now is tried again at the next open.
     try {
         finishPendingFiles();
-    } catch (const StoreError&) {
+    } catch (const StoreError& e) {
+        m_pendingFilesError = e.text();
     }
 }
 

@@ -8,6 +8,7 @@
 #include <QSet>
 #include <QStringList>
 #include <QVariant>
+#include <utility>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -110,6 +111,9 @@ public:
     void finishPendingFiles();
     // The same for one file: renamed over its target, the folder synced, the record forgotten.
     void finishPendingFile(const PendingFile& file);
+    // Why a file a crash left under its pending name could not take its name when the tables
+    // opened; empty when there was none. Told once.
+    QString takePendingFilesError() { return std::exchange(m_pendingFilesError, {}); }
     static const TableDef& pendingFilesTable();
 
 signals:
@@ -138,6 +142,7 @@ private:
     QHash<QString, std::pair<int, QString>> m_failed;  // lower-case table -> why it was left out
     int m_depth = 0;
     QSet<QString> m_changed;
+    QString m_pendingFilesError;
 };
 
 // Opened in the constructor, committed by commit(), rolled back by the destructor otherwise.
