@@ -174,7 +174,7 @@ void TDModulo::DataModuleCreate()
         const QFileInfo programFolder(folder);
         if (folder.isEmpty() || programFolder.fileName() == QLatin1String("bin") || !programFolder.isWritable())
             folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-        config->add(AliasName, QDir(folder).absolutePath() + QLatin1Char('/'), QStringLiteral("TABLAS"));
+        config->add(AliasName, QDir(folder).absolutePath() + QLatin1Char('/'), store::TableDriver);
         config->save();
     } catch (const store::StoreError&) {
         Prompt::current().dialog(PromptIcon::Error, QStringLiteral("Error creando el Alias: IMPRENTAS"),

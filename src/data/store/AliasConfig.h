@@ -6,6 +6,9 @@ namespace store {
 
 // The store's configuration: aliases (name -> folder of table files) and, for destinations,
 // drive letters -> folders. An INI file, by default $XDG_CONFIG_HOME/tarvenio/store.conf.
+// The driver name the alias configuration gives our table files.
+inline const QString TableDriver = QStringLiteral("TABLAS");
+
 class AliasConfig {
 public:
     explicit AliasConfig(QString filePath = defaultPath());

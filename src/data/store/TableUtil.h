@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AliasConfig.h"
 #include "TableDef.h"
 
 #include <QList>
@@ -31,9 +32,6 @@ enum TableUtilCode : int {
     TUUnreadable = 10111,  // no row of the file could be read as this table; the old file stays
     TUTimedOut = 10112,    // the file took too long to read; the old file stays
 };
-
-// The driver name the alias configuration gives our table files.
-inline const QString TableDriver = QStringLiteral("TABLAS");
 
 // Callback type of the general progress reports, the only kind the utility sends.
 inline constexpr int TUCallbackGeneralProgress = 23;
