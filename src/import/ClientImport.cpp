@@ -74,6 +74,8 @@ int importClients(TDModulo& modulo, const QString& path, const ClientColumns& co
         TextFile file(path);
         Prompt::current().box(QStringLiteral("Solo se cargaran los Contribuyentes con datos completos"),
                               QStringLiteral("Brosmera"), PromptButtons::Ok);
+        // The file is read as it stood when it was looked over, or not at all.
+        file.checkUnchanged();
         BusyScope busy(Prompt::current());
         // One transaction: a run broken off by an error, a crash or a killed program leaves
         // the register as it was.

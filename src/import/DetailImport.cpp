@@ -174,6 +174,8 @@ DetailOutcome importDetails(TDModulo& modulo, const QString& path, const DetailC
                               PromptButtons::OkCancel) != PromptButton::Ok)
         return outcome;
     outcome.confirmed = true;
+    // The file is read as it stood when the user said yes to it, or not at all.
+    file.checkUnchanged();
 
     store::Database& db = modulo.Session1_1->database();
     {

@@ -79,6 +79,14 @@ bool allAscii(const char* data, qsizetype size)
     return true;
 }
 
+// The first CR or LF in [from, to), or nullptr.
+const char* lineEnd(const char* from, const char* to)
+{
+    const char* lf = static_cast<const char*>(std::memchr(from, '\n', size_t(to - from)));
+    const char* cr = static_cast<const char*>(std::memchr(from, '\r', size_t((lf ? lf : to) - from)));
+    return cr ? cr : lf;
+}
+
 }  // namespace
 
 TextFile::TextFile(const QString& path) : m_file(path), m_path(QDir::toNativeSeparators(path))
@@ -101,6 +109,21 @@ void TextFile::hasNul() const
     fail(QStringLiteral("El archivo %1 no es un archivo de texto: contiene caracteres nulos.").arg(m_path));
 }
 
+void TextFile::changed() const
+{
+    fail(QStringLiteral("El archivo %1 cambió mientras se lo cargaba: no se cargó ningún registro. Vuelva a "
+                        "cargarlo cuando esté completo.")
+             .arg(m_path));
+}
+
+void TextFile::checkUnchanged() const
+{
+    const QFileInfo now(m_file.fileName());
+    if (m_file.size() != m_scannedBytes || !now.exists() || now.size() != m_scannedBytes ||
+        now.lastModified() != m_scannedModified)
+        changed();
+}
+
 void TextFile::tooLong(int line) const
 {
     fail(QStringLiteral("El archivo %1 no es un archivo de texto: la línea %2 tiene más de %3 caracteres.")
@@ -116,6 +139,7 @@ void TextFile::scan()
     Utf8Check utf8;
     qint64 lineBytes = 0;
     int line = 1;
+    bool afterCr = false;  // the chunk before ended in a CR
     QByteArray chunk(ChunkBytes, Qt::Uninitialized);
     for (;;) {
         const qint64 got = m_file.read(chunk.data(), ChunkBytes);
@@ -139,18 +163,25 @@ void TextFile::scan()
         const char* p = data;
         const char* const stop = data + got;
         while (p < stop) {
-            const char* newline = static_cast<const char*>(std::memchr(p, '\n', size_t(stop - p)));
-            lineBytes += (newline ? newline : stop) - p;
+            const char* end = lineEnd(p, stop);
+            lineBytes += (end ? end : stop) - p;
             if (lineBytes > MaxLineBytes)
                 tooLong(line);
-            if (!newline)
+            if (!end)
                 break;
-            lineBytes = 0;
-            ++line;
-            p = newline + 1;
+            // The LF of a CR LF ends no second line, even at the start of the next chunk.
+            if (!(end == p && *end == '\n' && afterCr)) {
+                lineBytes = 0;
+                ++line;
+            }
+            afterCr = *end == '\r';
+            p = end + 1;
         }
+        afterCr = got > 0 && data[got - 1] == '\r';
     }
     m_utf8 = !m_ascii && utf8.valid();
+    m_scannedBytes = m_file.pos();
+    m_scannedModified = QFileInfo(m_file.fileName()).lastModified();
     if (!m_file.seek(0))
         fail(QStringLiteral("Error al leer el archivo %1 (%2).").arg(m_path, store::fileErrorReason(m_file, m_path)));
 }
@@ -170,8 +201,12 @@ bool TextFile::fill()
         fail(QStringLiteral("Error al leer el archivo %1 (%2).").arg(m_path, store::fileErrorReason(m_file, m_path)));
     }
     m_buffer.resize(kept + got);
-    if (got == 0)
+    m_readBytes += got;
+    if (got == 0) {
         m_atEnd = true;
+        if (m_readBytes != m_scannedBytes)
+            changed();
+    }
     return got > 0;
 }
 
@@ -181,24 +216,30 @@ bool TextFile::readLine(QString& line)
     const char* end = nullptr;
     for (;;) {
         const qsizetype from = m_pos + scanned;
-        end = static_cast<const char*>(std::memchr(m_buffer.constData() + from, '\n', size_t(m_buffer.size() - from)));
-        if (end)
+        end = lineEnd(m_buffer.constData() + from, m_buffer.constData() + m_buffer.size());
+        // A CR at the end of the buffer may be the first half of a CR LF.
+        if (end && !(*end == '\r' && end + 1 == m_buffer.constData() + m_buffer.size() && !m_atEnd))
             break;
-        scanned = m_buffer.size() - m_pos;
+        scanned = (end ? end : m_buffer.constData() + m_buffer.size()) - (m_buffer.constData() + m_pos);
         if (scanned > MaxLineBytes)  // the file changed since it was looked over
             tooLong(m_lineNumber + 1);
         if (!fill()) {  // the buffer now starts with this line
             if (m_pos >= m_buffer.size())
                 return false;
-            end = m_buffer.constData() + m_buffer.size();  // the last line has no line end
+            const char* const stop = m_buffer.constData() + m_buffer.size();
+            end = lineEnd(m_buffer.constData() + m_pos + scanned, stop);
+            if (!end)
+                end = stop;  // the last line has no line end
             break;
         }
     }
     const char* data = m_buffer.constData() + m_pos;
+    const char* const stop = m_buffer.constData() + m_buffer.size();
     qsizetype size = end - data;
-    m_pos += size + (end < m_buffer.constData() + m_buffer.size() ? 1 : 0);
-    if (size > 0 && data[size - 1] == '\r')
-        --size;
+    qsizetype endBytes = 0;
+    if (end < stop)
+        endBytes = (*end == '\r' && end + 1 < stop && end[1] == '\n') ? 2 : 1;
+    m_pos += size + endBytes;
     if (std::memchr(data, '\0', size_t(size)))
         hasNul();
     ++m_lineNumber;

@@ -3,6 +3,7 @@
 #include "ClientLines.h"
 #include "ImportFixture.h"
 
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <climits>
 
@@ -26,6 +27,7 @@ private slots:
     void lineTheTableCannotHoldIsSkipped();
     void unreadableFileLosesNothing_data();
     void unreadableFileLosesNothing();
+    void fileCutWhileTheNoticeIsOpen();
 };
 
 void TestClientImport::clientFromLine_data()
@@ -148,6 +150,26 @@ void TestClientImport::unreadableFileLosesNothing()
     QVERIFY_THROWS_EXCEPTION(store::StoreError, import::importClients(f().m(), path, Layout));
     QCOMPARE(clients(), before);
     QCOMPARE(f().prompt.texts(), QStringList{loaded(0)});  // the count still shows, then the error
+}
+
+// What is read is what was looked over: a register cut while the notice is open adds nothing.
+void TestClientImport::fileCutWhileTheNoticeIsOpen()
+{
+    f().addClient(cuitFor(1), QStringLiteral("ALFA"));
+    const QStringList before = clients();
+    QStringList lines;
+    for (int i = 10; i < 40; ++i)
+        lines << clientLine(cuitFor(i), QStringLiteral("Cliente %1").arg(i));
+    const QString path = f().write(QStringLiteral("padron.txt"), fileOf(lines));
+    f().prompt.whileNextShown([&] { QVERIFY(QFile::resize(path, QFileInfo(path).size() / 2)); });
+    try {
+        import::importClients(f().m(), path, Layout);
+        QFAIL("the cut file was imported");
+    } catch (const store::StoreError& e) {
+        QVERIFY2(e.text().contains(QStringLiteral("cambió mientras se lo cargaba")), qPrintable(e.text()));
+    }
+    QCOMPARE(clients(), before);
+    QCOMPARE(f().prompt.texts().last(), loaded(0));
 }
 
 QTEST_GUILESS_MAIN(TestClientImport)

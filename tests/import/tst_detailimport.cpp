@@ -27,6 +27,9 @@ private slots:
     void cancelImportsNothing();
     void badFileLosesNothing_data();
     void badFileLosesNothing();
+    void linesEndingInCrAlone();
+    void fileChangedWhileAsked_data();
+    void fileChangedWhileAsked();
 };
 
 void TestDetailImport::decodificar_data()
@@ -196,6 +199,55 @@ void TestDetailImport::badFileLosesNothing()
     QVERIFY_THROWS_EXCEPTION(store::StoreError, import::importDetails(f().m(), path, Layout));
     QCOMPARE(imported(), 1);
     QVERIFY(f().prompt.shown().isEmpty());
+}
+
+void TestDetailImport::linesEndingInCrAlone()
+{
+    QStringList lines;
+    for (int i = 0; i < 100; ++i)
+        lines << detailLine(cuitFor(1 + i % 2), QString::number(1000 + 2 * i), QString::number(1001 + 2 * i));
+    f().prompt.answer(PromptButton::Ok);
+    const QString path = f().write(QStringLiteral("cr.txt"), lines.join(QLatin1Char('\r')).toLatin1());
+    QCOMPARE(import::importDetails(f().m(), path, Layout).count, 100);
+    QCOMPARE(imported(), 100);
+    QCOMPARE(f().prompt.texts().last(), loaded(100));
+}
+
+void TestDetailImport::fileChangedWhileAsked_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::newRow("cut in half") << "cut";
+    QTest::newRow("a line added") << "grown";
+}
+
+// The file looked over is the one the user said yes to; a file that changed while the question
+// was open is refused whole, and the earlier import stays.
+void TestDetailImport::fileChangedWhileAsked()
+{
+    QFETCH(QString, change);
+    QCOMPARE(run({detailLine(cuitFor(1))}).code, 0);
+    QStringList lines;
+    for (int i = 0; i < 30; ++i)
+        lines << detailLine(cuitFor(2), QString::number(1 + 2 * i), QString::number(2 + 2 * i));
+    const QString path = f().write(QStringLiteral("cambiante.txt"), fileOf(lines));
+    f().prompt.clear();
+    f().prompt.answer(PromptButton::Ok);
+    f().prompt.whileNextShown([&] {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        if (change == QLatin1String("cut"))
+            QVERIFY(file.resize(file.size() / 2));
+        else
+            QVERIFY(file.seek(file.size()) && file.write(fileOf({detailLine(cuitFor(2), "900", "901")})) > 0);
+    });
+    try {
+        import::importDetails(f().m(), path, Layout);
+        QFAIL("the changed file was imported");
+    } catch (const store::StoreError& e) {
+        QVERIFY2(e.text().contains(QStringLiteral("cambió mientras se lo cargaba")), qPrintable(e.text()));
+    }
+    QCOMPARE(imported(), 1);
+    QCOMPARE(f().prompt.texts(), QStringList{Confirm});
 }
 
 QTEST_GUILESS_MAIN(TestDetailImport)

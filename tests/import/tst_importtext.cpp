@@ -106,7 +106,13 @@ void TestImportText::lines_data()
     QTest::newRow("last line without its end") << QByteArray("uno\r\ndos") << QStringList{"uno", "dos"} << false;
     QTest::newRow("a trailing empty line") << QByteArray("uno\n\n") << QStringList{"uno", ""} << false;
     QTest::newRow("empty file") << QByteArray() << QStringList{} << false;
-    QTest::newRow("a lone CR stays in the line") << QByteArray("a\rb\n") << QStringList{"a\rb"} << false;
+    QTest::newRow("CR alone") << QByteArray("uno\rdos\rtres") << QStringList{"uno", "dos", "tres"} << false;
+    QTest::newRow("LF, CR LF and CR in one file")
+        << QByteArray("a\r\nb\rc\n\rd\r") << QStringList{"a", "b", "c", "", "d"} << false;
+    // The reader takes the file a megabyte at a time; the CR of this CR LF is the chunk's last byte.
+    const QByteArray chunkLong(1024 * 1024 - 1, 'x');
+    QTest::newRow("CR LF across two reads") << chunkLong + "\r\nb\r\n"
+                                            << QStringList{QString::fromLatin1(chunkLong), "b"} << false;
     QTest::newRow("UTF-8") << QByteArray("Peña\nJosé €\n") << QStringList{"Peña", "José €"} << true;
     QTest::newRow("UTF-8 with a byte-order mark")
         << QByteArray("\xEF\xBB\xBFPeña\nJosé\n") << QStringList{"Peña", "José"} << true;
@@ -155,6 +161,9 @@ void TestImportText::refused_data()
     QTest::newRow("a line of several megabytes") << QByteArray("uno\n") + QByteArray(3 * 1024 * 1024, 'x') + "\ndos\n"
                                                  << "file"
                                                  << "la línea 2 tiene más de";
+    QTest::newRow("a long line after lines ending in CR")
+        << QByteArray("uno\r\ndos\rtres\r") + QByteArray(3 * 1024 * 1024, 'x') << "file"
+        << "la línea 4 tiene más de";
     QTest::newRow("a file that is gone") << QByteArray() << "missing"
                                          << "No se encuentra el archivo";
     QTest::newRow("a folder") << QByteArray() << "folder"

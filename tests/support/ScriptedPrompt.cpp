@@ -1,6 +1,7 @@
 #include "ScriptedPrompt.h"
 
 #include <QTest>
+#include <utility>
 
 ScriptedPrompt::~ScriptedPrompt()
 {
@@ -16,6 +17,8 @@ ScriptedPrompt::~ScriptedPrompt()
 PromptButton ScriptedPrompt::ask(const PromptMessage& message)
 {
     m_shown << message;
+    if (m_whileShown)
+        std::exchange(m_whileShown, {})();
     if (!m_answers.isEmpty())
         return m_answers.takeFirst();
     // A box with a choice must be answered by the test; one with a single button has no choice.

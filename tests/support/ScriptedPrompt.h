@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QStringList>
+#include <functional>
 
 // Records every box the program shows and answers with the answers queued by the test. A
 // notice (a single button) needs no answer; a question the test did not answer fails the test,
@@ -18,6 +19,8 @@ public:
 
     void answer(PromptButton button) { m_answers << button; }
     void answerFile(const QString& path) { m_files << path; }
+    // Runs while the next box is shown, as something the user does before answering it.
+    void whileNextShown(std::function<void()> action) { m_whileShown = std::move(action); }
 
     const QList<PromptMessage>& shown() const { return m_shown; }
     const QStringList& fileFolders() const { return m_folders; }  // where each file dialog started
@@ -30,4 +33,5 @@ private:
     QList<PromptButton> m_answers;
     QStringList m_files;
     QStringList m_folders;
+    std::function<void()> m_whileShown;
 };
