@@ -24,28 +24,40 @@ void setPeriodViews(TDModulo& m, const QString& filter)
 }
 
 // The declaration of the current period row, written under a visible pending name beside its
-// final one and recorded in the change under way. It takes its final name only once the change
-// has committed; until then an earlier file of that name stays as it was, and a crash leaves
-// either no record (the pending file is junk) or a record the next start completes.
+// final one. The name is recorded before the change begins and again, with its target, in the
+// change; the file takes its final name only once the change has committed. Until then an
+// earlier file of that name stays as it was; a crash leaves a record that tells the next start
+// either to remove the pending file or to put it in place. Made before the change's transaction,
+// so that it is undone after the transaction was rolled back.
 class PendingDeclaration {
 public:
-    PendingDeclaration(TDModulo& m, const QString& destino, const QString& codigo) : m_db(m.Session1_1->database())
+    PendingDeclaration(TDModulo& m, const QString& target) : m_db(m.Session1_1->database())
     {
-        m_file.target = declarationTarget(m, destino);
-        m_file.temporary = m_file.target + QStringLiteral(".pendiente");
-        // Recorded first: a failed record leaves no file behind, a failed write no record.
-        m_db.recordPendingFile(m_file);
-        writeDeclarationFile(m, m_file.temporary, codigo);
+        m_file.target = target;
+        m_file.temporary = target + QStringLiteral(".pendiente");
+        m_db.recordPendingIntent(m_file.temporary);
     }
 
     ~PendingDeclaration()
     {
-        if (!m_placed)
-            QFile::remove(m_file.temporary);
+        if (m_placed)
+            return;
+        try {
+            m_db.dropPendingFile(m_file.temporary);
+        } catch (...) {
+            // The record stays; the next start removes the file.
+        }
     }
 
     PendingDeclaration(const PendingDeclaration&) = delete;
     PendingDeclaration& operator=(const PendingDeclaration&) = delete;
+
+    // Inside the change: recorded first, so a failed record leaves no file behind.
+    void write(TDModulo& m, const QString& codigo)
+    {
+        m_db.recordPendingFile(m_file);
+        writeDeclarationFile(m, m_file.temporary, codigo);
+    }
 
     // After the commit: the file takes its name. Should that fail, the filing is done all the
     // same: the user is told, the record stays and the next start finishes the work.
@@ -150,6 +162,7 @@ Outcome fileOpenPeriod(TDModulo& m, Prompt& prompt, const QString& destino)
     Outcome outcome;
     {
         BusyScope busy(prompt);
+        PendingDeclaration file(m, declarationTarget(m, destino));
         store::Transaction change(m.Session1_1->database());
         try {
             period->post();
@@ -157,7 +170,7 @@ Outcome fileOpenPeriod(TDModulo& m, Prompt& prompt, const QString& destino)
             const QString storedAnticipo = period->text(QStringLiteral("Anticipo"));
             outcome.codigo = CodigoControl(storedAnio, storedAnticipo, m.TImprentas->text(QStringLiteral("Cuit")));
             showOpenPeriod(m);
-            PendingDeclaration file(m, destino, outcome.codigo);
+            file.write(m, outcome.codigo);
             for (store::Query* stamp : {m.QMod, m.QAntM}) {
                 stamp->close();
                 stamp->setParam(0, storedAnio);
@@ -188,11 +201,12 @@ Outcome fileFiledPeriod(TDModulo& m, Prompt& prompt, const QString& destino, boo
     outcome.codigo = CodigoControl(anio, anticipo, m.TImprentas->text(QStringLiteral("Cuit")));
     {
         BusyScope busy(prompt);
+        PendingDeclaration file(m, declarationTarget(m, destino));
         store::Transaction change(m.Session1_1->database());
         if (closeTheAmendment)
             closeAmendment(m);
         showPeriod(m, anio, anticipo);
-        PendingDeclaration file(m, destino, outcome.codigo);
+        file.write(m, outcome.codigo);
         prepareReport(m, anio, anticipo);
         change.commit();
         outcome.path = file.putInPlace(prompt);

@@ -1,4 +1,4 @@
-#include "KillAt.h"
+#include "OpenStore.h"
 #include "SampleCuit.h"
 #include "SamplePeriod.h"
 #include "ScriptedPrompt.h"
@@ -18,8 +18,7 @@
 
 using fixture::cuitFor;
 
-// Filing a period and re-issuing one, without windows: what each stop leaves, and what a crash
-// at any write, sync or rename of a filing leaves once the program starts again.
+// Filing a period and re-issuing one, without windows: what each stop leaves.
 namespace {
 
 const QString Anio = QStringLiteral("2024");
@@ -33,27 +32,7 @@ QByteArray bytes(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<ninguno>");
 }
 
-// A data module over a folder of tables, as the program opens it.
-struct Store {
-    explicit Store(const QString& folder) : modulo(&config, folder) { modulo.AbrirTablas(); }
-    store::Database& db() { return modulo.Session1_1->database(); }
-
-    qint64 count(const QString& table, const QString& where = QStringLiteral("1"))
-    {
-        store::Statement stmt(
-            db(), QStringLiteral("SELECT count(*) FROM %1 WHERE %2").arg(db().qualifiedTable(table), where));
-        return stmt.step() ? stmt.column(0).toLongLong() : -1;
-    }
-    qint64 openRows()
-    {
-        return count(QStringLiteral("detalle"), QStringLiteral("Anio IS NULL")) +
-               count(QStringLiteral("maquina"), QStringLiteral("Anio IS NULL"));
-    }
-    qint64 periods() { return count(QStringLiteral("anticipos")); }
-
-    store::AliasConfig config;
-    TDModulo modulo;
-};
+using Store = fixture::OpenStore;
 
 // The pending period row the generate form starts.
 void newPeriod(TDModulo& m, const QString& anio = Anio, const QString& anticipo = Anticipo)
@@ -66,17 +45,6 @@ void newPeriod(TDModulo& m, const QString& anio = Anio, const QString& anticipo 
 QString target(const QString& folder)
 {
     return QDir(folder).filePath(QStringLiteral("ddjj/") + cuitFor(99999999) + QStringLiteral("202403.imp"));
-}
-
-// The filing of a child process that a crash test kills.
-int fileChild(const QString& folder)
-{
-    ScriptedPrompt prompt;
-    Store s(folder);
-    newPeriod(s.modulo);
-    const filing::Outcome outcome =
-        filing::fileOpenPeriod(s.modulo, prompt, QDir(folder).filePath(QStringLiteral("ddjj")));
-    return outcome.result == filing::Result::Filed ? 0 : 1;
 }
 
 }  // namespace
@@ -245,23 +213,32 @@ private slots:
         QCOMPARE(m_store->count(QStringLiteral("detalle"), QStringLiteral("Anulado = 'S' AND Anio = '2024'")), 3);
     }
 
-    // A crash between the commit and the rename leaves the file under its pending name and its
-    // record: the next open puts it in place.
+    void pendingFileFinishedAtOpen_data()
+    {
+        QTest::addColumn<bool>("committed");
+        QTest::newRow("change committed") << true;
+        QTest::newRow("change never committed") << false;
+    }
+
+    // A crash leaves the file under its pending name and its record: the next open puts it in
+    // place when its change committed, and removes it when the change never did.
     void pendingFileFinishedAtOpen()
     {
+        QFETCH(bool, committed);
         const QString pending = target(folder()) + QStringLiteral(".pendiente");
         QFile file(pending);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("declaración completa\r\n");
         file.close();
-        {
+        m_store->db().recordPendingIntent(pending);
+        if (committed) {
             store::Transaction t(m_store->db());
             m_store->db().recordPendingFile({pending, target(folder())});
             t.commit();
         }
         m_store.reset();
         m_store = std::make_unique<Store>(folder());
-        QCOMPARE(bytes(target(folder())), QByteArray("declaración completa\r\n"));
+        QCOMPARE(bytes(target(folder())), committed ? QByteArray("declaración completa\r\n") : QByteArray("<ninguno>"));
         QVERIFY(!QFileInfo::exists(pending));
         QCOMPARE(m_store->db().pendingFiles().size(), 0);
     }
@@ -296,74 +273,11 @@ private slots:
         QVERIFY(bytes(target(folder())).startsWith("TARVENIOV1.2\r\n"));
         QCOMPARE(m_store->db().pendingFiles().size(), 0);
     }
-
-    void crashWhileFiling_data()
-    {
-        // One system call at a time: strace counts the calls of each on its own.
-        QTest::addColumn<QString>("syscall");
-        for (const char* call : {"pwrite64", "write", "fsync", "fdatasync", "linkat", "rename", "unlink"})
-            QTest::newRow(call) << call;
-    }
-
-    // The filing killed at every call of the kind, in turn: once the program opens the folder
-    // again, either the period is filed with its rows stamped and its whole file in place, or
-    // nothing is filed, the rows are open and the earlier file is there, byte for byte.
-    void crashWhileFiling()
-    {
-        QFETCH(QString, syscall);
-        // The file a filing writes, from an undisturbed run on a copy.
-        const qint64 open = m_store->openRows();
-        m_store.reset();
-        const QString pristine = m_dir->filePath(QStringLiteral("pristine"));
-        QVERIFY(QDir().mkpath(pristine));
-        for (const QString& name : QDir(folder()).entryList(QDir::Files))
-            QVERIFY(QFile::copy(QDir(folder()).filePath(name), QDir(pristine).filePath(name)));
-        const auto reset = [&] {
-            QDir(folder()).removeRecursively();
-            QVERIFY(QDir().mkpath(ddjj()));
-            for (const QString& name : QDir(pristine).entryList(QDir::Files))
-                QVERIFY(QFile::copy(QDir(pristine).filePath(name), QDir(folder()).filePath(name)));
-            QFile earlier(target(folder()));
-            QVERIFY(earlier.open(QIODevice::WriteOnly));
-            earlier.write(Earlier);
-        };
-        reset();
-        QCOMPARE(fileChild(folder()), 0);
-        const QByteArray whole = bytes(target(folder()));
-        QVERIFY(whole.startsWith("TARVENIOV1.2"));
-
-        int crashes = 0;
-        for (int when = 1; when <= 400; ++when) {
-            reset();
-            const killat::Result child = killat::run(syscall, when, {QStringLiteral("--file-child"), folder()});
-            if (child.end == killat::End::Untraceable)
-                QSKIP("strace cannot trace processes here");
-            if (child.end == killat::End::Finished) {
-                QCOMPARE(child.exitCode, 0);
-                break;  // the filing ran past its last such call
-            }
-            ++crashes;
-            Store again(folder());
-            const QString point = QStringLiteral("%1 #%2").arg(syscall).arg(when);
-            if (again.periods() == 1) {
-                QVERIFY2(again.openRows() == 0, qPrintable(point));
-                QVERIFY2(bytes(target(folder())) == whole, qPrintable(point));
-            } else {
-                QVERIFY2(again.periods() == 0, qPrintable(point));
-                QVERIFY2(again.openRows() == open, qPrintable(point));
-                QVERIFY2(bytes(target(folder())) == Earlier, qPrintable(point));
-            }
-            QVERIFY2(again.db().pendingFiles().isEmpty(), qPrintable(point));
-        }
-        qInfo("%d crash points", crashes);
-    }
 };
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    if (argc == 3 && qstrcmp(argv[1], "--file-child") == 0)
-        return fileChild(QString::fromLocal8Bit(argv[2]));
     TestFiling test;
     QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&test, argc, argv);

@@ -1,4 +1,3 @@
-#include "KillAt.h"
 #include "ScriptedPrompt.h"
 #include "TableFiles.h"
 #include "data/Schema.h"
@@ -104,15 +103,6 @@ int rebuild(TBDEUtil& util, const QString& tablePath, const QString& backup)
         return -1;
     return store::TURebuildTable(util.session(), tablePath, store::TableDriver, backup, QStringLiteral("KEYVIOL.DB"),
                                  QStringLiteral("PROBLEM.DB"), &descriptor);
-}
-
-// The rebuild of detalle in a folder, in a child process that the crash tests kill.
-int rebuildChild(const QString& folder)
-{
-    TBDEUtil util;
-    const int result = rebuild(util, QDir(folder).filePath(QStringLiteral("Detalle")),
-                               QDir(folder).filePath(QStringLiteral("back/Detalle_BK.db")));
-    return result == store::TURowsLost ? 0 : 1;
 }
 
 }  // namespace
@@ -415,56 +405,6 @@ private slots:
         QVERIFY(tablefiles::bytes(file + QStringLiteral("-journal")) == journal);
     }
 
-    void crashDuringRebuild_data()
-    {
-        // One system call at a time: strace counts the calls of each on its own.
-        QTest::addColumn<QString>("syscall");
-        for (const char* call : {"pwrite64", "write", "fsync", "fdatasync", "linkat", "rename", "unlink"})
-            QTest::newRow(call) << call;
-    }
-
-    // The rebuild killed at every call of the kind in turn: the table is either the damaged file
-    // as it was or the whole rebuilt one, the backup is whole or absent, and running the repair
-    // again finishes the work.
-    void crashDuringRebuild()
-    {
-        QFETCH(QString, syscall);
-        const store::TableDef& def = schema::table(QStringLiteral("detalle"));
-        makeTable(def.tableName, fillSql(def, 600));
-        const QString file = path(def.fileName);
-        Rows expected = tablefiles::tableRows(file, def.tableName);
-        const QList<tablefiles::Leaf> leaves = tablefiles::leaves(file, def.tableName);
-        tablefiles::garblePage(file, leaves[2].page, 9);
-        for (qint64 id : leaves[2].rowids)
-            expected.remove(id);
-        const QByteArray damaged = tablefiles::bytes(file);
-        const QString backup = path(QStringLiteral("back/Detalle_BK.db"));
-
-        for (int when = 1; when <= 400; ++when) {
-            QDir(path(QStringLiteral("back"))).removeRecursively();
-            for (const QString& leftover : QDir(m_dir->path()).entryList({QStringLiteral("*.nuevo*")}, QDir::Files))
-                QFile::remove(path(leftover));
-            tablefiles::write(file, damaged);
-            const killat::Result child = killat::run(syscall, when, {QStringLiteral("--rebuild-child"), m_dir->path()});
-            if (child.end == killat::End::Untraceable)
-                QSKIP("strace cannot trace processes here");
-            const bool finished = child.end == killat::End::Finished;
-            const QString point = QStringLiteral("%1 #%2").arg(syscall).arg(when);
-            if (tablefiles::bytes(file) != damaged) {
-                store::Database::checkTableFile(file, def);
-                QVERIFY2(tablefiles::tableRows(file, def.tableName) == expected, qPrintable(point));
-            }
-            if (QFileInfo::exists(backup))
-                QVERIFY2(tablefiles::bytes(backup) == damaged, qPrintable(point));
-            TBDEUtil util;
-            const int again = rebuild(util, path(QStringLiteral("Detalle")), backup);
-            QVERIFY2(again == 0 || again == store::TURowsLost, qPrintable(point));
-            QVERIFY2(tablefiles::tableRows(file, def.tableName) == expected, qPrintable(point));
-            if (finished)
-                break;  // the rebuild ran past its last such call
-        }
-    }
-
     // The run of the repair window, without it: every table verified and rebuilt, each with its line.
     void repairOfEveryTable()
     {
@@ -685,8 +625,6 @@ private slots:
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    if (argc == 3 && qstrcmp(argv[1], "--rebuild-child") == 0)
-        return rebuildChild(QString::fromLocal8Bit(argv[2]));
     TestTableUtil test;
     QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&test, argc, argv);

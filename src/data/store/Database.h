@@ -22,7 +22,7 @@ struct ReferenceDef {
 };
 
 // A file written under a pending name beside its final one, whose renaming completes a change
-// already committed: the declaration of a filed period.
+// already committed: the declaration of a filed period. No target: the change never committed.
 struct PendingFile {
     QString temporary, target;
 };
@@ -102,12 +102,18 @@ public:
 
     void noteChanged(const QString& table);  // the table's rows changed; announced now or at commit
 
-    // Files whose renaming completes a committed change. A record is made inside the change's
-    // transaction, so it commits or vanishes with it; it is forgotten once the file is in place.
+    // Files whose renaming completes a committed change. The pending name is recorded on its
+    // own before the change begins (no transaction may be open), so a crash before the change
+    // commits leaves a record that marks the file as junk; inside the change the record takes
+    // its target, so it commits or vanishes with it; it is forgotten once the file is in place.
+    void recordPendingIntent(const QString& temporary);
     void recordPendingFile(const PendingFile& file);
+    // A change that did not commit: its pending file removed, then its record forgotten.
+    void dropPendingFile(const QString& temporary);
     QList<PendingFile> pendingFiles();
     // Puts in place every file a crash left under its pending name after its change committed,
-    // and syncs its folder. Throws for a file it cannot place; its record stays for next time.
+    // and syncs its folder; removes those whose change never committed. Throws for a file it
+    // cannot place; its record stays for next time.
     void finishPendingFiles();
     // The same for one file: renamed over its target, the folder synced, the record forgotten.
     void finishPendingFile(const PendingFile& file);

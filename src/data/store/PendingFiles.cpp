@@ -61,19 +61,38 @@ void Database::attachPendingFiles()
                                                 .arg(files::native(path), error)});
 }
 
+void Database::recordPendingIntent(const QString& temporary)
+{
+    requireTable(Schema);
+    Transaction intent(*this);
+    Statement insert(*this, QStringLiteral("INSERT INTO %1 (Temporal) VALUES (?)").arg(Table));
+    insert.bind(1, temporary);
+    insert.step();
+    intent.commit();
+}
+
 void Database::recordPendingFile(const PendingFile& file)
 {
     requireTable(Schema);
+    Statement update(*this,
+                     QStringLiteral("UPDATE %1 SET Destino = ? WHERE Temporal = ? AND Destino IS NULL").arg(Table));
+    update.bind(1, file.target);
+    update.bind(2, file.temporary);
+    update.step();
+    if (changes() > 0)
+        return;
     Statement insert(*this, QStringLiteral("INSERT INTO %1 (Temporal, Destino) VALUES (?, ?)").arg(Table));
     insert.bind(1, file.temporary);
     insert.bind(2, file.target);
     insert.step();
 }
 
+void Database::dropPendingFile(const QString& temporary) { finishPendingFile({temporary, QString()}); }
+
 void Database::forgetPendingFile(const PendingFile& file)
 {
     requireTable(Schema);
-    Statement remove(*this, QStringLiteral("DELETE FROM %1 WHERE Temporal = ? AND Destino = ?").arg(Table));
+    Statement remove(*this, QStringLiteral("DELETE FROM %1 WHERE Temporal = ? AND ifnull(Destino, '') = ?").arg(Table));
     remove.bind(1, file.temporary);
     remove.bind(2, file.target);
     remove.step();
@@ -98,9 +117,16 @@ void Database::finishPendingFiles()
 
 void Database::finishPendingFile(const PendingFile& file)
 {
-    if (QFileInfo::exists(file.temporary))
+    if (file.target.isEmpty()) {
+        // Its change never committed: the file is junk, removed before its record goes.
+        if (QFileInfo::exists(file.temporary) && !QFile::remove(file.temporary))
+            throw StoreError(
+                FileError,
+                QStringLiteral("No se puede borrar el archivo incompleto %1.").arg(files::native(file.temporary)));
+    } else if (QFileInfo::exists(file.temporary)) {
         files::replaceFile(file.temporary, file.target,
                            QStringLiteral("No se puede poner en su lugar el archivo %1: %2"));
+    }
     Transaction forget(*this);
     forgetPendingFile(file);
     forget.commit();

@@ -1,0 +1,414 @@
+// Every piece of work that writes the tables, killed at each of its writes, syncs, renames and
+// removals in turn: once the program opens the folder again, the work is there whole or not at
+// all. Each work names the one thing it must leave; the sweep goes over every call.
+
+#include "../maintenance/TableFiles.h"
+#include "CrashSweep.h"
+#include "OpenStore.h"
+#include "SampleCuit.h"
+#include "SamplePeriod.h"
+#include "ScriptedPrompt.h"
+#include "data/Schema.h"
+#include "declaration/PeriodFiling.h"
+#include "details/PeriodRows.h"
+#include "import/ClientImport.h"
+#include "import/DetailImport.h"
+#include "maintenance/TBDEUtil.h"
+#include "maintenance/TableRepair.h"
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+using fixture::cuitFor;
+using fixture::OpenStore;
+
+namespace {
+
+const QString Anio = QStringLiteral("2024");
+const QString Anticipo = QStringLiteral("03");
+const QByteArray Earlier = "una presentación anterior del mismo período\r\n";
+
+// The positions of the import files below.
+const import::ClientColumns ClientLayout{{1, 11}, {12, 41}, {42, 51}, {52, 81}, {82, 101}, {102, 107}, {108, 127}};
+const import::DetailColumns DetailLayout{{1, 10}, {11, 30}, {31, 43}, {44, 63}, {64, 71}, {72, 79}, {80, 83}};
+
+QString declarationOf(const QString& folder)
+{
+    return QDir(folder).filePath(QStringLiteral("ddjj/") + cuitFor(99999999) + Anio + Anticipo +
+                                 QStringLiteral(".imp"));
+}
+
+void writeFile(const QString& path, const QByteArray& data)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+void copyFolder(const QString& from, const QString& to)
+{
+    QDir(to).removeRecursively();
+    QDir().mkpath(to);
+    QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString target = QDir(to).filePath(QDir(from).relativeFilePath(path));
+        if (it.fileInfo().isDir())
+            QDir().mkpath(target);
+        else if (!QFile::copy(path, target))
+            qFatal("cannot copy %s", qPrintable(path));
+    }
+}
+
+QByteArray clientFile(int first, int count)
+{
+    QByteArray data;
+    for (int i = first; i < first + count; ++i)
+        data +=
+            (cuitFor(5000 + i) + QStringLiteral("CONTRIBUYENTE %1").arg(i).leftJustified(30) +
+             QStringLiteral("901-%1").arg(i).leftJustified(10) + QStringLiteral("CALLE %1").arg(i).leftJustified(30) +
+             QStringLiteral("ROSARIO").leftJustified(20) + QStringLiteral("2000  SANTA FE"))
+                .toLatin1() +
+            "\r\n";
+    return data;
+}
+
+// Lines of the first registered client; a client number past the two registered makes the last
+// line fail.
+QByteArray detailFile(int first, int count, bool lastFails = false)
+{
+    QByteArray data;
+    for (int i = first; i < first + count; ++i) {
+        const QString cuit = lastFails && i == first + count - 1 ? cuitFor(777) : cuitFor(10000001);
+        data +=
+            (QStringLiteral("05/03/2024") + QStringLiteral("CLIENTE 1 SA").leftJustified(20) + cuit.leftJustified(13) +
+             QStringLiteral("Facturas B").leftJustified(20) + QString::number(i * 50 + 1).rightJustified(8) +
+             QString::number(i * 50 + 50).rightJustified(8) + QStringLiteral("0001"))
+                .toLatin1() +
+            "\r\n";
+    }
+    return data;
+}
+
+// What the program finds in a folder once it opens it: every row of every table, whether the
+// table files pass SQLite's own check, and every other file with its bytes (the repair's
+// backups aside).
+QString state(const QString& folder)
+{
+    QStringList out;
+    try {
+        OpenStore s(folder);
+        for (const store::TableDef& def : schema::tables()) {
+            store::Statement rows(
+                s.db(), QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(s.db().qualifiedTable(def.tableName)));
+            out << def.tableName + QLatin1Char(':');
+            while (rows.step()) {
+                QStringList values;
+                for (int c = 0; c < rows.columnCount(); ++c)
+                    values << rows.column(c).toString();
+                out << values.join(QLatin1Char('|'));
+            }
+        }
+        store::Statement check(s.db(), QStringLiteral("PRAGMA integrity_check"));
+        while (check.step())
+            out << QStringLiteral("integrity: ") + check.column(0).toString();
+    } catch (const std::exception& e) {
+        out << QStringLiteral("no abre: ") + QString::fromUtf8(e.what());
+    }
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    QStringList files;
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString name = QDir(folder).relativeFilePath(path);
+        // The table files are looked at through their rows above. SQLite's own journals are
+        // its business: one that is not hot, or the super-journal of a commit over several
+        // tables cut short, is left behind by it and means nothing once the tables open.
+        if (name.startsWith(QLatin1String("back/")) || name.endsWith(QLatin1String(".conf")) ||
+            name.endsWith(QLatin1String(".db"), Qt::CaseInsensitive) || name.endsWith(QLatin1String("-journal")) ||
+            name.contains(QLatin1String(".db-mj"), Qt::CaseInsensitive))
+            continue;
+        QFile file(path);
+        file.open(QIODevice::ReadOnly);
+        files << name + QLatin1Char(' ') +
+                     QString::fromLatin1(QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha1).toHex());
+    }
+    files.sort();
+    return (out + files).join(QLatin1Char('\n'));
+}
+
+// The first differing line of two states, for the failure message.
+QString difference(const QString& found, const QString& before, const QString& after)
+{
+    const QStringList f = found.split(QLatin1Char('\n')), b = before.split(QLatin1Char('\n')),
+                      a = after.split(QLatin1Char('\n'));
+    for (int i = 0; i < f.size(); ++i)
+        if (f[i] != b.value(i) && f[i] != a.value(i))
+            return QStringLiteral("\"%1\" no es de antes (\"%2\") ni de después (\"%3\")")
+                .arg(f[i], b.value(i), a.value(i));
+    return QStringLiteral("una mezcla de antes y después");
+}
+
+// The pending period row the generate form starts.
+void newPeriod(TDModulo& m)
+{
+    m.TAnticipos->insert();
+    m.TAnticipos->setText(QStringLiteral("Anio"), Anio);
+    m.TAnticipos->setText(QStringLiteral("Anticipo"), Anticipo);
+}
+
+QString ddjj(const QString& folder) { return QDir(folder).filePath(QStringLiteral("ddjj")); }
+
+// The work each child does, by name: 0 when it ended as the undisturbed work ends.
+int runWork(const QString& name, const QString& folder, const QString& input)
+{
+    ScriptedPrompt prompt;
+    if (name == QLatin1String("reparar")) {
+        TBDEUtil util;
+        tablerepair::RunOutcome run;
+        tablerepair::repairAll(util, prompt, folder, run);
+        return run.repaired == tablerepair::tableBases().size() - 1 ? 0 : 1;  // the damaged table loses rows
+    }
+    OpenStore s(folder);
+    TDModulo& m = s.modulo;
+    if (name == QLatin1String("presentar")) {
+        newPeriod(m);
+        return filing::fileOpenPeriod(m, prompt, ddjj(folder)).result == filing::Result::Filed ? 0 : 1;
+    }
+    if (name == QLatin1String("regenerar") || name == QLatin1String("rectificativa")) {
+        m.TAnticipos->first();
+        const bool close = name == QLatin1String("rectificativa");
+        return filing::fileFiledPeriod(m, prompt, ddjj(folder), close).result == filing::Result::Filed ? 0 : 1;
+    }
+    if (name == QLatin1String("importar-clientes"))
+        return import::importClients(m, input, ClientLayout) > 0 ? 0 : 1;
+    if (name.startsWith(QLatin1String("importar-detalles"))) {
+        const bool fails = name.endsWith(QLatin1String("falla"));
+        prompt.answer(PromptButton::Ok);
+        if (fails)
+            prompt.answer(PromptButton::No);
+        const import::DetailOutcome outcome = import::importDetails(m, input, DetailLayout);
+        return (outcome.code == import::RowTaken) != fails ? 0 : 1;
+    }
+    qFatal("no such work: %s", qPrintable(name));
+}
+
+}  // namespace
+
+class TestCrashSweep : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString pristine() const { return m_dir->filePath(QStringLiteral("pristine")); }
+    QString folder() const { return m_dir->filePath(QStringLiteral("tablas")); }
+    QString input() const { return m_dir->filePath(QStringLiteral("entrada.txt")); }
+
+    // The pristine folder: the agent, two clients, an open period of ten rows and two machines.
+    TDModulo& makePristine(std::unique_ptr<OpenStore>& s)
+    {
+        s = std::make_unique<OpenStore>(pristine());
+        fixture::fillOpenPeriod(s->modulo);
+        return s->modulo;
+    }
+
+    void fileFirst(TDModulo& m)
+    {
+        ScriptedPrompt prompt;
+        newPeriod(m);
+        QCOMPARE(filing::fileOpenPeriod(m, prompt, ddjj(pristine())).result, filing::Result::Filed);
+    }
+
+    // Kills the work at every call and compares what the program then finds with the folder
+    // before the work and after an undisturbed run: it must be one of the two.
+    void sweepWholeOrNothing(const QString& name)
+    {
+        const QStringList arguments{QStringLiteral("--work"), name, folder(), input()};
+        copyFolder(pristine(), folder());
+        const QString before = state(folder());
+        copyFolder(pristine(), folder());
+        QCOMPARE(runWork(name, folder(), input()), 0);
+        const QString after = state(folder());
+        QVERIFY2(before != after, "the work changed nothing");
+
+        crashsweep::Work work;
+        work.reset = [&] { copyFolder(pristine(), folder()); };
+        work.childArguments = arguments;
+        work.halfDone = [&]() -> QString {
+            const QString found = state(folder());
+            return found == before || found == after ? QString() : difference(found, before, after);
+        };
+        report(crashsweep::sweep(work));
+    }
+
+    void report(const crashsweep::Figures& figures)
+    {
+        if (!figures.traceable)
+            QSKIP("strace cannot trace processes here");
+        qInfo("%s: %s", QTest::currentTestFunction(), qPrintable(figures.summary()));
+        QVERIFY2(figures.failures.isEmpty(), qPrintable(figures.failures.join(QLatin1Char('\n'))));
+        QVERIFY(figures.tried > 0);
+    }
+
+private slots:
+    void init() { m_dir = std::make_unique<QTemporaryDir>(); }
+    void cleanup() { m_dir.reset(); }
+
+    // The open period filed over an earlier file of the same name.
+    void presentar()
+    {
+        {
+            std::unique_ptr<OpenStore> s;
+            makePristine(s);
+        }
+        writeFile(declarationOf(pristine()), Earlier);
+        sweepWholeOrNothing(QStringLiteral("presentar"));
+    }
+
+    // A filed period issued again over a file that is not its own.
+    void regenerar()
+    {
+        {
+            std::unique_ptr<OpenStore> s;
+            fileFirst(makePristine(s));
+        }
+        writeFile(declarationOf(pristine()), Earlier);
+        sweepWholeOrNothing(QStringLiteral("regenerar"));
+    }
+
+    // A voided row raised the amendment number; the re-issue closes the amendment.
+    void rectificativa()
+    {
+        {
+            std::unique_ptr<OpenStore> s;
+            TDModulo& m = makePristine(s);
+            fileFirst(m);
+            ScriptedPrompt prompt;
+            m.TAnticipos->first();
+            filing::showPeriod(m, Anio, Anticipo);
+            m.TVerDetalles->first();
+            m.TVerDetalles->edit();
+            m.TVerDetalles->setText(QStringLiteral("Anulado"), QStringLiteral("S"));
+            QVERIFY(periodrows::postToFiledPeriod(m, prompt, *m.TVerDetalles));
+            QVERIFY(periodrows::amendmentInPreparation(*m.TAnticipos));
+        }
+        writeFile(declarationOf(pristine()), Earlier);
+        sweepWholeOrNothing(QStringLiteral("rectificativa"));
+    }
+
+    void importarClientes()
+    {
+        {
+            std::unique_ptr<OpenStore> s;
+            makePristine(s);
+        }
+        writeFile(input(), clientFile(1, 20));
+        sweepWholeOrNothing(QStringLiteral("importar-clientes"));
+    }
+
+    // Beside rows of an earlier import, which stay.
+    void importarDetalles()
+    {
+        {
+            std::unique_ptr<OpenStore> s;
+            TDModulo& m = makePristine(s);
+            ScriptedPrompt prompt;
+            prompt.answer(PromptButton::Ok);
+            writeFile(input(), detailFile(100, 3));
+            QCOMPARE(import::importDetails(m, input(), DetailLayout).code, int(import::RowTaken));
+        }
+        writeFile(input(), detailFile(1, 20));
+        sweepWholeOrNothing(QStringLiteral("importar-detalles"));
+    }
+
+    // A failing last line takes every imported row of the open period with it, those of the
+    // earlier import too.
+    void importarDetallesFalla()
+    {
+        {
+            std::unique_ptr<OpenStore> s;
+            TDModulo& m = makePristine(s);
+            ScriptedPrompt prompt;
+            prompt.answer(PromptButton::Ok);
+            writeFile(input(), detailFile(100, 3));
+            QCOMPARE(import::importDetails(m, input(), DetailLayout).code, int(import::RowTaken));
+        }
+        writeFile(input(), detailFile(1, 20, true));
+        sweepWholeOrNothing(QStringLiteral("importar-detalles-falla"));
+    }
+
+    // The repair of a folder with one damaged table: after any kill the table is the damaged
+    // file as it was or the rebuilt one, its backup whole or absent, the other tables keep every
+    // row, and running the repair again ends with every readable row.
+    void reparar()
+    {
+        const store::TableDef& def = schema::table(QStringLiteral("detalle"));
+        {
+            std::unique_ptr<OpenStore> s;
+            TDModulo& m = makePristine(s);
+            ScriptedPrompt prompt;
+            prompt.answer(PromptButton::Ok);
+            writeFile(input(), detailFile(1, 600));
+            QCOMPARE(import::importDetails(m, input(), DetailLayout).code, int(import::RowTaken));
+        }
+        const QString table = QDir(pristine()).filePath(def.fileName);
+        tablefiles::Rows expected = tablefiles::tableRows(table, def.tableName);
+        const QList<tablefiles::Leaf> leaves = tablefiles::leaves(table, def.tableName);
+        QVERIFY(leaves.size() > 3);
+        tablefiles::garblePage(table, leaves[2].page, 9);
+        for (qint64 id : leaves[2].rowids)
+            expected.remove(id);
+        const QByteArray damaged = tablefiles::bytes(table);
+        QList<std::pair<store::TableDef, tablefiles::Rows>> others;
+        for (const store::TableDef& other : schema::tables())
+            if (other.tableName != def.tableName)
+                others.append(
+                    {other, tablefiles::tableRows(QDir(pristine()).filePath(other.fileName), other.tableName)});
+
+        const QString file = QDir(folder()).filePath(def.fileName);
+        const QString backup = QDir(folder()).filePath(QStringLiteral("back/Detalle_BK.db"));
+        crashsweep::Work work;
+        work.reset = [&] { copyFolder(pristine(), folder()); };
+        work.childArguments = {QStringLiteral("--work"), QStringLiteral("reparar"), folder(), input()};
+        work.halfDone = [&]() -> QString {
+            if (tablefiles::bytes(file) != damaged && tablefiles::tableRows(file, def.tableName) != expected)
+                return QStringLiteral("la tabla no es la dañada ni la reconstruida");
+            if (QFileInfo::exists(backup) && tablefiles::bytes(backup) != damaged)
+                return QStringLiteral("la copia de la tabla dañada está incompleta");
+            for (const auto& [other, rows] : others)
+                if (tablefiles::tableRows(QDir(folder()).filePath(other.fileName), other.tableName) != rows)
+                    return other.fileName + QStringLiteral(" perdió filas");
+            ScriptedPrompt prompt;
+            TBDEUtil util;
+            tablerepair::RunOutcome run;
+            tablerepair::repairAll(util, prompt, folder(), run);
+            if (tablefiles::tableRows(file, def.tableName) != expected)
+                return QStringLiteral("la reparación repetida no recuperó las filas legibles");
+            return {};
+        };
+        report(crashsweep::sweep(work));
+    }
+};
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    if (argc == 5 && qstrcmp(argv[1], "--work") == 0) {
+        try {
+            return runWork(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
+                           QString::fromLocal8Bit(argv[4]));
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "%s\n", e.what());
+            return 3;
+        }
+    }
+    TestCrashSweep test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_crashsweep.moc"
