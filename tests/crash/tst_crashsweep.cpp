@@ -216,6 +216,17 @@ class TestCrashSweep : public QObject {
         return s->modulo;
     }
 
+    // The pristine folder with detail lines imported into the open period.
+    void makePristineWithImport(int first, int count)
+    {
+        std::unique_ptr<OpenStore> s;
+        TDModulo& m = makePristine(s);
+        ScriptedPrompt prompt;
+        prompt.answer(PromptButton::Ok);
+        writeFile(input(), detailFile(first, count));
+        QCOMPARE(import::importDetails(m, input(), DetailLayout).code, int(import::RowTaken));
+    }
+
     void fileFirst(TDModulo& m)
     {
         ScriptedPrompt prompt;
@@ -313,14 +324,7 @@ private slots:
     // Beside rows of an earlier import, which stay.
     void importarDetalles()
     {
-        {
-            std::unique_ptr<OpenStore> s;
-            TDModulo& m = makePristine(s);
-            ScriptedPrompt prompt;
-            prompt.answer(PromptButton::Ok);
-            writeFile(input(), detailFile(100, 3));
-            QCOMPARE(import::importDetails(m, input(), DetailLayout).code, int(import::RowTaken));
-        }
+        makePristineWithImport(100, 3);
         writeFile(input(), detailFile(1, 20));
         sweepWholeOrNothing(QStringLiteral("importar-detalles"));
     }
@@ -329,14 +333,7 @@ private slots:
     // earlier import too.
     void importarDetallesFalla()
     {
-        {
-            std::unique_ptr<OpenStore> s;
-            TDModulo& m = makePristine(s);
-            ScriptedPrompt prompt;
-            prompt.answer(PromptButton::Ok);
-            writeFile(input(), detailFile(100, 3));
-            QCOMPARE(import::importDetails(m, input(), DetailLayout).code, int(import::RowTaken));
-        }
+        makePristineWithImport(100, 3);
         writeFile(input(), detailFile(1, 20, true));
         sweepWholeOrNothing(QStringLiteral("importar-detalles-falla"));
     }
@@ -347,14 +344,7 @@ private slots:
     void reparar()
     {
         const store::TableDef& def = schema::table(QStringLiteral("detalle"));
-        {
-            std::unique_ptr<OpenStore> s;
-            TDModulo& m = makePristine(s);
-            ScriptedPrompt prompt;
-            prompt.answer(PromptButton::Ok);
-            writeFile(input(), detailFile(1, 600));
-            QCOMPARE(import::importDetails(m, input(), DetailLayout).code, int(import::RowTaken));
-        }
+        makePristineWithImport(1, 600);
         const QString table = QDir(pristine()).filePath(def.fileName);
         tablefiles::Rows expected = tablefiles::tableRows(table, def.tableName);
         const QList<tablefiles::Leaf> leaves = tablefiles::leaves(table, def.tableName);
