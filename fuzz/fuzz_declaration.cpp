@@ -6,13 +6,16 @@
 #include "declaration/DeclarationCheck.h"
 #include "declaration/DeclarationFile.h"
 
+#include <algorithm>
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QByteArray bytes = fuzz::bytes(data, size);
     const declcheck::Report report = declcheck::checkBytes(bytes, QString());
     fuzz::require(report.faults.size() <= declcheck::MaxFaults, "too many faults");
     fuzz::require(!report.truncated || report.faults.size() >= declcheck::MaxFaults, "truncated without reason");
-    const qsizetype lines = bytes.count('\n') + 1;
+    // A record missing is named on the line it belongs on: the period's is line 3, the agent's 4.
+    const qsizetype lines = std::max<qsizetype>(bytes.count('\n') + 1, 4);
     for (const declcheck::Fault& f : report.faults) {
         fuzz::require(f.line >= 0 && f.line <= lines + 1 && f.position >= 0, "fault out of the file",
                       declcheck::faultText(f));
