@@ -45,8 +45,11 @@ void AliasConfig::checkReadable() const
     const QFileInfo info(m_filePath);
     if (info.exists() && (!info.isFile() || !info.isReadable()))
         throw unreadable(m_filePath);
+    // A line the toolkit cannot read is passed over, not a reason to refuse the file: it tells
+    // of such a line only at the first reading of a file in a process, so refusing would answer
+    // one question and not the next about the same file.
     QSettings settings(m_filePath, QSettings::IniFormat);
-    if (settings.status() != QSettings::NoError)
+    if (settings.status() == QSettings::AccessError)
         throw unreadable(m_filePath);
 }
 
@@ -105,7 +108,10 @@ void AliasConfig::save()
     settings.setValue(AliasGroup + QLatin1Char('/') + m_pendingAlias, m_pendingFolder);
     settings.setValue(DriverGroup + QLatin1Char('/') + m_pendingAlias, m_pendingDriver);
     settings.sync();
-    if (settings.status() != QSettings::NoError)
+    // Only a failed write fails the save: a line the toolkit could not read (a file saved with a
+    // byte-order mark reads so, though every key of it is read) is passed over, and the file is
+    // written all the same.
+    if (settings.status() == QSettings::AccessError)
         throw StoreError(AliasError, QStringLiteral("No se puede guardar la configuración de la base de datos: %1")
                                          .arg(QDir::toNativeSeparators(m_filePath)));
     m_pendingAlias.clear();

@@ -24,9 +24,7 @@ using namespace store::sqlite;
 
 namespace {
 
-// A table whose file takes longer than this to read is left as it was: a damaged file must not
-// hold the repair of the other tables for ever.
-constexpr int RebuildBudgetMs = 5 * 60 * 1000;
+std::chrono::milliseconds budget = std::chrono::minutes(5);
 
 // Values read from the pages of a damaged file, bound as they were stored. Text that is no UTF-8
 // can only be a blob.
@@ -56,6 +54,13 @@ void bindPageValue(sqlite3_stmt* stmt, int position, const pages::Value& value)
     }
     checkBind(rc, stmt);
 }
+
+}  // namespace
+
+std::chrono::milliseconds rebuildBudget() { return budget; }
+void setRebuildBudget(std::chrono::milliseconds value) { budget = value; }
+
+namespace {
 
 class Rebuild {
 public:
@@ -299,7 +304,7 @@ void Rebuild::salvage(QByteArray data, const QByteArray& journal)
         report(m_session, int(qint64(done) * 99 / std::max(total, 1)),
                QStringLiteral("Reconstruyendo %1: %2 filas").arg(m_def.fileName).arg(m_copied));
     };
-    m_outcome = salvage::salvageTable(m_def, image, handlers, QDeadlineTimer(RebuildBudgetMs));
+    m_outcome = salvage::salvageTable(m_def, image, handlers, QDeadlineTimer(rebuildBudget()));
     keepSequence();
 }
 

@@ -120,7 +120,8 @@ Outcome Salvager::run()
         // Rows lost with their leaves may still have their key in an index.
         for (const auto& [index, indexRoot] : m_indexes) {
             QSet<int> visited;
-            m_image.walkIndex(indexRoot, &visited, [&](const Record& key) { takeKey(*index, key); });
+            const IndexDef& def = *index;  // a lambda of clang 14 cannot capture a structured binding
+            m_image.walkIndex(indexRoot, &visited, [&](const Record& key) { takeKey(def, key); });
         }
         if (!m_schemaRead) {
             for (int page = 1; page <= m_image.pageCount(); ++page) {

@@ -40,6 +40,8 @@ private slots:
     void unwritableLocation();
     void folderInPlaceOfFile_data();
     void folderInPlaceOfFile();
+    void lineNotReadIsPassedOver_data();
+    void lineNotReadIsPassedOver();
 };
 
 void TestAliasConfig::namesCompareWithoutCase()
@@ -178,6 +180,41 @@ void TestAliasConfig::folderInPlaceOfFile()
         QVERIFY2(e.text().contains(QStringLiteral("store.conf")), qPrintable(e.text()));
     }
     QVERIFY(QFileInfo(conf).isDir());
+}
+
+void TestAliasConfig::lineNotReadIsPassedOver_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QString>("folder");  // of IMPRENTAS, empty when the file names none
+    QTest::newRow("byte-order mark") << QByteArray(
+                                            "\xEF\xBB\xBF[Aliases]\r\nImprentas=/datos\r\n[Drives]\r\nA=/media/a\r\n")
+                                     << QStringLiteral("/datos");
+    QTest::newRow("broken section") << QByteArray("[Drives]\nA=/media/a\n[Aliases\nIMPRENTAS\n=/sin/clave\n")
+                                    << QString();
+}
+
+// Every question about the same file gets the same answer, whichever comes first and however
+// often it is asked; the alias saved into it reads back, and the drive folders stay.
+void TestAliasConfig::lineNotReadIsPassedOver()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QString, folder);
+    QTemporaryDir dir;
+    const QString conf = dir.filePath(QStringLiteral("store.conf"));
+    writeFile(conf, text);
+    for (int round = 0; round < 2; ++round) {
+        const AliasConfig config(conf);
+        QCOMPARE(config.exists(QStringLiteral("IMPRENTAS")), !folder.isEmpty());
+        if (!folder.isEmpty())
+            QCOMPARE(config.path(QStringLiteral("IMPRENTAS")), folder);
+        QCOMPARE(config.driveFolder(QLatin1Char('A')), QStringLiteral("/media/a"));
+    }
+    AliasConfig config(conf);
+    config.add(QStringLiteral("IMPRENTAS"), QStringLiteral("/tablas"), QStringLiteral("TABLAS"));
+    config.save();
+    const AliasConfig reread(conf);
+    QCOMPARE(reread.path(QStringLiteral("imprentas")), QStringLiteral("/tablas"));
+    QCOMPARE(reread.driveFolder(QLatin1Char('A')), QStringLiteral("/media/a"));
 }
 
 QTEST_GUILESS_MAIN(TestAliasConfig)

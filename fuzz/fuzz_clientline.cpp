@@ -1,0 +1,55 @@
+// The client line of the register import (import::clientFromLine). Input: the positions, then
+// lines (see FixedLines.h). Whether a line gives a client, and the client's values, are checked
+// against the import's rules worked out here on their own: a C.U.I.T. that passes the check,
+// the five obligatory values, the province that only CAPITAL FEDERAL may leave out, capitals.
+#include "FixedLines.h"
+#include "FuzzSupport.h"
+#include "import/ClientImport.h"
+
+#include <optional>
+
+namespace {
+
+std::optional<import::ClientValues> clientByHand(const QString& line, const import::ClientColumns& c)
+{
+    const QString cuit = fuzz::referenceExtract(line, c.cuit);
+    if (cuit.isEmpty() || !fuzz::referenceCuit(cuit))
+        return std::nullopt;
+    const import::ClientValues v{cuit,
+                                 fuzz::referenceUpper(fuzz::referenceExtract(line, c.razonSocial)),
+                                 fuzz::referenceExtract(line, c.inscripcion),
+                                 fuzz::referenceUpper(fuzz::referenceExtract(line, c.domicilio)),
+                                 fuzz::referenceUpper(fuzz::referenceExtract(line, c.localidad)),
+                                 fuzz::referenceUpper(fuzz::referenceExtract(line, c.codigoPostal)),
+                                 fuzz::referenceUpper(fuzz::referenceExtract(line, c.provincia))};
+    if (v.razonSocial.isEmpty() || v.inscripcion.isEmpty() || v.domicilio.isEmpty() || v.localidad.isEmpty() ||
+        v.codigoPostal.isEmpty())
+        return std::nullopt;
+    if (v.provincia.isEmpty() && v.localidad != QLatin1String("CAPITAL FEDERAL"))
+        return std::nullopt;
+    return v;
+}
+
+bool same(const import::ClientValues& a, const import::ClientValues& b)
+{
+    return a.cuit == b.cuit && a.razonSocial == b.razonSocial && a.inscripcion == b.inscripcion &&
+           a.domicilio == b.domicilio && a.localidad == b.localidad && a.codigoPostal == b.codigoPostal &&
+           a.provincia == b.provincia;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const fuzz::FixedInput input = fuzz::fixedInput(fuzz::bytes(data, size));
+    const auto& p = input.columns;
+    const import::ClientColumns columns{p[0], p[1], p[2], p[3], p[4], p[5], p[6]};
+    for (const QString& line : input.lines) {
+        const std::optional<import::ClientValues> client = import::clientFromLine(line, columns);
+        const std::optional<import::ClientValues> expected = clientByHand(line, columns);
+        fuzz::require(client.has_value() == expected.has_value(), client ? "a line taken" : "a line skipped", line);
+        if (client)
+            fuzz::require(same(*client, *expected), "client values", line);
+    }
+    return 0;
+}

@@ -1,0 +1,141 @@
+// The fixed-column cutting and the decoding of a detail line (import::cut, extract, upperAscii,
+// import::Decodificar). Input: the positions, then lines (see FixedLines.h). Every value is cut
+// as the plain reference cuts it, and each line's result code and row are those the decoding's
+// steps give, worked out here on their own: numbers, missing values, order, C.U.I.T. check,
+// the client, and the values the detail table can hold.
+#include "FixedLines.h"
+#include "FuzzSupport.h"
+#include "import/DetailImport.h"
+
+#include <QHash>
+#include <optional>
+
+namespace {
+
+// Registered clients of the decoding: a C.U.I.T. the check passes that is missing here gives 6.
+const QHash<QString, qint64>& registered()
+{
+    static const QHash<QString, qint64> clients{{QStringLiteral("20123456786"), 7}, {QStringLiteral("30712345671"), 9}};
+    return clients;
+}
+
+// A whole number written in decimal digits with an optional sign; form numbers are kept to 15
+// digits, since the table holds them as floats.
+std::optional<qint64> referenceNumber(const QString& text)
+{
+    QString digits = text;
+    const bool negative = digits.startsWith(QLatin1Char('-'));
+    if (negative || digits.startsWith(QLatin1Char('+')))
+        digits.remove(0, 1);
+    if (digits.isEmpty())
+        return std::nullopt;
+    qint64 value = 0;
+    for (QChar c : digits) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return std::nullopt;
+        value = value * 10 + (c.unicode() - u'0');
+        if (value > 999999999999999LL)
+            return std::nullopt;
+    }
+    return negative ? -value : value;
+}
+
+// What a text field of the tables can hold: characters of Windows-1252 and no NUL.
+bool storable(const QString& text)
+{
+    static const QString extra = QStringLiteral(
+        "\u20AC\u201A\u0192\u201E\u2026\u2020\u2021\u02C6\u2030\u0160\u2039\u0152\u017D\u2018\u2019\u201C\u201D"
+        "\u2022\u2013\u2014\u02DC\u2122\u0161\u203A\u0153\u017E\u0178");
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == 0 || (u >= 0x80 && u < 0xA0) || (u > 0xFF && !extra.contains(c)))
+            return false;
+    }
+    return true;
+}
+
+struct Expected {
+    int code = import::RowTaken;
+    import::DetailRow row;
+};
+
+Expected decodeByHand(const QString& line, const import::DetailColumns& c)
+{
+    Expected e;
+    const QString fecha = fuzz::referenceExtract(line, c.fecha);
+    const QString razonSocial = fuzz::referenceUpper(fuzz::referenceExtract(line, c.razonSocial));
+    const QString cuit = fuzz::referenceTrim(fuzz::referenceCut(line, c.cuit).left(11));
+    const QString tipo = fuzz::referenceExtract(line, c.tipoComprobante);
+    const QString desdeText = fuzz::referenceExtract(line, c.nDesde);
+    const QString hastaText = fuzz::referenceExtract(line, c.nHasta);
+    const QString puntoVenta = fuzz::referenceUpper(fuzz::referenceExtract(line, c.puntoVenta));
+
+    const bool missing = cuit.isEmpty() || fecha.isEmpty() || razonSocial.isEmpty() || tipo.isEmpty() ||
+                         desdeText.isEmpty() || hastaText.isEmpty() || puntoVenta.isEmpty();
+    const std::optional<qint64> desde = referenceNumber(desdeText), hasta = referenceNumber(hastaText);
+    if (!desde || !hasta) {
+        e.code = import::BadNumber;
+        return e;
+    }
+    e.code = *desde > *hasta ? import::NumbersReversed : missing ? import::ValueMissing : import::RowTaken;
+    if (e.code != import::RowTaken)
+        return e;
+    if (!fuzz::referenceCuit(cuit)) {
+        e.code = import::CuitInvalid;
+        return e;
+    }
+    if (!registered().contains(cuit)) {
+        e.code = import::ClientUnknown;
+        return e;
+    }
+    // Fecha holds 10 characters, Tipo_comprobante 60, Punto_Venta 4.
+    e.row.fecha = fecha.left(10);
+    e.row.tipoComprobante = tipo.left(60);
+    e.row.puntoVenta = puntoVenta.left(4);
+    if (!storable(e.row.fecha) || !storable(e.row.tipoComprobante) || !storable(e.row.puntoVenta)) {
+        e.code = import::BadNumber;
+        return e;
+    }
+    e.row.cliente = registered().value(cuit);
+    e.row.nDesde = double(*desde);
+    e.row.nHasta = double(*hasta);
+    e.row.canTalonarios = double(*hasta - *desde + 1);
+    return e;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const fuzz::FixedInput input = fuzz::fixedInput(fuzz::bytes(data, size));
+    const auto& p = input.columns;
+    const import::DetailColumns columns{p[0], p[1], p[2], p[3], p[4], p[5], p[6]};
+    const import::ClientLookup findClient = [](const QString& cuit) -> std::optional<qint64> {
+        fuzz::require(fuzz::referenceCuit(cuit) && !cuit.isEmpty(), "a client looked up by a C.U.I.T. that fails",
+                      cuit);
+        const auto it = registered().constFind(cuit);
+        return it == registered().cend() ? std::nullopt : std::optional<qint64>(*it);
+    };
+    for (const QString& line : input.lines) {
+        for (const import::Columns& c : p) {
+            fuzz::require(import::cut(line, c) == fuzz::referenceCut(line, c), "cut", line);
+            fuzz::require(import::extract(line, c) == fuzz::referenceExtract(line, c), "extract", line);
+            fuzz::require(
+                import::upperAscii(import::extract(line, c)) == fuzz::referenceUpper(fuzz::referenceExtract(line, c)),
+                "upper case", line);
+        }
+        import::DetailRow row;
+        const int code = import::Decodificar(line, columns, findClient, row);
+        const Expected expected = decodeByHand(line, columns);
+        fuzz::require(code == expected.code, "result code",
+                      QStringLiteral("%1, expected %2: %3").arg(code).arg(expected.code).arg(line));
+        if (code != import::RowTaken)
+            continue;
+        const import::DetailRow& e = expected.row;
+        fuzz::require(row.fecha == e.fecha && row.tipoComprobante == e.tipoComprobante &&
+                          row.puntoVenta == e.puntoVenta && row.cliente == e.cliente && row.nDesde == e.nDesde &&
+                          row.nHasta == e.nHasta && row.canTalonarios == e.canTalonarios,
+                      "row", line);
+    }
+    return 0;
+}

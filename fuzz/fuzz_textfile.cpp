@@ -1,0 +1,156 @@
+// Line reading and the choice of code page of the imports (import::TextFile): the input is the
+// file. Checked against plain rules: a file with a NUL byte is refused and any other small file
+// is read; the file is read as UTF-8 exactly when it holds something beyond ASCII and is valid
+// UTF-8; the lines hold every character of the file but the line ends, decoded in that code page.
+#include "FuzzSupport.h"
+#include "data/store/StoreError.h"
+#include "import/TextFile.h"
+
+#include <QFile>
+#include <QStringList>
+
+namespace {
+
+// Well-formed UTF-8 as the Unicode standard's table of byte sequences gives it.
+bool validUtf8(const QByteArray& bytes)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n;) {
+        const unsigned char b = p[i];
+        // Each row of the table: the lead bytes, how many bytes follow, the range of the first.
+        int follow = 0;
+        unsigned char low = 0x80, high = 0xBF;
+        if (b < 0x80) {
+            follow = 0;
+        } else if (b >= 0xC2 && b <= 0xDF) {
+            follow = 1;
+        } else if (b == 0xE0) {
+            follow = 2;
+            low = 0xA0;
+        } else if ((b >= 0xE1 && b <= 0xEC) || b == 0xEE || b == 0xEF) {
+            follow = 2;
+        } else if (b == 0xED) {
+            follow = 2;
+            high = 0x9F;
+        } else if (b == 0xF0) {
+            follow = 3;
+            low = 0x90;
+        } else if (b >= 0xF1 && b <= 0xF3) {
+            follow = 3;
+        } else if (b == 0xF4) {
+            follow = 3;
+            high = 0x8F;
+        } else {
+            return false;
+        }
+        if (i + follow >= n)
+            return false;  // cut short
+        for (int k = 1; k <= follow; ++k) {
+            const unsigned char c = p[i + k];
+            if (c < (k == 1 ? low : 0x80) || c > (k == 1 ? high : 0xBF))
+                return false;
+        }
+        i += 1 + follow;
+    }
+    return true;
+}
+
+// Windows-1252 by the code page's own chart; the five bytes it leaves out have no character.
+QChar windows1252(unsigned char b)
+{
+    static const char16_t high[32] = {0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
+                                      0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+    return b >= 0x80 && b < 0xA0 ? QChar(high[b - 0x80]) : QChar(b);
+}
+
+// The characters the file holds in the code page chosen, without line ends; a character beyond
+// 16 bits counts as one position and so reads as the replacement character.
+QString expectedText(QByteArray bytes, bool utf8)
+{
+    if (utf8 && bytes.startsWith("\xEF\xBB\xBF"))
+        bytes.remove(0, 3);
+    bytes.replace("\r", "").replace("\n", "");
+    if (!utf8) {
+        QString text;
+        for (char c : bytes)
+            text += windows1252(static_cast<unsigned char>(c));
+        return text;
+    }
+    const QString decoded = QString::fromUtf8(bytes);
+    QString text;
+    for (qsizetype i = 0; i < decoded.size(); ++i) {
+        if (decoded[i].isHighSurrogate()) {
+            text += QChar(QChar::ReplacementCharacter);
+            ++i;
+        } else {
+            text += decoded[i];
+        }
+    }
+    return text;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size > size_t(import::TextFile::MaxLineBytes))
+        return 0;  // a line that long is refused on purpose; not what this target looks at
+    static const QString path = fuzz::scratchFolder() + QStringLiteral("/lineas.txt");
+    const QByteArray bytes = fuzz::bytes(data, size);
+    QFile out(path);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(bytes) != bytes.size())
+        fuzz::fault("cannot write the input file", out.errorString());
+    out.close();
+
+    const bool nul = bytes.contains('\0');
+    QStringList lines;
+    bool utf8 = false;
+    try {
+        import::TextFile file(path);
+        QString line;
+        while (file.readLine(line)) {
+            lines << line;
+            fuzz::require(file.lineNumber() == lines.size(), "line number");
+        }
+        fuzz::require(!file.readLine(line), "a line after the end");
+        utf8 = file.utf8();
+    } catch (const store::StoreError& e) {
+        fuzz::require(nul, "a text file refused", e.text());
+        return 0;
+    }
+    fuzz::require(!nul, "a file with NUL bytes read");
+
+    bool ascii = true;
+    for (char c : bytes)
+        ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    fuzz::require(utf8 == (!ascii && validUtf8(bytes)), "code page", utf8 ? "UTF-8" : "Windows-1252");
+
+    QString joined;
+    for (const QString& line : lines) {
+        fuzz::require(!line.contains(QLatin1Char('\n')), "a line feed inside a line");
+        joined += line;
+    }
+    joined.remove(QLatin1Char('\r'));
+    // A byte-order mark is dropped where it starts a line, not only the file's first (files
+    // joined together keep one each); elsewhere it is a character like any other.
+    const QChar mark(0xFEFF);
+    joined.remove(mark);
+    const QString expected = expectedText(bytes, utf8).remove(mark);
+    fuzz::require(joined == expected, "the lines do not hold the file's characters",
+                  QStringLiteral("read %1, expected %2")
+                      .arg(QString::fromLatin1(joined.toUtf8().toPercentEncoding()),
+                           QString::fromLatin1(expected.toUtf8().toPercentEncoding())));
+
+    // Every line feed ends a line, a carriage return may too, and text after the last line end
+    // is one more line; an empty file has none.
+    const qsizetype feeds = bytes.count('\n');
+    const qsizetype returns = bytes.count('\r');
+    const bool tail = !bytes.isEmpty() && !bytes.endsWith('\n') && !bytes.endsWith('\r');
+    fuzz::require(lines.size() >= feeds + (tail ? 1 : 0) && lines.size() <= feeds + returns + 1, "number of lines",
+                  QString::number(lines.size()));
+    fuzz::require(!bytes.isEmpty() || lines.isEmpty(), "lines in an empty file");
+    return 0;
+}

@@ -1,0 +1,188 @@
+// Makes the seeds of the two targets whose inputs are the program's own files: the six table
+// files, with small pages so that a few rows span several, and a declaration, each also in a
+// damaged form. Run from the source folder after a change to the files' form:
+//     build-tests/fuzz/fuzz_make_seeds fuzz/corpus
+// The text targets' seeds are written by hand.
+#include "data/Schema.h"
+#include "data/UModulo.h"
+#include "data/store/AliasConfig.h"
+#include "data/store/Database.h"
+#include "data/store/StoreError.h"
+#include "declaration/DeclarationFile.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <cstdio>
+
+using store::Dataset;
+
+namespace {
+
+const QString AgentCuit = QStringLiteral("20123456786");
+
+int addClient(TDModulo& m, const QString& cuit, const QString& name, const QString& localidad, const QString& provincia)
+{
+    Dataset* c = m.TCliente;
+    c->insert();
+    c->setText(QStringLiteral("Cuit"), cuit);
+    c->setText(QStringLiteral("Razon_Social"), name);
+    c->setText(QStringLiteral("Inscripcion"), QStringLiteral("901-000001-1"));
+    c->setText(QStringLiteral("Domicilio"), QStringLiteral("Belgrano 55"));
+    c->setText(QStringLiteral("Localidad"), localidad);
+    c->setText(QStringLiteral("Codigo_Postal"), QStringLiteral("3000"));
+    c->setText(QStringLiteral("Provincia"), provincia);
+    c->post();
+    return c->asInteger(QStringLiteral("Id_cliente"));
+}
+
+void addDetail(TDModulo& m, int client, const QString& fecha, const QString& tipo, double desde, double hasta,
+               const QString& anulado)
+{
+    Dataset* d = m.TVerDetalles;
+    d->insert();
+    d->setValue(QStringLiteral("Cliente"), client);
+    d->setText(QStringLiteral("Fecha"), fecha);
+    d->setText(QStringLiteral("Tipo_comprobante"), tipo);
+    d->setValue(QStringLiteral("NDesde"), desde);
+    d->setValue(QStringLiteral("NHasta"), hasta);
+    d->setValue(QStringLiteral("CanTalonarios"), hasta - desde + 1);
+    d->setText(QStringLiteral("Punto_Venta"), QStringLiteral("0001"));
+    d->setText(QStringLiteral("Anulado"), anulado);
+    d->setText(QStringLiteral("Importado"), QStringLiteral("S"));
+    d->post();
+}
+
+void addMachine(TDModulo& m, int client, const QDate& fecha, double precio, const QString& anulado)
+{
+    Dataset* d = m.TVerMaquinas;
+    d->insert();
+    d->setValue(QStringLiteral("Cliente_id"), client);
+    d->setValue(QStringLiteral("Fecha"), fecha);
+    d->setText(QStringLiteral("Marca"), QStringLiteral("Registra"));
+    d->setText(QStringLiteral("Modelo"), QStringLiteral("RX-200"));
+    d->setValue(QStringLiteral("Precio"), precio);
+    d->setText(QStringLiteral("Codigo"), QStringLiteral("ABC123"));
+    d->setText(QStringLiteral("Emision"), QStringLiteral("0002"));
+    d->setText(QStringLiteral("Serie"), QStringLiteral("S-0001"));
+    d->setText(QStringLiteral("Anulado"), anulado);
+    d->post();
+}
+
+// The agent, three clients, two printed-forms rows and two machines of the open period, the
+// period 2005/03 and a form type; then the declaration of that period, written into `ddjj`.
+QString fill(TDModulo& m, const QString& ddjj)
+{
+    Dataset* a = m.TImprentas;
+    a->insert();
+    a->setText(QStringLiteral("Cuit"), AgentCuit);
+    a->setText(QStringLiteral("Nombre"), QStringLiteral("Gráfica Ñandú S.R.L."));
+    a->setText(QStringLiteral("Imprentas"), QStringLiteral("S"));
+    a->setText(QStringLiteral("Localidad"), QStringLiteral("Paraná"));
+    a->setValue(QStringLiteral("Codigo_Postal"), 3100);
+    a->post();
+    const int sur = addClient(m, QStringLiteral("30712345671"), QStringLiteral("DISTRIBUIDORA SUR"),
+                              QStringLiteral("SANTA FE"), QStringLiteral("SANTA FE"));
+    const int obrien = addClient(m, QStringLiteral("27301112225"), QStringLiteral("O'BRIEN HNOS."),
+                                 QStringLiteral("CAPITAL FEDERAL"), QString());
+    addClient(m, QStringLiteral("30500010912"), QStringLiteral("IMPRENTA DEL CENTRO"), QStringLiteral("ROSARIO"),
+              QStringLiteral("SANTA FE"));
+    for (Dataset* view : {m.TVerDetalles, m.TVerMaquinas}) {
+        view->setFilter(QStringLiteral("anio=null and Anticipo=null"));
+        view->setFiltered(true);
+    }
+    addDetail(m, sur, QStringLiteral("15/03/2005"), QStringLiteral("Facturas A"), 1, 500, QStringLiteral("N"));
+    addDetail(m, obrien, QStringLiteral("16/03/2005"), QStringLiteral("Remitos R"), 1501, 1600, QStringLiteral("S"));
+    addMachine(m, obrien, QDate(2005, 3, 10), 1500, QStringLiteral("N"));
+    addMachine(m, sur, QDate(2005, 3, 11), 1234.56, QStringLiteral("S"));
+    m.TFormulario->insert();
+    m.TFormulario->setText(QStringLiteral("Tipo_comprobante"), QStringLiteral("Facturas A"));
+    m.TFormulario->setValue(QStringLiteral("Cantidad"), 2.0);
+    m.TFormulario->post();
+    m.TAnticipos->insert();
+    m.TAnticipos->setText(QStringLiteral("Anio"), QStringLiteral("2005"));
+    m.TAnticipos->setText(QStringLiteral("Anticipo"), QStringLiteral("3"));
+    m.TAnticipos->post();
+    return EscribirDeclaracion(m, ddjj, CodigoControl(QStringLiteral("2005"), QStringLiteral("03"), AgentCuit));
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw store::StoreError(store::FileError, QStringLiteral("No se puede leer %1").arg(path));
+    return file.readAll();
+}
+
+void writeAll(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        throw store::StoreError(store::FileError, QStringLiteral("No se puede escribir %1").arg(path));
+    std::printf("%s (%lld bytes)\n", qPrintable(path), static_cast<long long>(bytes.size()));
+}
+
+// The bytes of one page replaced by a pattern, as a disk that lost a sector leaves them.
+QByteArray garbled(QByteArray file, int page, int pageSize)
+{
+    for (int i = 0; i < pageSize && (page - 1) * pageSize + i < file.size(); ++i)
+        file[(page - 1) * pageSize + i] = char((i * 37 + 11) & 0xFF);
+    return file;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s CORPUS_FOLDER\n", argv[0]);
+        return 2;
+    }
+    const QDir corpus(QString::fromLocal8Bit(argv[1]));
+    try {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("tablas"));
+        store::Database::createMissingFolder(folder, schema::tables());
+        store::AliasConfig config(dir.filePath(QStringLiteral("store.conf")));
+        QString declaration;
+        {
+            TDModulo m(&config, folder);
+            m.AbrirTablas();
+            declaration = fill(m, QDir(folder).filePath(QStringLiteral("ddjj")));
+        }
+        {
+            store::Database db(folder, schema::tables(), schema::references());
+            for (const store::TableDef& def : schema::tables()) {
+                const QString schemaName = db.qualifiedFile(def.tableName);
+                db.exec(QStringLiteral("PRAGMA %1.page_size=512").arg(schemaName));
+                db.exec(QStringLiteral("VACUUM %1").arg(schemaName));
+            }
+        }
+        const QString tables = QStringLiteral("tablefile/");
+        for (const store::TableDef& def : schema::tables())
+            writeAll(corpus.filePath(tables + def.fileName), readAll(QDir(folder).filePath(def.fileName)));
+        const QByteArray cliente = readAll(QDir(folder).filePath(QStringLiteral("cliente.DB")));
+        writeAll(corpus.filePath(tables + QStringLiteral("cliente-cortado.DB")), cliente.left(512 * 2 + 200));
+        writeAll(corpus.filePath(tables + QStringLiteral("detalle-pagina-2-rota.DB")),
+                 garbled(readAll(QDir(folder).filePath(QStringLiteral("detalle.DB"))), 2, 512));
+        writeAll(corpus.filePath(tables + QStringLiteral("maquina-pagina-1-rota.DB")),
+                 garbled(readAll(QDir(folder).filePath(QStringLiteral("Maquina.DB"))), 1, 100));
+
+        const QByteArray imp = readAll(declaration);
+        const QString declarations = QStringLiteral("declaration/");
+        writeAll(corpus.filePath(declarations + QFileInfo(declaration).fileName()), imp);
+        writeAll(corpus.filePath(declarations + QStringLiteral("cortada.imp")), imp.left(imp.size() * 2 / 3));
+        writeAll(corpus.filePath(declarations + QStringLiteral("solo-lf.imp")), QByteArray(imp).replace("\r\n", "\n"));
+        QByteArray wrongLine = imp;
+        wrongLine[int(qstrlen(DeclarationHeader)) + 2] = 'Z';
+        writeAll(corpus.filePath(declarations + QStringLiteral("verificacion-mala.imp")), wrongLine);
+    } catch (const store::StoreError& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
