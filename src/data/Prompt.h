@@ -34,6 +34,10 @@ public:
     virtual QString openFileNameWithSuffix(const QString& caption, const QString& folder, const QString& filter,
                                            const QString& defaultSuffix);
 
+    // The file-save dialog, starting on a suggested name; an empty text when the user cancelled.
+    // By default nothing is chosen.
+    virtual QString saveFileName(const QString& caption, const QString& suggested, const QString& filter);
+
     // Long work begins (true) or ends (false); the windows show the hourglass meanwhile. Nests.
     virtual void busy(bool) {}
 

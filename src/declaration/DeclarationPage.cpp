@@ -349,21 +349,29 @@ QString swornStatement()
 
 int pageCount(const DeclarationData& data) { return int(paginate(data).size()); }
 
-bool render(QPagedPaintDevice& device, const DeclarationData& data)
+bool render(QPagedPaintDevice& device, const DeclarationData& data) { return render(device, QList{data}); }
+
+bool render(QPagedPaintDevice& device, const QList<DeclarationData>& copies)
 {
     device.setPageSize(QPageSize(QPageSize::A4));
     device.setPageOrientation(QPageLayout::Portrait);
     QPainter painter;
     if (!painter.begin(&device))
         return false;
-    const QList<PageBands> pages = paginate(data);
-    PagePainter pagePainter(painter, device, data);
-    for (int i = 0; i < pages.size(); ++i) {
-        if (i > 0)
-            device.newPage();
-        pagePainter.page(pages[i]);
+    bool first = true;
+    for (const DeclarationData& data : copies) {
+        PagePainter pagePainter(painter, device, data);
+        for (const PageBands& bands : paginate(data)) {
+            if (!first)
+                device.newPage();
+            first = false;
+            pagePainter.page(bands);
+        }
     }
     return painter.end();
 }
+
+QString officeCopyLabel() { return QStringLiteral("Para la D.R.P."); }
+QString agentCopyLabel() { return QStringLiteral("Para el Agente"); }
 
 }  // namespace declaration_page

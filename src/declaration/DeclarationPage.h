@@ -34,6 +34,8 @@ namespace declaration_page {
 
 // Draws every page of one copy; false when the device could not be opened for painting.
 bool render(QPagedPaintDevice& device, const DeclarationData& data);
+// Every page of each copy in turn, as they are printed one after the other.
+bool render(QPagedPaintDevice& device, const QList<DeclarationData>& copies);
 
 // Number of pages one copy takes.
 int pageCount(const DeclarationData& data);
@@ -43,5 +45,7 @@ QString ministryLine();
 QString directorateLine();
 QString provinceLine();
 QString swornStatement();
+QString officeCopyLabel();  // the copy kept by the revenue office
+QString agentCopyLabel();   // "Para el Agente"
 
 }  // namespace declaration_page

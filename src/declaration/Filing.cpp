@@ -1,5 +1,6 @@
 #include "Filing.h"
 
+#include "DeclarationArchive.h"
 #include "UReporte.h"
 #include "data/Prompt.h"
 #include "data/UModulo.h"
@@ -9,7 +10,12 @@ namespace filing {
 
 void printDeclaration(const QString& codigo)
 {
-    runHandler([&] { QReporte->ImprimirDeclaracion(codigo); });
+    runHandler([&] {
+        const QString pdf = archive::keepPdf(*DModulo, Prompt::current(), codigo);
+        QReporte->ImprimirDeclaracion(codigo);
+        if (QReporte->noPrinter() && !pdf.isEmpty())
+            Prompt::current().notice(archive::noPrinterNotice(pdf));
+    });
 }
 
 void generateFiledPeriod(const QString& destino, bool closeTheAmendment)

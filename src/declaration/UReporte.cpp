@@ -1,7 +1,6 @@
 #include "UReporte.h"
 
-#include "data/store/FixedFormats.h"
-
+#include "DeclarationArchive.h"
 #include "data/Prompt.h"
 #include "data/UModulo.h"
 
@@ -11,8 +10,8 @@
 
 TQReporte* QReporte = nullptr;
 
-const QString TQReporte::OfficeCopy = QStringLiteral("Para la D.R.P.");
-const QString TQReporte::AgentCopy = QStringLiteral("Para el Agente");
+const QString TQReporte::OfficeCopy = declaration_page::officeCopyLabel();
+const QString TQReporte::AgentCopy = declaration_page::agentCopyLabel();
 
 namespace {
 
@@ -32,13 +31,6 @@ std::unique_ptr<QPagedPaintDevice> defaultPrinter(const QString& jobName)
     return printer;
 }
 
-QString cellText(const QVariant& v)
-{
-    if (v.typeId() == QMetaType::Double)
-        return store::formats::number(v.toDouble());
-    return v.toString();
-}
-
 }  // namespace
 
 TQReporte::TQReporte(QObject* parent) : QObject(parent), m_printerFactory(defaultPrinter)
@@ -56,15 +48,14 @@ void TQReporte::setPrinterFactory(PrinterFactory factory)
 void TQReporte::setLabels(const QString& codigoControl)
 {
     QRLabel22 = codigoControl;
-    store::Dataset* agent = DModulo->TImprentas;
-    const auto activity = [agent](const char* flag, const QString& name, QString& nameLabel, QString& rubroLabel) {
-        const bool on = agent->text(QString::fromLatin1(flag)) == QLatin1String("S");
-        nameLabel = on ? name : QString();
-        rubroLabel = on ? QStringLiteral("Rubro:") : QString();
-    };
-    activity("Imprentas", QStringLiteral("Imprenta"), QRLabel25, QRLabel28);
-    activity("VMR", QStringLiteral("Venta de Maquinas Registradoras"), QRLabel26, QRLabel29);
-    activity("Autoimpresores", QStringLiteral("Autoimpresores"), QRLabel27, QRLabel30);
+    DeclarationData::Activity activities[3];
+    archive::setActivities(*DModulo, activities);
+    QRLabel25 = activities[0].name;
+    QRLabel28 = activities[0].rubro;
+    QRLabel26 = activities[1].name;
+    QRLabel29 = activities[1].rubro;
+    QRLabel27 = activities[2].name;
+    QRLabel30 = activities[2].rubro;
 }
 
 int TQReporte::ImprimirDeclaracion(const QString& codigoControl)
@@ -83,6 +74,7 @@ bool TQReporte::Print()
     const DeclarationData data = pageData();
     const QString jobName = QStringLiteral("Declaración Jurada %1-%2 %3").arg(data.anio, data.anticipo, data.copyLabel);
     std::unique_ptr<QPagedPaintDevice> printer = m_printerFactory(jobName);
+    m_noPrinter = !printer;
     if (!printer)
         return false;
     if (!declaration_page::render(*printer, data)) {
@@ -105,39 +97,10 @@ bool TQReporte::renderToPdf(const QString& path)
 
 DeclarationData TQReporte::pageData() const
 {
-    DeclarationData d;
-    d.controlCode = QRLabel22;
-    d.copyLabel = QRLabel5;
+    DeclarationData d = archive::pageData(*DModulo, QRLabel22, QRLabel5);
+    // What the caller set stands, whatever the agent's flags say now.
     d.activities[0] = {QRLabel25, QRLabel28};
     d.activities[1] = {QRLabel26, QRLabel29};
     d.activities[2] = {QRLabel27, QRLabel30};
-    d.fecha = QDate::currentDate();
-
-    const store::Dataset* agent = DModulo->TImprentas;
-    d.nombre = agent->text(QStringLiteral("Nombre"));
-    d.cuit = agent->text(QStringLiteral("Cuit"));
-    d.inscripcion = agent->text(QStringLiteral("Inscripcion"));
-    d.domicilio = agent->text(QStringLiteral("Domicilio"));
-    d.localidad = agent->text(QStringLiteral("Localidad"));
-    d.codigoPostal = agent->text(QStringLiteral("Codigo_Postal"));
-    d.provincia = agent->text(QStringLiteral("Provincia"));
-
-    const store::Dataset* period = DModulo->TAnticipos;
-    d.anio = period->text(QStringLiteral("Anio"));
-    d.anticipo = period->text(QStringLiteral("Anticipo"));
-    // A first declaration prints "0", also when its number was never stored.
-    d.rectificativa = store::formats::number(period->asFloat(QStringLiteral("Rectificativa")));
-
-    const store::Query* rows = DModulo->Qrep;
-    if (!rows->active())
-        throw store::StoreError(store::NotOpen, QStringLiteral("La consulta Qrep no está abierta."));
-    for (int r = 0; r < rows->recordCount(); ++r) {
-        DeclarationData::BodyRow row;
-        row.orden = int(qRound64(rows->valueAt(r, QStringLiteral("orden")).toDouble()));
-        row.tc = cellText(rows->valueAt(r, QStringLiteral("tc")));
-        row.cant = cellText(rows->valueAt(r, QStringLiteral("cant")));
-        row.temp = cellText(rows->valueAt(r, QStringLiteral("temp")));
-        d.rows.append(row);
-    }
     return d;
 }

@@ -41,6 +41,8 @@ public:
 
     // One copy, as the labels stand, on the default printer; false when none was printed.
     bool Print();
+    // Whether the last copy found no printer at all (rather than one that failed).
+    bool noPrinter() const { return m_noPrinter; }
 
     // One copy, as the labels stand, into a PDF file; false when the file cannot be written.
     bool renderToPdf(const QString& path);
@@ -55,6 +57,7 @@ public:
 
 private:
     PrinterFactory m_printerFactory;
+    bool m_noPrinter = false;
 };
 
 extern TQReporte* QReporte;

@@ -53,7 +53,8 @@ struct OrderDef {
     const char* word;
     Order order;
     bool takesFile;
-    QStringList options;  // besides --datos
+    QStringList options;        // besides --datos
+    bool fileOptional = false;  // the file may be left out
 };
 
 const QList<OrderDef>& orderDefs()
@@ -65,6 +66,7 @@ const QList<OrderDef>& orderDefs()
         {"importar-detalles", Order::ImportarDetalles, true, columnOptionNames(detailColumns())},
         {"reparar", Order::Reparar, false, {}},
         {"verificar", Order::Verificar, true, {}},
+        {"pdf", Order::Pdf, true, {Anio, Anticipo}, true},
     };
     return defs;
 }
@@ -220,7 +222,7 @@ CommandLine parseCommandLine(const QStringList& arguments)
     if (!def)
         return result;
 
-    if (def->takesFile) {
+    if (def->takesFile && !(def->fileOptional && operands.isEmpty())) {
         if (operands.isEmpty()) {
             result.error = QStringLiteral("Falta el archivo de la orden %1.").arg(result.orderWord);
             return result;
@@ -233,6 +235,11 @@ CommandLine parseCommandLine(const QStringList& arguments)
     }
 
     switch (result.order) {
+    case Order::Pdf:
+        result.anio = parser.value(Anio);
+        result.anticipo = parser.value(Anticipo);
+        result.error = periodError(result);
+        break;
     case Order::Presentar:
     case Order::Regenerar:
         result.anio = parser.value(Anio);
@@ -256,6 +263,12 @@ CommandLine parseCommandLine(const QStringList& arguments)
         break;
     }
     return result;
+}
+
+bool drawsForms(const CommandLine& line)
+{
+    return line.imprimir || line.order == Order::Presentar || line.order == Order::Regenerar ||
+           line.order == Order::Pdf;
 }
 
 QString commandLineHelp()
@@ -292,6 +305,10 @@ QString commandLineHelp()
         "  verificar <archivo.imp>\n"
         "      Revisa un archivo de declaración antes de entregarlo: muestra su resumen\n"
         "      o cada error con su línea y su campo.\n"
+        "  pdf --anio <año> --anticipo <n> [<archivo.pdf>]\n"
+        "      La declaración de un anticipo presentado en PDF, con sus dos ejemplares:\n"
+        "      la guardada en la carpeta ddjj (se hace de nuevo si falta), o una copia\n"
+        "      en <archivo.pdf>.\n"
         "\n"
         "Opciones:\n"
         "  --datos <carpeta>  Usa las tablas de <carpeta> en esta ejecución, en lugar de\n"

@@ -5,7 +5,7 @@
 #include <QStringList>
 
 // The work the command line can do without windows; None opens the windows.
-enum class Order { None, Presentar, Regenerar, ImportarClientes, ImportarDetalles, Reparar, Verificar };
+enum class Order { None, Presentar, Regenerar, ImportarClientes, ImportarDetalles, Reparar, Verificar, Pdf };
 
 // What the program was asked for on its command line.
 struct CommandLine {
@@ -16,13 +16,17 @@ struct CommandLine {
 
     Order order = Order::None;
     QString orderWord;            // as typed
-    QString anio, anticipo;       // presentar, regenerar
+    QString anio, anticipo;       // presentar, regenerar, pdf
     QString destino;              // --destino; empty for the default folder
     bool imprimir = false;        // --imprimir
     bool closeAmendment = false;  // --cerrar-rectificativa
-    QString file;                 // the file of an import or of the verifier
+    QString file;                 // the file of an import or of the verifier; the copy of pdf
     QHash<QString, int> columns;  // the import's positions given, by option name ("cuit-desde")
 };
+
+// Whether the order draws the printed form (into a PDF or on a printer): it needs the toolkit's
+// graphical part, though no screen.
+bool drawsForms(const CommandLine& line);
 
 // arguments as QCoreApplication::arguments() gives them, the program's name first.
 CommandLine parseCommandLine(const QStringList& arguments);

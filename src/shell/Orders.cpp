@@ -4,8 +4,10 @@
 #include "data/Schema.h"
 #include "data/UModulo.h"
 #include "data/store/Database.h"
+#include "data/store/FileOps.h"
 #include "data/store/FixedFormats.h"
 #include "data/store/StoreError.h"
+#include "declaration/DeclarationArchive.h"
 #include "declaration/DeclarationCheck.h"
 #include "declaration/Destination.h"
 #include "declaration/PeriodFiling.h"
@@ -58,6 +60,14 @@ private:
 QString destinationOf(TDModulo& m, const CommandLine& line)
 {
     return line.destino.isEmpty() ? destination::defaultFolder(m.aliasFolder()) : line.destino;
+}
+
+// Every form filed is kept as a PDF too; the filing stays done whatever happens to it.
+void keepPdf(TDModulo& m, TerminalPrompt& prompt, const QString& codigo)
+{
+    const QString path = archive::keepPdf(m, prompt, codigo);
+    if (!path.isEmpty())
+        prompt.say(QStringLiteral("Declaración en PDF: %1").arg(QDir::toNativeSeparators(path)));
 }
 
 // The printout follows a filing that stays done whatever happens to it.
@@ -113,6 +123,7 @@ int presentar(TDModulo& m, const CommandLine& line, TerminalPrompt& prompt, cons
         return ToCorrect;
     }
     answer(out, QDir::toNativeSeparators(outcome.path));
+    keepPdf(m, prompt, outcome.codigo);
     return printIfAsked(line, m, outcome.codigo, prompt, print);
 }
 
@@ -138,7 +149,27 @@ int regenerar(TDModulo& m, const CommandLine& line, TerminalPrompt& prompt, cons
         return Damaged;
     const filing::Outcome outcome = filing::fileFiledPeriod(m, prompt, destino, inPreparation && line.closeAmendment);
     answer(out, QDir::toNativeSeparators(outcome.path));
+    keepPdf(m, prompt, outcome.codigo);
     return printIfAsked(line, m, outcome.codigo, prompt, print);
+}
+
+// The PDF of a filed period: the one kept below the tables (made again when missing), or a copy
+// of it in the file given.
+int pdf(TDModulo& m, const CommandLine& line, TerminalPrompt& prompt, std::FILE* out)
+{
+    const QString anticipo = TDModulo::storedAnticipo(line.anticipo);
+    if (m.TAnticipos->isEmpty() || !m.TAnticipos->findKey({line.anio, anticipo})) {
+        prompt.say(QStringLiteral("El anticipo %1 del año %2 no fue presentado.").arg(anticipo, line.anio));
+        return ToCorrect;
+    }
+    const QString kept = archive::pdfOfFiledPeriod(m, line.anio, anticipo);
+    if (line.file.isEmpty()) {
+        answer(out, QDir::toNativeSeparators(kept));
+        return Done;
+    }
+    store::files::copyFile(kept, line.file);
+    answer(out, QDir::toNativeSeparators(line.file));
+    return Done;
 }
 
 import::Columns columns(const CommandLine& line, const QString& name){return {
@@ -264,6 +295,8 @@ int runOnTables(const CommandLine& line, store::AliasConfig& config, TerminalPro
         return presentar(m, line, prompt, print, out);
     case Order::Regenerar:
         return regenerar(m, line, prompt, print, out);
+    case Order::Pdf:
+        return pdf(m, line, prompt, out);
     case Order::ImportarClientes:
         return importarClientes(m, line, prompt);
     case Order::ImportarDetalles:

@@ -7,6 +7,7 @@
 #include "data/Prompt.h"
 #include "data/UModulo.h"
 #include "declaration/Destination.h"
+#include "declaration/UDeclaracionPdf.h"
 #include "declaration/URecVer.h"
 #include "declaration/UVer.h"
 #include "declaration/UVerificar.h"
@@ -139,6 +140,8 @@ void TFPrincipal::createMenu()
              &TFPrincipal::RepararBase1Click);
     addEntry(herramientas, QStringLiteral("VerificarDeclaracion1"), QStringLiteral("Verificar Declaración…"),
              &TFPrincipal::VerificarDeclaracion1Click);
+    addEntry(herramientas, QStringLiteral("DeclaracionPdf1"), QStringLiteral("Declaración en PDF…"),
+             &TFPrincipal::DeclaracionPdf1Click);
 
     addEntry(bar, QStringLiteral("Salir1"), QStringLiteral("&Salir"), &TFPrincipal::Salir1Click);
     addEntry(bar, QStringLiteral("Ayuda1"), QStringLiteral("Ayuda"), &TFPrincipal::Ayuda1Click);
@@ -245,6 +248,17 @@ void TFPrincipal::VerificarDeclaracion1Click()
         // Without the alias the dialog opens where it would anyway.
     }
     TFVerificar::verifyChosenFile(folder, this);
+}
+
+void TFPrincipal::DeclaracionPdf1Click()
+{
+    if (DModulo->TAnticipos->isEmpty()) {
+        Prompt::current().notice(QStringLiteral("No hay Anticipos Generados"));
+        return;
+    }
+    if (!m_declaracionPdf)
+        m_declaracionPdf = new TFDeclaracionPdf(this);
+    showModal(*m_declaracionPdf);
 }
 
 void TFPrincipal::Salir1Click()

@@ -21,6 +21,7 @@ public slots:
     void ImportarDetalles1Click();
     void RepararBase1Click();
     void VerificarDeclaracion1Click();
+    void DeclaracionPdf1Click();
     void Salir1Click();
     void Ayuda1Click();
 
@@ -38,6 +39,7 @@ private:
     // The last activation error shown. Closing its box activates this window again; the same
     // error is not shown again until the user takes a menu entry or the views open.
     QString m_reportedError;
+    class TFDeclaracionPdf* m_declaracionPdf = nullptr;  // made on first use, kept afterwards
 };
 
 extern TFPrincipal* FPrincipal;

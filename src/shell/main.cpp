@@ -27,12 +27,12 @@ int answerOnTerminal(const CommandLine& options)
     return orders::Done;
 }
 
-// An order runs on the terminal. Only printing needs the graphical part of the toolkit, and not
-// a screen: without one it paints off screen.
+// An order runs on the terminal. Drawing the form (the PDF kept of each filing, the printout)
+// needs the graphical part of the toolkit, and not a screen: without one it paints off screen.
 int runOrder(int argc, char* argv[], const CommandLine& options)
 {
     std::unique_ptr<QCoreApplication> app;
-    if (options.imprimir) {
+    if (drawsForms(options)) {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
             qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
             qputenv("QT_QPA_PLATFORM", "offscreen");

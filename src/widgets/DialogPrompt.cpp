@@ -129,6 +129,11 @@ QString DialogPrompt::openFileNameWithSuffix(const QString& caption, const QStri
     return dialog.selectedFiles().value(0);
 }
 
+QString DialogPrompt::saveFileName(const QString& caption, const QString& suggested, const QString& filter)
+{
+    return QFileDialog::getSaveFileName(ownerWindow(), caption, suggested, filter);
+}
+
 void DialogPrompt::busy(bool on)
 {
     if (on)

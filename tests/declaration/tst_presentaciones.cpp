@@ -2,8 +2,10 @@
 // and the stops that must leave the period pending, the rows open and no file behind.
 
 #include "../details/DetailFixture.h"
+#include "PdfText.h"
 #include "data/store/Database.h"
 #include "data/store/StoreError.h"
+#include "declaration/DeclarationArchive.h"
 #include "declaration/Destination.h"
 #include "declaration/DestinationGroup.h"
 #include "declaration/UReporte.h"
@@ -16,7 +18,9 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPagedPaintDevice>
+#include <QPdfWriter>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSettings>
 
 using fixture::Period;
@@ -34,6 +38,7 @@ class TestPresentaciones : public QObject {
     Q_OBJECT
 
     std::unique_ptr<Period> m_period;
+    bool m_printer = true;  // whether the printer factory gives a printer
     QStringList m_jobs;
     Period& p() { return *m_period; }
     TDModulo& m() { return p().m(); }
@@ -121,11 +126,14 @@ private slots:
     void init()
     {
         m_period = std::make_unique<Period>();
+        m_printer = true;
         QReporte = new TQReporte;
         m_jobs.clear();
         QReporte->setPrinterFactory([this](const QString& job) -> std::unique_ptr<QPagedPaintDevice> {
             m_jobs << job;
-            return nullptr;
+            if (!m_printer)
+                return nullptr;
+            return std::make_unique<QPdfWriter>(p().folder.file(QStringLiteral("impreso.pdf")));
         });
         m().TImprentas->edit();
         m().TImprentas->setText("Imprentas", "S");
@@ -141,15 +149,31 @@ private slots:
     }
 
     // A folder destination: no diskette prompt, the period filed under its padded anticipo,
-    // the rows stamped, the report data ready, both copies printed and the form closed.
+    // the rows stamped, the report data ready and the form closed. There is no printer: both
+    // copies are kept in the PDF archive and the user is told where.
     void filesToTheDefaultFolder()
     {
+        m_printer = false;
         addOpenRows();
         openForm(QStringLiteral("2024"), QStringLiteral("7"));
         QCOMPARE(FPresentaciones->GroupBox4->destino(), QDir::toNativeSeparators(ddjj()));
         generate();
 
-        QCOMPARE(p().prompt.texts(), (QStringList{Confirm, Success}));
+        const QString pdf = QDir(ddjj()).filePath(fileName().replace(QStringLiteral(".imp"), QStringLiteral(".pdf")));
+        QCOMPARE(p().prompt.texts(), (QStringList{Confirm, Success, archive::noPrinterNotice(pdf)}));
+        const PdfText text = PdfText::read(pdf);
+        QVERIFY2(text.error.isEmpty(), qPrintable(text.error));
+        QCOMPARE(text.pages.size(), 2);
+        for (int copy = 0; copy < 2; ++copy) {
+            const QString page = text.pages[copy];
+            for (const QString& shown :
+                 {QStringLiteral("IMPRENTA DEL SOL"), m().TImprentas->text("Cuit"), QStringLiteral("2024"),
+                  QStringLiteral("07"), QStringLiteral("Facturas B"), QStringLiteral("REGISTRA"),
+                  copy == 0 ? QStringLiteral("Para la D.R.P.") : QStringLiteral("Para el Agente")})
+                QVERIFY2(page.contains(shown),
+                         qPrintable(QStringLiteral("%1 missing on page %2").arg(shown).arg(copy)));
+            QVERIFY(QRegularExpression(QStringLiteral("Facturas B\\s+50\\b")).match(page).hasMatch());
+        }
         QCOMPARE(p().prompt.shown().first().icon, PromptIcon::Information);
         QCOMPARE(p().prompt.shown().first().buttons, PromptButtons::Yes);
         QCOMPARE(p().prompt.shown().last().caption, Prompt::applicationTitle());

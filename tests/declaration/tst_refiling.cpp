@@ -5,6 +5,7 @@
 #include "declaration/Destination.h"
 #include "declaration/DestinationGroup.h"
 #include "declaration/Filing.h"
+#include "declaration/UDeclaracionPdf.h"
 #include "declaration/UGenRec.h"
 #include "declaration/URecVer.h"
 #include "declaration/UReporte.h"
@@ -23,6 +24,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPagedPaintDevice>
+#include <QPdfWriter>
 #include <QPushButton>
 #include <QSettings>
 
@@ -200,7 +202,9 @@ private slots:
     {
         m_period = std::make_unique<Period>();
         QReporte = new TQReporte;
-        QReporte->setPrinterFactory([](const QString&) { return std::unique_ptr<QPagedPaintDevice>(); });
+        QReporte->setPrinterFactory([this](const QString&) -> std::unique_ptr<QPagedPaintDevice> {
+            return std::make_unique<QPdfWriter>(p().folder.file(QStringLiteral("impreso.pdf")));
+        });
         FVerDetalles = new TFVerDetalles;
         FVer = new TFVer;
         FAnular = new TFAnular;
@@ -324,6 +328,37 @@ private slots:
         QCOMPARE(Declaration::read(declarationPath()).of("000").first().value(3), QStringLiteral("2"));
     }
 
+    // "Declaración en PDF…": the kept PDF opened in the viewer, made again when it is missing,
+    // and saved where the user says.
+    void pdfOfAFiledPeriod()
+    {
+        fileFirst();
+        const QString kept = QString(declarationPath()).replace(QStringLiteral(".imp"), QStringLiteral(".pdf"));
+        QList<QUrl> opened;
+        TFDeclaracionPdf::setViewer([&opened](const QUrl& url) {
+            opened << url;
+            return true;
+        });
+        TFDeclaracionPdf dialog;
+        dialog.show();
+        dialog.BitBtn1->click();
+        QCOMPARE(opened, QList{QUrl::fromLocalFile(kept)});
+
+        QVERIFY(QFile::remove(kept));
+        dialog.BitBtn1->click();
+        QCOMPARE(opened.size(), 2);
+        QVERIFY(QFile::exists(kept));
+
+        const QString copy = p().folder.file(QStringLiteral("copia.pdf"));
+        p().prompt.answerFile(copy);
+        dialog.BitBtn3->click();
+        QFile a(kept), b(copy);
+        QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+        QCOMPARE(b.readAll(), a.readAll());
+        QCOMPARE(p().prompt.texts().last(), QStringLiteral("La declaración quedó guardada en %1.").arg(copy));
+        TFDeclaracionPdf::setViewer({});
+    }
+
     void regenerate_data()
     {
         QTest::addColumn<bool>("amending");
@@ -342,6 +377,14 @@ private slots:
         QFETCH(PromptButton, answer);
         QFETCH(double, recPre);
         const Declaration first = fileFirst();
+        // The first filing's PDF, spoilt here so that a re-issue that replaces it shows.
+        const QString firstPdf = QString(declarationPath()).replace(QStringLiteral(".imp"), QStringLiteral(".pdf"));
+        QVERIFY(QFile::exists(firstPdf));
+        const QByteArray spoilt = "no es un PDF";
+        {
+            QFile pdf(firstPdf);
+            QVERIFY(pdf.open(QIODevice::WriteOnly) && pdf.write(spoilt) == spoilt.size());
+        }
         if (amending) {
             openAmendment();
             m_script = {{"FAnular", setFlag("S")}};
@@ -351,6 +394,19 @@ private slots:
         }
         Period::showActive(*FVerDetalles);
         FVerDetalles->BitBtn1->click();
+
+        // A re-issue replaces the period's PDF; an amendment has a file of its own and leaves
+        // the first filing's as it was.
+        const QString reissuedPdf =
+            amending ? QString(firstPdf).replace(QStringLiteral(".pdf"), QStringLiteral("-R1.pdf")) : firstPdf;
+        QFile pdf(reissuedPdf);
+        QVERIFY(pdf.open(QIODevice::ReadOnly));
+        QVERIFY(pdf.readAll().startsWith("%PDF"));
+        if (amending) {
+            QFile kept(firstPdf);
+            QVERIFY(kept.open(QIODevice::ReadOnly));
+            QCOMPARE(kept.readAll(), spoilt);
+        }
 
         const QStringList expected = amending ? QStringList{Confirm, Success} : QStringList{Success};
         QCOMPARE(p().prompt.texts(), expected);

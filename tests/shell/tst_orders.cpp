@@ -270,7 +270,8 @@ private slots:
             run({"presentar", "--anio", "2024", "--anticipo", "03", "--destino", "%T/salida", "--datos", "%D"});
         QCOMPARE(r.status, 0);
         QVERIFY(QFile::exists(QDir(file(QStringLiteral("salida"))).filePath(Agent + QStringLiteral("202403.imp"))));
-        QCOMPARE(QDir(ddjj()).entryList(QDir::Files), QStringList());
+        // The PDF of the form is kept below the tables wherever the file went.
+        QCOMPARE(QDir(ddjj()).entryList(QDir::Files), QStringList{Agent + QStringLiteral("202403.pdf")});
     }
 
     // A refusal says why, answers its status, and leaves the tables and the declarations as they were.
@@ -382,6 +383,31 @@ private slots:
                  qPrintable(r.err));
         QVERIFY(QFile::exists(declaration()));
         QCOMPARE(count(tables(), QStringLiteral("anticipos"), QStringLiteral("1")), 1);
+        // The form is kept as a PDF all the same, and the order says where.
+        const QString pdf = QDir(ddjj()).filePath(Agent + QStringLiteral("202403.pdf"));
+        QVERIFY2(r.err.contains(QStringLiteral("Declaración en PDF: ") + pdf), qPrintable(r.err));
+        QVERIFY(readAll(pdf).startsWith("%PDF"));
+    }
+
+    // The PDF of a filed period: made again when missing, copied where asked; a period never
+    // filed is refused.
+    void pdf()
+    {
+        prepare(QStringLiteral("presentado"));
+        const QString kept = QDir(ddjj()).filePath(Agent + QStringLiteral("202403.pdf"));
+        QVERIFY(!QFile::exists(kept));
+        Run r = run({"pdf", "--anio", "2024", "--anticipo", "3", "--datos", "%D"});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out.trimmed(), kept);
+        QVERIFY(readAll(kept).startsWith("%PDF"));
+
+        r = run({"pdf", "--anio", "2024", "--anticipo", "03", "%T/copia.pdf", "--datos", "%D"});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(readAll(file(QStringLiteral("copia.pdf"))), readAll(kept));
+
+        r = run({"pdf", "--anio", "2024", "--anticipo", "4", "--datos", "%D"});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(QStringLiteral("El anticipo 04 del año 2024 no fue presentado.")), qPrintable(r.err));
     }
 
     void regenerar()

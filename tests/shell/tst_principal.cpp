@@ -165,7 +165,8 @@ private slots:
                                                 "Generar Rectificativa"}
                                  << QStringList{};
         QTest::newRow("Importar") << "Importar1" << QStringList{"Clientes", "Detalles"} << QStringList{};
-        QTest::newRow("Herramientas") << "Herramientas1" << QStringList{"Reparar Base", "Verificar Declaración…"}
+        QTest::newRow("Herramientas") << "Herramientas1"
+                                      << QStringList{"Reparar Base", "Verificar Declaración…", "Declaración en PDF…"}
                                       << QStringList{};
     }
 

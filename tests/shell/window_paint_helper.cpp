@@ -272,6 +272,7 @@ void walk()
     nested(
         QStringLiteral("FVer"), [] { FPrincipal->PresentacionesAnteriores1Click(); },
         [](QWidget* w) { nested(QStringLiteral("FVerDetalles"), [w] { press(w, "BitBtn1"); }); });
+    nested(QStringLiteral("FDeclaracionPdf"), [] { FPrincipal->DeclaracionPdf1Click(); });
     nested(
         QStringLiteral("Frecver"), [] { FPrincipal->GenerarRectificativa1Click(); },
         [](QWidget* w) {

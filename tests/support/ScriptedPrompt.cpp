@@ -43,6 +43,11 @@ QString ScriptedPrompt::openFileName(const QString& caption, const QString& fold
     return m_files.isEmpty() ? QString() : m_files.takeFirst();
 }
 
+QString ScriptedPrompt::saveFileName(const QString& caption, const QString& suggested, const QString& filter)
+{
+    return openFileName(caption, suggested, filter);
+}
+
 QStringList ScriptedPrompt::texts() const
 {
     QStringList list;

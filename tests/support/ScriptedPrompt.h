@@ -16,6 +16,8 @@ public:
 
     PromptButton ask(const PromptMessage& message) override;
     QString openFileName(const QString& caption, const QString& folder, const QString& filter) override;
+    // Answers with the next queued file name too; where it started is kept with the folders.
+    QString saveFileName(const QString& caption, const QString& suggested, const QString& filter) override;
 
     void answer(PromptButton button) { m_answers << button; }
     void answerFile(const QString& path) { m_files << path; }

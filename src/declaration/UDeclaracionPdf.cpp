@@ -1,0 +1,80 @@
+#include "UDeclaracionPdf.h"
+
+#include "DeclarationArchive.h"
+#include "data/Prompt.h"
+#include "data/UModulo.h"
+#include "data/store/FileOps.h"
+#include "resources/Glyphs.h"
+#include "widgets/DBGrid.h"
+#include "widgets/DialogParts.h"
+#include "widgets/EnterAsTab.h"
+#include "widgets/StandardError.h"
+
+#include <QBoxLayout>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QPushButton>
+
+namespace {
+
+TFDeclaracionPdf::Viewer& viewer()
+{
+    static TFDeclaracionPdf::Viewer open = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    return open;
+}
+
+}  // namespace
+
+TFDeclaracionPdf::TFDeclaracionPdf(QWidget* parent)
+    : PeriodListDialog("FDeclaracionPdf", QStringLiteral("Declaración en PDF"), QStringLiteral("Abrir"),
+                       QStringLiteral("Salir"), parent)
+{
+    BitBtn3 = parts::button("BitBtn3", QStringLiteral("Guardar…"), glyph::accept(), this);
+    // Beside "Abrir", in the row of buttons under the list.
+    if (auto* whole = qobject_cast<QBoxLayout*>(layout()))
+        if (auto* buttons = qobject_cast<QBoxLayout*>(whole->itemAt(1)->layout()))
+            buttons->insertWidget(1, BitBtn3);
+    EnterAsTab::setTabChain({DBGrid1, BitBtn1, BitBtn3, BitBtn2});
+    connect(BitBtn3, &QPushButton::clicked, this, guarded(this, &TFDeclaracionPdf::BitBtn3Click));
+}
+
+void TFDeclaracionPdf::setViewer(Viewer open)
+{
+    viewer() = open ? std::move(open) : [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+}
+
+QString TFDeclaracionPdf::currentPdf()
+{
+    store::Dataset* period = DModulo->TAnticipos;
+    BusyScope busy(Prompt::current());
+    return archive::pdfOfFiledPeriod(*DModulo, period->text(QStringLiteral("Anio")),
+                                     period->text(QStringLiteral("Anticipo")));
+}
+
+void TFDeclaracionPdf::openPeriod()
+{
+    const QString pdf = currentPdf();
+    if (!viewer()(QUrl::fromLocalFile(pdf)))
+        Prompt::current().notice(QStringLiteral("No se pudo abrir un visor de PDF. La declaración está en %1.")
+                                     .arg(QDir::toNativeSeparators(pdf)));
+}
+
+void TFDeclaracionPdf::BitBtn3Click()
+{
+    if (DModulo->TAnticipos->isEmpty()) {
+        Prompt::current().notice(QStringLiteral("No hay Anticipos Generados"));
+        return;
+    }
+    const QString pdf = currentPdf();
+    const QString folder = m_saveFolder.isEmpty() ? QDir::homePath() : m_saveFolder;
+    const QString chosen = Prompt::current().saveFileName(QStringLiteral("Guardar Declaración en PDF"),
+                                                          QDir(folder).filePath(QFileInfo(pdf).fileName()),
+                                                          QStringLiteral("Documentos PDF (*.pdf)"));
+    if (chosen.isEmpty() || QFileInfo(chosen).absoluteFilePath() == QFileInfo(pdf).absoluteFilePath())
+        return;
+    store::files::copyFile(pdf, chosen);
+    m_saveFolder = QFileInfo(chosen).absolutePath();
+    Prompt::current().notice(
+        QStringLiteral("La declaración quedó guardada en %1.").arg(QDir::toNativeSeparators(chosen)));
+}
