@@ -28,6 +28,8 @@ QString Prompt::openFileNameWithSuffix(const QString& caption, const QString& fo
     return openFileName(caption, folder, filter);
 }
 
+QString Prompt::folderName(const QString&, const QString&) { return {}; }
+
 PromptButton Prompt::box(const QString& text, const QString& caption, PromptButtons buttons, PromptIcon icon,
                          PromptButton defaultButton)
 {

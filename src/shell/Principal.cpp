@@ -4,6 +4,7 @@
 #include "UClientes.h"
 #include "UClientesMod.h"
 #include "Uimprenta.h"
+#include "backup/Backup.h"
 #include "data/Prompt.h"
 #include "data/UModulo.h"
 #include "declaration/Destination.h"
@@ -19,6 +20,7 @@
 #include "widgets/StandardError.h"
 
 #include <QAction>
+#include <QDir>
 #include <QEvent>
 #include <QFrame>
 #include <QLabel>
@@ -139,6 +141,10 @@ void TFPrincipal::createMenu()
              &TFPrincipal::RepararBase1Click);
     addEntry(herramientas, QStringLiteral("VerificarDeclaracion1"), QStringLiteral("Verificar Declaración…"),
              &TFPrincipal::VerificarDeclaracion1Click);
+    addEntry(herramientas, QStringLiteral("CopiaSeguridad1"), QStringLiteral("Copia de Seguridad…"),
+             &TFPrincipal::CopiaSeguridad1Click);
+    addEntry(herramientas, QStringLiteral("RestaurarCopia1"), QStringLiteral("Restaurar Copia…"),
+             &TFPrincipal::RestaurarCopia1Click);
 
     addEntry(bar, QStringLiteral("Salir1"), QStringLiteral("&Salir"), &TFPrincipal::Salir1Click);
     addEntry(bar, QStringLiteral("Ayuda1"), QStringLiteral("Ayuda"), &TFPrincipal::Ayuda1Click);
@@ -245,6 +251,65 @@ void TFPrincipal::VerificarDeclaracion1Click()
         // Without the alias the dialog opens where it would anyway.
     }
     TFVerificar::verifyChosenFile(folder, this);
+}
+
+// The folder of the last backup; the first time, back beside the tables.
+QString TFPrincipal::lastBackupFolder()
+{
+    QString folder;
+    try {
+        folder = DModulo->config->backupFolder();
+    } catch (const store::StoreError&) {
+        // A configuration that cannot be read offers the default.
+    }
+    return folder.isEmpty() ? QDir(DModulo->aliasFolder()).filePath(QStringLiteral("back")) : folder;
+}
+
+// The tables are copied as they stand, open views and all: the copy is one state of them.
+void TFPrincipal::CopiaSeguridad1Click()
+{
+    Prompt& prompt = Prompt::current();
+    const QString folder = prompt.folderName(QStringLiteral("Copia de Seguridad"), lastBackupFolder());
+    if (folder.isEmpty())
+        return;
+    QString written;
+    {
+        BusyScope busy(prompt);
+        written = backup::makeBackup(DModulo->aliasFolder(), folder);
+    }
+    try {
+        DModulo->config->setBackupFolder(folder);
+    } catch (const store::StoreError&) {
+        // The backup is made; only the folder offered next time is not remembered.
+    }
+    prompt.notice(QStringLiteral("Se hizo la copia de seguridad %1").arg(QDir::toNativeSeparators(written)));
+}
+
+// The views are closed while the files change under them and opened again whatever came of it.
+void TFPrincipal::RestaurarCopia1Click()
+{
+    Prompt& prompt = Prompt::current();
+    const QString zipFile = prompt.openFileName(QStringLiteral("Restaurar Copia de Seguridad"), lastBackupFolder(),
+                                                QStringLiteral("Copias de seguridad (*.zip);;Todos los archivos (*)"));
+    if (zipFile.isEmpty())
+        return;
+    const QString folder = DModulo->aliasFolder();
+    DModulo->CerrarTablas();
+    backup::RestoreOutcome outcome;
+    try {
+        outcome = backup::restoreBackup(folder, zipFile, prompt);
+    } catch (...) {
+        openTables();
+        throw;
+    }
+    openTables();
+    if (!outcome.restored)
+        return;
+    QString text = QStringLiteral("Se restauró la copia de seguridad %1.").arg(QDir::toNativeSeparators(zipFile));
+    if (!outcome.previous.isEmpty())
+        text += QStringLiteral(" Las tablas que había quedaron en la copia %1.")
+                    .arg(QDir::toNativeSeparators(outcome.previous));
+    prompt.notice(text);
 }
 
 void TFPrincipal::Salir1Click()

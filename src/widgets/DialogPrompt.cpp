@@ -129,6 +129,11 @@ QString DialogPrompt::openFileNameWithSuffix(const QString& caption, const QStri
     return dialog.selectedFiles().value(0);
 }
 
+QString DialogPrompt::folderName(const QString& caption, const QString& folder)
+{
+    return QFileDialog::getExistingDirectory(ownerWindow(), caption, folder);
+}
+
 void DialogPrompt::busy(bool on)
 {
     if (on)

@@ -9,5 +9,6 @@ public:
     QString openFileName(const QString& caption, const QString& folder, const QString& filter) override;
     QString openFileNameWithSuffix(const QString& caption, const QString& folder, const QString& filter,
                                    const QString& defaultSuffix) override;
+    QString folderName(const QString& caption, const QString& folder) override;
     void busy(bool on) override;  // the hourglass
 };

@@ -43,6 +43,11 @@ QString ScriptedPrompt::openFileName(const QString& caption, const QString& fold
     return m_files.isEmpty() ? QString() : m_files.takeFirst();
 }
 
+QString ScriptedPrompt::folderName(const QString& caption, const QString& folder)
+{
+    return openFileName(caption, folder, QString());
+}
+
 QStringList ScriptedPrompt::texts() const
 {
     QStringList list;

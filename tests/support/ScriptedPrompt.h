@@ -16,6 +16,8 @@ public:
 
     PromptButton ask(const PromptMessage& message) override;
     QString openFileName(const QString& caption, const QString& folder, const QString& filter) override;
+    // Answered from the same queue of file names as the file dialog.
+    QString folderName(const QString& caption, const QString& folder) override;
 
     void answer(PromptButton button) { m_answers << button; }
     void answerFile(const QString& path) { m_files << path; }
