@@ -316,6 +316,8 @@ QString Contents::summary() const
 
 QString makeBackup(const QString& tablesFolder, const QString& target)
 {
+    // A restore a crash stopped is finished first: a backup of half of it would be no state at all.
+    store::staged::finish(tablesFolder);
     return writeBackup(tablesFolder, target, false);
 }
 

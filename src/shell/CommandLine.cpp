@@ -65,6 +65,8 @@ const QList<OrderDef>& orderDefs()
         {"importar-detalles", Order::ImportarDetalles, true, columnOptionNames(detailColumns())},
         {"reparar", Order::Reparar, false, {}},
         {"verificar", Order::Verificar, true, {}},
+        {"respaldar", Order::Respaldar, false, {}},
+        {"restaurar", Order::Restaurar, true, {}},
     };
     return defs;
 }
@@ -226,6 +228,8 @@ CommandLine parseCommandLine(const QStringList& arguments)
             return result;
         }
         result.file = operands.takeFirst();
+    } else if (result.order == Order::Respaldar && !operands.isEmpty()) {
+        result.file = operands.takeFirst();  // where the backup goes; by default back/
     }
     if (!operands.isEmpty()) {
         result.error = QStringLiteral("Argumento no esperado: %1").arg(operands.first());
@@ -253,6 +257,8 @@ CommandLine parseCommandLine(const QStringList& arguments)
     case Order::None:
     case Order::Reparar:
     case Order::Verificar:
+    case Order::Respaldar:
+    case Order::Restaurar:
         break;
     }
     return result;
@@ -292,6 +298,14 @@ QString commandLineHelp()
         "  verificar <archivo.imp>\n"
         "      Revisa un archivo de declaración antes de entregarlo: muestra su resumen\n"
         "      o cada error con su línea y su campo.\n"
+        "  respaldar [<carpeta> | <archivo.zip>]\n"
+        "      Hace una copia de seguridad de las tablas y de la carpeta ddjj en el\n"
+        "      archivo tarvenio-<C.U.I.T.>-<fecha-hora>.zip, en la carpeta back de las\n"
+        "      tablas si no se indica otra, o en el archivo .zip indicado.\n"
+        "  restaurar <archivo.zip>\n"
+        "      Revisa la copia de seguridad entera y, si está sana, pone sus tablas y\n"
+        "      sus archivos de ddjj en lugar de los actuales, todo o nada; antes guarda\n"
+        "      una copia de las tablas actuales en la carpeta back.\n"
         "\n"
         "Opciones:\n"
         "  --datos <carpeta>  Usa las tablas de <carpeta> en esta ejecución, en lugar de\n"

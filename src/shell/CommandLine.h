@@ -5,7 +5,17 @@
 #include <QStringList>
 
 // The work the command line can do without windows; None opens the windows.
-enum class Order { None, Presentar, Regenerar, ImportarClientes, ImportarDetalles, Reparar, Verificar };
+enum class Order {
+    None,
+    Presentar,
+    Regenerar,
+    ImportarClientes,
+    ImportarDetalles,
+    Reparar,
+    Verificar,
+    Respaldar,
+    Restaurar
+};
 
 // What the program was asked for on its command line.
 struct CommandLine {
@@ -20,7 +30,7 @@ struct CommandLine {
     QString destino;              // --destino; empty for the default folder
     bool imprimir = false;        // --imprimir
     bool closeAmendment = false;  // --cerrar-rectificativa
-    QString file;                 // the file of an import or of the verifier
+    QString file;                 // the file of an import, of the verifier or of a backup
     QHash<QString, int> columns;  // the import's positions given, by option name ("cuit-desde")
 };
 
