@@ -14,6 +14,10 @@
 #include <QSet>
 #include <memory>
 
+#ifdef Q_OS_UNIX
+#include <locale.h>
+#endif
+
 namespace backup::zip {
 
 namespace {
@@ -29,6 +33,30 @@ struct FreeEntry {
 };
 
 const qint64 Chunk = 1 << 20;
+
+// libarchive turns names into the machine's language, which on a bare system (the C locale) has no
+// accents, and drops a name it cannot turn: names are read and written in UTF-8 meanwhile.
+class Utf8Names {
+public:
+#ifdef Q_OS_UNIX
+    Utf8Names() : m_utf8(newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr))
+    {
+        if (m_utf8)
+            m_previous = uselocale(m_utf8);
+    }
+    ~Utf8Names()
+    {
+        if (m_utf8) {
+            uselocale(m_previous);
+            freelocale(m_utf8);
+        }
+    }
+
+private:
+    locale_t m_utf8;
+    locale_t m_previous = nullptr;
+#endif
+};
 
 store::StoreError writeError(const QString& path, const QString& reason)
 {
@@ -57,6 +85,7 @@ void write(const QString& path, const QList<Entry>& entries)
     QSaveFile out(path);
     if (!out.open(QIODevice::WriteOnly))
         throw writeError(path, store::fileErrorReason(out, path));
+    const Utf8Names names;
     std::unique_ptr<archive, FreeWrite> a(archive_write_new());
     const auto failed = [&] {
         // The system's reason when the file failed; the library's own failures are rare enough.
@@ -66,6 +95,9 @@ void write(const QString& path, const QList<Entry>& entries)
     // No padding after the zip: a zip ends with its central directory, or a cut file could pass.
     if (archive_write_set_format_zip(a.get()) != ARCHIVE_OK ||
         archive_write_set_bytes_in_last_block(a.get(), 1) != ARCHIVE_OK ||
+        // Names in UTF-8, marked so, whatever the machine's language: a name with an accent is
+        // read back as it was written.
+        archive_write_set_format_option(a.get(), "zip", "hdrcharset", "UTF-8") != ARCHIVE_OK ||
         archive_write_open2(a.get(), &out, nullptr, writeToFile, nullptr, nullptr) != ARCHIVE_OK)
         failed();
     const qint64 now = QDateTime::currentSecsSinceEpoch();
@@ -117,6 +149,7 @@ QHash<QString, QByteArray> read(const QString& path, const Placement& placement)
                                 QStringLiteral("No se puede leer %1: %2")
                                     .arg(store::files::native(path), store::fileErrorReason(probe, path)));
     probe.close();
+    const Utf8Names names;
     std::unique_ptr<archive, FreeRead> a(archive_read_new());
     // The zip read from its central directory only: a file cut off has none and is refused whole.
     archive_read_support_format_zip_seekable(a.get());
@@ -126,7 +159,8 @@ QHash<QString, QByteArray> read(const QString& path, const Placement& placement)
     QHash<QString, QByteArray> digests;
     archive_entry* entry = nullptr;
     int rc;
-    while ((rc = archive_read_next_header(a.get(), &entry)) == ARCHIVE_OK) {
+    // A warning is a name the machine's language cannot show; the name is taken in UTF-8.
+    while ((rc = archive_read_next_header(a.get(), &entry)) == ARCHIVE_OK || rc == ARCHIVE_WARN) {
         const char* utf8 = archive_entry_pathname_utf8(entry);
         const QString name = utf8 ? QString::fromUtf8(utf8) : QFile::decodeName(archive_entry_pathname(entry));
         if (archive_entry_filetype(entry) == AE_IFDIR)

@@ -71,7 +71,7 @@ void fillAndFile(const QString& folder)
     s.modulo.TAnticipos->setText(QStringLiteral("Anticipo"), QStringLiteral("03"));
     QCOMPARE(filing::fileOpenPeriod(s.modulo, prompt, QDir(folder).filePath(QStringLiteral("ddjj"))).result,
              filing::Result::Filed);
-    tablefiles::write(QDir(folder).filePath(QStringLiteral("ddjj/nota.txt")), "presentada en mano\n");
+    tablefiles::write(QDir(folder).filePath(QStringLiteral("ddjj/nota de envío.txt")), "presentada en mano\n");
 }
 
 QString digest(const QByteArray& bytes)

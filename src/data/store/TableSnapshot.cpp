@@ -14,6 +14,8 @@ namespace store {
 
 namespace {
 
+const int WaitMs = 30000;  // for a writer in the middle of its commit, however slow the disk
+
 StoreError snapshotError(const QString& path, const QString& why)
 {
     return StoreError(FileError, QStringLiteral("No se puede copiar la tabla %1: %2").arg(files::native(path), why));
@@ -24,7 +26,7 @@ StoreError snapshotError(const QString& path, const QString& why)
 // Answers SQLITE_OK, or SQLITE_READONLY when a file has a journal a crash left.
 int lockAll(sqlite3* db, const QStringList& schemas, const QString& folder)
 {
-    const QDeadlineTimer deadline(30000);
+    const QDeadlineTimer deadline(WaitMs);
     for (;;) {
         int rc = sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
         for (const QString& schema : schemas) {
@@ -60,6 +62,8 @@ sqlite::Db attachAll(const QString& folder, const QList<TableDef>& tables, QStri
     if (rc != SQLITE_OK)
         throw snapshotError(folder, sqlite::message(raw));
     sqlite::harden(raw);
+    // Each attach reads a file on its own, holding nothing else: it may wait as long as lockAll.
+    sqlite3_busy_timeout(raw, WaitMs);
     for (int i = 0; i < tables.size(); ++i) {
         const QString path = QDir(folder).filePath(tables[i].fileName);
         const QString schema = QStringLiteral("t%1").arg(i);
