@@ -29,6 +29,7 @@ QString Prompt::openFileNameWithSuffix(const QString& caption, const QString& fo
 }
 
 QString Prompt::saveFileName(const QString&, const QString&, const QString&) { return {}; }
+QString Prompt::folderName(const QString&, const QString&) { return {}; }
 
 PromptButton Prompt::box(const QString& text, const QString& caption, PromptButtons buttons, PromptIcon icon,
                          PromptButton defaultButton)

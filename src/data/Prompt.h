@@ -33,6 +33,9 @@ public:
     // plain dialog above.
     virtual QString openFileNameWithSuffix(const QString& caption, const QString& folder, const QString& filter,
                                            const QString& defaultSuffix);
+    // The folder dialog, starting at folder; an empty text when the user cancelled. By default
+    // no folder is chosen.
+    virtual QString folderName(const QString& caption, const QString& folder);
 
     // The file-save dialog, starting on a suggested name; an empty text when the user cancelled.
     // By default nothing is chosen.

@@ -67,6 +67,8 @@ const QList<OrderDef>& orderDefs()
         {"reparar", Order::Reparar, false, {}},
         {"verificar", Order::Verificar, true, {}},
         {"pdf", Order::Pdf, true, {Anio, Anticipo}, true},
+        {"respaldar", Order::Respaldar, false, {}},
+        {"restaurar", Order::Restaurar, true, {}},
     };
     return defs;
 }
@@ -228,6 +230,8 @@ CommandLine parseCommandLine(const QStringList& arguments)
             return result;
         }
         result.file = operands.takeFirst();
+    } else if (result.order == Order::Respaldar && !operands.isEmpty()) {
+        result.file = operands.takeFirst();  // where the backup goes; by default back/
     }
     if (!operands.isEmpty()) {
         result.error = QStringLiteral("Argumento no esperado: %1").arg(operands.first());
@@ -260,6 +264,8 @@ CommandLine parseCommandLine(const QStringList& arguments)
     case Order::None:
     case Order::Reparar:
     case Order::Verificar:
+    case Order::Respaldar:
+    case Order::Restaurar:
         break;
     }
     return result;
@@ -309,6 +315,14 @@ QString commandLineHelp()
         "      La declaración de un anticipo presentado en PDF, con sus dos ejemplares:\n"
         "      la guardada en la carpeta ddjj (se hace de nuevo si falta), o una copia\n"
         "      en <archivo.pdf>.\n"
+        "  respaldar [<carpeta> | <archivo.zip>]\n"
+        "      Hace una copia de seguridad de las tablas y de la carpeta ddjj en el\n"
+        "      archivo tarvenio-<C.U.I.T.>-<fecha-hora>.zip, en la carpeta back de las\n"
+        "      tablas si no se indica otra, o en el archivo .zip indicado.\n"
+        "  restaurar <archivo.zip>\n"
+        "      Revisa la copia de seguridad entera y, si está sana, pone sus tablas y\n"
+        "      sus archivos de ddjj en lugar de los actuales, todo o nada; antes guarda\n"
+        "      una copia de las tablas actuales en la carpeta back.\n"
         "\n"
         "Opciones:\n"
         "  --datos <carpeta>  Usa las tablas de <carpeta> en esta ejecución, en lugar de\n"

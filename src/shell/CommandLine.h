@@ -5,7 +5,18 @@
 #include <QStringList>
 
 // The work the command line can do without windows; None opens the windows.
-enum class Order { None, Presentar, Regenerar, ImportarClientes, ImportarDetalles, Reparar, Verificar, Pdf };
+enum class Order {
+    None,
+    Presentar,
+    Regenerar,
+    ImportarClientes,
+    ImportarDetalles,
+    Reparar,
+    Verificar,
+    Respaldar,
+    Restaurar,
+    Pdf
+};
 
 // What the program was asked for on its command line.
 struct CommandLine {
@@ -20,7 +31,7 @@ struct CommandLine {
     QString destino;              // --destino; empty for the default folder
     bool imprimir = false;        // --imprimir
     bool closeAmendment = false;  // --cerrar-rectificativa
-    QString file;                 // the file of an import or of the verifier; the copy of pdf
+    QString file;                 // the file of an import, of the verifier, of a backup or of a PDF copy
     QHash<QString, int> columns;  // the import's positions given, by option name ("cuit-desde")
 };
 

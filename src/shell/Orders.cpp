@@ -1,6 +1,7 @@
 #include "Orders.h"
 
 #include "TerminalPrompt.h"
+#include "backup/Backup.h"
 #include "data/Schema.h"
 #include "data/UModulo.h"
 #include "data/store/Database.h"
@@ -39,6 +40,7 @@ int exitFor(const store::StoreError& error)
     case store::KeyViolation:
     case store::MasterHasDetails:
     case store::ConversionError:
+    case store::BackupRefused:
         return ToCorrect;
     default:
         return Damaged;
@@ -253,6 +255,28 @@ int reparar(TDModulo& m, TerminalPrompt& prompt, std::FILE* out)
     return Damaged;
 }
 
+int respaldar(TDModulo& m, const CommandLine& line, std::FILE* out)
+{
+    const QString folder = m.aliasFolder();
+    const QString target = line.file.isEmpty() ? QDir(folder).filePath(QStringLiteral("back")) : line.file;
+    answer(out, QDir::toNativeSeparators(backup::makeBackup(folder, target)));
+    return Done;
+}
+
+// The order's answer is where the tables it replaced were kept.
+int restaurar(TDModulo& m, const CommandLine& line, TerminalPrompt& prompt, std::FILE* out)
+{
+    if (!QFileInfo(line.file).isFile()) {
+        prompt.say(QStringLiteral("No existe el archivo %1").arg(QDir::toNativeSeparators(line.file)));
+        return ToCorrect;
+    }
+    const backup::RestoreOutcome outcome = backup::restoreBackup(m.aliasFolder(), line.file, prompt);
+    prompt.say(QStringLiteral("Se restauró la copia de seguridad %1.").arg(QDir::toNativeSeparators(line.file)));
+    if (!outcome.previous.isEmpty())
+        answer(out, QDir::toNativeSeparators(outcome.previous));
+    return Done;
+}
+
 int verificar(const CommandLine& line, TerminalPrompt& prompt, std::FILE* out)
 {
     declcheck::Report report;
@@ -281,7 +305,8 @@ int runOnTables(const CommandLine& line, store::AliasConfig& config, TerminalPro
         prompt.say(QStringLiteral("No existe la carpeta de las tablas: %1").arg(QDir::toNativeSeparators(folder)));
         return ToCorrect;
     }
-    if (!store::Database::holdsAnyTable(folder, schema::tables())) {
+    // A restore may bring the tables into a folder that has none yet.
+    if (line.order != Order::Restaurar && !store::Database::holdsAnyTable(folder, schema::tables())) {
         prompt.say(QStringLiteral("En la carpeta %1 no están las tablas del programa. Se crean la primera vez que "
                                   "se abren las ventanas sobre ella.")
                        .arg(QDir::toNativeSeparators(folder)));
@@ -289,6 +314,10 @@ int runOnTables(const CommandLine& line, store::AliasConfig& config, TerminalPro
     }
     if (line.order == Order::Reparar)
         return reparar(m, prompt, out);
+    if (line.order == Order::Respaldar)
+        return respaldar(m, line, out);
+    if (line.order == Order::Restaurar)
+        return restaurar(m, line, prompt, out);
     m.AbrirTablas();
     switch (line.order) {
     case Order::Presentar:
@@ -304,6 +333,8 @@ int runOnTables(const CommandLine& line, store::AliasConfig& config, TerminalPro
     case Order::None:
     case Order::Reparar:
     case Order::Verificar:
+    case Order::Respaldar:
+    case Order::Restaurar:
         break;
     }
     return Done;

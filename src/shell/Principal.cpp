@@ -4,6 +4,7 @@
 #include "UClientes.h"
 #include "UClientesMod.h"
 #include "Uimprenta.h"
+#include "backup/Backup.h"
 #include "data/Prompt.h"
 #include "data/UModulo.h"
 #include "declaration/Destination.h"
@@ -20,6 +21,7 @@
 #include "widgets/StandardError.h"
 
 #include <QAction>
+#include <QDir>
 #include <QEvent>
 #include <QFrame>
 #include <QLabel>
@@ -142,6 +144,10 @@ void TFPrincipal::createMenu()
              &TFPrincipal::VerificarDeclaracion1Click);
     addEntry(herramientas, QStringLiteral("DeclaracionPdf1"), QStringLiteral("Declaración en PDF…"),
              &TFPrincipal::DeclaracionPdf1Click);
+    addEntry(herramientas, QStringLiteral("CopiaSeguridad1"), QStringLiteral("Copia de Seguridad…"),
+             &TFPrincipal::CopiaSeguridad1Click);
+    addEntry(herramientas, QStringLiteral("RestaurarCopia1"), QStringLiteral("Restaurar Copia…"),
+             &TFPrincipal::RestaurarCopia1Click);
 
     addEntry(bar, QStringLiteral("Salir1"), QStringLiteral("&Salir"), &TFPrincipal::Salir1Click);
     addEntry(bar, QStringLiteral("Ayuda1"), QStringLiteral("Ayuda"), &TFPrincipal::Ayuda1Click);
@@ -259,6 +265,65 @@ void TFPrincipal::DeclaracionPdf1Click()
     if (!m_declaracionPdf)
         m_declaracionPdf = new TFDeclaracionPdf(this);
     showModal(*m_declaracionPdf);
+}
+
+// The folder of the last backup; the first time, back beside the tables.
+QString TFPrincipal::lastBackupFolder()
+{
+    QString folder;
+    try {
+        folder = DModulo->config->backupFolder();
+    } catch (const store::StoreError&) {
+        // A configuration that cannot be read offers the default.
+    }
+    return folder.isEmpty() ? QDir(DModulo->aliasFolder()).filePath(QStringLiteral("back")) : folder;
+}
+
+// The tables are copied as they stand, open views and all: the copy is one state of them.
+void TFPrincipal::CopiaSeguridad1Click()
+{
+    Prompt& prompt = Prompt::current();
+    const QString folder = prompt.folderName(QStringLiteral("Copia de Seguridad"), lastBackupFolder());
+    if (folder.isEmpty())
+        return;
+    QString written;
+    {
+        BusyScope busy(prompt);
+        written = backup::makeBackup(DModulo->aliasFolder(), folder);
+    }
+    try {
+        DModulo->config->setBackupFolder(folder);
+    } catch (const store::StoreError&) {
+        // The backup is made; only the folder offered next time is not remembered.
+    }
+    prompt.notice(QStringLiteral("Se hizo la copia de seguridad %1").arg(QDir::toNativeSeparators(written)));
+}
+
+// The views are closed while the files change under them and opened again whatever came of it.
+void TFPrincipal::RestaurarCopia1Click()
+{
+    Prompt& prompt = Prompt::current();
+    const QString zipFile = prompt.openFileName(QStringLiteral("Restaurar Copia de Seguridad"), lastBackupFolder(),
+                                                QStringLiteral("Copias de seguridad (*.zip);;Todos los archivos (*)"));
+    if (zipFile.isEmpty())
+        return;
+    const QString folder = DModulo->aliasFolder();
+    DModulo->CerrarTablas();
+    backup::RestoreOutcome outcome;
+    try {
+        outcome = backup::restoreBackup(folder, zipFile, prompt);
+    } catch (...) {
+        openTables();
+        throw;
+    }
+    openTables();
+    if (!outcome.restored)
+        return;
+    QString text = QStringLiteral("Se restauró la copia de seguridad %1.").arg(QDir::toNativeSeparators(zipFile));
+    if (!outcome.previous.isEmpty())
+        text += QStringLiteral(" Las tablas que había quedaron en la copia %1.")
+                    .arg(QDir::toNativeSeparators(outcome.previous));
+    prompt.notice(text);
 }
 
 void TFPrincipal::Salir1Click()

@@ -22,6 +22,8 @@ public slots:
     void RepararBase1Click();
     void VerificarDeclaracion1Click();
     void DeclaracionPdf1Click();
+    void CopiaSeguridad1Click();
+    void RestaurarCopia1Click();
     void Salir1Click();
     void Ayuda1Click();
 
@@ -35,6 +37,7 @@ private:
     bool agentLoaded();
     bool confirm(const QString& text);
     void openTables();
+    QString lastBackupFolder();
 
     // The last activation error shown. Closing its box activates this window again; the same
     // error is not shown again until the user takes a menu entry or the views open.

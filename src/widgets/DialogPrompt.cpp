@@ -134,6 +134,11 @@ QString DialogPrompt::saveFileName(const QString& caption, const QString& sugges
     return QFileDialog::getSaveFileName(ownerWindow(), caption, suggested, filter);
 }
 
+QString DialogPrompt::folderName(const QString& caption, const QString& folder)
+{
+    return QFileDialog::getExistingDirectory(ownerWindow(), caption, folder);
+}
+
 void DialogPrompt::busy(bool on)
 {
     if (on)

@@ -10,5 +10,6 @@ public:
     QString openFileNameWithSuffix(const QString& caption, const QString& folder, const QString& filter,
                                    const QString& defaultSuffix) override;
     QString saveFileName(const QString& caption, const QString& suggested, const QString& filter) override;
+    QString folderName(const QString& caption, const QString& folder) override;
     void busy(bool on) override;  // the hourglass
 };

@@ -8,6 +8,7 @@
 #include "SampleCuit.h"
 #include "SamplePeriod.h"
 #include "ScriptedPrompt.h"
+#include "backup/Backup.h"
 #include "data/Schema.h"
 #include "declaration/PeriodFiling.h"
 #include "details/PeriodRows.h"
@@ -174,6 +175,11 @@ int runWork(const QString& name, const QString& folder, const QString& input)
         tablerepair::repairAll(util, prompt, folder, run);
         return run.repaired == tablerepair::tableBases().size() - 1 ? 0 : 1;  // the damaged table loses rows
     }
+    if (name == QLatin1String("restaurar")) {
+        // On closed tables, as the window and the order run it; the input is the backup.
+        prompt.answer(PromptButton::Yes);
+        return backup::restoreBackup(folder, input, prompt).restored ? 0 : 1;
+    }
     OpenStore s(folder);
     TDModulo& m = s.modulo;
     if (name == QLatin1String("presentar")) {
@@ -336,6 +342,30 @@ private slots:
         makePristineWithImport(100, 3);
         writeFile(input(), detailFile(1, 20, true));
         sweepWholeOrNothing(QStringLiteral("importar-detalles-falla"));
+    }
+
+    // A backup of the filed period restored over tables and a declaration changed since: after
+    // any kill the six tables and the files of ddjj are all those of before or all the backup's.
+    void restaurar()
+    {
+        {
+            std::unique_ptr<OpenStore> s;
+            fileFirst(makePristine(s));
+        }
+        QFile::remove(input());
+        QCOMPARE(backup::makeBackup(pristine(), input() + QStringLiteral(".zip")), input() + QStringLiteral(".zip"));
+        QVERIFY(QFile::rename(input() + QStringLiteral(".zip"), input()));
+        {
+            OpenStore s(pristine());
+            TDModulo& m = s.modulo;
+            m.TCliente->insert();
+            m.TCliente->setText(QStringLiteral("Cuit"), cuitFor(33333333));
+            m.TCliente->setText(QStringLiteral("Razon_Social"), QStringLiteral("POSTERIOR SA"));
+            m.TCliente->post();
+            s.db().exec(QStringLiteral("DELETE FROM %1").arg(s.db().qualifiedTable(QStringLiteral("maquina"))));
+        }
+        writeFile(declarationOf(pristine()), Earlier);
+        sweepWholeOrNothing(QStringLiteral("restaurar"));
     }
 
     // The repair of a folder with one damaged table: after any kill the table is the damaged

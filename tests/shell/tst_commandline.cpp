@@ -109,6 +109,15 @@ private slots:
                                    << "verificar|||||a.imp||";
         QTest::newRow("reparar") << QStringList{"reparar"} << ""
                                  << "reparar|||||||";
+        QTest::newRow("respaldar into back") << QStringList{"respaldar"} << ""
+                                             << "respaldar|||||||";
+        QTest::newRow("respaldar into a zip") << QStringList{"respaldar", "copia.zip"} << ""
+                                              << "respaldar|||||copia.zip||";
+        QTest::newRow("restaurar") << QStringList{"restaurar", "copia.zip"} << ""
+                                   << "restaurar|||||copia.zip||";
+        QTest::newRow("restaurar two files")
+            << QStringList{"restaurar", "a.zip", "b.zip"} << "Argumento no esperado: b.zip"
+            << "restaurar|||||a.zip||";
 
         QTest::newRow("N° Hasta below its spinner") << QStringList{"importar-detalles", "dj.txt", "--nhasta-hasta", "0"}
                                                     << "El valor de --nhasta-hasta debe estar entre 1 y 255: 0"

@@ -337,6 +337,15 @@ private slots:
         QTest::newRow("importar-detalles: a position beyond the window's bounds")
             << con << QStringList{"importar-detalles", "%T/detalles.txt", "--cuit-desde", "300"} + datos << 1
             << "El valor de --cuit-desde debe estar entre 0 y 255: 300";
+        QTest::newRow("respaldar: a damaged table")
+            << "tabla rota" << QStringList{"respaldar"} + datos << 2 << "detalle.DB";
+        QTest::newRow("restaurar: a file that is not a backup")
+            << con << QStringList{"restaurar", "%T/clientes.txt"} + datos << 1
+            << "no es una copia de seguridad del programa";
+        QTest::newRow("restaurar: a file that is not there")
+            << con << QStringList{"restaurar", "%T/no-existe.zip"} + datos << 1 << "No existe el archivo";
+        QTest::newRow("restaurar: no file")
+            << con << QStringList{"restaurar"} + datos << 1 << "Falta el archivo de la orden restaurar.";
         QTest::newRow("verificar: a file that is not there")
             << con << QStringList{"verificar", "%T/no-existe.imp"} << 1 << "No se puede leer el archivo";
         QTest::newRow("an unknown order")
@@ -505,6 +514,41 @@ private slots:
         QVERIFY2(r.err.contains(QStringLiteral("No se ha podido Reparar")), qPrintable(r.err));
         QVERIFY2(r.out.contains(QStringLiteral("Maquina")), qPrintable(r.out));
         QCOMPARE(readAll(QDir(tables()).filePath(QStringLiteral("Maquina.DB"))), QByteArray(8192, 'x'));
+    }
+
+    // A backup into back/ by default or into the zip named; the restore brings its rows back,
+    // says what it held and answers where the tables it replaced were kept.
+    void respaldarYRestaurar()
+    {
+        prepare(QStringLiteral("presentado"));
+        const QString before = snapshot(tables());
+        const Run made = run({"respaldar", "--datos", "%D"});
+        QCOMPARE(made.status, 0);
+        const QString zipFile = made.out.trimmed();
+        QCOMPARE(QFileInfo(zipFile).absolutePath(), QDir(tables()).absoluteFilePath(QStringLiteral("back")));
+        QVERIFY2(QFileInfo(zipFile).fileName().startsWith(QStringLiteral("tarvenio-") + Agent + QLatin1Char('-')),
+                 qPrintable(zipFile));
+        const Run named = run({"respaldar", "%T/copias/mia.zip", "--datos", "%D"});
+        QCOMPARE(named.status, 0);
+        QCOMPARE(named.out.trimmed(), file(QStringLiteral("copias/mia.zip")));
+
+        {
+            Tables t(tables());
+            t.m.Session1_1->database().exec(
+                QStringLiteral("DELETE FROM %1")
+                    .arg(t.m.Session1_1->database().qualifiedTable(QStringLiteral("detalle"))));
+        }
+        QVERIFY(snapshot(tables()) != before);
+        const Run restored = run({"restaurar", zipFile, "--datos", "%D"});
+        QVERIFY2(restored.status == 0, qPrintable(restored.err));
+        QVERIFY2(restored.err.contains(QStringLiteral("Último anticipo presentado: 03/2024")),
+                 qPrintable(restored.err));
+        QVERIFY2(restored.err.contains(QStringLiteral("¿Restaurar la copia de seguridad? [Sí]")),
+                 qPrintable(restored.err));
+        QCOMPARE(snapshot(tables()), before);
+        const QString previous = restored.out.trimmed();
+        QVERIFY(previous != zipFile);
+        QCOMPARE(QFileInfo(previous).absolutePath(), QDir(tables()).absoluteFilePath(QStringLiteral("back")));
     }
 
     void verificar()

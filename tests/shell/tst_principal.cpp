@@ -1,5 +1,6 @@
 #include "DataFolder.h"
 #include "ScriptedPrompt.h"
+#include "backup/Backup.h"
 #include "data/UModulo.h"
 #include "shell/Acerca_de.h"
 #include "shell/Principal.h"
@@ -166,7 +167,8 @@ private slots:
                                  << QStringList{};
         QTest::newRow("Importar") << "Importar1" << QStringList{"Clientes", "Detalles"} << QStringList{};
         QTest::newRow("Herramientas") << "Herramientas1"
-                                      << QStringList{"Reparar Base", "Verificar Declaración…", "Declaración en PDF…"}
+                                      << QStringList{"Reparar Base", "Verificar Declaración…", "Declaración en PDF…",
+                                                     "Copia de Seguridad…", "Restaurar Copia…"}
                                       << QStringList{};
     }
 
@@ -329,6 +331,87 @@ private slots:
         if (repairs)
             QCOMPARE(whileShown, allClosed);
         QCOMPARE(standingViewsOpen(), allOpen);
+    }
+
+    // The folder dialog offers back/ beside the tables, then the folder last used; the backup
+    // goes there with the views left open.
+    void copiaSeguridad()
+    {
+        saveAgentAndPeriod();
+        const QString tables = DModulo->aliasFolder();
+        const QString chosen = m_folder->file(QStringLiteral("copias"));
+        m_prompt->answerFile(chosen);
+        trigger(QStringLiteral("CopiaSeguridad1"));
+        m_prompt->answerFile(QString());  // cancelled: nothing is written
+        trigger(QStringLiteral("CopiaSeguridad1"));
+
+        QCOMPARE(m_prompt->fileFolders(), (QStringList{QDir(tables).filePath(QStringLiteral("back")), chosen}));
+        const QStringList zips = QDir(chosen).entryList({QStringLiteral("*.zip")}, QDir::Files);
+        QCOMPARE(zips.size(), 1);
+        QCOMPARE(m_prompt->texts(), (QStringList{QString(),
+                                                 QStringLiteral("Se hizo la copia de seguridad ") +
+                                                     QDir::toNativeSeparators(QDir(chosen).filePath(zips.first())),
+                                                 QString()}));
+        QCOMPARE(backup::readBackup(QDir(chosen).filePath(zips.first())).lastPeriod, QStringLiteral("03/2016"));
+        QCOMPARE(standingViewsOpen(), QList<bool>(10, true));
+    }
+
+    // The views are closed while the question is shown and open again after, on the restored
+    // rows, on a refused file and on No alike.
+    void restaurarCopia_data()
+    {
+        QTest::addColumn<bool>("sound");
+        QTest::addColumn<PromptButton>("answer");
+        QTest::newRow("Yes") << true << PromptButton::Yes;
+        QTest::newRow("No") << true << PromptButton::No;
+        QTest::newRow("not a backup") << false << PromptButton::None;
+    }
+
+    void restaurarCopia()
+    {
+        QFETCH(bool, sound);
+        QFETCH(PromptButton, answer);
+        saveAgentAndPeriod();
+        const QString zipFile = backup::makeBackup(DModulo->aliasFolder(), m_folder->file(QStringLiteral("copias")));
+        DModulo->TAnticipos->first();
+        DModulo->TAnticipos->remove();
+        QVERIFY(DModulo->TAnticipos->isEmpty());
+        const QString bad = m_folder->file(QStringLiteral("no-es.zip"));
+        QFile file(bad);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("no es una copia");
+        file.close();
+
+        QList<bool> whileAsked;
+        m_prompt->answerFile(sound ? zipFile : bad);
+        if (sound) {
+            m_prompt->whileNextShown([&] { whileAsked = standingViewsOpen(); });
+            m_prompt->answer(answer);
+        }
+        trigger(QStringLiteral("RestaurarCopia1"));
+
+        const QList<PromptMessage> shown = m_prompt->shown();
+        QCOMPARE(shown.first().caption, QStringLiteral("Restaurar Copia de Seguridad"));
+        QCOMPARE(m_prompt->fileFolders(), QStringList{QDir(DModulo->aliasFolder()).filePath(QStringLiteral("back"))});
+        QCOMPARE(standingViewsOpen(), QList<bool>(10, true));
+        if (!sound) {
+            QCOMPARE(shown.size(), 2);
+            QCOMPARE(shown.last().icon, PromptIcon::Error);
+            QVERIFY2(shown.last().text.contains(QStringLiteral("no es una copia de seguridad")),
+                     qPrintable(shown.last().text));
+            QVERIFY(DModulo->TAnticipos->isEmpty());
+            return;
+        }
+        QCOMPARE(whileAsked, QList<bool>(10, false));
+        QCOMPARE(shown[1].buttons, PromptButtons::YesNo);
+        QVERIFY2(shown[1].text.contains(QStringLiteral("Último anticipo presentado: 03/2016")),
+                 qPrintable(shown[1].text));
+        const bool restored = answer == PromptButton::Yes;
+        QCOMPARE(shown.size(), restored ? 3 : 2);
+        if (restored)
+            QVERIFY2(shown.last().text.startsWith(QStringLiteral("Se restauró la copia de seguridad")),
+                     qPrintable(shown.last().text));
+        QCOMPARE(DModulo->TAnticipos->isEmpty(), !restored);
     }
 
     // The file dialog opens on the declarations' folder; the window shows what the verifier found,

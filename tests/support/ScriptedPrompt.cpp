@@ -48,6 +48,11 @@ QString ScriptedPrompt::saveFileName(const QString& caption, const QString& sugg
     return openFileName(caption, suggested, filter);
 }
 
+QString ScriptedPrompt::folderName(const QString& caption, const QString& folder)
+{
+    return openFileName(caption, folder, QString());
+}
+
 QStringList ScriptedPrompt::texts() const
 {
     QStringList list;

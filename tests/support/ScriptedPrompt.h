@@ -18,6 +18,8 @@ public:
     QString openFileName(const QString& caption, const QString& folder, const QString& filter) override;
     // Answers with the next queued file name too; where it started is kept with the folders.
     QString saveFileName(const QString& caption, const QString& suggested, const QString& filter) override;
+    // Answered from the same queue of file names as the file dialog.
+    QString folderName(const QString& caption, const QString& folder) override;
 
     void answer(PromptButton button) { m_answers << button; }
     void answerFile(const QString& path) { m_files << path; }

@@ -13,6 +13,7 @@ namespace {
 const QString AliasGroup = QStringLiteral("Aliases");
 const QString DriverGroup = QStringLiteral("AliasDrivers");
 const QString DriveGroup = QStringLiteral("Drives");
+const QString BackupFolderKey = QStringLiteral("Copias/Carpeta");
 
 QString findKey(QSettings& settings, const QString& group, const QString& name)
 {
@@ -125,6 +126,26 @@ QString AliasConfig::driveFolder(QChar letter) const
     QSettings settings(m_filePath, QSettings::IniFormat);
     const QString key = findKey(settings, DriveGroup, QString(letter));
     return key.isEmpty() ? QString() : settings.value(DriveGroup + QLatin1Char('/') + key).toString();
+}
+
+QString AliasConfig::backupFolder() const
+{
+    checkReadable();
+    return QSettings(m_filePath, QSettings::IniFormat).value(BackupFolderKey).toString();
+}
+
+void AliasConfig::setBackupFolder(const QString& folder)
+{
+    checkReadable();
+    const QFileInfo info(m_filePath);
+    QSettings settings(m_filePath, QSettings::IniFormat);
+    if (QDir().mkpath(info.absolutePath())) {
+        settings.setValue(BackupFolderKey, folder);
+        settings.sync();
+    }
+    if (!QFileInfo(info.absolutePath()).isDir() || settings.status() == QSettings::AccessError)
+        throw StoreError(AliasError, QStringLiteral("No se puede guardar la configuración de la base de datos: %1")
+                                         .arg(QDir::toNativeSeparators(m_filePath)));
 }
 
 }  // namespace store

@@ -24,6 +24,11 @@ public:
 
     QString driveFolder(QChar letter) const;  // empty when the drive is not configured
 
+    // The folder the last backup of the tables went to (section Copias), offered for the next;
+    // empty before the first. Saving throws StoreError when the file cannot be written.
+    QString backupFolder() const;
+    void setBackupFolder(const QString& folder);
+
 private:
     void checkReadable() const;
     QString m_filePath;

@@ -3,6 +3,7 @@
 #include "FileOps.h"
 #include "PageImage.h"
 #include "SqliteFile.h"
+#include "StagedFiles.h"
 
 #include <sqlite3.h>
 #include <QDir>
@@ -293,6 +294,8 @@ void Database::checkTableFile(const QString& path, const TableDef& def)
 Database::Database(const QString& folder, const QList<TableDef>& tables, const QList<ReferenceDef>& references)
     : m_folder(folder), m_tables(tables)
 {
+    // A restore a crash interrupted is finished from its waiting files before any table is read.
+    staged::finish(folder);
     createMissingFolder(folder, tables);
     attachAll(references);
     // A filing that a crash stopped after its commit gets its file in place before anything

@@ -20,7 +20,8 @@ enum ErrorCode : int {
     FieldNotFound = 10009,
     SqlError = 10010,
     FileError = 10011,
-    RowGone = 10012,  // the row being edited was deleted through another view
+    RowGone = 10012,        // the row being edited was deleted through another view
+    BackupRefused = 10013,  // a backup that is not whole, not ours or newer than the program
 };
 
 // Every failure of the store: a numeric code and a text for the user, in Spanish.

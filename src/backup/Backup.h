@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <utility>
+
+class Prompt;
+
+// Backups of the tables: one zip with a consistent copy of the six table files, the files of the
+// ddjj folder and a manifest; checked whole before a restore, which puts everything in place
+// together or nothing. Refusals and failures throw StoreError with a Spanish text: BackupRefused
+// for a backup that is not whole, not ours or newer than the program.
+namespace backup {
+
+QString programVersion();
+
+// What a backup holds, as the user is told before a restore.
+struct Contents {
+    QString file;
+    QString version;
+    QDateTime taken;
+    QString agent, cuit;
+    QList<std::pair<QString, qint64>> rows;  // file name of each table, rows, in the tables' order
+    QString lastPeriod;                      // "03/2024", or empty when no period was filed
+    QStringList declarations;                // the files of ddjj it holds
+    QString summary() const;                 // lines for the user
+};
+
+// The name a backup of the agent's tables takes: tarvenio-<C.U.I.T.>-<yyyyMMdd-HHmmss>.zip.
+QString fileName(const QString& cuit, const QDateTime& taken);
+
+// Writes a backup of the tables of tablesFolder. target: a zip name (ending in .zip) or a folder,
+// made when missing, where the backup takes its own name. Answers the file written. A table that
+// is missing or fails the store's checks is refused: a backup must be one that can be restored.
+QString makeBackup(const QString& tablesFolder, const QString& target);
+
+// Opens a backup and checks everything in it as a restore would, without touching any table.
+Contents readBackup(const QString& zipFile);
+
+struct RestoreOutcome {
+    bool restored = false;  // false: the user answered No and nothing changed
+    QString previous;       // the backup of the tables as they were, in back/; empty when there were none
+    Contents contents;
+};
+
+// Checks the backup, shows what it holds and asks; on Yes saves the tables as they are into back/
+// beside them, then puts the six table files and the ddjj files of the backup in place, all or
+// none. The tables must not be open meanwhile. Files of ddjj the backup does not hold stay.
+RestoreOutcome restoreBackup(const QString& tablesFolder, const QString& zipFile, Prompt& prompt);
+
+}  // namespace backup

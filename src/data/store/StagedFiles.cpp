@@ -1,0 +1,95 @@
+#include "StagedFiles.h"
+
+#include "FileOps.h"
+#include "StoreError.h"
+#include "SystemError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace store::staged {
+
+namespace {
+
+const QString FolderName = QStringLiteral("restauracion-en-curso");
+const QString Ddjj = QStringLiteral("ddjj");
+
+QStringList filesIn(const QString& folder) { return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
+
+void moveInto(const QString& from, const QString& toFolder, const QString& name)
+{
+    const QString target = QDir(toFolder).filePath(name);
+    // A journal of the old file would be played back onto the new one at its first open.
+    files::removeFile(target + QStringLiteral("-journal"));
+    if (QFileInfo::exists(target))
+        files::copyPermissions(target, from);
+    std::error_code error;
+    std::filesystem::rename(files::fsPath(from), files::fsPath(target), error);
+    if (error)
+        throw StoreError(FileError, QStringLiteral("No se puede poner en su lugar el archivo %1: %2")
+                                        .arg(files::native(target), systemErrorReason(error.value())));
+}
+
+// Renames whatever still waits into place: run again after a crash, it goes on where it stopped.
+void carryOut(const QString& tablesFolder)
+{
+    const QString staged = folderFor(tablesFolder);
+    const QString stagedDdjj = QDir(staged).filePath(Ddjj);
+    const QString ddjj = QDir(tablesFolder).filePath(Ddjj);
+    for (const QString& name : filesIn(staged))
+        moveInto(QDir(staged).filePath(name), tablesFolder, name);
+    const QStringList declarations = filesIn(stagedDdjj);
+    if (!declarations.isEmpty() && !QDir().mkpath(ddjj))
+        throw StoreError(FileError, QStringLiteral("No se puede crear la carpeta %1").arg(files::native(ddjj)));
+    for (const QString& name : declarations)
+        moveInto(QDir(stagedDdjj).filePath(name), ddjj, name);
+    files::syncFolder(tablesFolder);
+    if (!declarations.isEmpty())
+        files::syncFolder(ddjj);
+    files::removeFile(markerFor(tablesFolder));
+    files::syncFolder(tablesFolder);
+    QDir(staged).removeRecursively();
+}
+
+}  // namespace
+
+QString folderFor(const QString& tablesFolder) { return QDir(tablesFolder).filePath(FolderName); }
+
+QString markerFor(const QString& tablesFolder)
+{
+    return QDir(tablesFolder).filePath(FolderName + QStringLiteral(".marca"));
+}
+
+void placeAll(const QString& tablesFolder)
+{
+    const QString marker = markerFor(tablesFolder);
+    // The waiting files reach the disk before the marker that commits to them.
+    files::syncFolder(QDir(folderFor(tablesFolder)).filePath(Ddjj));
+    files::syncFolder(folderFor(tablesFolder));
+    QFile file(marker);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(FolderName.toUtf8() + '\n') < 0 ||
+        !files::syncFile(file))
+        throw StoreError(FileError, QStringLiteral("No se puede escribir el archivo %1: %2")
+                                        .arg(files::native(marker), fileErrorReason(file, marker)));
+    file.close();
+    files::syncFolder(tablesFolder);
+    carryOut(tablesFolder);
+}
+
+void finish(const QString& tablesFolder)
+{
+    if (QFileInfo::exists(markerFor(tablesFolder)))
+        carryOut(tablesFolder);
+    else
+        discard(tablesFolder);
+}
+
+void discard(const QString& tablesFolder)
+{
+    const QString staged = folderFor(tablesFolder);
+    if (QFileInfo::exists(staged) && !QDir(staged).removeRecursively())
+        throw StoreError(FileError, QStringLiteral("No se puede borrar la carpeta %1").arg(files::native(staged)));
+}
+
+}  // namespace store::staged

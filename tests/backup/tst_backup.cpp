@@ -1,0 +1,475 @@
+// Backups and their restore: a copy taken while another connection writes is one state of the
+// tables, a restore brings back every row and the declarations, and a backup that is not whole,
+// not ours or newer than the program is refused before anything changes.
+
+#include "../maintenance/TableFiles.h"
+#include "OpenStore.h"
+#include "SampleCuit.h"
+#include "SamplePeriod.h"
+#include "ScriptedPrompt.h"
+#include "backup/Backup.h"
+#include "backup/Manifest.h"
+#include "backup/ZipFile.h"
+#include "data/Schema.h"
+#include "data/store/StagedFiles.h"
+#include "data/store/StoreError.h"
+#include "declaration/PeriodFiling.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+#include <QTest>
+#include <atomic>
+#include <memory>
+#include <optional>
+#include <thread>
+
+using fixture::cuitFor;
+using fixture::OpenStore;
+
+namespace {
+
+using TableRows = QMap<QString, tablefiles::Rows>;
+using Files = QMap<QString, QByteArray>;
+
+TableRows rowsOf(const QString& folder)
+{
+    TableRows rows;
+    for (const store::TableDef& def : schema::tables())
+        rows.insert(def.fileName, tablefiles::tableRows(QDir(folder).filePath(def.fileName), def.tableName));
+    return rows;
+}
+
+Files filesIn(const QString& folder)
+{
+    Files files;
+    for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden))
+        files.insert(name, tablefiles::bytes(QDir(folder).filePath(name)));
+    return files;
+}
+
+Files tableBytes(const QString& folder)
+{
+    Files files;
+    for (const store::TableDef& def : schema::tables())
+        files.insert(def.fileName, tablefiles::bytes(QDir(folder).filePath(def.fileName)));
+    return files;
+}
+
+// The agent, two clients, the period 03/2024 filed with its declaration in ddjj, and a file of
+// the user's own beside it.
+void fillAndFile(const QString& folder)
+{
+    OpenStore s(folder);
+    fixture::fillOpenPeriod(s.modulo);
+    ScriptedPrompt prompt;
+    s.modulo.TAnticipos->insert();
+    s.modulo.TAnticipos->setText(QStringLiteral("Anio"), QStringLiteral("2024"));
+    s.modulo.TAnticipos->setText(QStringLiteral("Anticipo"), QStringLiteral("03"));
+    QCOMPARE(filing::fileOpenPeriod(s.modulo, prompt, QDir(folder).filePath(QStringLiteral("ddjj"))).result,
+             filing::Result::Filed);
+    tablefiles::write(QDir(folder).filePath(QStringLiteral("ddjj/nota de envío.txt")), "presentada en mano\n");
+}
+
+QString digest(const QByteArray& bytes)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+}
+
+// The entries of a backup by name, and its manifest.
+struct Unpacked {
+    Files entries;
+    backup::Manifest manifest;
+};
+
+Unpacked unpack(const QString& zipFile)
+{
+    QTemporaryDir dir;
+    QHash<QString, QString> placed;
+    backup::zip::read(zipFile, [&](const QString& name) {
+        const QString path = dir.filePath(QString::number(placed.size()));
+        placed.insert(name, path);
+        return path;
+    });
+    Unpacked u;
+    for (auto it = placed.cbegin(); it != placed.cend(); ++it)
+        u.entries.insert(it.key(), tablefiles::bytes(it.value()));
+    if (!backup::parseManifest(u.entries.take(backup::ManifestName), &u.manifest))
+        qFatal("the program's own backup has no manifest");
+    return u;
+}
+
+// A zip of the entries with a manifest that lists the digests of digested (by default the entries).
+void pack(const QString& zipFile, const Files& entries, backup::Manifest manifest, bool withManifest = true,
+          const std::optional<Files>& digested = {})
+{
+    QList<backup::zip::Entry> list;
+    manifest.digests.clear();
+    for (auto it = entries.cbegin(); it != entries.cend(); ++it) {
+        list << backup::zip::Entry{it.key(), {}, it.value()};
+        manifest.digests.append({it.key(), digest(digested.value_or(entries).value(it.key())).toLatin1()});
+    }
+    if (withManifest)
+        list.prepend(backup::zip::Entry{backup::ManifestName, {}, backup::manifestText(manifest)});
+    backup::zip::write(zipFile, list);
+}
+
+// A table file that is not the one its name says: our marks, another layout.
+QByteArray foreignTable(const QString& scratch)
+{
+    tablefiles::exec(scratch, QStringLiteral("PRAGMA application_id=%1; PRAGMA user_version=%2; "
+                                             "CREATE TABLE cliente (Id INTEGER, Nombre TEXT);"
+                                             "INSERT INTO cliente VALUES (1, 'OTRO');")
+                                  .arg(store::Database::ApplicationId)
+                                  .arg(store::Database::SchemaVersion));
+    return tablefiles::bytes(scratch);
+}
+
+enum class Fault {
+    NotZip,
+    Empty,
+    CutInHalf,
+    CutAtEnd,
+    NoManifest,
+    NoTable,
+    DamagedTable,
+    AlteredTable,
+    ForeignTable,
+    Newer,
+    StrayEntry,
+};
+
+}  // namespace
+
+Q_DECLARE_METATYPE(Fault)
+
+class TestBackup : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString tables() const { return m_dir->filePath(QStringLiteral("tablas")); }
+    QString copies() const { return m_dir->filePath(QStringLiteral("copias")); }
+    QString in(const QString& relative) const { return QDir(tables()).filePath(relative); }
+    QStringList zipsIn(const QString& folder) const
+    {
+        return QDir(folder).entryList({QStringLiteral("*.zip")}, QDir::Files, QDir::Name);
+    }
+
+private slots:
+    void init() { m_dir = std::make_unique<QTemporaryDir>(); }
+    void cleanup() { m_dir.reset(); }
+
+    // A backup, then changes to every kind of thing it holds, then the restore: every row of every
+    // table and every file of ddjj is the backup's again, and the changed state is kept in back/.
+    void restoreRoundTrips()
+    {
+        fillAndFile(tables());
+        const TableRows before = rowsOf(tables());
+        const Files ddjjBefore = filesIn(in(QStringLiteral("ddjj")));
+        QCOMPARE(ddjjBefore.size(), 2);
+
+        const QString zipFile = backup::makeBackup(tables(), copies());
+        QVERIFY2(QRegularExpression(QStringLiteral("^tarvenio-%1-\\d{8}-\\d{6}\\.zip$").arg(cuitFor(99999999)))
+                     .match(QFileInfo(zipFile).fileName())
+                     .hasMatch(),
+                 qPrintable(zipFile));
+        QCOMPARE(QFileInfo(zipFile).absolutePath(), QFileInfo(copies()).absoluteFilePath());
+        const backup::Contents contents = backup::readBackup(zipFile);
+        QCOMPARE(contents.agent, QStringLiteral("IMPRENTA DEL SOL"));
+        QCOMPARE(contents.cuit, cuitFor(99999999));
+        QCOMPARE(contents.lastPeriod, QStringLiteral("03/2024"));
+        QCOMPARE(contents.version, backup::programVersion());
+        QCOMPARE(contents.declarations, ddjjBefore.keys());
+        for (const auto& [table, count] : contents.rows)
+            QCOMPARE(count, qint64(before.value(table).size()));
+        // A second backup in the same second takes a name of its own.
+        QVERIFY(backup::makeBackup(tables(), copies()) != zipFile);
+
+        {
+            OpenStore s(tables());
+            TDModulo& m = s.modulo;
+            m.TImprentas->edit();
+            m.TImprentas->setText(QStringLiteral("Nombre"), QStringLiteral("OTRO NOMBRE"));
+            m.TImprentas->post();
+            m.TCliente->insert();
+            m.TCliente->setText(QStringLiteral("Cuit"), cuitFor(33333333));
+            m.TCliente->setText(QStringLiteral("Razon_Social"), QStringLiteral("NUEVO SA"));
+            m.TCliente->post();
+            s.db().exec(QStringLiteral("DELETE FROM %1").arg(s.db().qualifiedTable(QStringLiteral("maquina"))));
+            s.db().exec(QStringLiteral("DELETE FROM %1").arg(s.db().qualifiedTable(QStringLiteral("anticipos"))));
+        }
+        const QString declaration = ddjjBefore.firstKey();
+        tablefiles::write(in(QStringLiteral("ddjj/") + declaration), "cambiada\r\n");
+        tablefiles::write(in(QStringLiteral("ddjj/posterior.txt")), "escrita después de la copia\n");
+        const TableRows changed = rowsOf(tables());
+        QVERIFY(changed != before);
+
+        ScriptedPrompt prompt;
+        prompt.answer(PromptButton::Yes);
+        const backup::RestoreOutcome outcome = backup::restoreBackup(tables(), zipFile, prompt);
+        QVERIFY(outcome.restored);
+        QCOMPARE(prompt.shown().size(), 1);
+        QCOMPARE(prompt.last().caption, QStringLiteral("Imprentas"));
+        QCOMPARE(prompt.last().buttons, PromptButtons::YesNo);
+        for (const QString& expected : {QStringLiteral("IMPRENTA DEL SOL"), QStringLiteral("03/2024"),
+                                        QStringLiteral("cliente.DB: 2"), QStringLiteral("otro agente")})
+            QVERIFY2(prompt.last().text.contains(expected) != (expected == QLatin1String("otro agente")),
+                     qPrintable(prompt.last().text));
+
+        QCOMPARE(rowsOf(tables()), before);
+        Files ddjjAfter = filesIn(in(QStringLiteral("ddjj")));
+        // A file the backup does not hold is left where it is.
+        QCOMPARE(ddjjAfter.take(QStringLiteral("posterior.txt")), QByteArray("escrita después de la copia\n"));
+        QCOMPARE(ddjjAfter, ddjjBefore);
+        QVERIFY(!QFileInfo::exists(store::staged::folderFor(tables())));
+        QVERIFY(!QFileInfo::exists(store::staged::markerFor(tables())));
+
+        // The state the restore replaced is a backup of its own.
+        QCOMPARE(QFileInfo(outcome.previous).absolutePath(), QFileInfo(in(QStringLiteral("back"))).absoluteFilePath());
+        const backup::Contents previous = backup::readBackup(outcome.previous);
+        for (const auto& [table, count] : previous.rows)
+            QCOMPARE(count, qint64(changed.value(table).size()));
+        QCOMPARE(previous.agent, QStringLiteral("OTRO NOMBRE"));
+
+        OpenStore reopened(tables());
+        QCOMPARE(reopened.count(QStringLiteral("cliente")), qint64(2));
+        QCOMPARE(reopened.periods(), qint64(1));
+    }
+
+    void answeredNoChangesNothing()
+    {
+        fillAndFile(tables());
+        const QString zipFile = backup::makeBackup(tables(), copies() + QStringLiteral("/mia.zip"));
+        QCOMPARE(QFileInfo(zipFile).fileName(), QStringLiteral("mia.zip"));
+        {
+            OpenStore s(tables());
+            s.db().exec(QStringLiteral("DELETE FROM %1").arg(s.db().qualifiedTable(QStringLiteral("maquina"))));
+        }
+        const Files bytes = tableBytes(tables());
+        ScriptedPrompt prompt;
+        prompt.answer(PromptButton::No);
+        QVERIFY(!backup::restoreBackup(tables(), zipFile, prompt).restored);
+        QCOMPARE(tableBytes(tables()), bytes);
+        QVERIFY(zipsIn(in(QStringLiteral("back"))).isEmpty());
+        QVERIFY(!QFileInfo::exists(store::staged::folderFor(tables())));
+    }
+
+    // Another connection commits a client and a form total together, over and over, while
+    // backups are taken: each backup holds both rows of every pair or neither, passes SQLite's
+    // integrity check, and restores to tables that open.
+    void backupWhileWriting()
+    {
+        {
+            OpenStore s(tables());
+            fixture::fillOpenPeriod(s.modulo);
+        }
+        const qint64 clients = rowsOf(tables()).value(QStringLiteral("cliente.DB")).size();
+        const qint64 forms = rowsOf(tables()).value(QStringLiteral("Formularios.db")).size();
+        std::atomic<bool> stop = false;
+        std::atomic<int> pairs = 0;
+        std::thread writer([&] {
+            store::Database db(tables(), schema::tables(), schema::references());
+            for (int n = 0; !stop; ++n) {
+                try {
+                    store::Transaction t(db);
+                    store::Statement client(db, QStringLiteral("INSERT INTO %1 (Cuit, Razon_Social) VALUES (?, ?)")
+                                                    .arg(db.qualifiedTable(QStringLiteral("cliente"))));
+                    client.bind(1, cuitFor(20000000 + n));
+                    client.bind(2, QStringLiteral("CLIENTE %1").arg(n));
+                    client.step();
+                    store::Statement form(db,
+                                          QStringLiteral("INSERT INTO %1 (Tipo_comprobante, Cantidad) VALUES (?, ?)")
+                                              .arg(db.qualifiedTable(QStringLiteral("formularios"))));
+                    form.bind(1, QStringLiteral("F%1").arg(n));
+                    form.bind(2, double(n));
+                    form.step();
+                    t.commit();
+                    ++pairs;
+                } catch (const store::StoreError&) {
+                    // Held off by a backup's read: the pair is tried again under a new key.
+                }
+                // The program leaves gaps between its commits; a writer that never let go of its
+                // locks would keep every reader out, SQLite's own included.
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+        });
+        const auto joined = qScopeGuard([&] {
+            stop = true;
+            writer.join();
+        });
+        const auto waitFor = [&](int count) { QTRY_VERIFY_WITH_TIMEOUT(pairs >= count, 20000); };
+        QStringList zips;
+        waitFor(5);
+        for (int i = 0; i < 6; ++i) {
+            try {
+                zips << backup::makeBackup(tables(), copies());
+            } catch (const store::StoreError& e) {
+                QFAIL(qPrintable(e.text()));
+            }
+            waitFor(pairs + 3);
+        }
+        stop = true;
+
+        QSet<qint64> seen;
+        for (const QString& zipFile : std::as_const(zips)) {
+            const backup::Contents contents = backup::readBackup(zipFile);
+            QMap<QString, qint64> rows;
+            for (const auto& [table, count] : contents.rows)
+                rows.insert(table, count);
+            QCOMPARE(rows.value(QStringLiteral("cliente.DB")) - clients,
+                     rows.value(QStringLiteral("Formularios.db")) - forms);
+            seen << rows.value(QStringLiteral("cliente.DB"));
+        }
+        QVERIFY2(seen.size() > 1, "every backup found the same rows: none was taken while writing");
+
+        ScriptedPrompt prompt;
+        prompt.answer(PromptButton::Yes);
+        QVERIFY(backup::restoreBackup(tables(), zips.last(), prompt).restored);
+        OpenStore s(tables());
+        QCOMPARE(s.count(QStringLiteral("cliente")) - clients, s.count(QStringLiteral("formularios")) - forms);
+        store::Statement check(s.db(), QStringLiteral("PRAGMA integrity_check"));
+        QVERIFY(check.step());
+        QCOMPARE(check.column(0).toString(), QStringLiteral("ok"));
+    }
+
+    void badBackupRefused_data()
+    {
+        QTest::addColumn<Fault>("fault");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("not a zip") << Fault::NotZip << "no es un archivo ZIP";
+        QTest::newRow("empty") << Fault::Empty << "no es un archivo ZIP";
+        QTest::newRow("cut in half") << Fault::CutInHalf << "está cortado";
+        QTest::newRow("cut at its end") << Fault::CutAtEnd << "está cortado";
+        QTest::newRow("no manifest") << Fault::NoManifest << "no tiene el manifiesto";
+        QTest::newRow("a table missing") << Fault::NoTable << "le falta la tabla detalle.DB";
+        QTest::newRow("a damaged table") << Fault::DamagedTable << "la tabla detalle.DB que contiene está dañada";
+        QTest::newRow("a table altered after the copy")
+            << Fault::AlteredTable << "el archivo detalle.DB que contiene está dañado";
+        QTest::newRow("a table of another layout")
+            << Fault::ForeignTable << "la tabla cliente.DB que contiene no es una tabla de este programa";
+        QTest::newRow("a newer program's") << Fault::Newer << "versión 99.0 del programa, más nueva que esta";
+        QTest::newRow("an entry outside the folders") << Fault::StrayEntry << "contiene ../fuera.txt";
+    }
+
+    // Each refused by the check before the question, with the tables, their folder and back/ as
+    // they were.
+    void badBackupRefused()
+    {
+        QFETCH(Fault, fault);
+        QFETCH(QString, message);
+        fillAndFile(tables());
+        const QString good = backup::makeBackup(tables(), copies());
+        const QString bad = m_dir->filePath(QStringLiteral("mala.zip"));
+        Unpacked u = unpack(good);
+        const QByteArray whole = tablefiles::bytes(good);
+        switch (fault) {
+        case Fault::NotZip:
+            tablefiles::write(bad, QByteArray("esto no es una copia\n").repeated(200));
+            break;
+        case Fault::Empty:
+            tablefiles::write(bad, {});
+            break;
+        case Fault::CutInHalf:
+            tablefiles::write(bad, whole.left(whole.size() / 2));
+            break;
+        case Fault::CutAtEnd:
+            tablefiles::write(bad, whole.chopped(10));
+            break;
+        case Fault::NoManifest:
+            pack(bad, u.entries, u.manifest, false);
+            break;
+        case Fault::NoTable:
+            u.entries.remove(QStringLiteral("detalle.DB"));
+            pack(bad, u.entries, u.manifest);
+            break;
+        case Fault::DamagedTable:
+        case Fault::AlteredTable: {
+            const QString scratch = m_dir->filePath(QStringLiteral("detalle.DB"));
+            tablefiles::write(scratch, u.entries.value(QStringLiteral("detalle.DB")));
+            const QList<tablefiles::Leaf> leaves = tablefiles::leaves(scratch, QStringLiteral("detalle"));
+            QVERIFY(!leaves.isEmpty());
+            tablefiles::garblePage(scratch, leaves.first().page, 5);
+            Files altered = u.entries;
+            altered.insert(QStringLiteral("detalle.DB"), tablefiles::bytes(scratch));
+            // Altered: the manifest's digest is still that of the table as copied.
+            pack(bad, altered, u.manifest, true, fault == Fault::AlteredTable ? u.entries : altered);
+            break;
+        }
+        case Fault::ForeignTable:
+            u.entries.insert(QStringLiteral("cliente.DB"), foreignTable(m_dir->filePath(QStringLiteral("otra.db"))));
+            pack(bad, u.entries, u.manifest);
+            break;
+        case Fault::Newer:
+            u.manifest.version = QStringLiteral("99.0");
+            pack(bad, u.entries, u.manifest);
+            break;
+        case Fault::StrayEntry:
+            u.entries.insert(QStringLiteral("../fuera.txt"), "fuera de la carpeta\n");
+            pack(bad, u.entries, u.manifest);
+            break;
+        }
+
+        const TableRows rows = rowsOf(tables());
+        const Files bytes = tableBytes(tables());
+        const Files ddjj = filesIn(in(QStringLiteral("ddjj")));
+        const QStringList folder = QDir(tables()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+        for (const bool restoring : {false, true}) {
+            ScriptedPrompt prompt;  // a question would fail the test: none is answered
+            try {
+                if (restoring)
+                    backup::restoreBackup(tables(), bad, prompt);
+                else
+                    backup::readBackup(bad);
+                QFAIL("the backup was taken");
+            } catch (const store::StoreError& e) {
+                QCOMPARE(e.code(), int(store::BackupRefused));
+                QVERIFY2(e.text().contains(message), qPrintable(e.text()));
+            }
+            QVERIFY(prompt.shown().isEmpty());
+        }
+        QCOMPARE(tableBytes(tables()), bytes);
+        QCOMPARE(rowsOf(tables()), rows);
+        QCOMPARE(filesIn(in(QStringLiteral("ddjj"))), ddjj);
+        QCOMPARE(QDir(tables()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), folder);
+        QVERIFY(zipsIn(in(QStringLiteral("back"))).isEmpty());
+        QVERIFY(!QFileInfo::exists(m_dir->filePath(QStringLiteral("fuera.txt"))));
+        QVERIFY(!QFileInfo::exists(QDir(tables()).filePath(QStringLiteral("../fuera.txt"))));
+    }
+
+    // A damaged table is what a restore is for: no backup is made of it, but the restore is, and
+    // the damaged file is kept as found in the copy made before it.
+    void restoreOverDamagedTable()
+    {
+        fillAndFile(tables());
+        const TableRows before = rowsOf(tables());
+        const QString zipFile = backup::makeBackup(tables(), copies());
+        const QString table = in(QStringLiteral("detalle.DB"));
+        tablefiles::garblePage(table, tablefiles::leaves(table, QStringLiteral("detalle")).first().page, 7);
+        const QByteArray damaged = tablefiles::bytes(table);
+        try {
+            backup::makeBackup(tables(), copies());
+            QFAIL("a backup of a damaged table was made");
+        } catch (const store::StoreError& e) {
+            QCOMPARE(e.code(), int(store::TableDamaged));
+        }
+
+        ScriptedPrompt prompt;
+        prompt.answer(PromptButton::Yes);
+        const backup::RestoreOutcome outcome = backup::restoreBackup(tables(), zipFile, prompt);
+        QVERIFY(outcome.restored);
+        QCOMPARE(rowsOf(tables()), before);
+        QCOMPARE(unpack(outcome.previous).entries.value(QStringLiteral("detalle.DB")), damaged);
+        try {
+            backup::readBackup(outcome.previous);
+            QFAIL("the copy of damaged tables was taken for a backup");
+        } catch (const store::StoreError& e) {
+            QVERIFY2(e.text().contains(QStringLiteral("tablas dañadas (detalle.DB)")), qPrintable(e.text()));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBackup)
+#include "tst_backup.moc"
