@@ -9,7 +9,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 
-TQReporte* QReporte = nullptr;
+FormInstance<TQReporte> QReporte;
 
 const QString TQReporte::OfficeCopy = QStringLiteral("Para la D.R.P.");
 const QString TQReporte::AgentCopy = QStringLiteral("Para el Agente");

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DeclarationPage.h"
+#include "widgets/FormInstance.h"
 
 #include <QObject>
 #include <QString>
@@ -57,4 +58,4 @@ private:
     PrinterFactory m_printerFactory;
 };
 
-extern TQReporte* QReporte;
+extern FormInstance<TQReporte> QReporte;
