@@ -172,6 +172,8 @@ QByteArrayView Statement::utf8(int column) const
 
 double Statement::real(int column) const { return sqlite3_column_double(m_stmt, column); }
 
+qint64 Statement::integer(int column) const { return sqlite3_column_int64(m_stmt, column); }
+
 QString Statement::parameterName(int position) const
 {
     return QString::fromUtf8(sqlite3_bind_parameter_name(m_stmt, position));
@@ -541,16 +543,37 @@ void Database::rollback()
 void Database::noteChanged(const QString& table)
 {
     m_changed.insert(lower(table));
+    m_changedRows.remove(lower(table));
+    announce();
+}
+
+void Database::noteRowChanged(const QString& table, qint64 rowid)
+{
+    const QString name = lower(table);
+    if (!m_changed.contains(name))
+        m_changedRows[name].insert(rowid);
     announce();
 }
 
 void Database::announce()
 {
-    if (m_depth > 0 || m_changed.isEmpty())
+    if (m_depth > 0 || (m_changed.isEmpty() && m_changedRows.isEmpty()))
         return;
-    const QSet<QString> changed = std::exchange(m_changed, {});
-    for (const QString& table : changed)
+    QSet<QString> changed = std::exchange(m_changed, {});
+    const QHash<QString, QSet<qint64>> changedRows = std::exchange(m_changedRows, {});
+    // One row moves alone in the views; several changed together are read again as a whole,
+    // since a view could not place one while another it holds is gone.
+    QList<std::pair<QString, qint64>> rows;
+    for (auto it = changedRows.cbegin(); it != changedRows.cend(); ++it) {
+        if (it->size() == 1)
+            rows.append({it.key(), *it->cbegin()});
+        else
+            changed.insert(it.key());
+    }
+    for (const QString& table : std::as_const(changed))
         emit tableChanged(table);
+    for (const auto& [table, rowid] : std::as_const(rows))
+        emit rowChanged(table, rowid);
 }
 
 Transaction::~Transaction()

@@ -44,6 +44,8 @@ private slots:
     void twoViewsOverOneTable();
     void postedRowLeavesFilteredView();
     void editOfRowDeletedElsewhereIsNotLost();
+    void oneRowChangeMovesOneRow_data();
+    void oneRowChangeMovesOneRow();
 };
 
 void TestDataset::editingStates()
@@ -319,6 +321,135 @@ void TestDataset::editOfRowDeletedElsewhereIsNotLost()
     QCOMPARE(editor.text(QStringLiteral("Nombre")), QStringLiteral("CAMBIO"));
     editor.cancel();
     QCOMPARE(column(editor, QStringLiteral("Nombre")), (QStringList{"ZOE", "ANA"}));
+}
+
+void TestDataset::oneRowChangeMovesOneRow_data()
+{
+    QTest::addColumn<QString>("action");    // insert, edit or delete through another view
+    QTest::addColumn<QString>("row");       // Clave of the row
+    QTest::addColumn<QString>("nombre");    // "-": left as it is; empty: null
+    QTest::addColumn<QString>("anio");      // the same
+    QTest::addColumn<QString>("expected");  // the watching view's Claves, in its order
+    // The watching view, by name under "anio=null", holds e (no name), c ANA, a MARIA.
+    QTest::newRow("insert first") << "insert"
+                                  << "f"
+                                  << "AAA"
+                                  << ""
+                                  << "efca";
+    QTest::newRow("insert between") << "insert"
+                                    << "f"
+                                    << "BETO"
+                                    << ""
+                                    << "ecfa";
+    QTest::newRow("insert last") << "insert"
+                                 << "f"
+                                 << "ZZZ"
+                                 << ""
+                                 << "ecaf";
+    QTest::newRow("insert without a name") << "insert"
+                                           << "f"
+                                           << ""
+                                           << ""
+                                           << "efca";
+    QTest::newRow("insert outside the filter") << "insert"
+                                               << "f"
+                                               << "BETO"
+                                               << "2020"
+                                               << "eca";
+    QTest::newRow("edit that moves the row") << "edit"
+                                             << "a"
+                                             << "AAA"
+                                             << "-"
+                                             << "eac";
+    QTest::newRow("edit that keeps its place") << "edit"
+                                               << "a"
+                                               << "MARIO"
+                                               << "-"
+                                               << "eca";
+    QTest::newRow("edit to no name") << "edit"
+                                     << "c"
+                                     << ""
+                                     << "-"
+                                     << "cea";
+    QTest::newRow("edit out of the filter") << "edit"
+                                            << "c"
+                                            << "-"
+                                            << "2020"
+                                            << "ea";
+    QTest::newRow("edit into the filter") << "edit"
+                                          << "b"
+                                          << "-"
+                                          << ""
+                                          << "ecab";
+    QTest::newRow("delete") << "delete"
+                            << "c"
+                            << "-"
+                            << "-"
+                            << "ea";
+    QTest::newRow("delete outside the filter") << "delete"
+                                               << "b"
+                                               << "-"
+                                               << "-"
+                                               << "eca";
+}
+
+// A post or delete of one row places that row alone in a view that has read its list: the list
+// then reads as a fresh view's, without being read again, and the view keeps its current row.
+void TestDataset::oneRowChangeMovesOneRow()
+{
+    QFETCH(QString, action);
+    QFETCH(QString, row);
+    QFETCH(QString, nombre);
+    QFETCH(QString, anio);
+    QFETCH(QString, expected);
+    Folder folder;
+    Dataset editor(&folder.session, QStringLiteral("Editor"), QStringLiteral("registro"));
+    editor.setIndexName(QStringLiteral("indx_registro_clave"));
+    editor.open();
+    fillThree(editor);
+    addRow(editor, {{"Clave", "e"}});
+    Dataset watch(&folder.session, QStringLiteral("Vista"), QStringLiteral("registro"));
+    watch.setIndexName(QStringLiteral("indx_registro_nombre"));
+    watch.setFilter(QStringLiteral("anio=null"));
+    watch.setFiltered(true);
+    watch.open();
+    QCOMPARE(column(watch, QStringLiteral("Clave")).join(QString()), QStringLiteral("eca"));
+    watch.last();  // a
+    QSignalSpy resets(&watch, &Dataset::rowsReset);
+    QSignalSpy changes(&watch, &Dataset::rowsChanged);
+
+    const auto assign = [&editor](const char* field, const QString& value) {
+        if (value != QLatin1String("-"))
+            editor.setText(QString::fromLatin1(field), value);
+    };
+    if (action == QLatin1String("insert")) {
+        editor.insert();
+        editor.setText(QStringLiteral("Clave"), row);
+    } else {
+        QVERIFY(editor.findKey({row}));
+        if (action == QLatin1String("edit"))
+            editor.edit();
+    }
+    if (action == QLatin1String("delete")) {
+        editor.remove();
+    } else {
+        assign("Nombre", nombre);
+        assign("Anio", anio);
+        editor.post();
+    }
+
+    QCOMPARE(resets.count(), 0);
+    const bool seen = QStringLiteral("eca").contains(row) || expected.contains(row);
+    QCOMPARE(changes.count(), seen ? 1 : 0);
+    QCOMPARE(column(watch, QStringLiteral("Clave")).join(QString()), expected);
+    QCOMPARE(key(watch), QStringLiteral("a"));
+    QCOMPARE(watch.recNo(), int(expected.indexOf(QLatin1Char('a'))));
+    Dataset fresh(&folder.session, QStringLiteral("Nueva"), QStringLiteral("registro"));
+    fresh.setIndexName(QStringLiteral("indx_registro_nombre"));
+    fresh.setFilter(QStringLiteral("anio=null"));
+    fresh.setFiltered(true);
+    fresh.open();
+    QCOMPARE(column(fresh, QStringLiteral("Clave")), column(watch, QStringLiteral("Clave")));
 }
 
 QTEST_GUILESS_MAIN(TestDataset)

@@ -1,0 +1,130 @@
+// The client import in the whole program: the main window up with its views open, the client
+// list and the client dialog built before and hidden (as after a look at the clients), and the
+// import window run as a user runs it: file chosen, positions typed, "&Cargar" pressed. The
+// peak memory of the whole process (VmHWM) and the time, beside the floor of bench_import
+// measured in the same run after the peak was read: the same rows inserted by one prepared
+// SQLite statement in one transaction, with the page cache the import gives the table.
+// Usage: bench_import_program [clients]
+// Runs on the offscreen platform unless QT_QPA_PLATFORM or DISPLAY is set.
+
+#include "BenchTools.h"
+#include "ClientRegister.h"
+#include "data/Prompt.h"
+#include "data/UModulo.h"
+#include "data/store/AliasConfig.h"
+#include "import/CargarContri.h"
+#include "shell/Principal.h"
+#include "shell/Startup.h"
+#include "shell/UClientes.h"
+#include "shell/UClientesMod.h"
+#include "widgets/Application.h"
+
+#include <QAbstractButton>
+#include <QElapsedTimer>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cstdio>
+
+using namespace bench;
+
+namespace {
+
+// OK to every box, and the register file to the file dialog.
+class FilePrompt final : public Prompt {
+public:
+    explicit FilePrompt(QString file) : m_file(std::move(file)) {}
+    PromptButton ask(const PromptMessage& message) override
+    {
+        if (message.icon == PromptIcon::Error)
+            std::fprintf(stderr, "error: %s\n", qPrintable(message.text));
+        return message.buttons == PromptButtons::YesNo ? PromptButton::Yes : PromptButton::Ok;
+    }
+    QString openFileName(const QString&, const QString&, const QString&) override { return m_file; }
+
+private:
+    QString m_file;
+};
+
+void showOnce(QWidget* window)
+{
+    window->show();
+    QTest::qWaitForWindowExposed(window);
+    window->hide();
+}
+
+int storedClients(TDModulo& m)
+{
+    store::Statement count(m.Session1_1->database(),
+                           QStringLiteral("SELECT count(*) FROM %1")
+                               .arg(m.Session1_1->database().qualifiedTable(QStringLiteral("cliente"))));
+    count.step();
+    return count.column(0).toInt();
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    Application app(argc, argv);
+    Application::setApplicationName(QStringLiteral("tarvenio"));
+    const int clients = argc > 1 ? std::max(10, QByteArray(argv[1]).toInt()) : 1000000;
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("padron.prn"));
+    std::printf("writing the register of %d clients...\n", clients);
+    std::fflush(stdout);
+    writeFile(file, clients, [clients](int i) { return clientLine(client(i, clients)); });
+
+    FilePrompt prompt(file);
+    Prompt::install(&prompt);
+    store::AliasConfig config(dir.filePath(QStringLiteral("store.conf")));
+    createForms(&config, dir.filePath(QStringLiteral("tablas")));
+    FPrincipal->show();
+    FPrincipal->activateWindow();
+    QTest::qWaitForWindowActive(FPrincipal);
+    showOnce(FClienteMod);
+    showOnce(FClientes);
+    DModulo->TCliente->cancel();
+    FCargarcont->show();
+    QTest::qWaitForWindowExposed(FCargarcont);
+    const import::Columns* ranges[] = {&ClientLayout.cuit,      &ClientLayout.razonSocial, &ClientLayout.inscripcion,
+                                       &ClientLayout.domicilio, &ClientLayout.localidad,   &ClientLayout.codigoPostal,
+                                       &ClientLayout.provincia};
+    for (int row = 0; row < 7; ++row) {
+        FCargarcont->findChild<QSpinBox*>(QStringLiteral("SE%1").arg(2 * row + 1))->setValue(ranges[row]->from);
+        FCargarcont->findChild<QSpinBox*>(QStringLiteral("SE%1").arg(2 * row + 2))->setValue(ranges[row]->to);
+    }
+    FCargarcont->findChild<QAbstractButton*>(QStringLiteral("BitBtn1"))->click();
+    QCoreApplication::processEvents();
+    const long before = peakRssKb();
+
+    const double import = timed([] { FCargarcont->findChild<QAbstractButton*>(QStringLiteral("BitBtn2"))->click(); });
+    QCoreApplication::processEvents();
+    const long peak = peakRssKb();
+    const int stored = storedClients(*DModulo);
+    FCargarcont->hide();
+    destroyForms();
+    Prompt::install(nullptr);
+
+    double floor = 0;
+    {
+        const Packed values = clientValues(clients);
+        store::AliasConfig floorConfig(dir.filePath(QStringLiteral("floor.conf")));
+        TDModulo floorTables(&floorConfig, dir.filePath(QStringLiteral("floor")));
+        floor = timed([&] { insertClients(floorTables.Session1_1->database(), values, clients); });
+    }
+
+    const bool small = peak < 100 * 1024;
+    const bool fast = import <= floor * 1.3;
+    std::printf("client import in the whole program, %d lines (%d stored)\n", clients, stored);
+    std::printf("  peak memory of the process before the import      %8ld kB\n", before);
+    std::printf("  peak memory of the process after the import       %8ld kB (target < 102400 kB)%s\n", peak,
+                small ? "" : "  MISSED");
+    std::printf("  floor (one prepared INSERT, one transaction)      %8.3f s\n", floor / 1000);
+    std::printf("  import through the window                         %8.3f s\n", import / 1000);
+    std::printf("  import / floor                                    %8.2f    (target <= 1.30)%s\n", import / floor,
+                fast ? "" : "  MISSED");
+    return small && fast && stored == clients ? 0 : 1;
+}
