@@ -101,8 +101,7 @@ int main(int argc, char** argv)
                m.TDetalles->setValue(QStringLiteral("NHasta"), 50);
                m.TDetalles->post();
            }));
-    report(QStringLiteral("recordCount TDetalles after the post"),
-           timed([&] { count = m.TDetalles->recordCount(); }));
+    report(QStringLiteral("recordCount TDetalles after the post"), timed([&] { count = m.TDetalles->recordCount(); }));
     report(QStringLiteral("post one insert into TCliente (and count its rows)"), timed([&] {
                m.TCliente->insert();
                m.TCliente->setText(QStringLiteral("Cuit"), cuitFor(rows + 1));

@@ -30,6 +30,12 @@ using namespace bench;
 
 namespace {
 
+void expect(bool ok, const char* what)
+{
+    if (!ok)
+        std::fprintf(stderr, "%s\n", what);
+}
+
 // OK to every box, and the register file to the file dialog.
 class FilePrompt final : public Prompt {
 public:
@@ -49,7 +55,7 @@ private:
 void showOnce(QWidget* window)
 {
     window->show();
-    QTest::qWaitForWindowExposed(window);
+    expect(QTest::qWaitForWindowExposed(window), "window did not show");
     window->hide();
 }
 
@@ -83,12 +89,12 @@ int main(int argc, char** argv)
     createForms(&config, dir.filePath(QStringLiteral("tablas")));
     FPrincipal->show();
     FPrincipal->activateWindow();
-    QTest::qWaitForWindowActive(FPrincipal);
+    expect(QTest::qWaitForWindowActive(FPrincipal), "FPrincipal did not show");
     showOnce(FClienteMod);
     showOnce(FClientes);
     DModulo->TCliente->cancel();
     FCargarcont->show();
-    QTest::qWaitForWindowExposed(FCargarcont);
+    expect(QTest::qWaitForWindowExposed(FCargarcont), "FCargarcont did not show");
     const import::Columns* ranges[] = {&ClientLayout.cuit,      &ClientLayout.razonSocial, &ClientLayout.inscripcion,
                                        &ClientLayout.domicilio, &ClientLayout.localidad,   &ClientLayout.codigoPostal,
                                        &ClientLayout.provincia};

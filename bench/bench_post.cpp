@@ -28,6 +28,12 @@ using fixture::cuitFor;
 
 namespace {
 
+void expect(bool ok, const char* what)
+{
+    if (!ok)
+        std::fprintf(stderr, "%s\n", what);
+}
+
 void fill(store::Database& db, int rows)
 {
     store::Transaction transaction(db);
@@ -101,14 +107,14 @@ int main(int argc, char** argv)
     TDModulo& m = *DModulo;
     FPrincipal->show();
     FPrincipal->activateWindow();
-    QTest::qWaitForWindowActive(FPrincipal);
+    expect(QTest::qWaitForWindowActive(FPrincipal), "FPrincipal did not show");
     const double listShown = timed([] {
         FClienteMod->show();
-        QTest::qWaitForWindowExposed(FClienteMod);
+        expect(QTest::qWaitForWindowExposed(FClienteMod), "FClienteMod did not show");
     });
     const double workbenchShown = timed([] {
         FDetalle->show();
-        QTest::qWaitForWindowExposed(FDetalle);
+        expect(QTest::qWaitForWindowExposed(FDetalle), "FDetalle did not show");
     });
     std::printf("client list shown over %d clients: %.1f ms; workbench over %d rows: %.1f ms\n", rows, listShown, rows,
                 workbenchShown);

@@ -104,8 +104,8 @@ void LookupListModel::ensureLoaded()
     m_loaded = true;
     disconnect(m_tableConnection);
     disconnect(m_rowConnection);
-    const auto changed = [this](const QString& table) {
-        if (m_table && table.compare(m_table->tableName(), Qt::CaseInsensitive) == 0)
+    const auto changed = [this](const QString& changedTable) {
+        if (m_table && changedTable.compare(m_table->tableName(), Qt::CaseInsensitive) == 0)
             invalidate();
     };
     m_tableConnection = connect(&db, &store::Database::tableChanged, this, changed);

@@ -79,8 +79,10 @@ public:
     static bool holdsAnyTable(const QString& folder, const QList<TableDef>& tables);
     // Creates one empty table file; fails if the file is there already.
     static void createTableFile(const QString& path, const TableDef& def);
-    // Checks a table file on its own connection; throws StoreError naming what is wrong.
-    static void checkTableFile(const QString& path, const TableDef& def);
+    // Checks a table file on its own connection; throws StoreError naming what is wrong. The
+    // layout check reads the header and the schema; the full one every page as well.
+    enum class FileCheck { Layout, Full };
+    static void checkTableFile(const QString& path, const TableDef& def, FileCheck depth = FileCheck::Full);
 
     const QString& folder() const { return m_folder; }
     sqlite3* handle() const { return m_db; }
