@@ -174,6 +174,7 @@ void Dataset::invalidate()
     m_rows.invalidate();
     m_lookups.forget();
     m_confirmedRowid = -1;
+    m_knownCount = -1;
 }
 
 void Dataset::onTableChanged(const QString& table)
@@ -206,6 +207,7 @@ void Dataset::onRowChanged(const QString& table, qint64 rowid)
     }
     if (rowid == m_confirmedRowid)
         m_confirmedRowid = -1;
+    m_knownCount = -1;
     const bool stale = m_rows.stale();
     const RowList::Move move = m_rows.place(db(), m_tableName, m_where, order(), rowid, m_position);
     if (stale || move.reread) {
@@ -290,13 +292,13 @@ void Dataset::locateCurrent() const
 }
 
 // While the list waits to be read again, the current row is read alone when it is still there;
-// a view that stands on its first position (just opened or filtered) finds that row alone.
+// a view that stands on its first position (just opened, filtered or emptied) finds that row alone.
 bool Dataset::currentWithoutList() const
 {
     if (!m_rows.stale())
         return false;
     if (m_currentRowid < 0) {
-        if (m_position != 0)
+        if (m_position > 0)
             return false;
         m_currentRowid = RowList::firstId(db(), m_tableName, m_where, order());
         m_confirmedRowid = m_currentRowid;
@@ -343,7 +345,15 @@ void Dataset::first()
 {
     requireActive();
     checkBrowse();
-    ensureList();
+    if (m_rows.stale()) {
+        // The first row alone, when the list waits to be read.
+        const qint64 rowid = RowList::firstId(db(), m_tableName, m_where, order());
+        m_bof = true;
+        m_eof = rowid < 0;
+        m_confirmedRowid = rowid;
+        setCurrent(rowid, rowid < 0 ? -1 : 0);
+        return;
+    }
     m_bof = true;
     m_eof = m_rows.ids().isEmpty();
     setCurrent(m_rows.ids().isEmpty() ? -1 : m_rows.ids().first(), m_rows.ids().isEmpty() ? -1 : 0);
@@ -353,7 +363,17 @@ void Dataset::last()
 {
     requireActive();
     checkBrowse();
-    ensureList();
+    if (m_rows.stale()) {
+        // The last row and the count alone, when the list waits to be read.
+        const int count = RowList::count(db(), m_tableName, m_where);
+        const qint64 rowid = count > 0 ? RowList::lastId(db(), m_tableName, m_where, order()) : -1;
+        m_eof = true;
+        m_bof = rowid < 0;
+        m_confirmedRowid = rowid;
+        m_knownCount = count;
+        setCurrent(rowid, rowid < 0 ? -1 : count - 1);
+        return;
+    }
     m_eof = true;
     m_bof = m_rows.ids().isEmpty();
     setCurrent(m_rows.ids().isEmpty() ? -1 : m_rows.ids().last(), int(m_rows.ids().size()) - 1);
@@ -363,8 +383,12 @@ void Dataset::next()
 {
     requireActive();
     checkBrowse();
-    ensureList();
     m_bof = false;
+    if (m_rows.stale() && m_knownCount >= 0 && m_position + 1 >= m_knownCount) {
+        m_eof = true;  // on the last row, known without the list
+        return;
+    }
+    ensureList();
     if (m_position + 1 < m_rows.ids().size()) {
         m_eof = false;
         setCurrent(m_rows.ids()[m_position + 1], m_position + 1);

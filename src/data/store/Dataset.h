@@ -112,6 +112,7 @@ public:
 
     // What an open view reads: the filter in force and its order as an " ORDER BY …" clause.
     const Filter& where() const { return m_where; }
+    RowOrder order() const;
     QString orderClause() const;
 
 signals:
@@ -131,7 +132,6 @@ private:
     using Row = RowList::Row;
     Database& db() const;
     void requireActive() const;
-    RowOrder order() const;
     void ensureList() const;
     void locateCurrent() const;
     bool currentWithoutList() const;
@@ -163,6 +163,7 @@ private:
     mutable int m_position = -1;
     mutable qint64 m_currentRowid = -1;
     mutable qint64 m_confirmedRowid = -1;  // the current row, found still there while the list waits
+    int m_knownCount = -1;                 // the count, found by last() while the list waits
     int m_placedPosition = -1;             // where the last row that changed alone was placed
     qint64 m_placedRowid = -1;
     bool m_eof = true;

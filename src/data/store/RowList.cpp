@@ -100,6 +100,26 @@ qint64 RowList::firstId(Database& db, const QString& table, const Filter& where,
     return stmt.step() ? stmt.integer(0) : -1;
 }
 
+qint64 RowList::lastId(Database& db, const QString& table, const Filter& where, const RowOrder& order)
+{
+    QString sql = QStringLiteral("SELECT rowid FROM ") + db.qualifiedTable(table);
+    if (!where.sql.isEmpty())
+        sql += QStringLiteral(" WHERE ") + where.sql;
+    Statement stmt(db, sql + order.reversed() + QStringLiteral(" LIMIT 1"));
+    bindWhere(stmt, where, 1);
+    return stmt.step() ? stmt.integer(0) : -1;
+}
+
+int RowList::count(Database& db, const QString& table, const Filter& where)
+{
+    QString sql = QStringLiteral("SELECT count(*) FROM ") + db.qualifiedTable(table);
+    if (!where.sql.isEmpty())
+        sql += QStringLiteral(" WHERE ") + where.sql;
+    Statement stmt(db, sql);
+    bindWhere(stmt, where, 1);
+    return stmt.step() ? int(stmt.integer(0)) : 0;
+}
+
 int RowList::comesBefore(Database& db, qint64 a, qint64 b)
 {
     Statement stmt(db, m_beforeSql);

@@ -17,6 +17,11 @@ struct TableDef;
 struct RowOrder {
     QStringList columns;  // quoted, rowid last
     QString clause() const { return QStringLiteral(" ORDER BY ") + columns.join(QStringLiteral(", ")); }
+    // The reverse order: nulls, first going up, come last going down.
+    QString reversed() const
+    {
+        return QStringLiteral(" ORDER BY ") + columns.join(QStringLiteral(" DESC, ")) + QStringLiteral(" DESC");
+    }
 };
 
 // The rows a view goes through: the ordered row ids that pass its filter, read when first asked
@@ -39,8 +44,10 @@ public:
     static void check(Database& db, const QString& table, const Filter& where, const RowOrder& order);
     // Whether the row is in the table and passes the filter.
     static bool passes(Database& db, const QString& table, const Filter& where, qint64 rowid);
-    // The id of the first row under the filter and order; -1 when there is none.
+    // The id of the first (last) row under the filter and order; -1 when there is none.
     static qint64 firstId(Database& db, const QString& table, const Filter& where, const RowOrder& order);
+    static qint64 lastId(Database& db, const QString& table, const Filter& where, const RowOrder& order);
+    static int count(Database& db, const QString& table, const Filter& where);
 
     // Where one row inserted, changed or deleted stood in the ids and where it stands now; -1
     // for not there. `reread` when the ids could not be placed and are stale now.

@@ -46,6 +46,8 @@ private slots:
     void editOfRowDeletedElsewhereIsNotLost();
     void oneRowChangeMovesOneRow_data();
     void oneRowChangeMovesOneRow();
+    void endsFoundBeforeTheListIsRead_data();
+    void endsFoundBeforeTheListIsRead();
 };
 
 void TestDataset::editingStates()
@@ -450,6 +452,64 @@ void TestDataset::oneRowChangeMovesOneRow()
     fresh.setFiltered(true);
     fresh.open();
     QCOMPARE(column(fresh, QStringLiteral("Clave")), column(watch, QStringLiteral("Clave")));
+}
+
+void TestDataset::endsFoundBeforeTheListIsRead_data()
+{
+    QTest::addColumn<QString>("index");
+    QTest::addColumn<QString>("filter");
+    QTest::newRow("by row") << ""
+                            << "";
+    QTest::newRow("by name, a row without one") << "indx_registro_nombre"
+                                                << "";
+    QTest::newRow("by name, filtered") << "indx_registro_nombre"
+                                       << "anio=null";
+    QTest::newRow("filtered to nothing") << "indx_registro_clave"
+                                         << "anio='1999'";
+}
+
+// first() and last() on a view that has not read its list yet stand where they would have
+// stood on the list, with the same position, ends and next step.
+void TestDataset::endsFoundBeforeTheListIsRead()
+{
+    QFETCH(QString, index);
+    QFETCH(QString, filter);
+    Folder folder;
+    Dataset editor(&folder.session, QStringLiteral("Editor"), QStringLiteral("registro"));
+    editor.open();
+    fillThree(editor);
+    addRow(editor, {{"Clave", "e"}});
+    const auto view = [&](const QString& name) {
+        auto* ds = new Dataset(&folder.session, name, QStringLiteral("registro"), &editor);
+        ds->setIndexName(index);
+        ds->setFilter(filter);
+        ds->setFiltered(!filter.isEmpty());
+        ds->open();
+        return ds;
+    };
+    Dataset* read = view(QStringLiteral("Leida"));
+    read->recordCount();
+    for (const bool toLast : {false, true}) {
+        Dataset* fresh = view(QStringLiteral("Nueva"));
+        if (toLast) {
+            read->last();
+            fresh->last();
+        } else {
+            read->first();
+            fresh->first();
+        }
+        QCOMPARE(key(*fresh), key(*read));
+        const bool bof = read->bof();
+        const int position = read->recNo();
+        fresh->next();
+        read->next();
+        QCOMPARE(fresh->eof(), read->eof());
+        QCOMPARE(key(*fresh), key(*read));
+        QCOMPARE(fresh->recNo(), read->recNo());
+        QVERIFY(read->recNo() == position || !toLast);
+        if (!toLast)
+            QCOMPARE(bof, true);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestDataset)
