@@ -3,6 +3,8 @@
 // bench_bare_window). Each figure is the median of wall-clock times of whole processes, run in
 // turn; on an empty store and on one with 100,000 clients and 100,000 open printed-forms rows.
 // Usage: bench_startup [rounds] [rows]
+//        bench_startup --make DIR [rows]   makes the two stores in DIR (store.conf, vacia, grande)
+//        bench_startup --start CONFIG FOLDER   one start of the program, as timed (for profiling)
 // Runs on the offscreen platform unless QT_QPA_PLATFORM or DISPLAY is set (xvfb-run for a
 // screen).
 
@@ -164,6 +166,13 @@ int main(int argc, char** argv)
         return startProgram(argc, argv, QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
 
     QCoreApplication app(argc, argv);
+    if (argc >= 3 && QByteArray(argv[1]) == "--make") {
+        const QDir kept(QString::fromLocal8Bit(argv[2]));
+        const QString config = kept.filePath(QStringLiteral("store.conf"));
+        makeStore(config, kept.filePath(QStringLiteral("vacia")), 0);
+        makeStore(config, kept.filePath(QStringLiteral("grande")), argc > 3 ? std::max(1, atoi(argv[3])) : 100000);
+        return 0;
+    }
     const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 11;
     const int rows = argc > 2 ? std::max(1, atoi(argv[2])) : 100000;
     const QString self = QCoreApplication::applicationFilePath();
