@@ -14,7 +14,7 @@ namespace store {
 // file gets its size, up to Limit; the former size comes back after.
 class ReadCache {
 public:
-    static const qint64 Limit = qint64(512) << 20;
+    static constexpr qint64 Limit = qint64(512) << 20;
 
     ReadCache(Database& db, const QStringList& tables);
     ~ReadCache();
