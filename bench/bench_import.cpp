@@ -5,10 +5,10 @@
 // Usage: bench_import [clients] [details]
 
 #include "BenchTools.h"
+#include "ClientRegister.h"
 #include "SampleCuit.h"
 #include "data/Prompt.h"
 #include "data/UModulo.h"
-#include "data/store/BulkCache.h"
 #include "data/store/Database.h"
 #include "import/ClientImport.h"
 #include "import/DetailImport.h"
@@ -24,7 +24,7 @@
 #include <functional>
 #include <vector>
 
-using fixture::cuitFor;
+using namespace bench;
 
 namespace {
 
@@ -39,37 +39,6 @@ public:
 };
 
 const int RegisteredClients = 10000;  // the register the detail lines refer to
-
-// The clients in another order than their C.U.I.T., as a real register is.
-int clientNumber(int i, int count) { return int((qint64(i) * 7919) % count) + 1; }
-
-struct Client {
-    QString cuit, name, inscripcion, domicilio, localidad, cp, provincia;
-};
-
-Client client(int i, int count)
-{
-    const int n = clientNumber(i, count);
-    return {cuitFor(n),
-            QStringLiteral("CONTRIBUYENTE NUMERO %1 SA").arg(n),
-            QStringLiteral("901-%1").arg(n),
-            QStringLiteral("AVENIDA SAN MARTIN %1").arg(n % 5000),
-            QStringLiteral("LOCALIDAD %1").arg(n % 300),
-            QString::number(2000 + n % 900),
-            QStringLiteral("SANTA FE")};
-}
-
-// C.U.I.T. 1-11, name 12-51, registration 52-66, address 67-116, locality 117-146, postal code
-// 147-152, province 153-182.
-const import::ClientColumns ClientLayout{{1, 11}, {12, 51}, {52, 66}, {67, 116}, {117, 146}, {147, 152}, {153, 182}};
-
-QByteArray clientLine(const Client& c)
-{
-    return (c.cuit + c.name.leftJustified(40) + c.inscripcion.leftJustified(15) + c.domicilio.leftJustified(50) +
-            c.localidad.leftJustified(30) + c.cp.leftJustified(6) + c.provincia.leftJustified(30))
-               .toLatin1() +
-           "\r\n";
-}
 
 struct Detail {
     QString fecha, name, cuit, tipo;
@@ -103,22 +72,6 @@ QByteArray detailLine(const Detail& d)
            "\r\n";
 }
 
-void writeFile(const QString& path, int lines, const std::function<QByteArray(int)>& line)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        qFatal("cannot write %s", qPrintable(path));
-    QByteArray block;
-    for (int i = 0; i < lines; ++i) {
-        block += line(i);
-        if (block.size() > (1 << 20)) {
-            file.write(block);
-            block.clear();
-        }
-    }
-    file.write(block);
-}
-
 // A data module over tables of its own.
 struct Tables {
     explicit Tables(const QTemporaryDir& dir, const QString& name)
@@ -139,74 +92,10 @@ void bindText(sqlite3_stmt* stmt, int position, const QString& text)
     sqlite3_bind_text(stmt, position, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
 }
 
-// Text values laid end to end in UTF-8, made before the floor's clock starts so that the floor
-// measures the inserts alone.
-struct Packed {
-    QByteArray bytes;
-    std::vector<qsizetype> ends;
-
-    void add(const QString& value)
-    {
-        bytes += value.toUtf8();
-        ends.push_back(bytes.size());
-    }
-    void bind(sqlite3_stmt* stmt, int position, size_t value) const
-    {
-        const qsizetype begin = value == 0 ? 0 : ends[value - 1];
-        sqlite3_bind_text(stmt, position, bytes.constData() + begin, int(ends[value] - begin), SQLITE_STATIC);
-    }
-};
-
-// The floor: the rows alone, one prepared statement, one transaction, with the page cache the
-// imports give the table.
-void insertRows(Tables& t, const QString& table, const QString& sql, int rows,
-                const std::function<void(sqlite3_stmt*, int)>& bind)
-{
-    store::Database& db = t.db();
-    store::BulkCache cache(db, table);
-    store::Transaction transaction(db);
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db.handle(), sql.toUtf8().constData(), -1, &stmt, nullptr) != SQLITE_OK)
-        qFatal("%s", sqlite3_errmsg(db.handle()));
-    for (int i = 0; i < rows; ++i) {
-        sqlite3_reset(stmt);
-        bind(stmt, i);
-        if (sqlite3_step(stmt) != SQLITE_DONE)
-            qFatal("%s", sqlite3_errmsg(db.handle()));
-    }
-    sqlite3_finalize(stmt);
-    transaction.commit();
-}
-
-Packed clientValues(int count)
-{
-    Packed packed;
-    packed.bytes.reserve(qsizetype(count) * 140);
-    packed.ends.reserve(size_t(count) * 7);
-    for (int i = 0; i < count; ++i) {
-        const Client c = client(i, count);
-        for (const QString* v : {&c.cuit, &c.name, &c.inscripcion, &c.domicilio, &c.localidad, &c.cp, &c.provincia})
-            packed.add(*v);
-    }
-    return packed;
-}
-
-void insertClients(Tables& t, const Packed& values, int count)
-{
-    insertRows(t, QStringLiteral("cliente"),
-               QStringLiteral("INSERT INTO %1 (Cuit, Razon_Social, Inscripcion, Domicilio, Localidad, Codigo_Postal, "
-                              "Provincia) VALUES (?, ?, ?, ?, ?, ?, ?)")
-                   .arg(t.db().qualifiedTable(QStringLiteral("cliente"))),
-               count, [&values](sqlite3_stmt* stmt, int i) {
-                   for (int v = 0; v < 7; ++v)
-                       values.bind(stmt, v + 1, size_t(i) * 7 + size_t(v));
-               });
-}
-
 // The register of the detail lines, numbered 1 to RegisteredClients in C.U.I.T. order.
 void registerClients(Tables& t)
 {
-    insertRows(t, QStringLiteral("cliente"),
+    insertRows(t.db(), QStringLiteral("cliente"),
                QStringLiteral("INSERT INTO %1 (Cuit, Razon_Social) VALUES (?, ?)")
                    .arg(t.db().qualifiedTable(QStringLiteral("cliente"))),
                RegisteredClients, [](sqlite3_stmt* stmt, int i) {
@@ -234,7 +123,7 @@ DetailValues detailValues(int count)
 
 void insertDetails(Tables& t, const DetailValues& values, int count)
 {
-    insertRows(t, QStringLiteral("detalle"),
+    insertRows(t.db(), QStringLiteral("detalle"),
                QStringLiteral("INSERT INTO %1 (Cliente, Fecha, Tipo_comprobante, NDesde, NHasta, CanTalonarios, "
                               "Punto_Venta, Importado, Anulado) VALUES (?, ?, ?, ?, ?, ?, ?, 'S', 'N')")
                    .arg(t.db().qualifiedTable(QStringLiteral("detalle"))),
@@ -256,15 +145,6 @@ int rowCount(Tables& t, const char* table)
         t.db(), QStringLiteral("SELECT count(*) FROM %1").arg(t.db().qualifiedTable(QString::fromLatin1(table))));
     stmt.step();
     return stmt.column(0).toInt();
-}
-
-// From here the peak is what the process holds now: the floor's rows, freed, go back first.
-void resetPeak()
-{
-    malloc_trim(0);
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly))
-        clear.write("5");
 }
 
 double cpuSeconds()
@@ -332,7 +212,7 @@ int main(int argc, char** argv)
         {
             const Packed values = clientValues(clients);
             Tables t(dir, QStringLiteral("floor_clients"));
-            floor = seconds([&] { insertClients(t, values, clients); }, &floorCpu);
+            floor = seconds([&] { insertClients(t.db(), values, clients); }, &floorCpu);
         }
         Tables t(dir, QStringLiteral("import_clients"));
         int added = 0;

@@ -4,6 +4,7 @@
 #include "data/store/Database.h"
 #include "data/store/Dataset.h"
 #include "data/store/FixedFormats.h"
+#include "data/store/ReadCache.h"
 #include "data/store/StoreError.h"
 #include "data/store/SystemError.h"
 #include "data/store/Text1252.h"
@@ -306,6 +307,11 @@ void writeDeclarationFile(TDModulo& modulo, const QString& path, const QString& 
     // Like a walk from the first row, this posts a row left pending in a view.
     for (store::Dataset* view : {modulo.TVerDetalles, modulo.TVerMaquinas, modulo.TCliente})
         view->first();
+    // The clients are looked up at random for every row: their file, and the others, are kept
+    // in memory for the three passes rather than read again for each.
+    store::ReadCache cache(
+        modulo.Session1_1->database(),
+        {modulo.TVerDetalles->tableName(), modulo.TVerMaquinas->tableName(), modulo.TCliente->tableName()});
 
     // Unbuffered: the blocks above are large already, and a failed flush while QSaveFile closes
     // is not reported by its commit().

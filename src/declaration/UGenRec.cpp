@@ -18,14 +18,14 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-TFGenRec* FGenRec = nullptr;
+FormInstance<TFGenRec> FGenRec;
 
 namespace {
 
 // Puts the period view in the state the dialog works on, shows it, and drops whatever it left
 // pending. Voiding needs a row to void.
 template <typename RowDialog>
-void openRowDialog(store::Dataset* rows, RowDialog* dialog, RowMode mode)
+void openRowDialog(store::Dataset* rows, const FormInstance<RowDialog>& dialog, RowMode mode)
 {
     if (mode == RowMode::Void) {
         if (rows->isEmpty())

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FiledPeriodWindow.h"
+#include "widgets/FormInstance.h"
 
 // The amended declaration of a filed period: voids and adds its rows, then generates it.
 class TFGenRec : public FiledPeriodWindow {
@@ -20,4 +21,4 @@ public:
     void BitBtn6Click();
 };
 
-extern TFGenRec* FGenRec;
+extern FormInstance<TFGenRec> FGenRec;

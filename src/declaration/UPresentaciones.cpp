@@ -19,7 +19,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-TFPresentaciones* FPresentaciones = nullptr;
+FormInstance<TFPresentaciones> FPresentaciones;
 
 namespace {
 

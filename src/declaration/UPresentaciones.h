@@ -1,6 +1,7 @@
 #pragma once
 
 #include "widgets/FormDialog.h"
+#include "widgets/FormInstance.h"
 
 class DBComboBox;
 class DBGrid;
@@ -39,4 +40,4 @@ private:
     void restartPendingRow(const QString& anio, const QString& anticipo);
 };
 
-extern TFPresentaciones* FPresentaciones;
+extern FormInstance<TFPresentaciones> FPresentaciones;

@@ -3,7 +3,7 @@
 #include "UGenRec.h"
 #include "widgets/ModalDialog.h"
 
-TFrecver* Frecver = nullptr;
+FormInstance<TFrecver> Frecver;
 
 TFrecver::TFrecver(QWidget* parent)
     : PeriodListDialog("Frecver", QStringLiteral("Rectificativa"), QStringLiteral("Rectificativa"),

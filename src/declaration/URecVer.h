@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PeriodList.h"
+#include "widgets/FormInstance.h"
 
 // Picks the filed period to amend.
 class TFrecver : public PeriodListDialog {
@@ -12,4 +13,4 @@ protected:
     void openPeriod() override;
 };
 
-extern TFrecver* Frecver;
+extern FormInstance<TFrecver> Frecver;

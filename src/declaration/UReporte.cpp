@@ -8,7 +8,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 
-TQReporte* QReporte = nullptr;
+FormInstance<TQReporte> QReporte;
 
 const QString TQReporte::OfficeCopy = declaration_page::officeCopyLabel();
 const QString TQReporte::AgentCopy = declaration_page::agentCopyLabel();

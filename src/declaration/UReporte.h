@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DeclarationPage.h"
+#include "widgets/FormInstance.h"
 
 #include <QObject>
 #include <QString>
@@ -60,4 +61,4 @@ private:
     bool m_noPrinter = false;
 };
 
-extern TQReporte* QReporte;
+extern FormInstance<TQReporte> QReporte;

@@ -3,7 +3,7 @@
 #include "UVerDetalle.h"
 #include "widgets/ModalDialog.h"
 
-TFVer* FVer = nullptr;
+FormInstance<TFVer> FVer;
 
 TFVer::TFVer(QWidget* parent)
     : PeriodListDialog("FVer", QStringLiteral("Presentaciones Anteriores"), QStringLiteral("Ver"),

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PeriodList.h"
+#include "widgets/FormInstance.h"
 
 // The filed periods, for issuing one again.
 class TFVer : public PeriodListDialog {
@@ -12,4 +13,4 @@ protected:
     void openPeriod() override;
 };
 
-extern TFVer* FVer;
+extern FormInstance<TFVer> FVer;

@@ -12,7 +12,7 @@
 
 #include <QPushButton>
 
-TFVerDetalles* FVerDetalles = nullptr;
+FormInstance<TFVerDetalles> FVerDetalles;
 
 TFVerDetalles::TFVerDetalles(QWidget* parent)
     : FiledPeriodWindow("FVerDetalles", QStringLiteral("Anticipo"), QStringLiteral("Pesentación "),

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FiledPeriodWindow.h"
+#include "widgets/FormInstance.h"
 
 // The rows of one filed period, and "Re-Generar", which writes and prints its declaration again.
 class TFVerDetalles : public FiledPeriodWindow {
@@ -11,4 +12,4 @@ public:
     void BitBtn1Click();  // "Re-Generar"
 };
 
-extern TFVerDetalles* FVerDetalles;
+extern FormInstance<TFVerDetalles> FVerDetalles;

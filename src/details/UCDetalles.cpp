@@ -25,7 +25,7 @@
 #include <iterator>
 #include <utility>
 
-TFCDetalles* FCDetalles = nullptr;
+FormInstance<TFCDetalles> FCDetalles;
 
 TFCDetalles::TFCDetalles(QWidget* parent)
     : FormDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "widgets/FormDialog.h"
+#include "widgets/FormInstance.h"
 
 class DBComboBox;
 class DBDateEdit;
@@ -35,4 +36,4 @@ private:
     QPushButton* BitBtn2;
 };
 
-extern TFCDetalles* FCDetalles;
+extern FormInstance<TFCDetalles> FCDetalles;

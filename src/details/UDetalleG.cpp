@@ -22,7 +22,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-TFDetalle* FDetalle = nullptr;
+FormInstance<TFDetalle> FDetalle;
 
 namespace {
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "widgets/FormDialog.h"
+#include "widgets/FormInstance.h"
 
 class DBGrid;
 class QGroupBox;
@@ -54,4 +55,4 @@ private:
     QPushButton* BitBtn5;
 };
 
-extern TFDetalle* FDetalle;
+extern FormInstance<TFDetalle> FDetalle;

@@ -20,7 +20,7 @@
 #include <iterator>
 #include <utility>
 
-TFGMaquina* FGMaquina = nullptr;
+FormInstance<TFGMaquina> FGMaquina;
 
 TFGMaquina::TFGMaquina(QWidget* parent)
     : FormDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "widgets/FormDialog.h"
+#include "widgets/FormInstance.h"
 
 class DBDateEdit;
 class DBEdit;
@@ -37,4 +38,4 @@ private:
     QPushButton* BitBtn2;
 };
 
-extern TFGMaquina* FGMaquina;
+extern FormInstance<TFGMaquina> FGMaquina;

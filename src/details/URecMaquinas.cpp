@@ -20,7 +20,7 @@
 #include <QVBoxLayout>
 #include <utility>
 
-TFAnulaMaquina* FAnulaMaquina = nullptr;
+FormInstance<TFAnulaMaquina> FAnulaMaquina;
 
 TFAnulaMaquina::TFAnulaMaquina(QWidget* parent)
     : FormDialog(parent,

@@ -3,6 +3,7 @@
 #include "RowMode.h"
 
 #include "widgets/FormDialog.h"
+#include "widgets/FormInstance.h"
 
 class DBComboBox;
 class DBDateEdit;
@@ -45,4 +46,4 @@ private:
     RowMode m_mode = RowMode::Void;
 };
 
-extern TFAnulaMaquina* FAnulaMaquina;
+extern FormInstance<TFAnulaMaquina> FAnulaMaquina;

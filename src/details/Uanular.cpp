@@ -23,7 +23,7 @@
 #include <QValidator>
 #include <utility>
 
-TFAnular* FAnular = nullptr;
+FormInstance<TFAnular> FAnular;
 
 namespace amendment {
 

@@ -3,6 +3,7 @@
 #include "RowMode.h"
 
 #include "widgets/FormDialog.h"
+#include "widgets/FormInstance.h"
 
 class DBComboBox;
 class DBDateEdit;
@@ -49,7 +50,7 @@ private:
     RowMode m_mode = RowMode::Void;
 };
 
-extern TFAnular* FAnular;
+extern FormInstance<TFAnular> FAnular;
 
 namespace amendment {
 

@@ -4,7 +4,7 @@
 #include <QListWidget>
 #include <QPushButton>
 
-TAyCarga* AyCarga = nullptr;
+FormInstance<TAyCarga> AyCarga;
 
 namespace {
 

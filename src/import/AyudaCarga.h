@@ -1,6 +1,7 @@
 #pragma once
 
 #include "widgets/FormDialog.h"
+#include "widgets/FormInstance.h"
 
 class QGroupBox;
 class QListWidget;
@@ -20,4 +21,4 @@ private:
     QPushButton* Button1;  // "&Ok"
 };
 
-extern TAyCarga* AyCarga;
+extern FormInstance<TAyCarga> AyCarga;

@@ -15,7 +15,7 @@
 
 using namespace importdialog;
 
-TCargar* Cargar = nullptr;
+FormInstance<TCargar> Cargar;
 
 TCargar::TCargar(QWidget* parent) : ImportWindow(parent)
 {

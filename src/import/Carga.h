@@ -3,6 +3,7 @@
 #include "DetailImport.h"
 
 #include "ImportDialog.h"
+#include "widgets/FormInstance.h"
 
 class QGroupBox;
 class QLabel;
@@ -41,4 +42,4 @@ private:
     QLabel* Label1;  // the progress
 };
 
-extern TCargar* Cargar;
+extern FormInstance<TCargar> Cargar;

@@ -13,7 +13,7 @@
 
 using namespace importdialog;
 
-TFCargarcont* FCargarcont = nullptr;
+FormInstance<TFCargarcont> FCargarcont;
 
 namespace {
 

@@ -3,6 +3,7 @@
 #include "ClientImport.h"
 
 #include "ImportDialog.h"
+#include "widgets/FormInstance.h"
 
 class QGroupBox;
 class QLabel;
@@ -28,4 +29,4 @@ private:
     QLabel* Label9;         // the progress
 };
 
-extern TFCargarcont* FCargarcont;
+extern FormInstance<TFCargarcont> FCargarcont;

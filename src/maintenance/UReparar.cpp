@@ -21,7 +21,7 @@
 #include <QShowEvent>
 #include <QStyle>
 
-TFReparacion* FReparacion = nullptr;
+FormInstance<TFReparacion> FReparacion;
 
 namespace {
 

@@ -2,6 +2,7 @@
 
 #include "TableRepair.h"
 #include "widgets/FormDialog.h"
+#include "widgets/FormInstance.h"
 
 #include <memory>
 
@@ -62,4 +63,4 @@ private:
     tablerepair::RunOutcome m_run;  // the current run
 };
 
-extern TFReparacion* FReparacion;
+extern FormInstance<TFReparacion> FReparacion;

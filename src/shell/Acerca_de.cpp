@@ -7,7 +7,7 @@
 #include <QLabel>
 #include <QPushButton>
 
-TFAcerca* FAcerca = nullptr;
+FormInstance<TFAcerca> FAcerca;
 
 namespace {
 QFont boldFont(int pointSize)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "widgets/FormDialog.h"
+#include "widgets/FormInstance.h"
 
 // The about box: the program's name and version and the authority it serves.
 class TFAcerca : public FormDialog {
@@ -9,4 +10,4 @@ public:
     explicit TFAcerca(QWidget* parent = nullptr);
 };
 
-extern TFAcerca* FAcerca;
+extern FormInstance<TFAcerca> FAcerca;

@@ -24,6 +24,7 @@
 #include "widgets/ModalDialog.h"
 
 #include <functional>
+#include <type_traits>
 #include <vector>
 
 namespace {
@@ -50,6 +51,73 @@ void create(T*& instance, const char* name, Args&&... args)
                          }});
 }
 
+// Builds a window the first time its global instance is used. The dialogs belong to the main
+// window, so they stay above it and centre on it.
+template <auto& instance>
+void build()
+{
+    using Form = std::remove_pointer_t<decltype(instance.built())>;
+    Form* form = nullptr;
+    if constexpr (std::is_base_of_v<QWidget, Form>)
+        form = new Form(FPrincipal);
+    else
+        form = new Form;
+    instance = form;
+    created().push_back({form->objectName(), [] {
+                             delete instance.built();
+                             instance = nullptr;
+                         }});
+    if constexpr (std::is_same_v<Form, TFDetalle>)
+        QObject::connect(form, &TFDetalle::generateRequested, form, [] { showModal(*FPresentaciones); });
+}
+
+template <auto& instance>
+void enable(bool on)
+{
+    instance.setMaker(on ? &build<instance> : nullptr);
+}
+
+template <auto& instance>
+QObject* instanceOf()
+{
+    return instance;
+}
+
+// The windows built on first use, in the program's order of windows.
+struct Window {
+    const char* name;
+    void (*enable)(bool on);
+    QObject* (*get)();
+};
+
+template <auto& instance>
+constexpr Window window(const char* name)
+{
+    return {name, &enable<instance>, &instanceOf<instance>};
+}
+
+const Window Windows[] = {
+    window<FImprenta>("FImprenta"),
+    window<FClienteMod>("FClienteMod"),
+    window<FDetalle>("FDetalle"),
+    window<FClientes>("FClientes"),
+    window<FCDetalles>("FCDetalles"),
+    window<FPresentaciones>("FPresentaciones"),
+    window<FVer>("FVer"),
+    window<FVerDetalles>("FVerDetalles"),
+    window<FAcerca>("FAcerca"),
+    window<FGMaquina>("FGMaquina"),
+    window<FAnular>("FAnular"),
+    window<QReporte>("QReporte"),
+    window<FReparacion>("FReparacion"),
+    window<Frecver>("Frecver"),
+    window<FGenRec>("FGenRec"),
+    window<FAnulaMaquina>("FAnulaMaquina"),
+    window<FCargarcont>("FCargarcont"),
+    window<Cargar>("Cargar"),
+    window<AyCarga>("AyCarga"),
+};
+
 }  // namespace
 
 void createForms(store::AliasConfig* config, const QString& dataFolder)
@@ -58,27 +126,8 @@ void createForms(store::AliasConfig* config, const QString& dataFolder)
     try {
         create(FPrincipal, "FPrincipal");
         create(DModulo, "DModulo", config, dataFolder);
-        // The dialogs belong to the main window, so they stay above it and centre on it.
-        create(FImprenta, "FImprenta", FPrincipal);
-        create(FClienteMod, "FClienteMod", FPrincipal);
-        create(FDetalle, "FDetalle", FPrincipal);
-        create(FClientes, "FClientes", FPrincipal);
-        create(FCDetalles, "FCDetalles", FPrincipal);
-        create(FPresentaciones, "FPresentaciones", FPrincipal);
-        create(FVer, "FVer", FPrincipal);
-        create(FVerDetalles, "FVerDetalles", FPrincipal);
-        create(FAcerca, "FAcerca", FPrincipal);
-        create(FGMaquina, "FGMaquina", FPrincipal);
-        create(FAnular, "FAnular", FPrincipal);
-        create(QReporte, "QReporte");
-        create(FReparacion, "FReparacion", FPrincipal);
-        create(Frecver, "Frecver", FPrincipal);
-        create(FGenRec, "FGenRec", FPrincipal);
-        create(FAnulaMaquina, "FAnulaMaquina", FPrincipal);
-        create(FCargarcont, "FCargarcont", FPrincipal);
-        create(Cargar, "Cargar", FPrincipal);
-        create(AyCarga, "AyCarga", FPrincipal);
-        QObject::connect(FDetalle, &TFDetalle::generateRequested, FPresentaciones, [] { showModal(*FPresentaciones); });
+        for (const Window& w : Windows)
+            w.enable(true);
     } catch (...) {
         destroyForms();
         throw;
@@ -87,6 +136,9 @@ void createForms(store::AliasConfig* config, const QString& dataFolder)
 
 void destroyForms()
 {
+    // No window is built while the others are taken down.
+    for (const Window& w : Windows)
+        w.enable(false);
     std::vector<Created>& list = created();
     while (!list.empty()) {
         const Created last = list.back();
@@ -101,4 +153,16 @@ QStringList creationOrder()
     for (const Created& c : created())
         names << c.name;
     return names;
+}
+
+QObject* instance(const QString& name)
+{
+    if (name == QLatin1String("FPrincipal"))
+        return FPrincipal;
+    if (name == QLatin1String("DModulo"))
+        return DModulo;
+    for (const Window& w : Windows)
+        if (name == QLatin1String(w.name))
+            return w.get();
+    return nullptr;
 }

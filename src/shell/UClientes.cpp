@@ -17,7 +17,7 @@
 #include <QPushButton>
 #include <QStyle>
 
-TFClientes* FClientes = nullptr;
+FormInstance<TFClientes> FClientes;
 
 namespace {
 // The dialog's own window icon: a client card, a head and shoulders beside two lines of text.

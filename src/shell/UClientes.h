@@ -1,6 +1,7 @@
 #pragma once
 
 #include "widgets/FormDialog.h"
+#include "widgets/FormInstance.h"
 
 class DBComboBox;
 class DBEdit;
@@ -31,4 +32,4 @@ private:
     QPushButton* BitBtn2;
 };
 
-extern TFClientes* FClientes;
+extern FormInstance<TFClientes> FClientes;

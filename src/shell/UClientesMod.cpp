@@ -16,7 +16,7 @@
 #include <QToolButton>
 #include <functional>
 
-TFClienteMod* FClienteMod = nullptr;
+FormInstance<TFClienteMod> FClienteMod;
 
 namespace {
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include "widgets/FormInstance.h"
 
 class DBGrid;
 class QToolButton;
@@ -26,4 +27,4 @@ private:
     QToolButton* BitBtn3;
 };
 
-extern TFClienteMod* FClienteMod;
+extern FormInstance<TFClienteMod> FClienteMod;

@@ -17,7 +17,7 @@
 #include <QPushButton>
 #include <QStyle>
 
-TFImprenta* FImprenta = nullptr;
+FormInstance<TFImprenta> FImprenta;
 
 namespace {
 const QString Missing = QStringLiteral("Faltan Cargar Datos Obligatorios");

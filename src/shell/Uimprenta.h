@@ -1,6 +1,7 @@
 #pragma once
 
 #include "widgets/FormDialog.h"
+#include "widgets/FormInstance.h"
 
 class DBCheckBox;
 class DBComboBox;
@@ -35,4 +36,4 @@ private:
     QPushButton* BitBtn2;
 };
 
-extern TFImprenta* FImprenta;
+extern FormInstance<TFImprenta> FImprenta;

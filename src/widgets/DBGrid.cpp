@@ -4,9 +4,11 @@
 #include "data/store/Dataset.h"
 
 #include <QHeaderView>
+#include <QShowEvent>
 
 DBGrid::DBGrid(QWidget* parent) : QTableView(parent), m_model(new DatasetModel(this))
 {
+    m_model->setLive(false);
     setModel(m_model);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -23,6 +25,9 @@ DBGrid::DBGrid(QWidget* parent) : QTableView(parent), m_model(new DatasetModel(t
     });
     connect(this, &QAbstractItemView::doubleClicked, this, &DBGrid::rowDoubleClicked);
     connect(m_model, &QAbstractItemModel::modelReset, this, &DBGrid::followDataset);
+    // A row coming or going moves the grid's line by itself; the view's current row stays, and
+    // the grid follows it afterwards.
+    connect(m_model, &DatasetModel::changingRows, this, [this](bool changing) { m_syncing = changing; });
 }
 
 void DBGrid::setDataset(store::Dataset* dataset, QList<GridColumn> columns)
@@ -32,6 +37,20 @@ void DBGrid::setDataset(store::Dataset* dataset, QList<GridColumn> columns)
         connect(dataset, &store::Dataset::currentChanged, this, &DBGrid::followDataset);
     applyWidths();
     followDataset();
+}
+
+void DBGrid::showEvent(QShowEvent* event)
+{
+    if (!event->spontaneous())
+        m_model->setLive(true);
+    QTableView::showEvent(event);
+}
+
+void DBGrid::hideEvent(QHideEvent* event)
+{
+    if (!event->spontaneous())
+        m_model->setLive(false);
+    QTableView::hideEvent(event);
 }
 
 void DBGrid::setReadOnly(bool on)
@@ -91,7 +110,7 @@ void DBGrid::applyWidths()
 void DBGrid::followDataset()
 {
     store::Dataset* dataset = m_model->dataset();
-    if (!dataset || !dataset->active())
+    if (!dataset || !dataset->active() || !m_model->live())
         return;
     int row = -1;
     try {

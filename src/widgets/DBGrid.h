@@ -19,6 +19,11 @@ public:
 signals:
     void rowDoubleClicked();
 
+protected:
+    // A grid reads its view while it is shown only: hidden, it shows no rows.
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
 private:
     void followDataset();
     void applyWidths();

@@ -103,16 +103,20 @@ void LookupListModel::ensureLoaded()
     }
     m_loaded = true;
     disconnect(m_tableConnection);
-    m_tableConnection = connect(&db, &store::Database::tableChanged, this, [this](const QString& changed) {
-        if (m_table && changed.compare(m_table->tableName(), Qt::CaseInsensitive) == 0)
+    disconnect(m_rowConnection);
+    const auto changed = [this](const QString& changedTable) {
+        if (m_table && changedTable.compare(m_table->tableName(), Qt::CaseInsensitive) == 0)
             invalidate();
-    });
+    };
+    m_tableConnection = connect(&db, &store::Database::tableChanged, this, changed);
+    m_rowConnection = connect(&db, &store::Database::rowChanged, this, changed);
     endResetModel();
 }
 
 void LookupListModel::invalidate()
 {
     disconnect(m_tableConnection);
+    disconnect(m_rowConnection);
     if (!m_loaded)
         return;
     beginResetModel();

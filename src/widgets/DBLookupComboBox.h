@@ -50,6 +50,7 @@ private:
     QStringList m_values;
     QVariantList m_keys;
     QMetaObject::Connection m_tableConnection;
+    QMetaObject::Connection m_rowConnection;
 };
 
 // A drop-down bound to a lookup field of a view (a client's name or C.U.I.T. shown through the

@@ -13,52 +13,119 @@ void DatasetModel::setDataset(store::Dataset* dataset, QList<GridColumn> columns
         disconnect(m_dataset, nullptr, this, nullptr);
     m_dataset = dataset;
     m_columns = std::move(columns);
+    m_count = -1;
     if (dataset) {
-        connect(dataset, &store::Dataset::rowsChanged, this, [this] {
-            beginResetModel();
-            endResetModel();
+        connect(dataset, &store::Dataset::rowsReset, this, [this] {
+            if (m_live)
+                reset();
+        });
+        connect(dataset, &store::Dataset::rowInserted, this, [this](int row) {
+            if (!m_live || m_count < 0)
+                return;
+            // The view already holds the row; until Qt is told, the model shows the rows as they were.
+            emit changingRows(true);
+            m_changedRow = row;
+            m_shift = 1;
+            beginInsertRows({}, row, row);
+            m_changedRow = -1;
+            ++m_count;
+            endInsertRows();
+            emit changingRows(false);
+        });
+        connect(dataset, &store::Dataset::rowRemoved, this, [this](int row) {
+            if (!m_live || m_count < 0)
+                return;
+            emit changingRows(true);
+            m_changedRow = row;
+            m_shift = -1;
+            beginRemoveRows({}, row, row);
+            m_changedRow = -1;
+            --m_count;
+            endRemoveRows();
+            emit changingRows(false);
+        });
+        connect(dataset, &store::Dataset::rowUpdated, this, [this](int row) {
+            if (m_live && row < m_count)
+                emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+        });
+        connect(dataset, &store::Dataset::valuesChanged, this, [this] {
+            if (m_live && m_count > 0)
+                emit dataChanged(index(0, 0), index(m_count - 1, columnCount() - 1));
         });
         connect(dataset, &store::Dataset::fieldChanged, this, [this] {
+            if (!m_live)
+                return;
             const int row = m_dataset->recNo();
-            if (row >= 0)
+            if (row >= 0 && row < m_count)
                 emit dataChanged(index(row, 0), index(row, columnCount() - 1));
         });
     }
     endResetModel();
 }
 
+void DatasetModel::reset()
+{
+    beginResetModel();
+    m_count = -1;
+    endResetModel();
+}
+
+void DatasetModel::setLive(bool on)
+{
+    if (on == m_live)
+        return;
+    beginResetModel();
+    m_live = on;
+    m_count = -1;
+    endResetModel();
+}
+
 int DatasetModel::rowCount(const QModelIndex& parent) const
 {
-    if (parent.isValid() || !m_dataset || !m_dataset->active())
+    if (parent.isValid() || !m_live || !m_dataset || !m_dataset->active())
         return 0;
-    try {
-        return m_dataset->recordCount();
-    } catch (const std::exception&) {
-        return 0;
+    if (m_count < 0) {
+        try {
+            m_count = m_dataset->recordCount();
+        } catch (const std::exception&) {
+            return 0;
+        }
     }
+    return m_count;
 }
 
 int DatasetModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(m_columns.size()); }
+
+int DatasetModel::viewRow(int row) const
+{
+    if (m_changedRow < 0 || row < m_changedRow)
+        return row;
+    if (m_shift < 0 && row == m_changedRow)
+        return -1;  // the row that left the view
+    return m_shift > 0 ? row + 1 : row - 1;
+}
 
 QVariant DatasetModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || !m_dataset || index.column() >= m_columns.size())
         return {};
+    const int row = viewRow(index.row());
+    if (row < 0)
+        return {};
     const GridColumn& column = m_columns[index.column()];
     try {
         // The row being edited shows its pending values.
-        const bool pending = m_dataset->editing() && index.row() == m_dataset->recNo() &&
-                             m_dataset->state() == store::DatasetState::Edit;
+        const bool pending =
+            m_dataset->editing() && row == m_dataset->recNo() && m_dataset->state() == store::DatasetState::Edit;
         if (role == Qt::DisplayRole || role == Qt::EditRole) {
             if (column.format == GridColumn::Format::Money && role == Qt::DisplayRole) {
-                const QVariant v =
-                    pending ? m_dataset->value(column.field) : m_dataset->valueAt(index.row(), column.field);
+                const QVariant v = pending ? m_dataset->value(column.field) : m_dataset->valueAt(row, column.field);
                 return v.isNull() ? QString() : store::formats::money(v.toDouble());
             }
-            return pending ? m_dataset->text(column.field) : m_dataset->textAt(index.row(), column.field);
+            return pending ? m_dataset->text(column.field) : m_dataset->textAt(row, column.field);
         }
         if (role == Qt::TextAlignmentRole) {
-            const QVariant v = m_dataset->valueAt(index.row(), column.field);
+            const QVariant v = m_dataset->valueAt(row, column.field);
             const bool number = v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Int ||
                                 column.format == GridColumn::Format::Right;
             return QVariant::fromValue(Qt::AlignVCenter | (number ? Qt::AlignRight : Qt::AlignLeft));

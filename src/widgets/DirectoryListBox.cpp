@@ -39,7 +39,8 @@ void DriveComboBox::setDrive(QChar letter)
         setCurrentIndex(index);
 }
 
-DirectoryListBox::DirectoryListBox(QWidget* parent) : QTreeWidget(parent)
+DirectoryListBox::DirectoryListBox(QWidget* parent)
+    : QTreeWidget(parent), m_folderIcon(style()->standardIcon(QStyle::SP_DirIcon))
 {
     setHeaderHidden(true);
     setColumnCount(1);
@@ -108,7 +109,7 @@ QTreeWidgetItem* DirectoryListBox::addFolder(QTreeWidgetItem* parent, const QStr
     auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(this);
     item->setText(0, label);
     item->setData(0, ShownRole, shown);
-    item->setIcon(0, style()->standardIcon(QStyle::SP_DirIcon));
+    item->setIcon(0, m_folderIcon);
     item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
     return item;
 }
@@ -136,14 +137,32 @@ void DirectoryListBox::showDrive(QChar letter)
     const QString root = driveRoot(drive);
     const QString shownRoot = drive == QLatin1Char('A') ? QStringLiteral("A:\\") : QDir::toNativeSeparators(root);
     QTreeWidgetItem* item = addFolder(nullptr, shownRoot, shownRoot);
-    // A drive that cannot be read shows its root alone.
-    if (!root.isEmpty() && QFileInfo(root).isDir()) {
-        fillChildren(item);
-        item->setExpanded(true);
-    }
+    // The root's folders are read when the list is first seen, not for a window never shown.
+    m_rootFilled = false;
+    if (isVisible())
+        fillRoot();
     setCurrentItem(item);
     if (m_drives)
         m_drives->setDrive(drive);
+}
+
+void DirectoryListBox::fillRoot()
+{
+    m_rootFilled = true;
+    QTreeWidgetItem* item = topLevelItem(0);
+    const QString root = driveRoot(m_drive);
+    // A drive that cannot be read shows its root alone.
+    if (item && !root.isEmpty() && QFileInfo(root).isDir()) {
+        fillChildren(item);
+        item->setExpanded(true);
+    }
+}
+
+void DirectoryListBox::showEvent(QShowEvent* event)
+{
+    if (!m_rootFilled)
+        fillRoot();
+    QTreeWidget::showEvent(event);
 }
 
 void DirectoryListBox::setDirectory(const QString& shown)
@@ -157,6 +176,7 @@ void DirectoryListBox::setDirectory(const QString& shown)
 
     m_drive = drive;
     clear();
+    m_rootFilled = true;
     // The chain from the drive's root down to the folder, each folder one step further in.
     const QString root = QDir::cleanPath(driveRoot(drive));
     QString relative = QDir(root).relativeFilePath(real);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QComboBox>
+#include <QIcon>
 #include <QTreeWidget>
 
 namespace store {
@@ -41,14 +42,20 @@ public:
 signals:
     void directoryChanged(const QString& shown);
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     QString realPath(const QString& shown) const;
     QString shownPath(QChar drive, const QString& real) const;
     QString driveRoot(QChar drive) const;
     QTreeWidgetItem* addFolder(QTreeWidgetItem* parent, const QString& label, const QString& shown);
     void fillChildren(QTreeWidgetItem* item);
+    void fillRoot();
 
     const store::AliasConfig* m_config = nullptr;
     DriveComboBox* m_drives = nullptr;
     QChar m_drive = QLatin1Char('C');
+    QIcon m_folderIcon;        // one for every folder: decoding it is what a folder costs
+    bool m_rootFilled = true;  // false while the root's folders wait for the list to be shown
 };

@@ -217,12 +217,18 @@ private slots:
     void cleanup()
     {
         destination::setFreeSpaceReader({});
-        for (QDialog** d : {reinterpret_cast<QDialog**>(&Frecver), reinterpret_cast<QDialog**>(&FGenRec),
-                            reinterpret_cast<QDialog**>(&FAnulaMaquina), reinterpret_cast<QDialog**>(&FAnular),
-                            reinterpret_cast<QDialog**>(&FVer), reinterpret_cast<QDialog**>(&FVerDetalles)}) {
-            delete *d;
-            *d = nullptr;
-        }
+        delete Frecver;
+        Frecver = nullptr;
+        delete FGenRec;
+        FGenRec = nullptr;
+        delete FAnulaMaquina;
+        FAnulaMaquina = nullptr;
+        delete FAnular;
+        FAnular = nullptr;
+        delete FVer;
+        FVer = nullptr;
+        delete FVerDetalles;
+        FVerDetalles = nullptr;
         delete QReporte;
         QReporte = nullptr;
         m_period.reset();

@@ -65,11 +65,14 @@ public:
     ~Period()
     {
         setModalHandler({});
-        for (QDialog** d : {reinterpret_cast<QDialog**>(&FDetalle), reinterpret_cast<QDialog**>(&FPresentaciones),
-                            reinterpret_cast<QDialog**>(&FGMaquina), reinterpret_cast<QDialog**>(&FCDetalles)}) {
-            delete *d;
-            *d = nullptr;
-        }
+        delete FDetalle;
+        FDetalle = nullptr;
+        delete FPresentaciones;
+        FPresentaciones = nullptr;
+        delete FGMaquina;
+        FGMaquina = nullptr;
+        delete FCDetalles;
+        FCDetalles = nullptr;
     }
 
     TDModulo& m() { return *DModulo; }

@@ -2,6 +2,7 @@
 #include "ScriptedPrompt.h"
 #include "backup/Backup.h"
 #include "data/UModulo.h"
+#include "import/Carga.h"
 #include "shell/Acerca_de.h"
 #include "shell/Principal.h"
 #include "shell/Startup.h"
@@ -15,6 +16,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <functional>
@@ -87,13 +89,43 @@ private slots:
         m_prompt.reset();
     }
 
+    // The main window and the data module are made at start; each other window the first time
+    // it is used, once, whatever the order of use.
     void startup()
     {
         const QStringList order{
             "FPrincipal",      "DModulo", "FImprenta",    "FClienteMod",   "FDetalle",    "FClientes", "FCDetalles",
             "FPresentaciones", "FVer",    "FVerDetalles", "FAcerca",       "FGMaquina",   "FAnular",   "QReporte",
             "FReparacion",     "Frecver", "FGenRec",      "FAnulaMaquina", "FCargarcont", "Cargar",    "AyCarga"};
+        QCOMPARE(creationOrder(), order.mid(0, 2));
+        QList<QObject*> built;
+        for (const QString& name : order) {
+            built << instance(name);
+            QVERIFY2(built.last(), qPrintable(name));
+            QCOMPARE(built.last()->objectName(), name);
+        }
         QCOMPARE(creationOrder(), order);
+        for (int i = 0; i < order.size(); ++i)
+            QCOMPARE(instance(order[i]), built[i]);
+        QCOMPARE(creationOrder(), order);
+    }
+
+    void windowsBuiltOnFirstUse()
+    {
+        trigger(QStringLiteral("Ayuda1"));
+        trigger(QStringLiteral("ImportarDetalles1"));
+        trigger(QStringLiteral("Ayuda1"));
+        QCOMPARE(m_dialogs, (QStringList{"FAcerca", "Cargar", "FAcerca"}));
+        QCOMPARE(creationOrder(), (QStringList{"FPrincipal", "DModulo", "FAcerca", "Cargar"}));
+        QCOMPARE(FAcerca.built()->parentWidget(), FPrincipal);
+
+        // Taken down in the reverse order, and not built again by what the teardown touches.
+        QPointer<QObject> acerca = FAcerca.built(), cargar = Cargar.built();
+        destroyForms();
+        QVERIFY(!acerca && !cargar);
+        QVERIFY(!instance(QStringLiteral("FAcerca")));
+        QVERIFY(!FAcerca.built() && !Cargar.built() && !FPrincipal && !DModulo);
+        QVERIFY(creationOrder().isEmpty());
     }
 
     void windowTitles_data()
@@ -144,10 +176,10 @@ private slots:
     {
         QFETCH(QString, window);
         QFETCH(QString, title);
-        QWidget* w = FPrincipal;
-        if (window != QLatin1String("FPrincipal"))
-            w = FPrincipal->findChild<QDialog*>(window, Qt::FindDirectChildrenOnly);
+        auto* w = qobject_cast<QWidget*>(instance(window));
         QVERIFY(w);
+        if (window != QLatin1String("FPrincipal"))
+            QCOMPARE(w->parentWidget(), FPrincipal);
         QCOMPARE(w->windowTitle(), title);
         QVERIFY(!w->isVisible());
     }

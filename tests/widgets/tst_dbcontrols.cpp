@@ -65,6 +65,7 @@ private slots:
     void comboKeepsTrailingBlankAndCheckBoxWritesFlags();
     void enterMovesLikeTabAndPressesButtons();
     void gridFollowsViewBothWays();
+    void gridReadsWhileShown();
     void gridShowsNumbersAndCuitWhole();
     void listOpensOnOwnValueWideEnough();
 };
@@ -232,6 +233,44 @@ void TestDBControls::gridFollowsViewBothWays()
     QCOMPARE(m.TCliente->state(), DatasetState::Browse);
     QCOMPARE(store::formats::money(1234567.5), QStringLiteral("1.234.567,50"));
     QCOMPARE(store::formats::money(-0.25), QStringLiteral("-0,25"));
+}
+
+// A hidden grid shows no rows and follows nothing; shown, it reads the view, and a post of one
+// row changes one line of it, the current line staying on its row.
+void TestDBControls::gridReadsWhileShown()
+{
+    DataFolder folder;
+    TDModulo& m = folder.modulo();
+    addClient(m, QStringLiteral("30000000007"), QStringLiteral("TERCERO"));
+    DBGrid grid;
+    QAbstractItemModelTester tester(&grid.gridModel(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+    grid.setDataset(m.TCliente, {{QStringLiteral("Razon_Social"), QString(), 0, GridColumn::Format::Plain}});
+    QSignalSpy resets(&grid.gridModel(), &QAbstractItemModel::modelReset);
+    addClient(m, QStringLiteral("20123456786"), QStringLiteral("PRIMERO"));
+    QCOMPARE(grid.gridModel().rowCount(), 0);
+    QCOMPARE(resets.count(), 0);
+
+    grid.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+    QCOMPARE(grid.gridModel().rowCount(), 2);
+    m.TCliente->last();
+    QCOMPARE(grid.currentIndex().row(), 1);
+    resets.clear();
+    QSignalSpy inserted(&grid.gridModel(), &QAbstractItemModel::rowsInserted);
+    addClient(m, QStringLiteral("20000000001"), QStringLiteral("CERO"));
+    QCOMPARE(resets.count(), 0);
+    QCOMPARE(inserted.count(), 1);
+    QCOMPARE(inserted.first().at(1).toInt(), 0);
+    QCOMPARE(grid.gridModel().index(0, 0).data().toString(), QStringLiteral("CERO"));
+    QCOMPARE(grid.currentIndex().row(), 0);  // on the posted row
+    m.TCliente->last();
+    m.TCliente->remove();
+    QCOMPARE(resets.count(), 0);
+    QCOMPARE(grid.gridModel().rowCount(), 2);
+    QCOMPARE(grid.currentIndex().row(), 1);  // the row that took the removed one's place
+
+    grid.hide();
+    QCOMPARE(grid.gridModel().rowCount(), 0);
 }
 
 QTEST_MAIN(TestDBControls)

@@ -12,7 +12,7 @@ namespace store {
 // former size comes back when the run ends.
 class BulkCache {
 public:
-    static const int Kilobytes = 64 * 1024;
+    static const int Kilobytes = 48 * 1024;
 
     BulkCache(Database& db, const QString& table);
     ~BulkCache() { release(); }

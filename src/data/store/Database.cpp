@@ -1,5 +1,6 @@
 #include "Database.h"
 
+#include "CheckedFiles.h"
 #include "FileOps.h"
 #include "PageImage.h"
 #include "SqliteFile.h"
@@ -58,15 +59,27 @@ bool sameSchema(sqlite3* db, const TableDef& def)
     return actual == expected;
 }
 
-// A file shorter than its pages: the last page is cut, whatever it held.
-bool wholePages(sqlite3* db, qint64 fileSize)
+// The layout, read from the header and the schema without going through the rows: a file
+// shorter than its pages (the last page cut, whatever it held), a list of free pages or a
+// table or index that starts past the end, a first page of the table that cannot be read.
+bool soundLayout(sqlite3* db, qint64 fileSize, const TableDef& def)
 {
-    QList<QStringList> size, count;
+    QList<QStringList> size, count, free, roots, first;
     if (!sqlite::queryRows(db, QStringLiteral("PRAGMA page_size"), &size) ||
-        !sqlite::queryRows(db, QStringLiteral("PRAGMA page_count"), &count))
+        !sqlite::queryRows(db, QStringLiteral("PRAGMA page_count"), &count) ||
+        !sqlite::queryRows(db, QStringLiteral("PRAGMA freelist_count"), &free) ||
+        !sqlite::queryRows(db, QStringLiteral("SELECT rootpage FROM sqlite_schema WHERE rootpage > 0"), &roots) ||
+        !sqlite::queryRows(db, QStringLiteral("SELECT 1 FROM %1 LIMIT 1").arg(quoteIdentifier(def.tableName)), &first))
         return false;
     const qint64 pageSize = size.value(0).value(0).toLongLong();
-    return pageSize > 0 && fileSize % pageSize == 0 && fileSize >= pageSize * count.value(0).value(0).toLongLong();
+    const qint64 pages = count.value(0).value(0).toLongLong();
+    if (pageSize <= 0 || fileSize % pageSize != 0 || fileSize < pageSize * pages ||
+        free.value(0).value(0).toLongLong() >= pages)
+        return false;
+    for (const QStringList& root : std::as_const(roots))
+        if (root.value(0).toLongLong() > pages)
+            return false;
+    return true;
 }
 
 }  // namespace
@@ -173,6 +186,8 @@ QByteArrayView Statement::utf8(int column) const
 
 double Statement::real(int column) const { return sqlite3_column_double(m_stmt, column); }
 
+qint64 Statement::integer(int column) const { return sqlite3_column_int64(m_stmt, column); }
+
 QString Statement::parameterName(int position) const
 {
     return QString::fromUtf8(sqlite3_bind_parameter_name(m_stmt, position));
@@ -230,7 +245,7 @@ void Database::createMissingFolder(const QString& folder, const QList<TableDef>&
                              QStringLiteral("No se puede crear la carpeta %1").arg(files::native(dir.filePath(name))));
 }
 
-void Database::checkTableFile(const QString& path, const TableDef& def)
+void Database::checkTableFile(const QString& path, const TableDef& def, FileCheck depth)
 {
     const QFileInfo info(path);
     if (!info.exists())
@@ -283,9 +298,12 @@ void Database::checkTableFile(const QString& path, const TableDef& def)
     }
     QList<QStringList> check;
     const bool checked =
-        wholePages(db, QFileInfo(path).size()) && sqlite::queryRows(db, QStringLiteral("PRAGMA quick_check"), &check);
+        soundLayout(db, QFileInfo(path).size(), def) &&
+        (depth == FileCheck::Layout || sqlite::queryRows(db, QStringLiteral("PRAGMA quick_check"), &check));
     sqlite3_close(db);
-    if (!checked || check.size() != 1 || check[0].value(0) != QLatin1String("ok"))
+    const bool sound =
+        depth == FileCheck::Layout ? check.isEmpty() : check.size() == 1 && check[0].value(0) == QLatin1String("ok");
+    if (!checked || !sound)
         throw damaged(path);
 }
 
@@ -342,10 +360,16 @@ void Database::keepPrepared(const QString& sql, sqlite3_stmt* stmt)
 void Database::attachAll(const QList<ReferenceDef>& references)
 {
     const QDir dir(m_folder);
+    // Every file gets the header and layout checks; the full check, which reads every page,
+    // only a file that changed since a full check last found it sound.
+    CheckedFiles checked(m_folder);
     for (const TableDef& def : m_tables) {
         const QString path = dir.filePath(def.fileName);
         try {
-            checkTableFile(path, def);
+            const bool unchanged = checked.unchanged(path);
+            checkTableFile(path, def, unchanged ? FileCheck::Layout : FileCheck::Full);
+            if (!unchanged)
+                checked.sound(path);
         } catch (const StoreError& e) {
             m_failed.insert(lower(def.tableName), {e.code(), e.text()});
             continue;
@@ -359,6 +383,7 @@ void Database::attachAll(const QList<ReferenceDef>& references)
                 lower(def.tableName),
                 {TableDamaged, QStringLiteral("No se puede abrir la tabla %1: %2").arg(files::native(path), error)});
     }
+    checked.save();
     if (m_db) {
         attachPendingFiles();
         createReferenceTriggers(references);
@@ -544,16 +569,37 @@ void Database::rollback()
 void Database::noteChanged(const QString& table)
 {
     m_changed.insert(lower(table));
+    m_changedRows.remove(lower(table));
+    announce();
+}
+
+void Database::noteRowChanged(const QString& table, qint64 rowid)
+{
+    const QString name = lower(table);
+    if (!m_changed.contains(name))
+        m_changedRows[name].insert(rowid);
     announce();
 }
 
 void Database::announce()
 {
-    if (m_depth > 0 || m_changed.isEmpty())
+    if (m_depth > 0 || (m_changed.isEmpty() && m_changedRows.isEmpty()))
         return;
-    const QSet<QString> changed = std::exchange(m_changed, {});
-    for (const QString& table : changed)
+    QSet<QString> changed = std::exchange(m_changed, {});
+    const QHash<QString, QSet<qint64>> changedRows = std::exchange(m_changedRows, {});
+    // One row moves alone in the views; several changed together are read again as a whole,
+    // since a view could not place one while another it holds is gone.
+    QList<std::pair<QString, qint64>> rows;
+    for (auto it = changedRows.cbegin(); it != changedRows.cend(); ++it) {
+        if (it->size() == 1)
+            rows.append({it.key(), *it->cbegin()});
+        else
+            changed.insert(it.key());
+    }
+    for (const QString& table : std::as_const(changed))
         emit tableChanged(table);
+    for (const auto& [table, rowid] : std::as_const(rows))
+        emit rowChanged(table, rowid);
 }
 
 Transaction::~Transaction()

@@ -53,6 +53,7 @@ public:
     Storage storage(int column) const;
     QByteArrayView utf8(int column) const;
     double real(int column) const;  // integers and reals; 0 otherwise
+    qint64 integer(int column) const;
 
 private:
     Database& m_db;
@@ -78,8 +79,10 @@ public:
     static bool holdsAnyTable(const QString& folder, const QList<TableDef>& tables);
     // Creates one empty table file; fails if the file is there already.
     static void createTableFile(const QString& path, const TableDef& def);
-    // Checks a table file on its own connection; throws StoreError naming what is wrong.
-    static void checkTableFile(const QString& path, const TableDef& def);
+    // Checks a table file on its own connection; throws StoreError naming what is wrong. The
+    // layout check reads the header and the schema; the full one every page as well.
+    enum class FileCheck { Layout, Full };
+    static void checkTableFile(const QString& path, const TableDef& def, FileCheck depth = FileCheck::Full);
 
     const QString& folder() const { return m_folder; }
     sqlite3* handle() const { return m_db; }
@@ -100,7 +103,10 @@ public:
     void rollback();
     int transactionDepth() const { return m_depth; }
 
-    void noteChanged(const QString& table);  // the table's rows changed; announced now or at commit
+    // Changes are announced now, or when the outermost transaction ends: a table whose rows
+    // changed by a statement as a whole, a table of which one row changed by that row alone.
+    void noteChanged(const QString& table);
+    void noteRowChanged(const QString& table, qint64 rowid);
 
     // Files whose renaming completes a committed change. The pending name is recorded on its
     // own before the change begins (no transaction may be open), so a crash before the change
@@ -124,6 +130,7 @@ public:
 
 signals:
     void tableChanged(const QString& table);
+    void rowChanged(const QString& table, qint64 rowid);  // inserted, changed or deleted
 
 private:
     friend class Statement;
@@ -147,7 +154,8 @@ private:
     QHash<QString, QString> m_schemaOf;                // lower-case table -> schema
     QHash<QString, std::pair<int, QString>> m_failed;  // lower-case table -> why it was left out
     int m_depth = 0;
-    QSet<QString> m_changed;
+    QSet<QString> m_changed;                     // lower-case tables changed as a whole
+    QHash<QString, QSet<qint64>> m_changedRows;  // lower-case table -> its rows changed one by one
     QString m_pendingFilesError;
 };
 

@@ -28,27 +28,29 @@ void Dataset::requireActive() const
 
 // ---------------------------------------------------------------- order, filter, lookups
 
-QString Dataset::orderClause() const
+RowOrder Dataset::order() const
 {
-    QStringList columns;
+    RowOrder order;
     if (!m_indexName.isEmpty()) {
         const IndexDef* index = def().index(m_indexName);
         if (!index)
             throw StoreError(FieldNotFound,
                              QStringLiteral("La tabla %1 no tiene el índice %2.").arg(m_tableName, m_indexName));
         for (const QString& f : index->fields)
-            columns << quoteIdentifier(f);
+            order.columns << quoteIdentifier(f);
     }
-    columns << QStringLiteral("rowid");
-    return QStringLiteral(" ORDER BY ") + columns.join(QStringLiteral(", "));
+    order.columns << QStringLiteral("rowid");
+    return order;
 }
+
+QString Dataset::orderClause() const { return order().clause(); }
 
 void Dataset::setIndexName(const QString& index)
 {
     m_indexName = index;
     if (active()) {
         invalidate();
-        emit rowsChanged();
+        listReset();
         emit currentChanged();
     }
 }
@@ -59,7 +61,7 @@ void Dataset::setFilter(const QString& text)
         checkBrowse();
         applyWhere(Filter::parse(text, def()));
         m_filterText = text;
-        emit rowsChanged();
+        listReset();
         emit currentChanged();
     } else {
         m_filterText = text;
@@ -74,34 +76,24 @@ void Dataset::setFiltered(bool on)
         checkBrowse();
         applyWhere(on ? Filter::parse(m_filterText, def()) : Filter{});
         m_filtered = on;
-        emit rowsChanged();
+        listReset();
         emit currentChanged();
     } else {
         m_filtered = on;
     }
 }
 
-// Reads the rows under a new filter and stands on the first. A filter SQLite refuses leaves the
-// view with its former filter, rows and current row.
+// Takes a new filter and stands on the first row; the rows are read when first needed. A filter
+// SQLite refuses leaves the view with its former filter, rows and current row.
 void Dataset::applyWhere(const Filter& where)
 {
-    const Filter former = m_where;
-    const qint64 formerRow = m_currentRowid;
+    RowList::check(db(), m_tableName, where, order());
     m_where = where;
     invalidate();
     m_currentRowid = -1;
     m_position = 0;
-    try {
-        ensureList();
-    } catch (const StoreError&) {
-        m_where = former;
-        m_currentRowid = formerRow;
-        invalidate();
-        ensureList();
-        throw;
-    }
     m_bof = true;
-    m_eof = m_rows.ids().isEmpty();
+    m_eof = false;  // eof() asks the list, when it is asked
 }
 
 QStringList Dataset::fieldNames() const
@@ -133,22 +125,19 @@ void Dataset::open()
     Database& database = db();
     database.requireTable(m_tableName);
     m_where = m_filtered ? Filter::parse(m_filterText, def()) : Filter{};
-    orderClause();  // an unknown index fails here, before the view counts as open
+    // An unknown index or a filter SQLite refuses fails here, before the view counts as open.
+    // The rows are read when something first asks for them.
+    RowList::check(database, m_tableName, m_where, order());
     m_dbConnection = connect(&database, &Database::tableChanged, this, &Dataset::onTableChanged);
+    m_rowConnection = connect(&database, &Database::rowChanged, this, &Dataset::onRowChanged);
     m_state = DatasetState::Browse;
     invalidate();
     m_currentRowid = -1;
     m_position = 0;
-    try {
-        ensureList();
-    } catch (...) {
-        close();
-        throw;
-    }
     m_bof = true;
-    m_eof = m_rows.ids().isEmpty();
+    m_eof = false;
     emit stateChanged();
-    emit rowsChanged();
+    listReset();
     emit currentChanged();
 }
 
@@ -157,6 +146,7 @@ void Dataset::close()
     if (!active())
         return;
     disconnect(m_dbConnection);
+    disconnect(m_rowConnection);
     m_state = DatasetState::Inactive;
     m_buffer.clear();
     m_modified = false;
@@ -166,7 +156,7 @@ void Dataset::close()
     m_position = -1;
     m_eof = m_bof = true;
     emit stateChanged();
-    emit rowsChanged();
+    listReset();
     emit currentChanged();
 }
 
@@ -175,7 +165,7 @@ void Dataset::refresh()
     requireActive();
     checkBrowse();
     invalidate();
-    emit rowsChanged();
+    listReset();
     emit currentChanged();
 }
 
@@ -183,29 +173,143 @@ void Dataset::invalidate()
 {
     m_rows.invalidate();
     m_lookups.forget();
+    m_confirmedRowid = -1;
+    m_knownCount = -1;
 }
 
 void Dataset::onTableChanged(const QString& table)
 {
-    if (table.compare(m_tableName, Qt::CaseInsensitive) != 0 && !m_lookups.readsTable(table))
+    if (table.compare(m_tableName, Qt::CaseInsensitive) != 0) {
+        // Another table changes only what the lookup fields show.
+        if (!m_lookups.readsTable(table))
+            return;
+        m_lookups.forget();
+        emit valuesChanged();
+        emit currentChanged();
         return;
+    }
     invalidate();
+    listReset();
+    emit currentChanged();
+}
+
+void Dataset::onRowChanged(const QString& table, qint64 rowid)
+{
+    const bool own = table.compare(m_tableName, Qt::CaseInsensitive) == 0;
+    if (m_lookups.readsTable(table))
+        m_lookups.forget();
+    if (!own) {
+        if (m_lookups.readsTable(table)) {
+            emit valuesChanged();
+            emit currentChanged();
+        }
+        return;
+    }
+    if (rowid == m_confirmedRowid)
+        m_confirmedRowid = -1;
+    m_knownCount = -1;
+    const bool stale = m_rows.stale();
+    const RowList::Move move = m_rows.place(db(), m_tableName, m_where, order(), rowid, m_position);
+    if (stale || move.reread) {
+        listReset();
+        emit currentChanged();
+        return;
+    }
+    m_placedRowid = rowid;
+    m_placedPosition = move.to;
+    if (move.from < 0 && move.to < 0)
+        return;  // not in this view, before or after
+    if (m_currentRowid == rowid && move.to < 0 && m_state == DatasetState::Edit) {
+        // The row being edited is gone elsewhere: the post must miss it, not another row, and
+        // the list is read again once the edit ends.
+        invalidate();
+        listReset();
+        emit currentChanged();
+        return;
+    }
+    // The current row keeps its place among the others; if it left, the row that takes its
+    // position becomes current.
+    if (m_currentRowid == rowid) {
+        if (move.to >= 0)
+            m_position = move.to;
+        else
+            m_currentRowid = -1;
+    } else if (m_currentRowid >= 0) {
+        if (move.from >= 0 && move.from < m_position)
+            --m_position;
+        if (move.to >= 0 && move.to <= m_position)
+            ++m_position;
+    }
+    locateCurrent();
+    if (move.from == move.to) {
+        emit rowUpdated(move.to);
+    } else {
+        if (move.from >= 0)
+            emit rowRemoved(move.from);
+        if (move.to >= 0)
+            emit rowInserted(move.to);
+    }
     emit rowsChanged();
     emit currentChanged();
 }
 
+void Dataset::listReset()
+{
+    emit rowsReset();
+    emit rowsChanged();
+}
+
+// After a post of that row: the view stands on it if it shows it, else on the same position.
+void Dataset::standOn(qint64 rowid)
+{
+    m_currentRowid = rowid;
+    if (m_rows.stale())
+        return;
+    if (m_placedRowid == rowid && m_placedPosition >= 0)
+        m_position = m_placedPosition;
+    locateCurrent();
+}
+
 void Dataset::ensureList() const
 {
-    if (!m_rows.ensure(db(), m_tableName, m_where, orderClause()))
-        return;
-    const QVector<qint64>& rowids = m_rows.ids();
+    if (m_rows.ensure(db(), m_tableName, m_where, order()))
+        locateCurrent();
+}
 
-    // Stay on the same row when it is still there, else on the same position.
-    int position = m_currentRowid >= 0 ? int(rowids.indexOf(m_currentRowid)) : -1;
+// Stay on the same row when it is still there, else on the same position.
+void Dataset::locateCurrent() const
+{
+    const QVector<qint64>& rowids = m_rows.ids();
+    int position = -1;
+    if (m_currentRowid >= 0)
+        position = m_position >= 0 && m_position < rowids.size() && rowids[m_position] == m_currentRowid
+                       ? m_position
+                       : int(rowids.indexOf(m_currentRowid));
     if (position < 0 && !rowids.isEmpty())
         position = qBound(0, m_position, int(rowids.size()) - 1);
     m_position = position;
     m_currentRowid = position >= 0 ? rowids[position] : -1;
+}
+
+// While the list waits to be read again, the current row is read alone when it is still there;
+// a view that stands on its first position (just opened, filtered or emptied) finds that row alone.
+bool Dataset::currentWithoutList() const
+{
+    if (!m_rows.stale())
+        return false;
+    if (m_currentRowid < 0) {
+        if (m_position > 0)
+            return false;
+        m_currentRowid = RowList::firstId(db(), m_tableName, m_where, order());
+        m_confirmedRowid = m_currentRowid;
+        return m_currentRowid >= 0;
+    }
+    if (m_confirmedRowid != m_currentRowid) {
+        if (!RowList::passes(db(), m_tableName, m_where, m_currentRowid))
+            return false;
+        m_confirmedRowid = m_currentRowid;
+    }
+    return true;
 }
 
 void Dataset::setCurrent(qint64 rowid, int position)
@@ -241,7 +345,15 @@ void Dataset::first()
 {
     requireActive();
     checkBrowse();
-    ensureList();
+    if (m_rows.stale()) {
+        // The first row alone, when the list waits to be read.
+        const qint64 rowid = RowList::firstId(db(), m_tableName, m_where, order());
+        m_bof = true;
+        m_eof = rowid < 0;
+        m_confirmedRowid = rowid;
+        setCurrent(rowid, rowid < 0 ? -1 : 0);
+        return;
+    }
     m_bof = true;
     m_eof = m_rows.ids().isEmpty();
     setCurrent(m_rows.ids().isEmpty() ? -1 : m_rows.ids().first(), m_rows.ids().isEmpty() ? -1 : 0);
@@ -251,7 +363,17 @@ void Dataset::last()
 {
     requireActive();
     checkBrowse();
-    ensureList();
+    if (m_rows.stale()) {
+        // The last row and the count alone, when the list waits to be read.
+        const int count = RowList::count(db(), m_tableName, m_where);
+        const qint64 rowid = count > 0 ? RowList::lastId(db(), m_tableName, m_where, order()) : -1;
+        m_eof = true;
+        m_bof = rowid < 0;
+        m_confirmedRowid = rowid;
+        m_knownCount = count;
+        setCurrent(rowid, rowid < 0 ? -1 : count - 1);
+        return;
+    }
     m_eof = true;
     m_bof = m_rows.ids().isEmpty();
     setCurrent(m_rows.ids().isEmpty() ? -1 : m_rows.ids().last(), int(m_rows.ids().size()) - 1);
@@ -261,8 +383,12 @@ void Dataset::next()
 {
     requireActive();
     checkBrowse();
-    ensureList();
     m_bof = false;
+    if (m_rows.stale() && m_knownCount >= 0 && m_position + 1 >= m_knownCount) {
+        m_eof = true;  // on the last row, known without the list
+        return;
+    }
+    ensureList();
     if (m_position + 1 < m_rows.ids().size()) {
         m_eof = false;
         setCurrent(m_rows.ids()[m_position + 1], m_position + 1);
@@ -331,6 +457,8 @@ bool Dataset::findKey(const QVariantList& keyValues)
         return false;
     const qint64 rowid = stmt.column(0).toLongLong();
     m_bof = m_eof = false;
+    if (m_rows.stale())
+        m_confirmedRowid = rowid;  // found under the filter
     setCurrent(rowid, m_rows.stale() ? m_position : int(m_rows.ids().indexOf(rowid)));
     return true;
 }
@@ -345,6 +473,8 @@ const Dataset::Row* Dataset::currentRow() const
         return &m_buffer;
     if (!active())
         return nullptr;
+    if (currentWithoutList())
+        return &readRow(m_currentRowid);
     ensureList();
     if (m_currentRowid < 0)
         return nullptr;

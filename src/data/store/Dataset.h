@@ -20,8 +20,10 @@ class Session;
 enum class DatasetState { Inactive, Browse, Edit, Insert };
 
 // A view (cursor) over one table: its own current row, order, filter, state and pending row.
-// It keeps only the ordered list of row ids that pass the filter and reads rows on demand,
-// so it stays quick on large tables. Values are read and written in the program's form:
+// It keeps only the ordered list of row ids that pass the filter, read when something first
+// needs a position or a count, and reads rows on demand, so it stays quick on large tables; a
+// view that nobody reads does not read its list again after a change, and a change of one row
+// moves that row alone in a list that was read. Values are read and written in the program's form:
 // text as QString, whole numbers as int, floats as double, dates as QDate; null reads as an
 // empty text or zero.
 class Dataset : public QObject {
@@ -110,19 +112,29 @@ public:
 
     // What an open view reads: the filter in force and its order as an " ORDER BY …" clause.
     const Filter& where() const { return m_where; }
+    RowOrder order() const;
     QString orderClause() const;
 
 signals:
     void stateChanged();
     void currentChanged();  // another row, or the current row's values changed
-    void rowsChanged();     // the list of rows changed: grids reset
+    void rowsChanged();     // the list of rows changed, all of it or one row (after the signals below)
+    void rowsReset();       // the list is read again when next asked for: grids reset
     void fieldChanged(const QString& field);
+    // One row changed: it left the list, came into it, or changed where it stands. A row that
+    // moves leaves its former position and comes in at its new one.
+    void rowRemoved(int position);
+    void rowInserted(int position);
+    void rowUpdated(int position);
+    void valuesChanged();  // the same rows, but what their lookup fields show may have changed
 
 private:
     using Row = RowList::Row;
     Database& db() const;
     void requireActive() const;
     void ensureList() const;
+    void locateCurrent() const;
+    bool currentWithoutList() const;
     void invalidate();
     void applyWhere(const Filter& where);
     const Row& readRow(qint64 rowid) const;
@@ -133,6 +145,9 @@ private:
     void setCurrent(qint64 rowid, int position);
     void checkBrowse();
     void onTableChanged(const QString& table);
+    void onRowChanged(const QString& table, qint64 rowid);
+    void standOn(qint64 rowid);
+    void listReset();
 
     Session* m_session;
     QString m_name;
@@ -147,11 +162,16 @@ private:
     mutable RowList m_rows;
     mutable int m_position = -1;
     mutable qint64 m_currentRowid = -1;
+    mutable qint64 m_confirmedRowid = -1;  // the current row, found still there while the list waits
+    int m_knownCount = -1;                 // the count, found by last() while the list waits
+    int m_placedPosition = -1;             // where the last row that changed alone was placed
+    qint64 m_placedRowid = -1;
     bool m_eof = true;
     bool m_bof = true;
     Row m_buffer;
     bool m_modified = false;
     QMetaObject::Connection m_dbConnection;
+    QMetaObject::Connection m_rowConnection;
 
     Handler m_onNewRecord;
     Handler m_beforePost;

@@ -37,10 +37,12 @@ void Dataset::edit()
     requireActive();
     if (editing())
         return;
-    ensureList();
-    if (m_rows.ids().isEmpty()) {
-        insert();
-        return;
+    if (!currentWithoutList()) {
+        ensureList();
+        if (m_rows.ids().isEmpty()) {
+            insert();
+            return;
+        }
     }
     m_buffer = *currentRow();
     m_modified = false;
@@ -96,7 +98,7 @@ void Dataset::post()
                 RowGone,
                 QStringLiteral("El registro que se estaba modificando ya no existe en la tabla %1.").arg(m_tableName));
         }
-        database.noteChanged(m_tableName);
+        database.noteRowChanged(m_tableName, rowid);
         transaction.commit();
     } catch (const StoreError& e) {
         if (m_onPostError && m_onPostError(*this, e) == ErrorAction::Abort)
@@ -106,10 +108,15 @@ void Dataset::post()
     m_state = DatasetState::Browse;
     m_buffer.clear();
     m_modified = false;
-    m_currentRowid = rowid;
-    invalidate();
+    // The commit placed the row in every view's list; within a caller's transaction it is not
+    // told yet, and this view reads its own list again.
+    const bool told = database.transactionDepth() == 0;
+    if (!told)
+        invalidate();
+    standOn(rowid);
     emit stateChanged();
-    emit rowsChanged();
+    if (!told)
+        listReset();
     emit currentChanged();
 }
 
@@ -142,16 +149,19 @@ void Dataset::remove()
                        QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(database.qualifiedTable(m_tableName)));
         stmt.bind(1, m_currentRowid);
         stmt.step();
-        database.noteChanged(m_tableName);
+        database.noteRowChanged(m_tableName, m_currentRowid);
         transaction.commit();
     } catch (const StoreError& e) {
         if (m_onDeleteError && m_onDeleteError(*this, e) == ErrorAction::Abort)
             throw Abort();
         throw;
     }
-    m_currentRowid = -1;  // the row that takes its position becomes current
-    invalidate();
-    emit rowsChanged();
+    if (database.transactionDepth() > 0) {
+        // Not told yet within a caller's transaction: this view reads its own list again.
+        m_currentRowid = -1;  // the row that takes its position becomes current
+        invalidate();
+        listReset();
+    }
     emit currentChanged();
 }
 

@@ -142,8 +142,27 @@ void Query::open()
     if (m_active)
         return;
     Database& database = m_session->database();
-    Statement stmt(database, dialectToSqlite(sqlText()));
-    bindByName(stmt, m_paramNames, boundValues());
+    const QString sql = dialectToSqlite(sqlText());
+    const QVariantList values = boundValues();
+    Statement stmt(database, sql);  // a statement SQLite refuses fails here
+    bindByName(stmt, m_paramNames, values);
+    m_columns.clear();
+    for (int c = 0; c < stmt.columnCount(); ++c)
+        m_columns << stmt.columnName(c);
+    m_openSql = sql;
+    m_openValues = values;
+    m_rows.clear();
+    m_read = false;
+    m_position = 0;
+    m_active = true;
+}
+
+const QList<QVariantList>& Query::rows() const
+{
+    if (!m_active || m_read)
+        return m_rows;
+    Statement stmt(m_session->database(), m_openSql);
+    bindByName(stmt, m_paramNames, m_openValues);
     QList<QVariantList> rows;
     while (stmt.step()) {
         QVariantList row;
@@ -151,17 +170,15 @@ void Query::open()
             row << stmt.column(c);
         rows << row;
     }
-    m_columns.clear();
-    for (int c = 0; c < stmt.columnCount(); ++c)
-        m_columns << stmt.columnName(c);
     m_rows = std::move(rows);
-    m_position = 0;
-    m_active = true;
+    m_read = true;
+    return m_rows;
 }
 
 void Query::close()
 {
     m_active = false;
+    m_read = false;
     m_rows.clear();
     m_position = 0;
 }
@@ -172,7 +189,7 @@ QVariant Query::valueAt(int row, const QString& column) const
         throw StoreError(NotOpen, QStringLiteral("La consulta %1 no está abierta.").arg(m_name));
     for (int c = 0; c < m_columns.size(); ++c)
         if (m_columns[c].compare(column, Qt::CaseInsensitive) == 0)
-            return row >= 0 && row < m_rows.size() ? m_rows[row].value(c) : QVariant();
+            return row >= 0 && row < rows().size() ? rows()[row].value(c) : QVariant();
     throw StoreError(FieldNotFound, QStringLiteral("La consulta %1 no tiene el campo %2.").arg(m_name, column));
 }
 

@@ -31,16 +31,18 @@ public:
     void setDataSource(Dataset* source) { m_source = source; }
 
     void execSql();  // statements
-    void open();     // selections
+    // Selections. The statement and its parameters are fixed at open; its rows are read when
+    // they are first asked for, so a query opened with the views and never read costs nothing.
+    void open();
     void close();
     bool active() const { return m_active; }
 
-    int recordCount() const { return m_rows.size(); }
-    bool eof() const { return m_position >= m_rows.size(); }
+    int recordCount() const { return int(rows().size()); }
+    bool eof() const { return m_position >= rows().size(); }
     void first() { m_position = 0; }
     void next()
     {
-        if (m_position < m_rows.size())
+        if (m_position < rows().size())
             ++m_position;
     }
     QStringList columns() const { return m_columns; }
@@ -52,6 +54,7 @@ public:
 
 private:
     QVariantList boundValues() const;
+    const QList<QVariantList>& rows() const;
     QString m_name;
     QStringList m_lines;
     QStringList m_paramNames;
@@ -60,7 +63,10 @@ private:
     Session* m_session;
     bool m_active = false;
     QStringList m_columns;
-    QList<QVariantList> m_rows;
+    QString m_openSql;
+    QVariantList m_openValues;
+    mutable bool m_read = false;
+    mutable QList<QVariantList> m_rows;
     int m_position = 0;
 };
 

@@ -44,6 +44,10 @@ private slots:
     void twoViewsOverOneTable();
     void postedRowLeavesFilteredView();
     void editOfRowDeletedElsewhereIsNotLost();
+    void oneRowChangeMovesOneRow_data();
+    void oneRowChangeMovesOneRow();
+    void endsFoundBeforeTheListIsRead_data();
+    void endsFoundBeforeTheListIsRead();
 };
 
 void TestDataset::editingStates()
@@ -319,6 +323,193 @@ void TestDataset::editOfRowDeletedElsewhereIsNotLost()
     QCOMPARE(editor.text(QStringLiteral("Nombre")), QStringLiteral("CAMBIO"));
     editor.cancel();
     QCOMPARE(column(editor, QStringLiteral("Nombre")), (QStringList{"ZOE", "ANA"}));
+}
+
+void TestDataset::oneRowChangeMovesOneRow_data()
+{
+    QTest::addColumn<QString>("action");    // insert, edit or delete through another view
+    QTest::addColumn<QString>("row");       // Clave of the row
+    QTest::addColumn<QString>("nombre");    // "-": left as it is; empty: null
+    QTest::addColumn<QString>("anio");      // the same
+    QTest::addColumn<QString>("expected");  // the watching view's Claves, in its order
+    // The watching view, by name under "anio=null", holds e (no name), c ANA, a MARIA.
+    QTest::newRow("insert first") << "insert"
+                                  << "f"
+                                  << "AAA"
+                                  << ""
+                                  << "efca";
+    QTest::newRow("insert between") << "insert"
+                                    << "f"
+                                    << "BETO"
+                                    << ""
+                                    << "ecfa";
+    QTest::newRow("insert last") << "insert"
+                                 << "f"
+                                 << "ZZZ"
+                                 << ""
+                                 << "ecaf";
+    QTest::newRow("insert without a name") << "insert"
+                                           << "f"
+                                           << ""
+                                           << ""
+                                           << "efca";
+    QTest::newRow("insert outside the filter") << "insert"
+                                               << "f"
+                                               << "BETO"
+                                               << "2020"
+                                               << "eca";
+    QTest::newRow("edit that moves the row") << "edit"
+                                             << "a"
+                                             << "AAA"
+                                             << "-"
+                                             << "eac";
+    QTest::newRow("edit that keeps its place") << "edit"
+                                               << "a"
+                                               << "MARIO"
+                                               << "-"
+                                               << "eca";
+    QTest::newRow("edit to no name") << "edit"
+                                     << "c"
+                                     << ""
+                                     << "-"
+                                     << "cea";
+    QTest::newRow("edit out of the filter") << "edit"
+                                            << "c"
+                                            << "-"
+                                            << "2020"
+                                            << "ea";
+    QTest::newRow("edit into the filter") << "edit"
+                                          << "b"
+                                          << "-"
+                                          << ""
+                                          << "ecab";
+    QTest::newRow("delete") << "delete"
+                            << "c"
+                            << "-"
+                            << "-"
+                            << "ea";
+    QTest::newRow("delete outside the filter") << "delete"
+                                               << "b"
+                                               << "-"
+                                               << "-"
+                                               << "eca";
+}
+
+// A post or delete of one row places that row alone in a view that has read its list: the list
+// then reads as a fresh view's, without being read again, and the view keeps its current row.
+void TestDataset::oneRowChangeMovesOneRow()
+{
+    QFETCH(QString, action);
+    QFETCH(QString, row);
+    QFETCH(QString, nombre);
+    QFETCH(QString, anio);
+    QFETCH(QString, expected);
+    Folder folder;
+    Dataset editor(&folder.session, QStringLiteral("Editor"), QStringLiteral("registro"));
+    editor.setIndexName(QStringLiteral("indx_registro_clave"));
+    editor.open();
+    fillThree(editor);
+    addRow(editor, {{"Clave", "e"}});
+    Dataset watch(&folder.session, QStringLiteral("Vista"), QStringLiteral("registro"));
+    watch.setIndexName(QStringLiteral("indx_registro_nombre"));
+    watch.setFilter(QStringLiteral("anio=null"));
+    watch.setFiltered(true);
+    watch.open();
+    QCOMPARE(column(watch, QStringLiteral("Clave")).join(QString()), QStringLiteral("eca"));
+    watch.last();  // a
+    QSignalSpy resets(&watch, &Dataset::rowsReset);
+    QSignalSpy changes(&watch, &Dataset::rowsChanged);
+
+    const auto assign = [&editor](const char* field, const QString& value) {
+        if (value != QLatin1String("-"))
+            editor.setText(QString::fromLatin1(field), value);
+    };
+    if (action == QLatin1String("insert")) {
+        editor.insert();
+        editor.setText(QStringLiteral("Clave"), row);
+    } else {
+        QVERIFY(editor.findKey({row}));
+        if (action == QLatin1String("edit"))
+            editor.edit();
+    }
+    if (action == QLatin1String("delete")) {
+        editor.remove();
+    } else {
+        assign("Nombre", nombre);
+        assign("Anio", anio);
+        editor.post();
+    }
+
+    QCOMPARE(resets.count(), 0);
+    const bool seen = QStringLiteral("eca").contains(row) || expected.contains(row);
+    QCOMPARE(changes.count(), seen ? 1 : 0);
+    QCOMPARE(column(watch, QStringLiteral("Clave")).join(QString()), expected);
+    QCOMPARE(key(watch), QStringLiteral("a"));
+    QCOMPARE(watch.recNo(), int(expected.indexOf(QLatin1Char('a'))));
+    Dataset fresh(&folder.session, QStringLiteral("Nueva"), QStringLiteral("registro"));
+    fresh.setIndexName(QStringLiteral("indx_registro_nombre"));
+    fresh.setFilter(QStringLiteral("anio=null"));
+    fresh.setFiltered(true);
+    fresh.open();
+    QCOMPARE(column(fresh, QStringLiteral("Clave")), column(watch, QStringLiteral("Clave")));
+}
+
+void TestDataset::endsFoundBeforeTheListIsRead_data()
+{
+    QTest::addColumn<QString>("index");
+    QTest::addColumn<QString>("filter");
+    QTest::newRow("by row") << ""
+                            << "";
+    QTest::newRow("by name, a row without one") << "indx_registro_nombre"
+                                                << "";
+    QTest::newRow("by name, filtered") << "indx_registro_nombre"
+                                       << "anio=null";
+    QTest::newRow("filtered to nothing") << "indx_registro_clave"
+                                         << "anio='1999'";
+}
+
+// first() and last() on a view that has not read its list yet stand where they would have
+// stood on the list, with the same position, ends and next step.
+void TestDataset::endsFoundBeforeTheListIsRead()
+{
+    QFETCH(QString, index);
+    QFETCH(QString, filter);
+    Folder folder;
+    Dataset editor(&folder.session, QStringLiteral("Editor"), QStringLiteral("registro"));
+    editor.open();
+    fillThree(editor);
+    addRow(editor, {{"Clave", "e"}});
+    const auto view = [&](const QString& name) {
+        auto* ds = new Dataset(&folder.session, name, QStringLiteral("registro"), &editor);
+        ds->setIndexName(index);
+        ds->setFilter(filter);
+        ds->setFiltered(!filter.isEmpty());
+        ds->open();
+        return ds;
+    };
+    Dataset* read = view(QStringLiteral("Leida"));
+    read->recordCount();
+    for (const bool toLast : {false, true}) {
+        Dataset* fresh = view(QStringLiteral("Nueva"));
+        if (toLast) {
+            read->last();
+            fresh->last();
+        } else {
+            read->first();
+            fresh->first();
+        }
+        QCOMPARE(key(*fresh), key(*read));
+        const bool bof = read->bof();
+        const int position = read->recNo();
+        fresh->next();
+        read->next();
+        QCOMPARE(fresh->eof(), read->eof());
+        QCOMPARE(key(*fresh), key(*read));
+        QCOMPARE(fresh->recNo(), read->recNo());
+        QVERIFY(read->recNo() == position || !toLast);
+        if (!toLast)
+            QCOMPARE(bof, true);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestDataset)

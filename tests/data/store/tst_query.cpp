@@ -39,6 +39,7 @@ private slots:
     void parametersByFirstAppearance();
     void unsetParametersFromDataSource();
     void noTableFileIsAnError();
+    void parametersFixedAtOpen();
 };
 
 void TestQuery::dialect_data()
@@ -143,6 +144,30 @@ void TestQuery::noTableFileIsAnError()
     QVERIFY(!select.active());
     QVERIFY_THROWS_EXCEPTION(StoreError, update.execSql());
     QCOMPARE(fileBytes(folder.file(QStringLiteral("registro.DB"))), QByteArray("no es una tabla"));
+}
+
+// The rows are read when first asked for, under the parameters and the source row of the open;
+// a statement SQLite refuses fails at the open.
+void TestQuery::parametersFixedAtOpen()
+{
+    Folder folder;
+    Dataset source(&folder.session, QStringLiteral("T"), QStringLiteral("registro"));
+    source.open();
+    fill(source);
+    source.moveTo(1);  // 2016 / 03
+    Query q(&folder.session, QStringLiteral("Q"),
+            {QStringLiteral("select clave from registro.db where anio=:Anio and anticipo=:anticipo")});
+    q.setDataSource(&source);
+    q.open();
+    QCOMPARE(q.columns(), QStringList{"Clave"});
+    q.setParam(0, QStringLiteral("2017"));
+    source.moveTo(2);
+    QCOMPARE(q.recordCount(), 1);
+    QCOMPARE(q.text(QStringLiteral("clave")), QStringLiteral("b"));
+
+    Query wrong(&folder.session, QStringLiteral("W"), {QStringLiteral("select nada from registro.db")});
+    QVERIFY_THROWS_EXCEPTION(StoreError, wrong.open());
+    QVERIFY(!wrong.active());
 }
 
 QTEST_GUILESS_MAIN(TestQuery)

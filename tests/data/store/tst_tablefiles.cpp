@@ -1,9 +1,12 @@
 #include "SmallStore.h"
 
 #include "data/Schema.h"
+#include "data/store/CheckedFiles.h"
 #include "data/store/Database.h"
 
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <QDir>
 #include <QRandomGenerator>
 #include <QTest>
@@ -187,6 +190,8 @@ class TestTableFiles : public QObject {
 private slots:
     void damagedFileLeftOut_data();
     void damagedFileLeftOut();
+    void damageAfterASoundCheck_data();
+    void damageAfterASoundCheck();
     void partialFolderNotRecreated();
     void unusableFolderIsAnError();
 };
@@ -257,6 +262,69 @@ void TestTableFiles::damagedFileLeftOut()
         QVERIFY(!fileBytes(path + QStringLiteral("-journal")).isEmpty());  // not played onto a file not ours
     else
         QVERIFY(!QFile::exists(path + QStringLiteral("-journal")));
+}
+
+void TestTableFiles::damageAfterASoundCheck_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("pages overwritten") << "written";
+    QTest::newRow("size and modification time kept") << "time kept";
+    QTest::newRow("damage the file system did not see") << "unseen";
+}
+
+// A file that a full check found sound gets only the header and layout checks at the next
+// open while it stands as it was then. Pages damaged since are found at open as long as the
+// file system saw a write; damage it did not see is found where the rows are read, and by the
+// full check of the repair.
+void TestTableFiles::damageAfterASoundCheck()
+{
+    QFETCH(QString, how);
+    QTemporaryDir dir;
+    fillHealthy(dir.path());
+    {
+        QObject owner;
+        newSession(dir.path(), &owner)->database();  // the filled files checked in full and kept
+    }
+    const store::TableDef& def = schema::table(QStringLiteral("detalle"));
+    const QString path = dir.filePath(def.fileName);
+    struct stat before {};
+    QCOMPARE(::stat(QFile::encodeName(path).constData(), &before), 0);
+    spoil(path, def, QStringLiteral("garbage pages"));
+    if (how != QLatin1String("written")) {
+        const timespec times[2] = {before.st_atim, before.st_mtim};
+        QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
+    }
+    QCOMPARE(QFileInfo(path).size(), qint64(before.st_size));
+    if (how == QLatin1String("unseen")) {
+        store::CheckedFiles record(dir.path());
+        record.sound(path);
+        record.save();
+    }
+
+    QObject owner;
+    store::Session* session = newSession(dir.path(), &owner);
+    Dataset byRow(session, QStringLiteral("D"), def.tableName);
+    if (how != QLatin1String("unseen")) {
+        QVERIFY_THROWS_EXCEPTION(StoreError, byRow.open());
+        return;
+    }
+    byRow.open();
+    Dataset byPeriod(session, QStringLiteral("P"), def.tableName);
+    byPeriod.setIndexName(QStringLiteral("indx_detalle_periodo"));
+    byPeriod.open();
+    int damaged = 0;
+    for (Dataset* view : {&byRow, &byPeriod}) {
+        try {
+            for (int i = 0; i < view->recordCount(); ++i)
+                view->textAt(i, QStringLiteral("Tipo_comprobante"));
+        } catch (const StoreError& e) {
+            QCOMPARE(e.code(), int(store::TableDamaged));
+            ++damaged;
+        }
+    }
+    QVERIFY(damaged > 0);
+    session->setActive(false);
+    QVERIFY_THROWS_EXCEPTION(StoreError, Database::checkTableFile(path, def));
 }
 
 void TestTableFiles::partialFolderNotRecreated()
