@@ -10,6 +10,7 @@
 #include "ScriptedPrompt.h"
 #include "backup/Backup.h"
 #include "data/Schema.h"
+#include "data/store/CheckedFiles.h"
 #include "declaration/PeriodFiling.h"
 #include "details/PeriodRows.h"
 #include "import/ClientImport.h"
@@ -129,10 +130,11 @@ QString state(const QString& folder)
         const QString name = QDir(folder).relativeFilePath(path);
         // The table files are looked at through their rows above. SQLite's own journals are
         // its business: one that is not hot, or the super-journal of a commit over several
-        // tables cut short, is left behind by it and means nothing once the tables open.
+        // tables cut short, is left behind by it and means nothing once the tables open. The
+        // record of files found sound only spares a check; a stale one costs a full check.
         if (name.startsWith(QLatin1String("back/")) || name.endsWith(QLatin1String(".conf")) ||
-            name.endsWith(QLatin1String(".db"), Qt::CaseInsensitive) || name.endsWith(QLatin1String("-journal")) ||
-            name.contains(QLatin1String(".db-mj"), Qt::CaseInsensitive))
+            name == store::CheckedFiles::FileName || name.endsWith(QLatin1String(".db"), Qt::CaseInsensitive) ||
+            name.endsWith(QLatin1String("-journal")) || name.contains(QLatin1String(".db-mj"), Qt::CaseInsensitive))
             continue;
         QFile file(path);
         file.open(QIODevice::ReadOnly);

@@ -53,6 +53,10 @@ const QString CheckedFiles::FileName = QStringLiteral(".verificadas");
 
 CheckedFiles::CheckedFiles(const QString& folder) : m_path(QDir(folder).filePath(FileName))
 {
+    // A save cut short leaves its temporary copy behind; nothing reads it.
+    const QDir dir(folder);
+    for (const QString& left : dir.entryList({FileName + QStringLiteral(".*")}, QDir::Files | QDir::Hidden))
+        QFile::remove(dir.filePath(left));
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return;

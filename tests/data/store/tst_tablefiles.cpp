@@ -192,6 +192,7 @@ private slots:
     void damagedFileLeftOut();
     void damageAfterASoundCheck_data();
     void damageAfterASoundCheck();
+    void leftoverRecordCopyRemoved();
     void partialFolderNotRecreated();
     void unusableFolderIsAnError();
 };
@@ -325,6 +326,21 @@ void TestTableFiles::damageAfterASoundCheck()
     QVERIFY(damaged > 0);
     session->setActive(false);
     QVERIFY_THROWS_EXCEPTION(StoreError, Database::checkTableFile(path, def));
+}
+
+// A save of the record killed before its rename leaves a temporary copy; the next open clears it.
+void TestTableFiles::leftoverRecordCopyRemoved()
+{
+    QTemporaryDir dir;
+    fillHealthy(dir.path());
+    const QString left = dir.filePath(store::CheckedFiles::FileName + QStringLiteral(".aB12cD"));
+    QFile copy(left);
+    QVERIFY(copy.open(QIODevice::WriteOnly));
+    copy.close();
+    QObject owner;
+    newSession(dir.path(), &owner)->database();
+    QVERIFY(!QFile::exists(left));
+    QVERIFY(QFile::exists(dir.filePath(store::CheckedFiles::FileName)));
 }
 
 void TestTableFiles::partialFolderNotRecreated()
