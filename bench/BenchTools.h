@@ -3,7 +3,10 @@
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QList>
 #include <QString>
+#include <QtGlobal>
+#include <algorithm>
 #include <functional>
 
 // Milliseconds a piece of work takes on the wall clock.
@@ -26,4 +29,18 @@ inline long peakRssKb()
         if (line.startsWith("VmHWM:"))
             return line.mid(6).trimmed().split(' ').value(0).toLong();
     return -1;
+}
+
+// The middle one of a set of figures.
+inline double median(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// The windows are drawn off screen unless a platform or a display was given (xvfb-run for one).
+inline void offscreenUnlessOnAScreen()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
 }

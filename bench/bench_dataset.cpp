@@ -2,6 +2,7 @@
 // Usage: bench_dataset [rows]
 
 #include "BenchTools.h"
+#include "LargeStore.h"
 #include "SampleCuit.h"
 #include "data/UModulo.h"
 #include "data/store/Database.h"
@@ -23,42 +24,6 @@ void report(const QString& what, double ms)
     std::fflush(stdout);
 }
 
-void fill(TDModulo& m, int rows)
-{
-    store::Database& db = m.Session1_1->database();
-    store::Transaction transaction(db);
-    store::Statement client(db, QStringLiteral("INSERT INTO %1 (Cuit, Razon_Social, Inscripcion, Domicilio, Localidad, "
-                                               "Codigo_Postal, Provincia) VALUES (?, ?, ?, ?, ?, ?, ?)")
-                                    .arg(db.qualifiedTable(QStringLiteral("cliente"))));
-    store::Statement detail(db, QStringLiteral("INSERT INTO %1 (Cliente, Fecha, Tipo_comprobante, NDesde, NHasta, "
-                                               "ProcesoN, CanTalonarios, Anulado, Punto_Venta, Importado) "
-                                               "VALUES (?, ?, ?, ?, ?, ?, ?, 'N', ?, 'N')")
-                                    .arg(db.qualifiedTable(QStringLiteral("detalle"))));
-    for (int i = 1; i <= rows; ++i) {
-        client.reset();
-        client.bind(1, cuitFor(i));
-        client.bind(2, QStringLiteral("CONTRIBUYENTE NUMERO %1 SOCIEDAD ANONIMA").arg(i));
-        client.bind(3, QStringLiteral("901-%1").arg(i));
-        client.bind(4, QStringLiteral("AVENIDA SIEMPRE VIVA %1").arg(i % 5000));
-        client.bind(5, QStringLiteral("LOCALIDAD %1").arg(i % 300));
-        client.bind(6, QString::number(3000 + i % 900));
-        client.bind(7, QStringLiteral("SANTA FE"));
-        client.step();
-
-        detail.reset();
-        detail.bind(1, qint64(i));
-        detail.bind(2, QStringLiteral("15/03/2024"));
-        detail.bind(3, QStringLiteral("FACTURA %1").arg(QChar(u'A' + i % 3)));
-        detail.bind(4, double(i * 50 + 1));
-        detail.bind(5, double(i * 50 + 50));
-        detail.bind(6, double(i));
-        detail.bind(7, 1.0);
-        detail.bind(8, QStringLiteral("%1").arg(i % 20 + 1, 4, 10, QLatin1Char('0')));
-        detail.step();
-    }
-    transaction.commit();
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -70,7 +35,7 @@ int main(int argc, char** argv)
     TDModulo m(&config, dir.filePath(QStringLiteral("tablas")));
 
     report(QStringLiteral("fill %1 clients + %1 open detail rows (one transaction)").arg(rows),
-           timed([&] { fill(m, rows); }));
+           timed([&] { fillClientsAndDetails(m.Session1_1->database(), rows, false); }));
     m.Session1_1->setActive(false);  // what follows starts from the files, as the program does
 
     report(QStringLiteral("open session (check and attach the six files)"), timed([&] { m.Session1_1->database(); }));

@@ -143,12 +143,6 @@ void plainCopy(sqlite3* db, const QString& path)
 
 double seconds(const std::function<void()>& work) { return timed(work) / 1000; }
 
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 }  // namespace
 
 int main(int argc, char** argv)

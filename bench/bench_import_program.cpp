@@ -88,8 +88,7 @@ int storedClients(TDModulo& m)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    offscreenUnlessOnAScreen();
     Application app(argc, argv);
     Application::setApplicationName(QStringLiteral("tarvenio"));
     const int clients = argc > 1 ? std::max(10, QByteArray(argv[1]).toInt()) : 1000000;

@@ -59,12 +59,6 @@ void fill(store::Database& db, int rows)
     transaction.commit();
 }
 
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 // A post as the user makes it, timed until the windows have taken it in and painted.
 double posted(const std::function<void()>& post)
 {
@@ -86,8 +80,7 @@ bool report(const char* what, double ms, double floor)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    offscreenUnlessOnAScreen();
     Application app(argc, argv);
     Application::setApplicationName(QStringLiteral("tarvenio"));
     const int rows = argc > 1 ? std::max(100, atoi(argv[1])) : 1000000;

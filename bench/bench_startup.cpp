@@ -9,7 +9,7 @@
 // screen).
 
 #include "BenchTools.h"
-#include "SampleCuit.h"
+#include "LargeStore.h"
 #include "data/UModulo.h"
 #include "data/store/AliasConfig.h"
 #include "data/store/Database.h"
@@ -29,45 +29,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-using fixture::cuitFor;
-
 namespace {
-
-void fill(TDModulo& m, int rows)
-{
-    store::Database& db = m.Session1_1->database();
-    store::Transaction transaction(db);
-    store::Statement client(db, QStringLiteral("INSERT INTO %1 (Cuit, Razon_Social, Inscripcion, Domicilio, Localidad, "
-                                               "Codigo_Postal, Provincia) VALUES (?, ?, ?, ?, ?, ?, ?)")
-                                    .arg(db.qualifiedTable(QStringLiteral("cliente"))));
-    store::Statement detail(db, QStringLiteral("INSERT INTO %1 (Cliente, Fecha, Tipo_comprobante, NDesde, NHasta, "
-                                               "ProcesoN, CanTalonarios, Anulado, Punto_Venta, Importado) "
-                                               "VALUES (?, ?, ?, ?, ?, ?, ?, 'N', ?, 'N')")
-                                    .arg(db.qualifiedTable(QStringLiteral("detalle"))));
-    for (int i = 1; i <= rows; ++i) {
-        client.reset();
-        client.bind(1, cuitFor(int((qint64(i) * 7919) % rows) + 1));
-        client.bind(2, QStringLiteral("CONTRIBUYENTE NUMERO %1 SOCIEDAD ANONIMA").arg(i));
-        client.bind(3, QStringLiteral("901-%1").arg(i));
-        client.bind(4, QStringLiteral("AVENIDA SIEMPRE VIVA %1").arg(i % 5000));
-        client.bind(5, QStringLiteral("LOCALIDAD %1").arg(i % 300));
-        client.bind(6, QString::number(3000 + i % 900));
-        client.bind(7, QStringLiteral("SANTA FE"));
-        client.step();
-
-        detail.reset();
-        detail.bind(1, qint64(i));
-        detail.bind(2, QStringLiteral("15/03/2024"));
-        detail.bind(3, QStringLiteral("FACTURA %1").arg(QChar(u'A' + i % 3)));
-        detail.bind(4, double(i * 50 + 1));
-        detail.bind(5, double(i * 50 + 50));
-        detail.bind(6, double(i));
-        detail.bind(7, 1.0);
-        detail.bind(8, QStringLiteral("%1").arg(i % 20 + 1, 4, 10, QLatin1Char('0')));
-        detail.step();
-    }
-    transaction.commit();
-}
 
 // A store in its own folder, its files made (and filled) before any start-up is timed.
 void makeStore(const QString& config, const QString& folder, int rows)
@@ -76,7 +38,7 @@ void makeStore(const QString& config, const QString& folder, int rows)
     TDModulo m(&aliases, folder);
     m.Session1_1->database();
     if (rows > 0)
-        fill(m, rows);
+        fillClientsAndDetails(m.Session1_1->database(), rows, true);
 }
 
 // The program's start-up as main() runs it; the process ends once the main window is painted
@@ -128,12 +90,6 @@ double runProcess(const QString& program, const QStringList& arguments)
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 bool compare(const QString& what, const QString& self, const QString& floorProgram, const QString& config,
              const QString& folder, int rounds, double target)
 {
@@ -160,8 +116,7 @@ bool compare(const QString& what, const QString& self, const QString& floorProgr
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    offscreenUnlessOnAScreen();
     if (argc == 4 && QByteArray(argv[1]) == "--start")
         return startProgram(argc, argv, QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
 

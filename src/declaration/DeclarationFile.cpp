@@ -88,6 +88,15 @@ public:
         const auto* p = reinterpret_cast<const unsigned char*>(text);
         const auto* end = p + size;
         while (p < end) {
+            // A run of plain ASCII without quotes is copied as it stands.
+            const auto* run = p;
+            while (run < end && *run < 0x80 && *run != '\'')
+                ++run;
+            if (run != p) {
+                m_buffer.append(reinterpret_cast<const char*>(p), size_t(run - p));
+                p = run;
+                continue;
+            }
             char32_t c = *p;
             if (c < 0x80) {
                 ++p;
@@ -185,20 +194,20 @@ void writeRows(Output& out, const store::Dataset& view, const char* type, const 
                 out.emptyField();
                 continue;
             }
-            const QByteArrayView bytes = row.utf8(i);
+            // A number is read as a number: asking SQLite for its text would format it first.
             switch (scan.type(i)) {
             case FieldType::Float: {
                 const double value = storage == Storage::Integer || storage == Storage::Real
                                          ? row.real(i)
-                                         : QString::fromUtf8(bytes).toDouble();
+                                         : QString::fromUtf8(row.utf8(i)).toDouble();
                 out.asciiField(number, store::formats::number(value, number));
                 break;
             }
             case FieldType::Date:
-                out.field(store::formats::date(QDate::fromString(QString::fromUtf8(bytes), Qt::ISODate)));
+                out.field(store::formats::date(QDate::fromString(QString::fromUtf8(row.utf8(i)), Qt::ISODate)));
                 break;
             default:
-                out.utf8Field(bytes);
+                out.utf8Field(row.utf8(i));
             }
         }
         out.endRecord();

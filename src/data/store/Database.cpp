@@ -397,7 +397,9 @@ QString Database::attach(const QString& path, const QString& schema)
     const QByteArray uri = sqlite::fileUri(path, QStringLiteral("mode=rw"));
     int rc;
     if (schema == QLatin1String("main")) {
-        rc = sqlite3_open_v2(uri.constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr);
+        // One thread uses a connection; SQLite's locking of every call would only cost time.
+        rc = sqlite3_open_v2(uri.constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX,
+                             nullptr);
         if (rc == SQLITE_OK)
             sqlite::harden(m_db);
     } else {
