@@ -23,6 +23,8 @@ protected:
     // A grid reads its view while it is shown only: hidden, it shows no rows.
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                     const QList<int>& roles = QList<int>()) override;
 
 private:
     void followDataset();

@@ -48,9 +48,19 @@ void DatasetModel::setDataset(store::Dataset* dataset, QList<GridColumn> columns
             if (m_live && row < m_count)
                 emit dataChanged(index(row, 0), index(row, columnCount() - 1));
         });
+        // Only what lookup columns show may have changed: each run of them is told.
         connect(dataset, &store::Dataset::valuesChanged, this, [this] {
-            if (m_live && m_count > 0)
-                emit dataChanged(index(0, 0), index(m_count - 1, columnCount() - 1));
+            if (!m_live || m_count <= 0)
+                return;
+            for (int c = 0; c < columnCount(); ++c) {
+                if (!m_dataset->lookups().find(m_columns[c].field))
+                    continue;
+                int last = c;
+                while (last + 1 < columnCount() && m_dataset->lookups().find(m_columns[last + 1].field))
+                    ++last;
+                emit dataChanged(index(0, c), index(m_count - 1, last));
+                c = last;
+            }
         });
         connect(dataset, &store::Dataset::fieldChanged, this, [this] {
             if (!m_live)
@@ -138,6 +148,9 @@ QVariant DatasetModel::data(const QModelIndex& index, int role) const
 
 QVariant DatasetModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
+    // The rows have no numbers: the narrow column left of them only marks where they are.
+    if (orientation == Qt::Vertical && role == Qt::DisplayRole)
+        return {};
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section >= m_columns.size())
         return QAbstractTableModel::headerData(section, orientation, role);
     const GridColumn& column = m_columns[section];

@@ -11,6 +11,7 @@
 #include <QAbstractItemModelTester>
 #include <QAbstractItemView>
 #include <QDialog>
+#include <QPaintEvent>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -66,6 +67,7 @@ private slots:
     void enterMovesLikeTabAndPressesButtons();
     void gridFollowsViewBothWays();
     void gridReadsWhileShown();
+    void gridRepaintsLookupsOfAChangedClient();
     void gridShowsNumbersAndCuitWhole();
     void listOpensOnOwnValueWideEnough();
 };
@@ -271,6 +273,52 @@ void TestDBControls::gridReadsWhileShown()
 
     grid.hide();
     QCOMPARE(grid.gridModel().rowCount(), 0);
+}
+
+// A client renamed changes what the lookup column shows on every row: that column is painted
+// again, the row's own values are left as they stand.
+void TestDBControls::gridRepaintsLookupsOfAChangedClient()
+{
+    DataFolder folder;
+    TDModulo& m = folder.modulo();
+    addClient(m, QStringLiteral("20123456786"), QStringLiteral("ANTES"));
+    for (int i = 0; i < 3; ++i) {
+        m.TDetalles->insert();
+        m.TDetalles->setValue(QStringLiteral("Cliente"), 1);
+        m.TDetalles->setText(QStringLiteral("Tipo_comprobante"), QStringLiteral("REMITO R"));
+        m.TDetalles->setValue(QStringLiteral("NDesde"), 1 + 50 * i);
+        m.TDetalles->setValue(QStringLiteral("NHasta"), 50 + 50 * i);
+        m.TDetalles->post();
+    }
+    DBGrid grid;
+    grid.setDataset(m.TVerDetalles, {{QStringLiteral("NHasta"), QString(), 0, GridColumn::Format::Plain},
+                                     {QStringLiteral("Razon_Social"), QString(), 0, GridColumn::Format::Plain}});
+    grid.resize(600, 200);
+    grid.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+    QCOMPARE(grid.gridModel().index(2, 1).data().toString(), QStringLiteral("ANTES"));
+
+    struct Painted : QObject {
+        QRegion region;
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            if (event->type() == QEvent::Paint)
+                region += static_cast<QPaintEvent*>(event)->region();
+            return false;
+        }
+    } painted;
+    QCoreApplication::processEvents();
+    grid.viewport()->installEventFilter(&painted);
+    m.TCliente->edit();
+    m.TCliente->setText(QStringLiteral("Razon_Social"), QStringLiteral("DESPUES"));
+    m.TCliente->post();
+    QTRY_VERIFY(!painted.region.isEmpty());
+
+    QCOMPARE(grid.gridModel().index(2, 1).data().toString(), QStringLiteral("DESPUES"));
+    const QRect lookupCell = grid.visualRect(grid.gridModel().index(2, 1));
+    const QRect ownCell = grid.visualRect(grid.gridModel().index(2, 0));
+    QVERIFY(painted.region.contains(lookupCell));
+    QVERIFY(!painted.region.intersects(ownCell.adjusted(2, 2, -2, -2)));
 }
 
 QTEST_MAIN(TestDBControls)
