@@ -3,10 +3,11 @@
 #include "SampleCuit.h"
 #include "data/store/Database.h"
 
+#include <functional>
+
 // Fills a store with `rows` clients and as many open printed-forms rows, one per client, in one
-// transaction. `scattered` enters the clients in another order than their C.U.I.T., as a real
-// register is.
-inline void fillClientsAndDetails(store::Database& db, int rows, bool scattered)
+// transaction. Client i (from 1) gets the C.U.I.T. of number cuitNumber(i).
+inline void fillClientsAndDetails(store::Database& db, int rows, const std::function<int(int)>& cuitNumber)
 {
     store::Transaction transaction(db);
     store::Statement client(db, QStringLiteral("INSERT INTO %1 (Cuit, Razon_Social, Inscripcion, Domicilio, Localidad, "
@@ -18,7 +19,7 @@ inline void fillClientsAndDetails(store::Database& db, int rows, bool scattered)
                                     .arg(db.qualifiedTable(QStringLiteral("detalle"))));
     for (int i = 1; i <= rows; ++i) {
         client.reset();
-        client.bind(1, fixture::cuitFor(scattered ? int((qint64(i) * 7919) % rows) + 1 : i));
+        client.bind(1, fixture::cuitFor(cuitNumber(i)));
         client.bind(2, QStringLiteral("CONTRIBUYENTE NUMERO %1 SOCIEDAD ANONIMA").arg(i));
         client.bind(3, QStringLiteral("901-%1").arg(i));
         client.bind(4, QStringLiteral("AVENIDA SIEMPRE VIVA %1").arg(i % 5000));
@@ -40,3 +41,6 @@ inline void fillClientsAndDetails(store::Database& db, int rows, bool scattered)
     }
     transaction.commit();
 }
+
+// Numbers 1 to rows in another order than the rows, as a real register enters its clients.
+inline int scatteredNumber(int i, int rows) { return int((qint64(i) * 7919) % rows) + 1; }

@@ -35,7 +35,7 @@ int main(int argc, char** argv)
     TDModulo m(&config, dir.filePath(QStringLiteral("tablas")));
 
     report(QStringLiteral("fill %1 clients + %1 open detail rows (one transaction)").arg(rows),
-           timed([&] { fillClientsAndDetails(m.Session1_1->database(), rows, false); }));
+           timed([&] { fillClientsAndDetails(m.Session1_1->database(), rows, [](int i) { return i; }); }));
     m.Session1_1->setActive(false);  // what follows starts from the files, as the program does
 
     report(QStringLiteral("open session (check and attach the six files)"), timed([&] { m.Session1_1->database(); }));

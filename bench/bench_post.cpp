@@ -7,6 +7,7 @@
 // Runs on the offscreen platform unless QT_QPA_PLATFORM or DISPLAY is set.
 
 #include "BenchTools.h"
+#include "LargeStore.h"
 #include "SampleCuit.h"
 #include "data/Prompt.h"
 #include "data/UModulo.h"
@@ -32,31 +33,6 @@ void expect(bool ok, const char* what)
 {
     if (!ok)
         std::fprintf(stderr, "%s\n", what);
-}
-
-void fill(store::Database& db, int rows)
-{
-    store::Transaction transaction(db);
-    store::Statement client(db, QStringLiteral("INSERT INTO %1 (Cuit, Razon_Social, Domicilio, Localidad, Provincia) "
-                                               "VALUES (?, ?, 'AVENIDA SIEMPRE VIVA 123', 'ROSARIO', 'SANTA FE')")
-                                    .arg(db.qualifiedTable(QStringLiteral("cliente"))));
-    store::Statement detail(db, QStringLiteral("INSERT INTO %1 (Cliente, Fecha, Tipo_comprobante, NDesde, NHasta, "
-                                               "CanTalonarios, Anulado, Punto_Venta) VALUES (?, '15/03/2024', "
-                                               "'FACTURA B', ?, ?, 1, 'N', '0001')")
-                                    .arg(db.qualifiedTable(QStringLiteral("detalle"))));
-    for (int i = 1; i <= rows; ++i) {
-        client.reset();
-        // Every other C.U.I.T. number: the posts below fall between the rows.
-        client.bind(1, cuitFor(2 * int((qint64(i) * 7919) % rows)));
-        client.bind(2, QStringLiteral("CONTRIBUYENTE NUMERO %1 SA").arg(i));
-        client.step();
-        detail.reset();
-        detail.bind(1, qint64(i));
-        detail.bind(2, double(i) * 50 + 1);
-        detail.bind(3, double(i) * 50 + 50);
-        detail.step();
-    }
-    transaction.commit();
 }
 
 // A post as the user makes it, timed until the windows have taken it in and painted.
@@ -93,7 +69,9 @@ int main(int argc, char** argv)
     std::fflush(stdout);
     {
         TDModulo filler(&config, dir.filePath(QStringLiteral("tablas")));
-        fill(filler.Session1_1->database(), rows);
+        // Every other C.U.I.T. number: the posts below fall between the rows.
+        fillClientsAndDetails(filler.Session1_1->database(), rows,
+                              [rows](int i) { return 2 * (scatteredNumber(i, rows) - 1); });
     }
 
     createForms(&config, dir.filePath(QStringLiteral("tablas")));
