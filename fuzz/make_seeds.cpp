@@ -3,6 +3,7 @@
 // damaged form. Run from the source folder after a change to the files' form:
 //     build-tests/fuzz/fuzz_make_seeds fuzz/corpus
 // The text targets' seeds are written by hand.
+#include "SampleRows.h"
 #include "data/Schema.h"
 #include "data/UModulo.h"
 #include "data/store/AliasConfig.h"
@@ -17,59 +18,14 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
+using fixture::addClient;
+using fixture::addDetail;
+using fixture::addMachine;
 using store::Dataset;
 
 namespace {
 
 const QString AgentCuit = QStringLiteral("20123456786");
-
-int addClient(TDModulo& m, const QString& cuit, const QString& name, const QString& localidad, const QString& provincia)
-{
-    Dataset* c = m.TCliente;
-    c->insert();
-    c->setText(QStringLiteral("Cuit"), cuit);
-    c->setText(QStringLiteral("Razon_Social"), name);
-    c->setText(QStringLiteral("Inscripcion"), QStringLiteral("901-000001-1"));
-    c->setText(QStringLiteral("Domicilio"), QStringLiteral("Belgrano 55"));
-    c->setText(QStringLiteral("Localidad"), localidad);
-    c->setText(QStringLiteral("Codigo_Postal"), QStringLiteral("3000"));
-    c->setText(QStringLiteral("Provincia"), provincia);
-    c->post();
-    return c->asInteger(QStringLiteral("Id_cliente"));
-}
-
-void addDetail(TDModulo& m, int client, const QString& fecha, const QString& tipo, double desde, double hasta,
-               const QString& anulado)
-{
-    Dataset* d = m.TVerDetalles;
-    d->insert();
-    d->setValue(QStringLiteral("Cliente"), client);
-    d->setText(QStringLiteral("Fecha"), fecha);
-    d->setText(QStringLiteral("Tipo_comprobante"), tipo);
-    d->setValue(QStringLiteral("NDesde"), desde);
-    d->setValue(QStringLiteral("NHasta"), hasta);
-    d->setValue(QStringLiteral("CanTalonarios"), hasta - desde + 1);
-    d->setText(QStringLiteral("Punto_Venta"), QStringLiteral("0001"));
-    d->setText(QStringLiteral("Anulado"), anulado);
-    d->setText(QStringLiteral("Importado"), QStringLiteral("S"));
-    d->post();
-}
-
-void addMachine(TDModulo& m, int client, const QDate& fecha, double precio, const QString& anulado)
-{
-    Dataset* d = m.TVerMaquinas;
-    d->insert();
-    d->setValue(QStringLiteral("Cliente_id"), client);
-    d->setValue(QStringLiteral("Fecha"), fecha);
-    d->setText(QStringLiteral("Marca"), QStringLiteral("Registra"));
-    d->setText(QStringLiteral("Modelo"), QStringLiteral("RX-200"));
-    d->setValue(QStringLiteral("Precio"), precio);
-    d->setText(QStringLiteral("Codigo"), QStringLiteral("ABC123"));
-    d->setText(QStringLiteral("Emision"), QStringLiteral("0002"));
-    d->setText(QStringLiteral("Serie"), QStringLiteral("S-0001"));
-    d->setText(QStringLiteral("Anulado"), anulado);
-    d->post();
-}
 
 // The agent, three clients, two printed-forms rows and two machines of the open period, the
 // period 2005/03 and a form type; then the declaration of that period, written into `ddjj`.
@@ -83,20 +39,30 @@ QString fill(TDModulo& m, const QString& ddjj)
     a->setText(QStringLiteral("Localidad"), QStringLiteral("Paraná"));
     a->setValue(QStringLiteral("Codigo_Postal"), 3100);
     a->post();
+    // Registration, address, locality, postal code and province of a client.
+    const auto where = [](const QString& localidad, const QString& provincia) {
+        return QStringList{QStringLiteral("901-000001-1"), QStringLiteral("Belgrano 55"), localidad,
+                           QStringLiteral("3000"), provincia};
+    };
     const int sur = addClient(m, QStringLiteral("30712345671"), QStringLiteral("DISTRIBUIDORA SUR"),
-                              QStringLiteral("SANTA FE"), QStringLiteral("SANTA FE"));
+                              where(QStringLiteral("SANTA FE"), QStringLiteral("SANTA FE")));
     const int obrien = addClient(m, QStringLiteral("27301112225"), QStringLiteral("O'BRIEN HNOS."),
-                                 QStringLiteral("CAPITAL FEDERAL"), QString());
-    addClient(m, QStringLiteral("30500010912"), QStringLiteral("IMPRENTA DEL CENTRO"), QStringLiteral("ROSARIO"),
-              QStringLiteral("SANTA FE"));
+                                 where(QStringLiteral("CAPITAL FEDERAL"), QString()));
+    addClient(m, QStringLiteral("30500010912"), QStringLiteral("IMPRENTA DEL CENTRO"),
+              where(QStringLiteral("ROSARIO"), QStringLiteral("SANTA FE")));
     for (Dataset* view : {m.TVerDetalles, m.TVerMaquinas}) {
         view->setFilter(QStringLiteral("anio=null and Anticipo=null"));
         view->setFiltered(true);
     }
-    addDetail(m, sur, QStringLiteral("15/03/2005"), QStringLiteral("Facturas A"), 1, 500, QStringLiteral("N"));
-    addDetail(m, obrien, QStringLiteral("16/03/2005"), QStringLiteral("Remitos R"), 1501, 1600, QStringLiteral("S"));
-    addMachine(m, obrien, QDate(2005, 3, 10), 1500, QStringLiteral("N"));
-    addMachine(m, sur, QDate(2005, 3, 11), 1234.56, QStringLiteral("S"));
+    const QString punto = QStringLiteral("0001"), imported = QStringLiteral("S");
+    addDetail(m, sur, QStringLiteral("15/03/2005"), QStringLiteral("Facturas A"), 1, 500, punto, QStringLiteral("N"),
+              imported);
+    addDetail(m, obrien, QStringLiteral("16/03/2005"), QStringLiteral("Remitos R"), 1501, 1600, punto,
+              QStringLiteral("S"), imported);
+    const QString model = QStringLiteral("RX-200"), code = QStringLiteral("ABC123"), emision = QStringLiteral("0002"),
+                  serie = QStringLiteral("S-0001");
+    addMachine(m, obrien, QDate(2005, 3, 10), model, 1500, code, emision, serie, QStringLiteral("N"));
+    addMachine(m, sur, QDate(2005, 3, 11), model, 1234.56, code, emision, serie, QStringLiteral("S"));
     m.TFormulario->insert();
     m.TFormulario->setText(QStringLiteral("Tipo_comprobante"), QStringLiteral("Facturas A"));
     m.TFormulario->setValue(QStringLiteral("Cantidad"), 2.0);

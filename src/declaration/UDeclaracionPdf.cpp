@@ -16,6 +16,8 @@
 #include <QFileInfo>
 #include <QPushButton>
 
+FormInstance<TFDeclaracionPdf> FDeclaracionPdf;
+
 namespace {
 
 TFDeclaracionPdf::Viewer& viewer()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PeriodList.h"
+#include "widgets/FormInstance.h"
 
 #include <QUrl>
 #include <functional>
@@ -26,3 +27,5 @@ private:
     QString currentPdf();
     QString m_saveFolder;  // where the last copy was saved
 };
+
+extern FormInstance<TFDeclaracionPdf> FDeclaracionPdf;

@@ -262,9 +262,7 @@ void TFPrincipal::DeclaracionPdf1Click()
         Prompt::current().notice(QStringLiteral("No hay Anticipos Generados"));
         return;
     }
-    if (!m_declaracionPdf)
-        m_declaracionPdf = new TFDeclaracionPdf(this);
-    showModal(*m_declaracionPdf);
+    showModal(*FDeclaracionPdf);
 }
 
 // The folder of the last backup; the first time, back beside the tables.

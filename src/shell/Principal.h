@@ -42,7 +42,6 @@ private:
     // The last activation error shown. Closing its box activates this window again; the same
     // error is not shown again until the user takes a menu entry or the views open.
     QString m_reportedError;
-    class TFDeclaracionPdf* m_declaracionPdf = nullptr;  // made on first use, kept afterwards
 };
 
 extern TFPrincipal* FPrincipal;

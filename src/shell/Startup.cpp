@@ -6,6 +6,7 @@
 #include "UClientesMod.h"
 #include "Uimprenta.h"
 #include "data/UModulo.h"
+#include "declaration/UDeclaracionPdf.h"
 #include "declaration/UGenRec.h"
 #include "declaration/UPresentaciones.h"
 #include "declaration/URecVer.h"
@@ -116,6 +117,7 @@ const Window Windows[] = {
     window<FCargarcont>("FCargarcont"),
     window<Cargar>("Cargar"),
     window<AyCarga>("AyCarga"),
+    window<FDeclaracionPdf>("FDeclaracionPdf"),
 };
 
 }  // namespace

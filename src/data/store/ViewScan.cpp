@@ -79,20 +79,8 @@ QString ViewScan::select(const Dataset& view, const QStringList& fields, QList<F
     return sql + QStringLiteral(" ORDER BY ") + order.join(QStringLiteral(", "));
 }
 
-QStringList ViewScan::tablesRead(const Dataset& view, const QStringList& fields)
-{
-    if (!view.active())
-        throw StoreError(NotOpen, QStringLiteral("La vista %1 no está abierta.").arg(view.name()));
-    QStringList tables{view.tableName()};
-    for (const QString& name : fields)
-        if (const LookupDef* l = view.lookups().find(name); l && l->lookupDataset)
-            tables << l->lookupDataset->tableName();
-    return tables;
-}
-
 ViewScan::ViewScan(const Dataset& view, const QStringList& fields)
-    : m_cache(view.session()->database(), tablesRead(view, fields)),
-      m_stmt(view.session()->database(), select(view, fields, m_types))
+    : m_stmt(view.session()->database(), select(view, fields, m_types))
 {
     const QVariantList& values = view.where().values;
     for (int i = 0; i < values.size(); ++i)

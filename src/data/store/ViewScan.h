@@ -1,7 +1,6 @@
 #pragma once
 
 #include "Database.h"
-#include "ReadCache.h"
 
 #include <QStringList>
 
@@ -11,8 +10,8 @@ class Dataset;
 
 // The rows of an open view read in one statement, as walking the view would give them: under
 // its filter, in its order, each named field of its table or of a lookup (a lookup's text cut
-// to its width). For writers that go through many rows: the view does not move, and the files
-// read have a page cache that holds them while the scan lasts.
+// to its width). For writers that go through many rows: the view does not move. A writer that
+// looks rows up at random gives the files a ReadCache for as long as it reads them.
 class ViewScan {
 public:
     ViewScan(const Dataset& view, const QStringList& fields);
@@ -23,9 +22,7 @@ public:
 
 private:
     static QString select(const Dataset& view, const QStringList& fields, QList<FieldType>& types);
-    static QStringList tablesRead(const Dataset& view, const QStringList& fields);
 
-    ReadCache m_cache;  // lives longer than the statement that reads through it
     QList<FieldType> m_types;
     Statement m_stmt;
 };
