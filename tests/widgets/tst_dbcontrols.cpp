@@ -1,4 +1,5 @@
 #include "DataFolder.h"
+#include "SampleRows.h"
 #include "ScriptedPrompt.h"
 #include "data/UModulo.h"
 #include "data/store/FixedFormats.h"
@@ -17,17 +18,10 @@
 #include <QTest>
 #include <QVBoxLayout>
 
+using fixture::addClient;
 using store::DatasetState;
 
 namespace {
-
-void addClient(TDModulo& m, const QString& cuit, const QString& name)
-{
-    m.TCliente->insert();
-    m.TCliente->setText(QStringLiteral("Cuit"), cuit);
-    m.TCliente->setText(QStringLiteral("Razon_Social"), name);
-    m.TCliente->post();
-}
 
 // A dialog with an edit box for the C.U.I.T., one for the name, a list, a check box and a button.
 struct Form {
@@ -319,6 +313,25 @@ void TestDBControls::gridRepaintsLookupsOfAChangedClient()
     const QRect ownCell = grid.visualRect(grid.gridModel().index(2, 0));
     QVERIFY(painted.region.contains(lookupCell));
     QVERIFY(!painted.region.intersects(ownCell.adjusted(2, 2, -2, -2)));
+
+    // A new client is no row's client: nothing of the grid is painted again.
+    painted.region = QRegion();
+    addClient(m, QStringLiteral("20000000001"), QStringLiteral("OTRO"));
+    QTest::qWait(50);
+    QVERIFY(painted.region.isEmpty());
+
+    // A row whose client is not yet there shows it once the client comes.
+    m.TDetalles->insert();
+    m.TDetalles->setValue(QStringLiteral("Cliente"), 4);
+    m.TDetalles->setText(QStringLiteral("Tipo_comprobante"), QStringLiteral("REMITO R"));
+    m.TDetalles->setValue(QStringLiteral("NDesde"), 151);
+    m.TDetalles->setValue(QStringLiteral("NHasta"), 200);
+    m.TDetalles->post();
+    QTRY_COMPARE(grid.gridModel().rowCount(), 4);
+    QVERIFY(grid.gridModel().index(3, 1).data().toString().isEmpty());
+    addClient(m, QStringLiteral("20000000028"), QStringLiteral("TERCERO"));
+    QCOMPARE(addClient(m, QStringLiteral("20000000036"), QStringLiteral("CUARTO")), 4);
+    QCOMPARE(grid.gridModel().index(3, 1).data().toString(), QStringLiteral("CUARTO"));
 }
 
 QTEST_MAIN(TestDBControls)

@@ -196,10 +196,12 @@ void Dataset::onTableChanged(const QString& table)
 void Dataset::onRowChanged(const QString& table, qint64 rowid)
 {
     const bool own = table.compare(m_tableName, Qt::CaseInsensitive) == 0;
-    if (m_lookups.readsTable(table))
+    // A row no answer came from (a new client, mostly) changes nothing the lookups show.
+    const bool lookupsChange = m_lookups.readsTable(table) && (own || m_lookups.mayChangeWith(rowid));
+    if (lookupsChange)
         m_lookups.forget();
     if (!own) {
-        if (m_lookups.readsTable(table)) {
+        if (lookupsChange) {
             emit valuesChanged();
             emit currentChanged();
         }

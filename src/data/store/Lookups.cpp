@@ -21,28 +21,40 @@ bool Lookups::readsTable(const QString& table) const
     return false;
 }
 
+void Lookups::forget() const
+{
+    m_answers.clear();
+    m_sources.clear();
+    m_misses = 0;
+}
+
 QVariant Lookups::value(Database& db, const LookupDef& l, const QVariant& key) const
 {
     if (key.isNull() || !key.isValid() || !l.lookupDataset)
         return {};
-    QHash<QString, QVariant>& answers = m_answers[l.name.toLower()];
+    const QString name = l.name.toLower();
     const QString cacheKey = key.toString();
-    const auto hit = answers.constFind(cacheKey);
-    if (hit != answers.constEnd())
-        return *hit;
-    Statement stmt(db, QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ? LIMIT 1")
+    if (const auto answers = m_answers.constFind(name); answers != m_answers.constEnd()) {
+        const auto hit = answers->constFind(cacheKey);
+        if (hit != answers->constEnd())
+            return *hit;
+        if (answers->size() >= CacheLimit)
+            forget();
+    }
+    Statement stmt(db, QStringLiteral("SELECT rowid, %1 FROM %2 WHERE %3 = ? LIMIT 1")
                            .arg(quoteIdentifier(l.resultField), db.qualifiedTable(l.lookupDataset->tableName()),
                                 quoteIdentifier(l.lookupKeyField)));
     stmt.bind(1, key);
     QVariant result;
     if (stmt.step()) {
-        result = stmt.column(0);
+        m_sources.insert(stmt.integer(0));
+        result = stmt.column(1);
         if (!result.isNull() && l.width > 0)
             result = result.toString().left(l.width);
+    } else {
+        ++m_misses;
     }
-    if (answers.size() >= CacheLimit)
-        answers.clear();
-    answers.insert(cacheKey, result);
+    m_answers[name].insert(cacheKey, result);
     return result;
 }
 

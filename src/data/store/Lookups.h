@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QVariant>
 
@@ -29,7 +30,10 @@ public:
     const QList<LookupDef>& defs() const { return m_defs; }
     const LookupDef* find(const QString& field) const;  // nullptr when the view has none of that name
     bool readsTable(const QString& table) const;
-    void forget() { m_answers.clear(); }
+    // Whether a change to that row of a lookup table can change an answer kept: one was read
+    // from it, or a key found no row then and may find this one now.
+    bool mayChangeWith(qint64 rowid) const { return m_misses > 0 || m_sources.contains(rowid); }
+    void forget() const;
 
     // The result for a key, cut to the field's width; null when no row has the key.
     QVariant value(Database& db, const LookupDef& lookup, const QVariant& key) const;
@@ -43,6 +47,8 @@ private:
     static const int CacheLimit = 4096;
     QList<LookupDef> m_defs;
     mutable QHash<QString, QHash<QString, QVariant>> m_answers;  // lower-case name -> key -> result
+    mutable QSet<qint64> m_sources;                              // the rows the answers were read from
+    mutable int m_misses = 0;                                    // answers of keys no row had
 };
 
 }  // namespace store
