@@ -28,10 +28,10 @@ QStringView trimmed(QStringView value)
 
 QString upperAscii(QStringView value)
 {
-    QString result = value.toString();
-    for (QChar& c : result)
-        if (c.unicode() >= 'a' && c.unicode() <= 'z')
-            c = QChar(c.unicode() - 'a' + 'A');
+    QString result(value.size(), Qt::Uninitialized);
+    QChar* out = result.data();
+    for (QChar c : value)
+        *out++ = c.unicode() >= 'a' && c.unicode() <= 'z' ? QChar(c.unicode() - 'a' + 'A') : c;
     return result;
 }
 

@@ -247,7 +247,10 @@ bool TextFile::readLine(QString& line)
         data += 3;
         size -= 3;
     }
-    line = decode(data, size);
+    if (m_ascii)
+        line = QLatin1StringView(data, size);  // into the line's own buffer, kept from line to line
+    else
+        line = decode(data, size);
     return true;
 }
 

@@ -21,18 +21,18 @@ QString insertSql(const Database& db, const QString& table, const QStringList& f
     return sql;
 }
 
-// Into a buffer kept from row to row: most values are plain ASCII.
-void toUtf8(QStringView text, QByteArray& buffer)
+// Plain ASCII without NUL, the most of any register, passes every rule of a stored text: it is
+// copied into the buffer kept from row to row in one pass. False for anything else.
+bool plainAscii(QStringView text, QByteArray& buffer)
 {
     buffer.resize(text.size());
     char* out = buffer.data();
     for (QChar c : text) {
-        if (c.unicode() >= 0x80) {
-            buffer = text.toUtf8();
-            return;
-        }
+        if (c.unicode() >= 0x80 || c.unicode() == 0)
+            return false;
         *out++ = char(c.unicode());
     }
+    return true;
 }
 
 }  // namespace
@@ -57,13 +57,15 @@ void BulkWriter::setText(int column, QStringView text)
         setValue(column, text.toString());
         return;
     }
-    const QStringView stored = fieldcodec::storedText(f, text);
-    if (stored.isEmpty()) {
+    QByteArray& utf8 = m_utf8[column];
+    const QStringView cut = f.width > 0 ? text.left(f.width) : text;
+    if (!plainAscii(cut, utf8))
+        utf8 = fieldcodec::storedText(f, text).toUtf8();
+    if (utf8.isEmpty()) {
         m_insert.bind(column + 1, QVariant());
         return;
     }
-    toUtf8(stored, m_utf8[column]);
-    m_insert.bindUtf8(column + 1, m_utf8[column]);
+    m_insert.bindUtf8(column + 1, utf8);
 }
 
 void BulkWriter::setValue(int column, const QVariant& value)
