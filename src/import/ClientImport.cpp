@@ -46,9 +46,17 @@ private:
 
 std::optional<ClientValues> clientFromLine(QStringView line, const ClientColumns& columns)
 {
-    const QString cuit = extract(line, columns.cuit).toString();
-    if (cuit.isEmpty() || !TDModulo::ValidarCuit(cuit))
+    ClientValues values;
+    if (!readClient(line, columns, values))
         return std::nullopt;
+    return values;
+}
+
+bool readClient(QStringView line, const ClientColumns& columns, ClientValues& into)
+{
+    copyInto(extract(line, columns.cuit), into.cuit);
+    if (into.cuit.isEmpty() || !TDModulo::ValidarCuit(into.cuit))
+        return false;
     const QStringView razonSocial = extract(line, columns.razonSocial);
     const QStringView inscripcion = extract(line, columns.inscripcion);
     const QStringView domicilio = extract(line, columns.domicilio);
@@ -57,13 +65,17 @@ std::optional<ClientValues> clientFromLine(QStringView line, const ClientColumns
     const QStringView provincia = extract(line, columns.provincia);
     if (razonSocial.isEmpty() || inscripcion.isEmpty() || domicilio.isEmpty() || localidad.isEmpty() ||
         codigoPostal.isEmpty())
-        return std::nullopt;
-    const QString locality = upperAscii(localidad);
+        return false;
+    upperAsciiInto(localidad, into.localidad);
     // The capital has no province of its own.
-    if (provincia.isEmpty() && locality != QLatin1String("CAPITAL FEDERAL"))
-        return std::nullopt;
-    return ClientValues{cuit,     upperAscii(razonSocial),  inscripcion.toString(), upperAscii(domicilio),
-                        locality, upperAscii(codigoPostal), upperAscii(provincia)};
+    if (provincia.isEmpty() && into.localidad != QLatin1String("CAPITAL FEDERAL"))
+        return false;
+    upperAsciiInto(razonSocial, into.razonSocial);
+    copyInto(inscripcion, into.inscripcion);
+    upperAsciiInto(domicilio, into.domicilio);
+    upperAsciiInto(codigoPostal, into.codigoPostal);
+    upperAsciiInto(provincia, into.provincia);
+    return true;
 }
 
 int importClients(TDModulo& modulo, const QString& path, const ClientColumns& columns, const ImportHooks& hooks)
@@ -85,12 +97,12 @@ int importClients(TDModulo& modulo, const QString& path, const ClientColumns& co
         ProgressThrottle progress(hooks.progress);
         int count = 0;
         QString line;
+        ClientValues client;
         while (file.readLine(line)) {
-            const std::optional<ClientValues> client = clientFromLine(line, columns);
-            if (!client)
+            if (!readClient(line, columns, client))
                 continue;
             try {
-                if (!clients.add(*client))
+                if (!clients.add(client))
                     continue;  // registered already
             } catch (const store::StoreError& e) {
                 // The line's own fault; anything else (a full disk, a damaged table) ends the run.

@@ -24,6 +24,8 @@ struct ClientValues {
 // fails the check, a missing value, or an empty province outside CAPITAL FEDERAL. Whether the
 // client is registered already is for the import to tell.
 std::optional<ClientValues> clientFromLine(QStringView line, const ClientColumns& columns);
+// The same into values kept from line to line (their buffers are reused); false when skipped.
+bool readClient(QStringView line, const ClientColumns& columns, ClientValues& into);
 
 // Adds the complete, valid and new clients of a register file in one transaction and answers
 // how many were added. Shows the notice before the lines and the count after them (the count

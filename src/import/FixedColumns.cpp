@@ -1,5 +1,7 @@
 #include "FixedColumns.h"
 
+#include <algorithm>
+
 namespace import {
 
 QStringView cut(QStringView line, Columns columns)
@@ -28,11 +30,23 @@ QStringView trimmed(QStringView value)
 
 QString upperAscii(QStringView value)
 {
-    QString result(value.size(), Qt::Uninitialized);
-    QChar* out = result.data();
+    QString result;
+    upperAsciiInto(value, result);
+    return result;
+}
+
+void upperAsciiInto(QStringView value, QString& into)
+{
+    into.resize(value.size());
+    QChar* out = into.data();
     for (QChar c : value)
         *out++ = c.unicode() >= 'a' && c.unicode() <= 'z' ? QChar(c.unicode() - 'a' + 'A') : c;
-    return result;
+}
+
+void copyInto(QStringView value, QString& into)
+{
+    into.resize(value.size());
+    std::copy(value.begin(), value.end(), into.begin());
 }
 
 }  // namespace import

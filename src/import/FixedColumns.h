@@ -22,5 +22,9 @@ inline QStringView extract(QStringView line, Columns columns) { return trimmed(c
 
 // Only a to z become capitals; accented letters and everything else stay as they are.
 QString upperAscii(QStringView value);
+// The same into a string kept from line to line, whose buffer is reused; copyInto without the
+// capitals.
+void upperAsciiInto(QStringView value, QString& into);
+void copyInto(QStringView value, QString& into);
 
 }  // namespace import

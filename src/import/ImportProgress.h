@@ -16,16 +16,21 @@ struct ImportHooks {
 class ProgressThrottle {
 public:
     static constexpr qint64 IntervalMs = 50;
+    static constexpr int CheckEvery = 64;
 
     explicit ProgressThrottle(const std::function<void(int)>& show) : m_show(show) {}
     void step(int count)
     {
         if (!m_show)
             return;
-        if (m_timer.isValid() && m_timer.elapsed() < IntervalMs) {
+        // The clock is read once in a run of lines: read at every line it is a part of the import.
+        if (m_timer.isValid() && (++m_unchecked < CheckEvery || m_timer.elapsed() < IntervalMs)) {
+            if (m_unchecked >= CheckEvery)
+                m_unchecked = 0;
             m_pending = count;
             return;
         }
+        m_unchecked = 0;
         m_pending = -1;
         m_show(count);
         m_timer.start();
@@ -41,6 +46,7 @@ private:
     const std::function<void(int)>& m_show;
     QElapsedTimer m_timer;
     int m_pending = -1;
+    int m_unchecked = 0;
 };
 
 }  // namespace import
