@@ -24,7 +24,6 @@ namespace {
 
 const QString Ddjj = QStringLiteral("ddjj");
 const QString DdjjPrefix = QStringLiteral("ddjj/");
-const QString Back = QStringLiteral("back");
 
 using store::files::native;
 
@@ -72,29 +71,15 @@ std::pair<QString, QString> agentOf(const QString& path)
     return rows.isEmpty() ? std::pair<QString, QString>() : std::pair{rows[0].value(0), rows[0].value(1)};
 }
 
-// A name beside the others: two backups in the same second must not overwrite each other.
-QString freeName(const QString& folder, const QString& name)
-{
-    const QDir dir(folder);
-    QString candidate = dir.filePath(name);
-    for (int n = 2; QFileInfo::exists(candidate); ++n)
-        candidate = dir.filePath(QFileInfo(name).completeBaseName() + QStringLiteral("-%1.zip").arg(n));
-    return candidate;
-}
-
 QString targetPath(const QString& target, const QString& name)
 {
     if (target.endsWith(QLatin1String(".zip"), Qt::CaseInsensitive) && !QFileInfo(target).isDir()) {
-        const QString folder = QFileInfo(target).absolutePath();
-        if (!QDir().mkpath(folder))
-            throw store::StoreError(store::FileError,
-                                    QStringLiteral("No se puede crear la carpeta %1").arg(native(folder)));
+        store::files::makeFolder(QFileInfo(target).absolutePath());
         return target;
     }
-    if (!QDir().mkpath(target))
-        throw store::StoreError(store::FileError,
-                                QStringLiteral("No se puede crear la carpeta %1").arg(native(target)));
-    return freeName(target, name);
+    store::files::makeFolder(target);
+    // Two backups in the same second must not overwrite each other.
+    return store::files::freeName(QDir(target).filePath(QFileInfo(name).completeBaseName()), QStringLiteral(".zip"));
 }
 
 // A backup of the tables as they are. asFound: a table that fails the store's checks is kept
@@ -158,7 +143,7 @@ QString writeBackup(const QString& tablesFolder, const QString& target, bool asF
     }
     // Copied first, so that a declaration replaced meanwhile is kept as one whole file.
     const QDir ddjjCopies(work.filePath(Ddjj));
-    QDir().mkpath(ddjjCopies.path());
+    store::files::makeFolder(ddjjCopies.path());
     for (const QString& name : declarationFiles(tablesFolder)) {
         store::files::copyFile(tables.filePath(DdjjPrefix + name), ddjjCopies.filePath(name));
         entries << zip::Entry{DdjjPrefix + name, ddjjCopies.filePath(name), {}};
@@ -186,9 +171,7 @@ Contents unpackChecked(const QString& zipFile, const QString& folder)
     QTemporaryDir side;
     checkedTemporary(side);
     const QDir into(folder);
-    if (!QDir().mkpath(into.filePath(Ddjj)))
-        throw store::StoreError(store::FileError,
-                                QStringLiteral("No se puede crear la carpeta %1").arg(native(into.filePath(Ddjj))));
+    store::files::makeFolder(into.filePath(Ddjj));
     QSet<QString> tableFiles;
     for (const store::TableDef& def : schema::tables())
         tableFiles << def.fileName;
@@ -246,8 +229,9 @@ Contents unpackChecked(const QString& zipFile, const QString& folder)
     contents.taken = manifest.taken;
     for (const store::TableDef& def : schema::tables()) {
         const QString path = into.filePath(def.fileName);
+        // Whose file it is first; then every page, once, by the fuller of SQLite's checks.
         try {
-            store::Database::checkTableFile(path, def);
+            store::Database::checkTableFile(path, def, store::Database::FileCheck::Layout);
         } catch (const store::StoreError& e) {
             zip::refuse(zipFile, tableRefusal(e, def.fileName));
         }
@@ -289,6 +273,8 @@ QString question(const Contents& contents, const QString& tablesFolder)
 }  // namespace
 
 QString programVersion() { return QStringLiteral(TARVENIO_VERSION); }
+
+QString defaultFolder(const QString& tablesFolder) { return QDir(tablesFolder).filePath(QStringLiteral("back")); }
 
 QString fileName(const QString& cuit, const QDateTime& taken)
 {
@@ -345,7 +331,7 @@ RestoreOutcome restoreBackup(const QString& tablesFolder, const QString& zipFile
         }
         BusyScope busy(prompt);
         if (store::Database::holdsAnyTable(tablesFolder, schema::tables()))
-            outcome.previous = writeBackup(tablesFolder, QDir(tablesFolder).filePath(Back), true);
+            outcome.previous = writeBackup(tablesFolder, defaultFolder(tablesFolder), true);
     } catch (...) {
         store::staged::discard(tablesFolder);
         throw;

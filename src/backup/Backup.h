@@ -28,6 +28,10 @@ struct Contents {
     QString summary() const;                 // lines for the user
 };
 
+// Where backups go unless the user says otherwise, and where a restore keeps the tables it
+// replaces: back beside the tables.
+QString defaultFolder(const QString& tablesFolder);
+
 // The name a backup of the agent's tables takes: tarvenio-<C.U.I.T.>-<yyyyMMdd-HHmmss>.zip.
 QString fileName(const QString& cuit, const QDateTime& taken);
 

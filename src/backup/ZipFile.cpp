@@ -104,9 +104,7 @@ void write(const QString& path, const QList<Entry>& entries)
     for (const Entry& e : entries) {
         QFile in(e.file);
         if (!e.file.isEmpty() && !in.open(QIODevice::ReadOnly))
-            throw store::StoreError(store::FileError,
-                                    QStringLiteral("No se puede leer %1: %2")
-                                        .arg(store::files::native(e.file), store::fileErrorReason(in, e.file)));
+            throw store::files::readFailed(in, e.file);
         std::unique_ptr<archive_entry, FreeEntry> entry(archive_entry_new());
         archive_entry_set_pathname_utf8(entry.get(), e.name.toUtf8().constData());
         archive_entry_set_filetype(entry.get(), AE_IFREG);
@@ -129,9 +127,7 @@ void write(const QString& path, const QList<Entry>& entries)
                 failed();
         }
         if (in.error() != QFileDevice::NoError)
-            throw store::StoreError(store::FileError,
-                                    QStringLiteral("No se puede leer %1: %2")
-                                        .arg(store::files::native(e.file), store::fileErrorReason(in, e.file)));
+            throw store::files::readFailed(in, e.file);
     }
     if (archive_write_close(a.get()) != ARCHIVE_OK)
         failed();
@@ -145,9 +141,7 @@ QHash<QString, QByteArray> read(const QString& path, const Placement& placement)
 {
     QFile probe(path);
     if (!probe.open(QIODevice::ReadOnly))
-        throw store::StoreError(store::FileError,
-                                QStringLiteral("No se puede leer %1: %2")
-                                    .arg(store::files::native(path), store::fileErrorReason(probe, path)));
+        throw store::files::readFailed(probe, path);
     probe.close();
     const Utf8Names names;
     std::unique_ptr<archive, FreeRead> a(archive_read_new());
@@ -174,9 +168,7 @@ QHash<QString, QByteArray> read(const QString& path, const Placement& placement)
         const QString target = placement(name);
         QFile out(target);
         if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-            throw store::StoreError(store::FileError,
-                                    QStringLiteral("No se puede escribir %1: %2")
-                                        .arg(store::files::native(target), store::fileErrorReason(out, target)));
+            throw store::files::writeFailed(out, target);
         QCryptographicHash hash(QCryptographicHash::Sha256);
         QByteArray buffer(64 * 1024, Qt::Uninitialized);
         for (;;) {
@@ -187,9 +179,7 @@ QHash<QString, QByteArray> read(const QString& path, const Placement& placement)
                 break;
             hash.addData(QByteArrayView(buffer.constData(), qsizetype(got)));
             if (out.write(buffer.constData(), qint64(got)) != qint64(got))
-                throw store::StoreError(store::FileError,
-                                        QStringLiteral("No se puede escribir %1: %2")
-                                            .arg(store::files::native(target), store::fileErrorReason(out, target)));
+                throw store::files::writeFailed(out, target);
         }
         // What is put in place must be on the disk before anything commits to it.
         if (!store::files::syncFile(out))

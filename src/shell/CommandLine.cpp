@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 
+#include "backup/Backup.h"
 #include "data/store/NumberText.h"
 #include "import/DetailImport.h"
 
@@ -67,7 +68,7 @@ const QList<OrderDef>& orderDefs()
         {"reparar", Order::Reparar, false, {}},
         {"verificar", Order::Verificar, true, {}},
         {"pdf", Order::Pdf, true, {Anio, Anticipo}, true},
-        {"respaldar", Order::Respaldar, false, {}},
+        {"respaldar", Order::Respaldar, true, {}, true},  // by default to back/
         {"restaurar", Order::Restaurar, true, {}},
     };
     return defs;
@@ -224,14 +225,11 @@ CommandLine parseCommandLine(const QStringList& arguments)
     if (!def)
         return result;
 
-    if (def->takesFile && !(def->fileOptional && operands.isEmpty())) {
-        if (operands.isEmpty()) {
-            result.error = QStringLiteral("Falta el archivo de la orden %1.").arg(result.orderWord);
-            return result;
-        }
+    if (def->takesFile && !operands.isEmpty()) {
         result.file = operands.takeFirst();
-    } else if (result.order == Order::Respaldar && !operands.isEmpty()) {
-        result.file = operands.takeFirst();  // where the backup goes; by default back/
+    } else if (def->takesFile && !def->fileOptional) {
+        result.error = QStringLiteral("Falta el archivo de la orden %1.").arg(result.orderWord);
+        return result;
     }
     if (!operands.isEmpty()) {
         result.error = QStringLiteral("Argumento no esperado: %1").arg(operands.first());
@@ -336,4 +334,4 @@ QString commandLineHelp()
         "dañada o un archivo no se puede escribir.\n");
 }
 
-QString commandLineVersion() { return QStringLiteral("tarvenio " TARVENIO_VERSION "\n"); }
+QString commandLineVersion() { return QStringLiteral("tarvenio ") + backup::programVersion() + QLatin1Char('\n'); }

@@ -258,7 +258,7 @@ int reparar(TDModulo& m, TerminalPrompt& prompt, std::FILE* out)
 int respaldar(TDModulo& m, const CommandLine& line, std::FILE* out)
 {
     const QString folder = m.aliasFolder();
-    const QString target = line.file.isEmpty() ? QDir(folder).filePath(QStringLiteral("back")) : line.file;
+    const QString target = line.file.isEmpty() ? backup::defaultFolder(folder) : line.file;
     answer(out, QDir::toNativeSeparators(backup::makeBackup(folder, target)));
     return Done;
 }

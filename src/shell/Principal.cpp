@@ -274,7 +274,7 @@ QString TFPrincipal::lastBackupFolder()
     } catch (const store::StoreError&) {
         // A configuration that cannot be read offers the default.
     }
-    return folder.isEmpty() ? QDir(DModulo->aliasFolder()).filePath(QStringLiteral("back")) : folder;
+    return folder.isEmpty() ? backup::defaultFolder(DModulo->aliasFolder()) : folder;
 }
 
 // The tables are copied as they stand, open views and all: the copy is one state of them.

@@ -92,29 +92,18 @@ void AliasConfig::save()
 {
     if (m_pendingAlias.isEmpty())
         return;
-    checkReadable();
-    const QFileInfo info(m_filePath);
-    if (!QDir().mkpath(info.absolutePath()))
-        throw StoreError(AliasError, QStringLiteral("No se puede crear la carpeta de configuración: %1")
-                                         .arg(QDir::toNativeSeparators(info.absolutePath())));
-    QSettings settings(m_filePath, QSettings::IniFormat);
-    // Keys are case-sensitive in the file: the same alias in another case would stay beside it.
-    for (const QString& group : {AliasGroup, DriverGroup}) {
-        settings.beginGroup(group);
-        for (const QString& key : settings.childKeys())
-            if (key.compare(m_pendingAlias, Qt::CaseInsensitive) == 0)
-                settings.remove(key);
-        settings.endGroup();
-    }
-    settings.setValue(AliasGroup + QLatin1Char('/') + m_pendingAlias, m_pendingFolder);
-    settings.setValue(DriverGroup + QLatin1Char('/') + m_pendingAlias, m_pendingDriver);
-    settings.sync();
-    // Only a failed write fails the save: a line the toolkit could not read (a file saved with a
-    // byte-order mark reads so, though every key of it is read) is passed over, and the file is
-    // written all the same.
-    if (settings.status() == QSettings::AccessError)
-        throw StoreError(AliasError, QStringLiteral("No se puede guardar la configuración de la base de datos: %1")
-                                         .arg(QDir::toNativeSeparators(m_filePath)));
+    write([this](QSettings& settings) {
+        // Keys are case-sensitive in the file: the same alias in another case would stay beside it.
+        for (const QString& group : {AliasGroup, DriverGroup}) {
+            settings.beginGroup(group);
+            for (const QString& key : settings.childKeys())
+                if (key.compare(m_pendingAlias, Qt::CaseInsensitive) == 0)
+                    settings.remove(key);
+            settings.endGroup();
+        }
+        settings.setValue(AliasGroup + QLatin1Char('/') + m_pendingAlias, m_pendingFolder);
+        settings.setValue(DriverGroup + QLatin1Char('/') + m_pendingAlias, m_pendingDriver);
+    });
     m_pendingAlias.clear();
     m_pendingFolder.clear();
     m_pendingDriver.clear();
@@ -136,14 +125,23 @@ QString AliasConfig::backupFolder() const
 
 void AliasConfig::setBackupFolder(const QString& folder)
 {
+    write([&folder](QSettings& settings) { settings.setValue(BackupFolderKey, folder); });
+}
+
+void AliasConfig::write(const std::function<void(QSettings&)>& change)
+{
     checkReadable();
     const QFileInfo info(m_filePath);
+    if (!QDir().mkpath(info.absolutePath()))
+        throw StoreError(AliasError, QStringLiteral("No se puede crear la carpeta de configuración: %1")
+                                         .arg(QDir::toNativeSeparators(info.absolutePath())));
     QSettings settings(m_filePath, QSettings::IniFormat);
-    if (QDir().mkpath(info.absolutePath())) {
-        settings.setValue(BackupFolderKey, folder);
-        settings.sync();
-    }
-    if (!QFileInfo(info.absolutePath()).isDir() || settings.status() == QSettings::AccessError)
+    change(settings);
+    settings.sync();
+    // Only a failed write fails: a line the toolkit could not read (a file saved with a
+    // byte-order mark reads so, though every key of it is read) is passed over, and the file is
+    // written all the same.
+    if (settings.status() == QSettings::AccessError)
         throw StoreError(AliasError, QStringLiteral("No se puede guardar la configuración de la base de datos: %1")
                                          .arg(QDir::toNativeSeparators(m_filePath)));
 }

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <functional>
+
+class QSettings;
 
 namespace store {
 
@@ -31,6 +34,8 @@ public:
 
 private:
     void checkReadable() const;
+    // Makes the folder, applies the change and writes the file; AliasError when it cannot.
+    void write(const std::function<void(QSettings&)>& change);
     QString m_filePath;
     // Additions wait here until save(), like the store's own configuration did.
     QString m_pendingAlias, m_pendingFolder, m_pendingDriver;

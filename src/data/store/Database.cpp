@@ -240,9 +240,7 @@ void Database::createMissingFolder(const QString& folder, const QList<TableDef>&
     for (const TableDef& def : tables)
         createTableFile(dir.filePath(def.fileName), def);
     for (const QString& name : {QStringLiteral("ddjj"), QStringLiteral("back")})
-        if (!QDir().mkpath(dir.filePath(name)))
-            throw StoreError(FileError,
-                             QStringLiteral("No se puede crear la carpeta %1").arg(files::native(dir.filePath(name))));
+        files::makeFolder(dir.filePath(name));
 }
 
 void Database::checkTableFile(const QString& path, const TableDef& def, FileCheck depth)

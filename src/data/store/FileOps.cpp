@@ -78,8 +78,7 @@ void copyFile(const QString& from, const QString& to)
 {
     QFile in(from);
     if (!in.open(QIODevice::ReadOnly))
-        throw StoreError(FileError,
-                         QStringLiteral("No se puede leer %1: %2").arg(native(from), fileErrorReason(in, from)));
+        throw readFailed(in, from);
     QSaveFile out(to);
     if (!out.open(QIODevice::WriteOnly))
         throw StoreError(
@@ -95,12 +94,37 @@ void copyFile(const QString& from, const QString& to)
                 QStringLiteral("No se puede escribir la copia %1: %2").arg(native(to), fileErrorReason(out, to)));
     }
     if (in.error() != QFileDevice::NoError)
-        throw StoreError(FileError,
-                         QStringLiteral("No se puede leer %1: %2").arg(native(from), fileErrorReason(in, from)));
+        throw readFailed(in, from);
     if (!out.commit())
         throw StoreError(
             FileError,
             QStringLiteral("No se puede escribir la copia %1: %2").arg(native(to), fileErrorReason(out, to)));
+}
+
+void makeFolder(const QString& path)
+{
+    if (!QDir().mkpath(path))
+        throw StoreError(FileError, QStringLiteral("No se puede crear la carpeta %1").arg(native(path)));
+}
+
+QString freeName(const QString& stem, const QString& suffix)
+{
+    QString name = stem + suffix;
+    for (int n = 2; QFileInfo::exists(name); ++n)
+        name = stem + QStringLiteral("-%1").arg(n) + suffix;
+    return name;
+}
+
+StoreError readFailed(const QFileDevice& file, const QString& path)
+{
+    return StoreError(FileError,
+                      QStringLiteral("No se puede leer %1: %2").arg(native(path), fileErrorReason(file, path)));
+}
+
+StoreError writeFailed(const QFileDevice& file, const QString& path)
+{
+    return StoreError(FileError,
+                      QStringLiteral("No se puede escribir %1: %2").arg(native(path), fileErrorReason(file, path)));
 }
 
 }  // namespace store::files

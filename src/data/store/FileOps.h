@@ -1,5 +1,7 @@
 #pragma once
 
+#include "StoreError.h"
+
 #include <QFile>
 #include <QString>
 #include <filesystem>
@@ -21,5 +23,12 @@ void copyPermissions(const QString& from, const QString& to);
 void removeFile(const QString& path);
 // A byte-for-byte copy that appears whole or not at all.
 void copyFile(const QString& from, const QString& to);
+// Makes the folder and its parents; a FileError naming it when it cannot.
+void makeFolder(const QString& path);
+// stem + suffix when no file has that name, else stem-2 + suffix, stem-3 + suffix...
+QString freeName(const QString& stem, const QString& suffix);
+// "No se puede leer/escribir <file>: <why>" for a file that failed, as a FileError to throw.
+StoreError readFailed(const QFileDevice& file, const QString& path);
+StoreError writeFailed(const QFileDevice& file, const QString& path);
 
 }  // namespace store::files

@@ -195,9 +195,7 @@ void Rebuild::backUp()
         const QFileInfo earlier(m_backup);
         const QString stem = earlier.dir().filePath(earlier.completeBaseName() + QLatin1Char('_') +
                                                     earlier.lastModified().toString(QStringLiteral("yyyyMMdd-HHmmss")));
-        QString kept = stem + QStringLiteral(".db");
-        for (int n = 2; QFileInfo::exists(kept); ++n)
-            kept = stem + QStringLiteral("-%1.db").arg(n);
+        const QString kept = files::freeName(stem, QStringLiteral(".db"));
         if (!QFile::rename(m_backup, kept))
             throw StoreError(FileError,
                              QStringLiteral("No se puede guardar la copia anterior %1.").arg(native(m_backup)));
@@ -281,8 +279,7 @@ QByteArray Rebuild::readSource(QByteArray* journal)
         if (file.open(QIODevice::ReadOnly))
             bytes = file.readAll();
         if (!file.isOpen() || file.error() != QFileDevice::NoError)
-            throw StoreError(FileError,
-                             QStringLiteral("No se puede leer %1: %2").arg(native(path), fileErrorReason(file, path)));
+            throw files::readFailed(file, path);
         return bytes;
     };
     QByteArray data = readAll(m_target.file);

@@ -24,11 +24,7 @@ void moveInto(const QString& from, const QString& toFolder, const QString& name)
     files::removeFile(target + QStringLiteral("-journal"));
     if (QFileInfo::exists(target))
         files::copyPermissions(target, from);
-    std::error_code error;
-    std::filesystem::rename(files::fsPath(from), files::fsPath(target), error);
-    if (error)
-        throw StoreError(FileError, QStringLiteral("No se puede poner en su lugar el archivo %1: %2")
-                                        .arg(files::native(target), systemErrorReason(error.value())));
+    files::replaceFile(from, target, QStringLiteral("No se puede poner en su lugar el archivo %1: %2"));
 }
 
 // Renames whatever still waits into place: run again after a crash, it goes on where it stopped.
@@ -40,13 +36,10 @@ void carryOut(const QString& tablesFolder)
     for (const QString& name : filesIn(staged))
         moveInto(QDir(staged).filePath(name), tablesFolder, name);
     const QStringList declarations = filesIn(stagedDdjj);
-    if (!declarations.isEmpty() && !QDir().mkpath(ddjj))
-        throw StoreError(FileError, QStringLiteral("No se puede crear la carpeta %1").arg(files::native(ddjj)));
+    if (!declarations.isEmpty())
+        files::makeFolder(ddjj);
     for (const QString& name : declarations)
         moveInto(QDir(stagedDdjj).filePath(name), ddjj, name);
-    files::syncFolder(tablesFolder);
-    if (!declarations.isEmpty())
-        files::syncFolder(ddjj);
     files::removeFile(markerFor(tablesFolder));
     files::syncFolder(tablesFolder);
     QDir(staged).removeRecursively();
