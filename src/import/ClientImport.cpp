@@ -44,15 +44,7 @@ private:
 
 }  // namespace
 
-std::optional<ClientValues> clientFromLine(QStringView line, const ClientColumns& columns)
-{
-    ClientValues values;
-    if (!readClient(line, columns, values))
-        return std::nullopt;
-    return values;
-}
-
-bool readClient(QStringView line, const ClientColumns& columns, ClientValues& into)
+bool clientFromLine(QStringView line, const ClientColumns& columns, ClientValues& into)
 {
     copyInto(extract(line, columns.cuit), into.cuit);
     if (into.cuit.isEmpty() || !TDModulo::ValidarCuit(into.cuit))
@@ -99,7 +91,7 @@ int importClients(TDModulo& modulo, const QString& path, const ClientColumns& co
         QString line;
         ClientValues client;
         while (file.readLine(line)) {
-            if (!readClient(line, columns, client))
+            if (!clientFromLine(line, columns, client))
                 continue;
             try {
                 if (!clients.add(client))

@@ -4,7 +4,6 @@
 #include "ImportProgress.h"
 
 #include <QString>
-#include <optional>
 
 class TDModulo;
 
@@ -20,12 +19,11 @@ struct ClientValues {
     QString cuit, razonSocial, inscripcion, domicilio, localidad, codigoPostal, provincia;
 };
 
-// The client a line gives, or nothing when the line is skipped: a C.U.I.T. that is empty or
-// fails the check, a missing value, or an empty province outside CAPITAL FEDERAL. Whether the
-// client is registered already is for the import to tell.
-std::optional<ClientValues> clientFromLine(QStringView line, const ClientColumns& columns);
-// The same into values kept from line to line (their buffers are reused); false when skipped.
-bool readClient(QStringView line, const ClientColumns& columns, ClientValues& into);
+// The client a line gives, into values kept from line to line (their buffers are reused); false
+// when the line is skipped: a C.U.I.T. that is empty or fails the check, a missing value, or an
+// empty province outside CAPITAL FEDERAL. Whether the client is registered already is for the
+// import to tell.
+bool clientFromLine(QStringView line, const ClientColumns& columns, ClientValues& into);
 
 // Adds the complete, valid and new clients of a register file in one transaction and answers
 // how many were added. Shows the notice before the lines and the count after them (the count

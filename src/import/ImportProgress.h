@@ -23,14 +23,18 @@ public:
     {
         if (!m_show)
             return;
-        // The clock is read once in a run of lines: read at every line it is a part of the import.
-        if (m_timer.isValid() && (++m_unchecked < CheckEvery || m_timer.elapsed() < IntervalMs)) {
-            if (m_unchecked >= CheckEvery)
-                m_unchecked = 0;
-            m_pending = count;
-            return;
+        if (m_timer.isValid()) {
+            // The clock is read once in a run of lines: read at every line it is a part of the import.
+            if (++m_unchecked < CheckEvery) {
+                m_pending = count;
+                return;
+            }
+            m_unchecked = 0;
+            if (m_timer.elapsed() < IntervalMs) {
+                m_pending = count;
+                return;
+            }
         }
-        m_unchecked = 0;
         m_pending = -1;
         m_show(count);
         m_timer.start();

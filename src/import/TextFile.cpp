@@ -79,12 +79,21 @@ bool allAscii(const char* data, qsizetype size)
     return true;
 }
 
-// The first CR or LF in [from, to), or nullptr.
+// The first CR or LF in [from, to), or nullptr. Searched a span at a time: a file whose lines
+// end in CR alone has no LF, and would otherwise be searched to the buffer's end at every line.
 const char* lineEnd(const char* from, const char* to)
 {
-    const char* lf = static_cast<const char*>(std::memchr(from, '\n', size_t(to - from)));
-    const char* cr = static_cast<const char*>(std::memchr(from, '\r', size_t((lf ? lf : to) - from)));
-    return cr ? cr : lf;
+    const qsizetype Span = 4096;
+    while (from < to) {
+        const char* stop = to - from > Span ? from + Span : to;
+        const char* lf = static_cast<const char*>(std::memchr(from, '\n', size_t(stop - from)));
+        if (const char* cr = static_cast<const char*>(std::memchr(from, '\r', size_t((lf ? lf : stop) - from))))
+            return cr;
+        if (lf)
+            return lf;
+        from = stop;
+    }
+    return nullptr;
 }
 
 }  // namespace
@@ -247,17 +256,16 @@ bool TextFile::readLine(QString& line)
         data += 3;
         size -= 3;
     }
-    if (m_ascii)
-        line = QLatin1StringView(data, size);  // into the line's own buffer, kept from line to line
-    else
-        line = decode(data, size);
+    decode(data, size, line);
     return true;
 }
 
-QString TextFile::decode(const char* data, qsizetype size) const
+void TextFile::decode(const char* data, qsizetype size, QString& line) const
 {
-    if (m_ascii)
-        return QString::fromLatin1(data, size);
+    if (m_ascii) {
+        line = QLatin1StringView(data, size);  // into the line's own buffer, kept from line to line
+        return;
+    }
     if (m_utf8) {
         QString text = QString::fromUtf8(data, size);
         // Positions count characters: a character beyond 16 bits takes one position, as a
@@ -272,13 +280,13 @@ QString TextFile::decode(const char* data, qsizetype size) const
             }
             text = narrowed;
         }
-        return text;
+        line = std::move(text);
+        return;
     }
-    QString text = QString::fromLatin1(data, size);
-    for (QChar& c : text)
+    line = QLatin1StringView(data, size);
+    for (QChar& c : line)
         if (c.unicode() >= 0x80 && c.unicode() < 0xA0)
             c = store::windows1252Char(uchar(c.unicode()));
-    return text;
 }
 
 }  // namespace import

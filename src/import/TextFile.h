@@ -33,7 +33,7 @@ public:
 private:
     void scan();
     bool fill();
-    QString decode(const char* data, qsizetype size) const;
+    void decode(const char* data, qsizetype size, QString& line) const;
     [[noreturn]] void fail(const QString& text) const;
     [[noreturn]] void hasNul() const;
     [[noreturn]] void tooLong(int line) const;

@@ -58,8 +58,7 @@ void BulkWriter::setText(int column, QStringView text)
         return;
     }
     QByteArray& utf8 = m_utf8[column];
-    const QStringView cut = f.width > 0 ? text.left(f.width) : text;
-    if (!plainAscii(cut, utf8))
+    if (!plainAscii(fieldcodec::cutToWidth(f, text), utf8))
         utf8 = fieldcodec::storedText(f, text).toUtf8();
     if (utf8.isEmpty()) {
         m_insert.bind(column + 1, QVariant());

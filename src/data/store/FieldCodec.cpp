@@ -43,7 +43,7 @@ QString unmasked(const QString& text)
 
 QStringView storedText(const FieldDef& f, QStringView text)
 {
-    const QStringView cut = f.width > 0 ? text.left(f.width) : text;
+    const QStringView cut = cutToWidth(f, text);
     // What the repair would set aside, a row never takes: a NUL ends a text in the files we write.
     if (cut.contains(QChar(0)))
         throw conversionError(QStringLiteral("El campo %1 no admite caracteres nulos.").arg(f.name));
