@@ -5,6 +5,7 @@
 #include "PeriodFiling.h"
 #include "data/Prompt.h"
 #include "data/UModulo.h"
+#include "data/store/Database.h"
 #include "data/store/FixedFormats.h"
 #include "data/store/StoreError.h"
 #include "data/store/SystemError.h"
@@ -85,13 +86,23 @@ DeclarationData pageData(TDModulo& m, const QString& codigo, const QString& copy
 QString pdfPath(TDModulo& m)
 {
     const store::Dataset* period = m.TAnticipos;
-    QString name = declarationFileName(m.TImprentas->text(QStringLiteral("Cuit")), period->text(QStringLiteral("Anio")),
-                                       period->text(QStringLiteral("Anticipo")));
-    name.chop(4);  // ".imp"
+    QString name = declarationStem(m.TImprentas->text(QStringLiteral("Cuit")), period->text(QStringLiteral("Anio")),
+                                   period->text(QStringLiteral("Anticipo")));
     const qint64 amendment = qRound64(period->asFloat(QStringLiteral("Rectificativa")));
     if (amendment > 0)
         name += QStringLiteral("-R%1").arg(amendment);
     return QDir(destination::defaultFolder(m.aliasFolder())).filePath(name + QStringLiteral(".pdf"));
+}
+
+bool drawPdf(QIODevice& device, const QList<DeclarationData>& copies)
+{
+    QPdfWriter writer(&device);
+    writer.setResolution(1200);
+    writer.setCreator(QStringLiteral("Tarvenio"));
+    if (!copies.isEmpty())
+        writer.setTitle(QStringLiteral("Declaración Jurada %1-%2").arg(copies[0].anio, copies[0].anticipo));
+    writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+    return declaration_page::render(writer, copies);
 }
 
 void writePdf(const DeclarationData& officeCopy, const QString& path)
@@ -103,15 +114,8 @@ void writePdf(const DeclarationData& officeCopy, const QString& path)
         throw cannotWrite(path, store::fileErrorReason(file, path));
     DeclarationData agentCopy = officeCopy;
     agentCopy.copyLabel = declaration_page::agentCopyLabel();
-    {
-        QPdfWriter writer(&file);
-        writer.setResolution(1200);
-        writer.setCreator(QStringLiteral("Tarvenio"));
-        writer.setTitle(QStringLiteral("Declaración Jurada %1-%2").arg(officeCopy.anio, officeCopy.anticipo));
-        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-        if (!declaration_page::render(writer, {officeCopy, agentCopy}))
-            throw cannotWrite(path, QStringLiteral("no se pudo dibujar la página"));
-    }
+    if (!drawPdf(file, {officeCopy, agentCopy}))
+        throw cannotWrite(path, QStringLiteral("no se pudo dibujar la página"));
     if (!file.commit())
         throw cannotWrite(path, store::fileErrorReason(file, path));
 }
@@ -147,7 +151,12 @@ QString pdfOfFiledPeriod(TDModulo& m, const QString& anio, const QString& antici
     const QString path = pdfPath(m);
     if (QFileInfo(path).isFile())
         return path;
-    filing::prepareReport(m, anio, stored);
+    {
+        // The report rows are made again in one change: its two steps would commit apart.
+        store::Transaction change(m.Session1_1->database());
+        filing::prepareReport(m, anio, stored);
+        change.commit();
+    }
     const QString codigo = CodigoControl(anio, stored, m.TImprentas->text(QStringLiteral("Cuit")));
     writePdf(pageData(m, codigo, declaration_page::officeCopyLabel()), path);
     return path;

@@ -5,6 +5,7 @@
 #include <QString>
 
 class Prompt;
+class QIODevice;
 class TDModulo;
 
 // Every filed form kept as a PDF below the tables' folder: both copies, drawn as they are
@@ -23,6 +24,9 @@ void setActivities(TDModulo& m, DeclarationData::Activity (&activities)[3]);
 // ddjj/<C.U.I.T.><año><anticipo>.pdf below the tables' folder for the current period row;
 // an amendment adds "-R<n>".
 QString pdfPath(TDModulo& m);
+
+// The copies, one page each, as a PDF written on device; false when a page cannot be drawn.
+bool drawPdf(QIODevice& device, const QList<DeclarationData>& copies);
 
 // Both copies, the office's first, into one PDF that replaces a file of the same name whole or
 // not at all. Throws store::StoreError (FileError) when it cannot be written.

@@ -265,9 +265,14 @@ QByteArray Encriptar(const QString& codigo)
     return line;
 }
 
+QString declarationStem(const QString& cuit, const QString& anio, const QString& anticipo)
+{
+    return cuit + anio + anticipo.rightJustified(2, QLatin1Char('0'));
+}
+
 QString declarationFileName(const QString& cuit, const QString& anio, const QString& anticipo)
 {
-    return cuit + anio + anticipo.rightJustified(2, QLatin1Char('0')) + QStringLiteral(".imp");
+    return declarationStem(cuit, anio, anticipo) + QStringLiteral(".imp");
 }
 
 QString declarationPath(const QString& destino, const QString& fileName, const store::AliasConfig* config)

@@ -25,6 +25,8 @@ QString CodigoControl(const QString& anio, const QString& anticipo, const QStrin
 // Line 2 of the file: five bytes, one per piece of the control code plus its offset.
 QByteArray Encriptar(const QString& codigo);
 
+// "<C.U.I.T.><year><anticipo of 2>", the name of every file kept of a period before its ending.
+QString declarationStem(const QString& cuit, const QString& anio, const QString& anticipo);
 // "<C.U.I.T.><year><anticipo of 2>.imp".
 QString declarationFileName(const QString& cuit, const QString& anio, const QString& anticipo);
 

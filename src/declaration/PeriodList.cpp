@@ -36,13 +36,13 @@ PeriodListDialog::PeriodListDialog(const char* name, const QString& caption, con
 
     auto* inGroup = new QVBoxLayout(GroupBox1);
     inGroup->addWidget(DBGrid1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(BitBtn1);
-    buttons->addStretch(1);
-    buttons->addWidget(BitBtn2);
+    m_buttons = new QHBoxLayout;
+    m_buttons->addWidget(BitBtn1);
+    m_buttons->addStretch(1);
+    m_buttons->addWidget(BitBtn2);
     auto* whole = new QVBoxLayout(this);
     whole->addWidget(GroupBox1);
-    whole->addLayout(buttons);
+    whole->addLayout(m_buttons);
 
     EnterAsTab::setTabChain({DBGrid1, BitBtn1, BitBtn2});
     EnterAsTab::install(this);
@@ -57,15 +57,32 @@ void PeriodListDialog::showEvent(QShowEvent* event)
     DBGrid1->setFocus(Qt::OtherFocusReason);
 }
 
+void PeriodListDialog::addButton(QPushButton* button)
+{
+    const int stretch = m_buttons->count() - 2;  // the stretch stands before the leave button
+    QWidget* before = m_buttons->itemAt(stretch - 1)->widget();
+    m_buttons->insertWidget(stretch, button);
+    EnterAsTab::setTabChain({before, button, BitBtn2});
+}
+
+bool PeriodListDialog::hasPeriod()
+{
+    if (!DModulo->TAnticipos->isEmpty())
+        return true;
+    Prompt::current().notice(QStringLiteral("No hay Anticipos Generados"));
+    return false;
+}
+
+void PeriodListDialog::showCurrentPeriod()
+{
+    const store::Dataset* period = DModulo->TAnticipos;
+    filing::showPeriod(*DModulo, period->text(QStringLiteral("Anio")), period->text(QStringLiteral("Anticipo")));
+}
+
 void PeriodListDialog::BitBtn1Click()
 {
-    store::Dataset* period = DModulo->TAnticipos;
-    if (period->isEmpty()) {
-        Prompt::current().notice(QStringLiteral("No hay Anticipos Generados"));
-        return;
-    }
-    filing::showPeriod(*DModulo, period->text(QStringLiteral("Anio")), period->text(QStringLiteral("Anticipo")));
-    openPeriod();
+    if (hasPeriod())
+        openPeriod();
 }
 
 void PeriodListDialog::BitBtn2Click() { close(); }

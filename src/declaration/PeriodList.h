@@ -4,6 +4,7 @@
 
 class DBGrid;
 class QGroupBox;
+class QHBoxLayout;
 class QPushButton;
 
 // The list of filed periods ("Año", anticipo, "Rec.") with a button that opens the current one
@@ -23,6 +24,15 @@ protected:
     PeriodListDialog(const char* name, const QString& caption, const QString& openCaption, const QString& leaveCaption,
                      QWidget* parent);
     void showEvent(QShowEvent* event) override;
-    // Shows the current period's window; the period views already show its rows.
+    // Does what the open button offers for the current period, which is there.
     virtual void openPeriod() = 0;
+    // The period views filtered on the current period, for a window that shows its rows.
+    void showCurrentPeriod();
+    // False, the user told, when no period was filed.
+    bool hasPeriod();
+    // Another button beside the open button, next in the tab order.
+    void addButton(QPushButton* button);
+
+private:
+    QHBoxLayout* m_buttons;
 };

@@ -5,12 +5,9 @@
 #include "data/UModulo.h"
 #include "data/store/FileOps.h"
 #include "resources/Glyphs.h"
-#include "widgets/DBGrid.h"
 #include "widgets/DialogParts.h"
-#include "widgets/EnterAsTab.h"
 #include "widgets/StandardError.h"
 
-#include <QBoxLayout>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -20,9 +17,11 @@ FormInstance<TFDeclaracionPdf> FDeclaracionPdf;
 
 namespace {
 
+bool desktopViewer(const QUrl& url) { return QDesktopServices::openUrl(url); }
+
 TFDeclaracionPdf::Viewer& viewer()
 {
-    static TFDeclaracionPdf::Viewer open = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    static TFDeclaracionPdf::Viewer open = desktopViewer;
     return open;
 }
 
@@ -33,18 +32,11 @@ TFDeclaracionPdf::TFDeclaracionPdf(QWidget* parent)
                        QStringLiteral("Salir"), parent)
 {
     BitBtn3 = parts::button("BitBtn3", QStringLiteral("Guardar…"), glyph::accept(), this);
-    // Beside "Abrir", in the row of buttons under the list.
-    if (auto* whole = qobject_cast<QBoxLayout*>(layout()))
-        if (auto* buttons = qobject_cast<QBoxLayout*>(whole->itemAt(1)->layout()))
-            buttons->insertWidget(1, BitBtn3);
-    EnterAsTab::setTabChain({DBGrid1, BitBtn1, BitBtn3, BitBtn2});
+    addButton(BitBtn3);
     connect(BitBtn3, &QPushButton::clicked, this, guarded(this, &TFDeclaracionPdf::BitBtn3Click));
 }
 
-void TFDeclaracionPdf::setViewer(Viewer open)
-{
-    viewer() = open ? std::move(open) : [](const QUrl& url) { return QDesktopServices::openUrl(url); };
-}
+void TFDeclaracionPdf::setViewer(Viewer open) { viewer() = open ? std::move(open) : Viewer(desktopViewer); }
 
 QString TFDeclaracionPdf::currentPdf()
 {
@@ -64,10 +56,8 @@ void TFDeclaracionPdf::openPeriod()
 
 void TFDeclaracionPdf::BitBtn3Click()
 {
-    if (DModulo->TAnticipos->isEmpty()) {
-        Prompt::current().notice(QStringLiteral("No hay Anticipos Generados"));
+    if (!hasPeriod())
         return;
-    }
     const QString pdf = currentPdf();
     const QString folder = m_saveFolder.isEmpty() ? QDir::homePath() : m_saveFolder;
     const QString chosen = Prompt::current().saveFileName(QStringLiteral("Guardar Declaración en PDF"),

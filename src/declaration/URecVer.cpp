@@ -10,4 +10,8 @@ TFrecver::TFrecver(QWidget* parent)
                        QStringLiteral("Volver"), parent)
 {}
 
-void TFrecver::openPeriod() { showModal(*FGenRec); }
+void TFrecver::openPeriod()
+{
+    showCurrentPeriod();
+    showModal(*FGenRec);
+}

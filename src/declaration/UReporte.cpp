@@ -4,7 +4,7 @@
 #include "data/Prompt.h"
 #include "data/UModulo.h"
 
-#include <QPdfWriter>
+#include <QFile>
 #include <QPrinter>
 #include <QPrinterInfo>
 
@@ -87,12 +87,8 @@ bool TQReporte::Print()
 
 bool TQReporte::renderToPdf(const QString& path)
 {
-    QPdfWriter writer(path);
-    writer.setResolution(1200);
-    writer.setCreator(QStringLiteral("Tarvenio"));
-    writer.setTitle(QStringLiteral("Declaración Jurada"));
-    writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-    return declaration_page::render(writer, pageData());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && archive::drawPdf(file, {pageData()});
 }
 
 DeclarationData TQReporte::pageData() const

@@ -10,4 +10,8 @@ TFVer::TFVer(QWidget* parent)
                        QStringLiteral("Salir"), parent)
 {}
 
-void TFVer::openPeriod() { showModal(*FVerDetalles); }
+void TFVer::openPeriod()
+{
+    showCurrentPeriod();
+    showModal(*FVerDetalles);
+}

@@ -159,12 +159,15 @@ int regenerar(TDModulo& m, const CommandLine& line, TerminalPrompt& prompt, cons
 // of it in the file given.
 int pdf(TDModulo& m, const CommandLine& line, TerminalPrompt& prompt, std::FILE* out)
 {
-    const QString anticipo = TDModulo::storedAnticipo(line.anticipo);
-    if (m.TAnticipos->isEmpty() || !m.TAnticipos->findKey({line.anio, anticipo})) {
-        prompt.say(QStringLiteral("El anticipo %1 del año %2 no fue presentado.").arg(anticipo, line.anio));
+    QString kept;
+    try {
+        kept = archive::pdfOfFiledPeriod(m, line.anio, line.anticipo);
+    } catch (const store::StoreError& e) {
+        if (e.code() != store::RowGone)  // a period never filed is the user's to correct
+            throw;
+        prompt.say(e.text());
         return ToCorrect;
     }
-    const QString kept = archive::pdfOfFiledPeriod(m, line.anio, anticipo);
     if (line.file.isEmpty()) {
         answer(out, QDir::toNativeSeparators(kept));
         return Done;
