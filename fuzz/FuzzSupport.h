@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFile>
 #include <QString>
 #include <QTemporaryDir>
 #include <cstdint>
@@ -8,7 +9,8 @@
 #include <cstdlib>
 
 // What the fuzz targets share: the input as bytes, a folder for the files an entry point reads,
-// and the stop for an input that breaks a property the target checks.
+// the reading and writing of those files, and the stop for an input that breaks a property the
+// target checks.
 namespace fuzz {
 
 inline QByteArray bytes(const uint8_t* data, size_t size)
@@ -42,6 +44,23 @@ inline void require(bool holds, const char* what, const QString& detail = {})
 {
     if (!holds)
         fault(what, detail);
+}
+
+// A file that cannot be read or written stops the run as a fault: without it nothing the target
+// checks can be told.
+inline QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        fault("cannot read", path + QStringLiteral(": ") + file.errorString());
+    return file.readAll();
+}
+
+inline void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        fault("cannot write", path + QStringLiteral(": ") + file.errorString());
 }
 
 }  // namespace fuzz

@@ -6,7 +6,6 @@
 #include "data/store/StoreError.h"
 #include "import/TextFile.h"
 
-#include <QFile>
 #include <QStringList>
 
 namespace {
@@ -100,10 +99,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;  // a line that long is refused on purpose; not what this target looks at
     static const QString path = fuzz::scratchFolder() + QStringLiteral("/lineas.txt");
     const QByteArray bytes = fuzz::bytes(data, size);
-    QFile out(path);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(bytes) != bytes.size())
-        fuzz::fault("cannot write the input file", out.errorString());
-    out.close();
+    fuzz::writeFile(path, bytes);
 
     const bool nul = bytes.contains('\0');
     QStringList lines;

@@ -3,6 +3,7 @@
 // damaged form. Run from the source folder after a change to the files' form:
 //     build-tests/fuzz/fuzz_make_seeds fuzz/corpus
 // The text targets' seeds are written by hand.
+#include "FuzzSupport.h"
 #include "SampleRows.h"
 #include "data/Schema.h"
 #include "data/UModulo.h"
@@ -14,7 +15,7 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QDir>
-#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <cstdio>
 
@@ -74,20 +75,10 @@ QString fill(TDModulo& m, const QString& ddjj)
     return EscribirDeclaracion(m, ddjj, CodigoControl(QStringLiteral("2005"), QStringLiteral("03"), AgentCuit));
 }
 
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw store::StoreError(store::FileError, QStringLiteral("No se puede leer %1").arg(path));
-    return file.readAll();
-}
-
 void writeAll(const QString& path, const QByteArray& bytes)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
-        throw store::StoreError(store::FileError, QStringLiteral("No se puede escribir %1").arg(path));
+    fuzz::writeFile(path, bytes);
     std::printf("%s (%lld bytes)\n", qPrintable(path), static_cast<long long>(bytes.size()));
 }
 
@@ -130,15 +121,15 @@ int main(int argc, char** argv)
         }
         const QString tables = QStringLiteral("tablefile/");
         for (const store::TableDef& def : schema::tables())
-            writeAll(corpus.filePath(tables + def.fileName), readAll(QDir(folder).filePath(def.fileName)));
-        const QByteArray cliente = readAll(QDir(folder).filePath(QStringLiteral("cliente.DB")));
+            writeAll(corpus.filePath(tables + def.fileName), fuzz::readFile(QDir(folder).filePath(def.fileName)));
+        const QByteArray cliente = fuzz::readFile(QDir(folder).filePath(QStringLiteral("cliente.DB")));
         writeAll(corpus.filePath(tables + QStringLiteral("cliente-cortado.DB")), cliente.left(512 * 2 + 200));
         writeAll(corpus.filePath(tables + QStringLiteral("detalle-pagina-2-rota.DB")),
-                 garbled(readAll(QDir(folder).filePath(QStringLiteral("detalle.DB"))), 2, 512));
+                 garbled(fuzz::readFile(QDir(folder).filePath(QStringLiteral("detalle.DB"))), 2, 512));
         writeAll(corpus.filePath(tables + QStringLiteral("maquina-pagina-1-rota.DB")),
-                 garbled(readAll(QDir(folder).filePath(QStringLiteral("Maquina.DB"))), 1, 100));
+                 garbled(fuzz::readFile(QDir(folder).filePath(QStringLiteral("Maquina.DB"))), 1, 100));
 
-        const QByteArray imp = readAll(declaration);
+        const QByteArray imp = fuzz::readFile(declaration);
         const QString declarations = QStringLiteral("declaration/");
         writeAll(corpus.filePath(declarations + QFileInfo(declaration).fileName()), imp);
         writeAll(corpus.filePath(declarations + QStringLiteral("cortada.imp")), imp.left(imp.size() * 2 / 3));
