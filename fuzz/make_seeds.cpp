@@ -19,27 +19,21 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
+using fixture::addAgent;
 using fixture::addClient;
 using fixture::addDetail;
 using fixture::addMachine;
-using store::Dataset;
+using fixture::addPeriod;
+using fixture::AgentCuit;
+using fixture::setPeriodFilter;
 
 namespace {
-
-const QString AgentCuit = QStringLiteral("20123456786");
 
 // The agent, three clients, two printed-forms rows and two machines of the open period, the
 // period 2005/03 and a form type; then the declaration of that period, written into `ddjj`.
 QString fill(TDModulo& m, const QString& ddjj)
 {
-    Dataset* a = m.TImprentas;
-    a->insert();
-    a->setText(QStringLiteral("Cuit"), AgentCuit);
-    a->setText(QStringLiteral("Nombre"), QStringLiteral("Gráfica Ñandú S.R.L."));
-    a->setText(QStringLiteral("Imprentas"), QStringLiteral("S"));
-    a->setText(QStringLiteral("Localidad"), QStringLiteral("Paraná"));
-    a->setValue(QStringLiteral("Codigo_Postal"), 3100);
-    a->post();
+    addAgent(m, false);  // its name and place only
     // Registration, address, locality, postal code and province of a client.
     const auto where = [](const QString& localidad, const QString& provincia) {
         return QStringList{QStringLiteral("901-000001-1"), QStringLiteral("Belgrano 55"), localidad,
@@ -51,10 +45,7 @@ QString fill(TDModulo& m, const QString& ddjj)
                                  where(QStringLiteral("CAPITAL FEDERAL"), QString()));
     addClient(m, QStringLiteral("30500010912"), QStringLiteral("IMPRENTA DEL CENTRO"),
               where(QStringLiteral("ROSARIO"), QStringLiteral("SANTA FE")));
-    for (Dataset* view : {m.TVerDetalles, m.TVerMaquinas}) {
-        view->setFilter(QStringLiteral("anio=null and Anticipo=null"));
-        view->setFiltered(true);
-    }
+    setPeriodFilter(m, QStringLiteral("anio=null and Anticipo=null"));
     const QString punto = QStringLiteral("0001"), imported = QStringLiteral("S");
     addDetail(m, sur, QStringLiteral("15/03/2005"), QStringLiteral("Facturas A"), 1, 500, punto, QStringLiteral("N"),
               imported);
@@ -68,10 +59,7 @@ QString fill(TDModulo& m, const QString& ddjj)
     m.TFormulario->setText(QStringLiteral("Tipo_comprobante"), QStringLiteral("Facturas A"));
     m.TFormulario->setValue(QStringLiteral("Cantidad"), 2.0);
     m.TFormulario->post();
-    m.TAnticipos->insert();
-    m.TAnticipos->setText(QStringLiteral("Anio"), QStringLiteral("2005"));
-    m.TAnticipos->setText(QStringLiteral("Anticipo"), QStringLiteral("3"));
-    m.TAnticipos->post();
+    addPeriod(m, QStringLiteral("2005"), QStringLiteral("3"));
     return EscribirDeclaracion(m, ddjj, CodigoControl(QStringLiteral("2005"), QStringLiteral("03"), AgentCuit));
 }
 
