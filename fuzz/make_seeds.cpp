@@ -4,10 +4,10 @@
 //     build-tests/fuzz/fuzz_make_seeds fuzz/corpus
 // The text targets' seeds are written by hand.
 #include "FuzzSupport.h"
+#include "OpenStore.h"
 #include "SampleRows.h"
 #include "data/Schema.h"
 #include "data/UModulo.h"
-#include "data/store/AliasConfig.h"
 #include "data/store/Database.h"
 #include "data/store/StoreError.h"
 #include "declaration/DeclarationFile.h"
@@ -91,13 +91,10 @@ int main(int argc, char** argv)
     try {
         QTemporaryDir dir;
         const QString folder = dir.filePath(QStringLiteral("tablas"));
-        store::Database::createMissingFolder(folder, schema::tables());
-        store::AliasConfig config(dir.filePath(QStringLiteral("store.conf")));
         QString declaration;
         {
-            TDModulo m(&config, folder);
-            m.AbrirTablas();
-            declaration = fill(m, QDir(folder).filePath(QStringLiteral("ddjj")));
+            fixture::OpenStore s(folder);
+            declaration = fill(s.modulo, QDir(folder).filePath(QStringLiteral("ddjj")));
         }
         {
             store::Database db(folder, schema::tables(), schema::references());
