@@ -79,12 +79,7 @@ void Database::recordPendingFile(const PendingFile& file)
     update.bind(1, file.target);
     update.bind(2, file.temporary);
     update.step();
-    if (changes() > 0)
-        return;
-    Statement insert(*this, QStringLiteral("INSERT INTO %1 (Temporal, Destino) VALUES (?, ?)").arg(Table));
-    insert.bind(1, file.temporary);
-    insert.bind(2, file.target);
-    insert.step();
+    Q_ASSERT(changes() > 0);  // recordPendingIntent comes first, always
 }
 
 void Database::dropPendingFile(const QString& temporary) { finishPendingFile({temporary, QString()}); }
