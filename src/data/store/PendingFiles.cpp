@@ -79,7 +79,12 @@ void Database::recordPendingFile(const PendingFile& file)
     update.bind(1, file.target);
     update.bind(2, file.temporary);
     update.step();
-    Q_ASSERT(changes() > 0);  // recordPendingIntent comes first, always
+    // The intent is recorded before the change; without it a crash after the commit would
+    // leave the file unplaced, so the change is refused rather than committed.
+    if (changes() == 0)
+        throw StoreError(
+            FileError,
+            QStringLiteral("No se registró de antemano el archivo pendiente %1.").arg(files::native(file.temporary)));
 }
 
 void Database::dropPendingFile(const QString& temporary) { finishPendingFile({temporary, QString()}); }
