@@ -38,6 +38,10 @@ inline double median(QList<double> values)
     return values[values.size() / 2];
 }
 
+// Numbers from 0 to count - 1 in another order than i runs, as a real register enters its
+// clients.
+inline int scattered(int i, int count) { return int((qint64(i) * 7919) % count); }
+
 // The windows are drawn off screen unless a platform or a display was given (xvfb-run for one).
 inline void offscreenUnlessOnAScreen()
 {

@@ -3,6 +3,7 @@
 // A client register file as the client import reads it, and its rows packed for the floor that
 // inserts them without the file: shared by the import benchmarks.
 
+#include "BenchTools.h"
 #include "SampleCuit.h"
 #include "data/store/BulkCache.h"
 #include "data/store/Database.h"
@@ -20,16 +21,14 @@ namespace bench {
 
 using fixture::cuitFor;
 
-// The clients in another order than their C.U.I.T., as a real register is.
-inline int clientNumber(int i, int count) { return int((qint64(i) * 7919) % count) + 1; }
-
 struct Client {
     QString cuit, name, inscripcion, domicilio, localidad, cp, provincia;
 };
 
 inline Client client(int i, int count)
 {
-    const int n = clientNumber(i, count);
+    // The clients in another order than their C.U.I.T., as a real register is.
+    const int n = scattered(i, count) + 1;
     return {cuitFor(n),
             QStringLiteral("CONTRIBUYENTE NUMERO %1 SA").arg(n),
             QStringLiteral("901-%1").arg(n),

@@ -41,6 +41,3 @@ inline void fillClientsAndDetails(store::Database& db, int rows, const std::func
     }
     transaction.commit();
 }
-
-// Numbers 1 to rows in another order than the rows, as a real register enters its clients.
-inline int scatteredNumber(int i, int rows) { return int((qint64(i) * 7919) % rows) + 1; }

@@ -65,7 +65,7 @@ void fill(int clients)
                                     .arg(db.qualifiedTable(QStringLiteral("cliente"))));
     // Entered in another order than their C.U.I.T., as a real register is.
     for (int i = 0; i < clients; ++i) {
-        const int n = int((qint64(i) * 7919) % clients);
+        const int n = scattered(i, clients);
         insert.reset();
         insert.bind(1, cuitFor(n));
         insert.bind(2, QStringLiteral("CONTRIBUYENTE NUMERO %1 SOCIEDAD ANONIMA").arg(n));

@@ -48,7 +48,7 @@ void fill(TDModulo& m)
                                     .arg(db.qualifiedTable(QStringLiteral("cliente"))));
     // Entered in another order than their C.U.I.T., as a real register is.
     for (int i = 1; i <= Clients; ++i) {
-        const int n = int((qint64(i) * 7919) % Clients);
+        const int n = scattered(i, Clients);
         client.reset();
         client.bind(1, cuitFor30(n));
         client.bind(2, QStringLiteral("CONTRIBUYENTE %1 O'NEILL Y CÍA. S.A.").arg(n));

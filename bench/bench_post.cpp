@@ -70,8 +70,7 @@ int main(int argc, char** argv)
     {
         TDModulo filler(&config, dir.filePath(QStringLiteral("tablas")));
         // Every other C.U.I.T. number: the posts below fall between the rows.
-        fillClientsAndDetails(filler.Session1_1->database(), rows,
-                              [rows](int i) { return 2 * (scatteredNumber(i, rows) - 1); });
+        fillClientsAndDetails(filler.Session1_1->database(), rows, [rows](int i) { return 2 * scattered(i, rows); });
     }
 
     createForms(&config, dir.filePath(QStringLiteral("tablas")));
@@ -119,7 +118,7 @@ int main(int argc, char** argv)
     for (int i = 0; i < posts; ++i) {
         clientInsert << posted([&] {
             m.TCliente->insert();
-            m.TCliente->setText(QStringLiteral("Cuit"), cuitFor(2 * ((i * 7919) % rows) + 1));
+            m.TCliente->setText(QStringLiteral("Cuit"), cuitFor(2 * scattered(i, rows) + 1));
             m.TCliente->setText(QStringLiteral("Razon_Social"), QStringLiteral("NUEVO CLIENTE %1").arg(i));
             m.TCliente->post();
         });

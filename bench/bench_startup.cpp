@@ -38,7 +38,7 @@ void makeStore(const QString& config, const QString& folder, int rows)
     TDModulo m(&aliases, folder);
     m.Session1_1->database();
     if (rows > 0)
-        fillClientsAndDetails(m.Session1_1->database(), rows, [rows](int i) { return scatteredNumber(i, rows); });
+        fillClientsAndDetails(m.Session1_1->database(), rows, [rows](int i) { return scattered(i, rows) + 1; });
 }
 
 // The program's start-up as main() runs it; the process ends once the main window is painted

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 #include <array>
+#include <optional>
 
 // Inputs of the fixed-column targets: a first line with the fourteen positions of the seven
 // values ("Desde Hasta" each, in the order of the dialog's rows), then the lines to read, as
@@ -68,6 +69,27 @@ inline QString referenceUpper(QString value)
         if (ch >= QLatin1Char('a') && ch <= QLatin1Char('z'))
             ch = QChar(ch.unicode() - 32);
     return value;
+}
+
+// A whole number written in decimal digits with an optional sign, of at most 15 digits: form
+// numbers are kept to that, since the table holds them as floats.
+inline std::optional<qint64> referenceNumber(const QString& text)
+{
+    QString digits = text;
+    const bool negative = digits.startsWith(QLatin1Char('-'));
+    if (negative || digits.startsWith(QLatin1Char('+')))
+        digits.remove(0, 1);
+    if (digits.isEmpty())
+        return std::nullopt;
+    qint64 value = 0;
+    for (QChar c : digits) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return std::nullopt;
+        value = value * 10 + (c.unicode() - u'0');
+        if (value > 999999999999999LL)
+            return std::nullopt;
+    }
+    return negative ? -value : value;
 }
 
 // The C.U.I.T. check as the data module's rules describe it: empty passes; otherwise exactly 11

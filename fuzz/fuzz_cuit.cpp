@@ -12,24 +12,6 @@
 
 namespace {
 
-// A piece read as a whole number: an optional sign, then decimal digits.
-std::optional<int> pieceNumber(const QString& piece)
-{
-    QString digits = piece;
-    const bool negative = digits.startsWith(QLatin1Char('-'));
-    if (negative || digits.startsWith(QLatin1Char('+')))
-        digits.remove(0, 1);
-    if (digits.isEmpty())
-        return std::nullopt;
-    int value = 0;
-    for (QChar c : digits) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return std::nullopt;
-        value = value * 10 + (c.unicode() - u'0');
-    }
-    return negative ? -value : value;
-}
-
 // Year, anticipo and C.U.I.T. joined, the first 10 characters in five pieces of two: a piece
 // above "80" becomes its number less 19, one below "33" its number plus 48, any other stays.
 std::optional<QString> controlCodeByHand(const QString& anio, const QString& anticipo, const QString& cuit)
@@ -39,7 +21,7 @@ std::optional<QString> controlCodeByHand(const QString& anio, const QString& ant
     for (int k = 0; k < 5; ++k) {
         const QString piece = joined.mid(2 * k, 2);
         if (piece > QLatin1String("80") || piece < QLatin1String("33")) {
-            const std::optional<int> n = pieceNumber(piece);
+            const std::optional<qint64> n = fuzz::referenceNumber(piece);
             if (!n)
                 return std::nullopt;
             code += QString::number(piece > QLatin1String("80") ? *n - 19 : *n + 48);
@@ -56,7 +38,7 @@ std::optional<QByteArray> verificationByHand(const QString& code)
     const int offsets[5] = {7, 3, 9, 1, 5};
     QByteArray line;
     for (int k = 0; k < 5; ++k) {
-        const std::optional<int> n = pieceNumber(code.mid(2 * k, 2));
+        const std::optional<qint64> n = fuzz::referenceNumber(code.mid(2 * k, 2));
         if (!n)
             return std::nullopt;
         line += char((*n + offsets[k]) & 0xFF);

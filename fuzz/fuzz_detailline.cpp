@@ -19,38 +19,12 @@ const QHash<QString, qint64>& registered()
     return clients;
 }
 
-// A whole number written in decimal digits with an optional sign; form numbers are kept to 15
-// digits, since the table holds them as floats.
-std::optional<qint64> referenceNumber(const QString& text)
-{
-    QString digits = text;
-    const bool negative = digits.startsWith(QLatin1Char('-'));
-    if (negative || digits.startsWith(QLatin1Char('+')))
-        digits.remove(0, 1);
-    if (digits.isEmpty())
-        return std::nullopt;
-    qint64 value = 0;
-    for (QChar c : digits) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return std::nullopt;
-        value = value * 10 + (c.unicode() - u'0');
-        if (value > 999999999999999LL)
-            return std::nullopt;
-    }
-    return negative ? -value : value;
-}
-
 // What a text field of the tables can hold: characters of Windows-1252 and no NUL.
 bool storable(const QString& text)
 {
-    static const QString extra = QStringLiteral(
-        "\u20AC\u201A\u0192\u201E\u2026\u2020\u2021\u02C6\u2030\u0160\u2039\u0152\u017D\u2018\u2019\u201C\u201D"
-        "\u2022\u2013\u2014\u02DC\u2122\u0161\u203A\u0153\u017E\u0178");
-    for (QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u == 0 || (u >= 0x80 && u < 0xA0) || (u > 0xFF && !extra.contains(c)))
+    for (QChar c : text)
+        if (c.isNull() || !fuzz::inWindows1252(c))
             return false;
-    }
     return true;
 }
 
@@ -72,7 +46,7 @@ Expected decodeByHand(const QString& line, const import::DetailColumns& c)
 
     const bool missing = cuit.isEmpty() || fecha.isEmpty() || razonSocial.isEmpty() || tipo.isEmpty() ||
                          desdeText.isEmpty() || hastaText.isEmpty() || puntoVenta.isEmpty();
-    const std::optional<qint64> desde = referenceNumber(desdeText), hasta = referenceNumber(hastaText);
+    const std::optional<qint64> desde = fuzz::referenceNumber(desdeText), hasta = fuzz::referenceNumber(hastaText);
     if (!desde || !hasta) {
         e.code = import::BadNumber;
         return e;
@@ -131,11 +105,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                       QStringLiteral("%1, expected %2: %3").arg(code).arg(expected.code).arg(line));
         if (code != import::RowTaken)
             continue;
-        const import::DetailRow& e = expected.row;
-        fuzz::require(row.fecha == e.fecha && row.tipoComprobante == e.tipoComprobante &&
-                          row.puntoVenta == e.puntoVenta && row.cliente == e.cliente && row.nDesde == e.nDesde &&
-                          row.nHasta == e.nHasta && row.canTalonarios == e.canTalonarios,
-                      "row", line);
+        fuzz::require(row == expected.row, "row", line);
     }
     return 0;
 }

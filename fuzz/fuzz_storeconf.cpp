@@ -7,7 +7,7 @@
 #include "data/store/StoreError.h"
 
 #include <QDir>
-#include <QFile>
+#include <QFileInfo>
 #include <optional>
 
 namespace {
@@ -34,11 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     QDir(folder).removeRecursively();
     const QString path = folder + QStringLiteral("/%1/store.conf").arg(++run);
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile out(path);
-    const QByteArray bytes = fuzz::bytes(data, size);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size())
-        fuzz::fault("cannot write the input file", out.errorString());
-    out.close();
+    fuzz::writeFile(path, fuzz::bytes(data, size));
 
     const store::AliasConfig config(path);
     const std::optional<bool> exists = readOrRefuse([&] { return config.exists(QStringLiteral("IMPRENTAS")); });

@@ -15,7 +15,6 @@
 #include "maintenance/TableRepair.h"
 
 #include <QDir>
-#include <QFile>
 
 namespace {
 
@@ -33,21 +32,6 @@ QString baseOf(const store::TableDef& def)
         if (def.fileName.startsWith(base + QLatin1Char('.'), Qt::CaseInsensitive))
             return base;
     fuzz::fault("a table without a base name", def.fileName);
-}
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        fuzz::fault("cannot read", path);
-    return file.readAll();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
-        fuzz::fault("cannot write", path);
 }
 
 bool opens(const QString& path, const store::TableDef& def)
@@ -90,18 +74,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QByteArray bytes = fuzz::bytes(data, size);
     const store::TableDef& def = tableOf(bytes);
     const QString folder = fuzz::scratchFolder() + QStringLiteral("/tablas");
-    QDir(folder).removeRecursively();
-    if (!QDir().mkpath(folder + QStringLiteral("/back")))
-        fuzz::fault("cannot make the folder", folder);
     const QString path = folder + QLatin1Char('/') + def.fileName;
+    // A folder holding the input's file alone, made anew for each of the two checks.
+    const auto freshFolder = [&] {
+        QDir(folder).removeRecursively();
+        if (!QDir().mkpath(folder + QStringLiteral("/back")))
+            fuzz::fault("cannot make the folder", folder);
+        fuzz::writeFile(path, bytes);
+    };
 
-    writeAll(path, bytes);
+    freshFolder();
     if (opens(path, def))
         readThroughStore(folder, def);
 
-    QDir(folder).removeRecursively();
-    QDir().mkpath(folder + QStringLiteral("/back"));
-    writeAll(path, bytes);
+    freshFolder();
     const QString base = baseOf(def);
     tablerepair::TableOutcome outcome;
     try {
@@ -112,12 +98,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     store::RebuildReport rebuilt;
     store::TUGetRebuildReport(util.session(), &rebuilt);
     fuzz::require(!outcome.report.isEmpty(), "a repair without a report");
-    fuzz::require(readAll(folder + QStringLiteral("/back/") + base + QStringLiteral("_BK.db")) == bytes,
+    fuzz::require(fuzz::readFile(folder + QStringLiteral("/back/") + base + QStringLiteral("_BK.db")) == bytes,
                   "the backup is not the file", outcome.report);
     if (rebuilt.replaced)
         fuzz::require(opens(path, def), "the rebuilt file does not open", outcome.report);
     else
-        fuzz::require(readAll(path) == bytes, "a file the repair kept has changed", outcome.report);
+        fuzz::require(fuzz::readFile(path) == bytes, "a file the repair kept has changed", outcome.report);
     fuzz::require(!outcome.repaired || rebuilt.replaced, "repaired but not replaced", outcome.report);
     return 0;
 }

@@ -6,7 +6,6 @@
 #include "data/store/StoreError.h"
 #include "import/TextFile.h"
 
-#include <QFile>
 #include <QStringList>
 
 namespace {
@@ -56,16 +55,6 @@ bool validUtf8(const QByteArray& bytes)
     return true;
 }
 
-// Windows-1252 by the code page's own chart; the five bytes it leaves out have no character.
-QChar windows1252(unsigned char b)
-{
-    static const char16_t high[32] = {0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
-                                      0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
-    return b >= 0x80 && b < 0xA0 ? QChar(high[b - 0x80]) : QChar(b);
-}
-
 // The characters the file holds in the code page chosen, without line ends; a character beyond
 // 16 bits counts as one position and so reads as the replacement character.
 QString expectedText(QByteArray bytes, bool utf8)
@@ -76,7 +65,7 @@ QString expectedText(QByteArray bytes, bool utf8)
     if (!utf8) {
         QString text;
         for (char c : bytes)
-            text += windows1252(static_cast<unsigned char>(c));
+            text += fuzz::windows1252(static_cast<unsigned char>(c));
         return text;
     }
     const QString decoded = QString::fromUtf8(bytes);
@@ -100,10 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;  // a line that long is refused on purpose; not what this target looks at
     static const QString path = fuzz::scratchFolder() + QStringLiteral("/lineas.txt");
     const QByteArray bytes = fuzz::bytes(data, size);
-    QFile out(path);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(bytes) != bytes.size())
-        fuzz::fault("cannot write the input file", out.errorString());
-    out.close();
+    fuzz::writeFile(path, bytes);
 
     const bool nul = bytes.contains('\0');
     QStringList lines;

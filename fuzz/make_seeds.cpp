@@ -3,10 +3,11 @@
 // damaged form. Run from the source folder after a change to the files' form:
 //     build-tests/fuzz/fuzz_make_seeds fuzz/corpus
 // The text targets' seeds are written by hand.
+#include "FuzzSupport.h"
+#include "OpenStore.h"
 #include "SampleRows.h"
 #include "data/Schema.h"
 #include "data/UModulo.h"
-#include "data/store/AliasConfig.h"
 #include "data/store/Database.h"
 #include "data/store/StoreError.h"
 #include "declaration/DeclarationFile.h"
@@ -14,31 +15,25 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QDir>
-#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <cstdio>
 
+using fixture::addAgent;
 using fixture::addClient;
 using fixture::addDetail;
 using fixture::addMachine;
-using store::Dataset;
+using fixture::addPeriod;
+using fixture::AgentCuit;
+using fixture::setPeriodFilter;
 
 namespace {
-
-const QString AgentCuit = QStringLiteral("20123456786");
 
 // The agent, three clients, two printed-forms rows and two machines of the open period, the
 // period 2005/03 and a form type; then the declaration of that period, written into `ddjj`.
 QString fill(TDModulo& m, const QString& ddjj)
 {
-    Dataset* a = m.TImprentas;
-    a->insert();
-    a->setText(QStringLiteral("Cuit"), AgentCuit);
-    a->setText(QStringLiteral("Nombre"), QStringLiteral("Gráfica Ñandú S.R.L."));
-    a->setText(QStringLiteral("Imprentas"), QStringLiteral("S"));
-    a->setText(QStringLiteral("Localidad"), QStringLiteral("Paraná"));
-    a->setValue(QStringLiteral("Codigo_Postal"), 3100);
-    a->post();
+    addAgent(m, false);  // its name and place only
     // Registration, address, locality, postal code and province of a client.
     const auto where = [](const QString& localidad, const QString& provincia) {
         return QStringList{QStringLiteral("901-000001-1"), QStringLiteral("Belgrano 55"), localidad,
@@ -50,10 +45,7 @@ QString fill(TDModulo& m, const QString& ddjj)
                                  where(QStringLiteral("CAPITAL FEDERAL"), QString()));
     addClient(m, QStringLiteral("30500010912"), QStringLiteral("IMPRENTA DEL CENTRO"),
               where(QStringLiteral("ROSARIO"), QStringLiteral("SANTA FE")));
-    for (Dataset* view : {m.TVerDetalles, m.TVerMaquinas}) {
-        view->setFilter(QStringLiteral("anio=null and Anticipo=null"));
-        view->setFiltered(true);
-    }
+    setPeriodFilter(m, QStringLiteral("anio=null and Anticipo=null"));
     const QString punto = QStringLiteral("0001"), imported = QStringLiteral("S");
     addDetail(m, sur, QStringLiteral("15/03/2005"), QStringLiteral("Facturas A"), 1, 500, punto, QStringLiteral("N"),
               imported);
@@ -67,27 +59,14 @@ QString fill(TDModulo& m, const QString& ddjj)
     m.TFormulario->setText(QStringLiteral("Tipo_comprobante"), QStringLiteral("Facturas A"));
     m.TFormulario->setValue(QStringLiteral("Cantidad"), 2.0);
     m.TFormulario->post();
-    m.TAnticipos->insert();
-    m.TAnticipos->setText(QStringLiteral("Anio"), QStringLiteral("2005"));
-    m.TAnticipos->setText(QStringLiteral("Anticipo"), QStringLiteral("3"));
-    m.TAnticipos->post();
+    addPeriod(m, QStringLiteral("2005"), QStringLiteral("3"));
     return EscribirDeclaracion(m, ddjj, CodigoControl(QStringLiteral("2005"), QStringLiteral("03"), AgentCuit));
-}
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw store::StoreError(store::FileError, QStringLiteral("No se puede leer %1").arg(path));
-    return file.readAll();
 }
 
 void writeAll(const QString& path, const QByteArray& bytes)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
-        throw store::StoreError(store::FileError, QStringLiteral("No se puede escribir %1").arg(path));
+    fuzz::writeFile(path, bytes);
     std::printf("%s (%lld bytes)\n", qPrintable(path), static_cast<long long>(bytes.size()));
 }
 
@@ -112,13 +91,10 @@ int main(int argc, char** argv)
     try {
         QTemporaryDir dir;
         const QString folder = dir.filePath(QStringLiteral("tablas"));
-        store::Database::createMissingFolder(folder, schema::tables());
-        store::AliasConfig config(dir.filePath(QStringLiteral("store.conf")));
         QString declaration;
         {
-            TDModulo m(&config, folder);
-            m.AbrirTablas();
-            declaration = fill(m, QDir(folder).filePath(QStringLiteral("ddjj")));
+            fixture::OpenStore s(folder);
+            declaration = fill(s.modulo, QDir(folder).filePath(QStringLiteral("ddjj")));
         }
         {
             store::Database db(folder, schema::tables(), schema::references());
@@ -130,15 +106,15 @@ int main(int argc, char** argv)
         }
         const QString tables = QStringLiteral("tablefile/");
         for (const store::TableDef& def : schema::tables())
-            writeAll(corpus.filePath(tables + def.fileName), readAll(QDir(folder).filePath(def.fileName)));
-        const QByteArray cliente = readAll(QDir(folder).filePath(QStringLiteral("cliente.DB")));
+            writeAll(corpus.filePath(tables + def.fileName), fuzz::readFile(QDir(folder).filePath(def.fileName)));
+        const QByteArray cliente = fuzz::readFile(QDir(folder).filePath(QStringLiteral("cliente.DB")));
         writeAll(corpus.filePath(tables + QStringLiteral("cliente-cortado.DB")), cliente.left(512 * 2 + 200));
         writeAll(corpus.filePath(tables + QStringLiteral("detalle-pagina-2-rota.DB")),
-                 garbled(readAll(QDir(folder).filePath(QStringLiteral("detalle.DB"))), 2, 512));
+                 garbled(fuzz::readFile(QDir(folder).filePath(QStringLiteral("detalle.DB"))), 2, 512));
         writeAll(corpus.filePath(tables + QStringLiteral("maquina-pagina-1-rota.DB")),
-                 garbled(readAll(QDir(folder).filePath(QStringLiteral("Maquina.DB"))), 1, 100));
+                 garbled(fuzz::readFile(QDir(folder).filePath(QStringLiteral("Maquina.DB"))), 1, 100));
 
-        const QByteArray imp = readAll(declaration);
+        const QByteArray imp = fuzz::readFile(declaration);
         const QString declarations = QStringLiteral("declaration/");
         writeAll(corpus.filePath(declarations + QFileInfo(declaration).fileName()), imp);
         writeAll(corpus.filePath(declarations + QStringLiteral("cortada.imp")), imp.left(imp.size() * 2 / 3));

@@ -17,6 +17,8 @@ struct ClientColumns {
 // A client as it will be stored, before the fields cut it to their widths.
 struct ClientValues {
     QString cuit, razonSocial, inscripcion, domicilio, localidad, codigoPostal, provincia;
+
+    bool operator==(const ClientValues&) const = default;
 };
 
 // The client a line gives, into values kept from line to line (their buffers are reused); false

@@ -36,6 +36,8 @@ struct DetailRow {
     double nHasta = 0;
     double canTalonarios = 0;
     QString puntoVenta;
+
+    bool operator==(const DetailRow&) const = default;
 };
 
 // The result codes of one line.

@@ -4,6 +4,7 @@
 
 #include "../maintenance/TableFiles.h"
 #include "CrashSweep.h"
+#include "ImportLines.h"
 #include "OpenStore.h"
 #include "SampleCuit.h"
 #include "SamplePeriod.h"
@@ -27,8 +28,14 @@
 #include <QTest>
 #include <memory>
 
+using fixture::ClientLayout;
 using fixture::cuitFor;
+using fixture::DetailLayout;
+using fixture::fileOf;
+using fixture::numberedClientLine;
+using fixture::numberedDetailLine;
 using fixture::OpenStore;
+using fixture::writeFile;
 
 namespace {
 
@@ -36,21 +43,10 @@ const QString Anio = QStringLiteral("2024");
 const QString Anticipo = QStringLiteral("03");
 const QByteArray Earlier = "una presentación anterior del mismo período\r\n";
 
-// The positions of the import files below.
-const import::ClientColumns ClientLayout{{1, 11}, {12, 41}, {42, 51}, {52, 81}, {82, 101}, {102, 107}, {108, 127}};
-const import::DetailColumns DetailLayout{{1, 10}, {11, 30}, {31, 43}, {44, 63}, {64, 71}, {72, 79}, {80, 83}};
-
 QString declarationOf(const QString& folder)
 {
     return QDir(folder).filePath(QStringLiteral("ddjj/") + cuitFor(99999999) + Anio + Anticipo +
                                  QStringLiteral(".imp"));
-}
-
-void writeFile(const QString& path, const QByteArray& data)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size())
-        qFatal("cannot write %s", qPrintable(path));
 }
 
 void copyFolder(const QString& from, const QString& to)
@@ -70,32 +66,22 @@ void copyFolder(const QString& from, const QString& to)
 
 QByteArray clientFile(int first, int count)
 {
-    QByteArray data;
+    QStringList lines;
     for (int i = first; i < first + count; ++i)
-        data +=
-            (cuitFor(5000 + i) + QStringLiteral("CONTRIBUYENTE %1").arg(i).leftJustified(30) +
-             QStringLiteral("901-%1").arg(i).leftJustified(10) + QStringLiteral("CALLE %1").arg(i).leftJustified(30) +
-             QStringLiteral("ROSARIO").leftJustified(20) + QStringLiteral("2000  SANTA FE"))
-                .toLatin1() +
-            "\r\n";
-    return data;
+        lines << numberedClientLine(5000 + i, i);
+    return fileOf(lines);
 }
 
 // Lines of the first registered client; a client number past the two registered makes the last
 // line fail.
 QByteArray detailFile(int first, int count, bool lastFails = false)
 {
-    QByteArray data;
+    QStringList lines;
     for (int i = first; i < first + count; ++i) {
         const QString cuit = lastFails && i == first + count - 1 ? cuitFor(777) : cuitFor(10000001);
-        data +=
-            (QStringLiteral("05/03/2024") + QStringLiteral("CLIENTE 1 SA").leftJustified(20) + cuit.leftJustified(13) +
-             QStringLiteral("Facturas B").leftJustified(20) + QString::number(i * 50 + 1).rightJustified(8) +
-             QString::number(i * 50 + 50).rightJustified(8) + QStringLiteral("0001"))
-                .toLatin1() +
-            "\r\n";
+        lines << numberedDetailLine(cuit, QStringLiteral("CLIENTE 1 SA"), QStringLiteral("05/03/2024"), i);
     }
-    return data;
+    return fileOf(lines);
 }
 
 // What the program finds in a folder once it opens it: every row of every table, whether the

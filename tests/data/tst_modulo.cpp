@@ -1,4 +1,5 @@
 #include "DataFolder.h"
+#include "SampleRows.h"
 #include "ScriptedPrompt.h"
 #include "data/UModulo.h"
 
@@ -7,6 +8,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+using fixture::addClient;
 using store::Dataset;
 using store::DatasetState;
 
@@ -14,15 +16,6 @@ namespace {
 
 const QString ValidCuit = QStringLiteral("20123456786");
 const QString OtherCuit = QStringLiteral("20000000001");  // weighted sum 10, check digit 1
-
-int addClient(TDModulo& m, const QString& cuit, const QString& name)
-{
-    m.TCliente->insert();
-    m.TCliente->setText(QStringLiteral("Cuit"), cuit);
-    m.TCliente->setText(QStringLiteral("Razon_Social"), name);
-    m.TCliente->post();
-    return m.TCliente->asInteger(QStringLiteral("Id_cliente"));
-}
 
 void addDetail(TDModulo& m, int client, const QString& tipo, double desde, double hasta, const QString& anio = {},
                const QString& anticipo = {}, const QString& anulado = QStringLiteral("N"),

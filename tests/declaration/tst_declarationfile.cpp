@@ -16,52 +16,20 @@
 #include <csignal>
 #include <optional>
 
+using fixture::addAgent;
 using fixture::addClient;
 using fixture::addDetail;
 using fixture::addMachine;
+using fixture::addPeriod;
+using fixture::AgentCuit;
+using fixture::setPeriodFilter;
 using store::Dataset;
 
 namespace {
 
 enum class Scenario { PeriodWithRows, FiledPeriod, EmptyPeriod, EmptyRegister };
 
-const QString AgentCuit = QStringLiteral("20123456786");
 const QString OpenPeriod = QStringLiteral("anio=null and Anticipo=null");
-
-void addAgent(TDModulo& m)
-{
-    Dataset* a = m.TImprentas;
-    a->insert();
-    a->setText(QStringLiteral("Cuit"), AgentCuit);
-    a->setText(QStringLiteral("Nombre"), QStringLiteral("Gráfica Ñandú S.R.L."));
-    a->setText(QStringLiteral("Imprentas"), QStringLiteral("S"));
-    a->setText(QStringLiteral("VMR"), QStringLiteral("S"));
-    a->setText(QStringLiteral("Inscripcion"), QStringLiteral("901-123456-7"));
-    a->setText(QStringLiteral("Domicilio"), QStringLiteral("San Martín 1234"));
-    a->setText(QStringLiteral("Localidad"), QStringLiteral("Paraná"));
-    a->setValue(QStringLiteral("Codigo_Postal"), 3100);
-    a->setText(QStringLiteral("Provincia"), QStringLiteral("Entre Ríos"));
-    a->post();
-}
-
-void addPeriod(TDModulo& m, const QString& anio, const QString& anticipo, const QVariant& rectificativa = {})
-{
-    Dataset* p = m.TAnticipos;
-    p->insert();
-    p->setText(QStringLiteral("Anio"), anio);
-    p->setText(QStringLiteral("Anticipo"), anticipo);
-    if (rectificativa.isValid())
-        p->setValue(QStringLiteral("Rectificativa"), rectificativa);
-    p->post();
-}
-
-void setPeriodFilter(TDModulo& m, const QString& filter)
-{
-    for (Dataset* view : {m.TVerDetalles, m.TVerMaquinas}) {
-        view->setFilter(filter);
-        view->setFiltered(true);
-    }
-}
 
 // The agent, three clients (entered out of C.U.I.T. order), a printed-forms row filed in
 // 2005/02 and, unless the period is to stay empty, rows of the open period.

@@ -1,30 +1,17 @@
 #pragma once
 
-// Client register lines in the layout of the client import tests.
+// What the client import tests share beside the lines of ImportLines.h.
 
 #include "import/ClientImport.h"
 
 #include "ImportFixture.h"
+#include "ImportLines.h"
 
 #include <QString>
 #include <memory>
 
-// The register layout of these tests: C.U.I.T. 1-11, name 12-41, registration 42-51, address
-// 52-81, locality 82-101, postal code 102-107, province 108-127.
-inline const import::ClientColumns Layout{{1, 11}, {12, 41}, {42, 51}, {52, 81}, {82, 101}, {102, 107}, {108, 127}};
-
-inline QString clientLine(const QString& cuit, const QString& name,
-                          const QString& inscripcion = QStringLiteral("901-22"),
-                          const QString& domicilio = QStringLiteral("San Martin 120"),
-                          const QString& localidad = QStringLiteral("Rosario"),
-                          const QString& cp = QStringLiteral("2000"),
-                          const QString& provincia = QStringLiteral("Santa Fe"))
-{
-    return cuit.leftJustified(11, QLatin1Char(' '), true) + name.leftJustified(30, QLatin1Char(' '), true) +
-           inscripcion.leftJustified(10, QLatin1Char(' '), true) + domicilio.leftJustified(30, QLatin1Char(' '), true) +
-           localidad.leftJustified(20, QLatin1Char(' '), true) + cp.leftJustified(6, QLatin1Char(' '), true) +
-           provincia.leftJustified(20, QLatin1Char(' '), true);
-}
+using fixture::ClientLayout;
+using fixture::clientLine;
 
 inline const QString OnlyComplete = QStringLiteral("Solo se cargaran los Contribuyentes con datos completos");
 

@@ -4,21 +4,15 @@
 // for the tests of the two imports.
 
 #include "DataFolder.h"
+#include "ImportLines.h"
 #include "SampleCuit.h"
 #include "ScriptedPrompt.h"
 #include "data/UModulo.h"
 #include "data/store/Database.h"
 
-#include <QFile>
 #include <QTest>
 
 namespace fixture {
-
-// Lines as a file of CR LF lines.
-inline QByteArray fileOf(const QStringList& lines)
-{
-    return (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8();
-}
 
 inline QString loaded(int count) { return QStringLiteral("Se han cargado con exito %1 Registros").arg(count); }
 
@@ -40,9 +34,7 @@ public:
     QString write(const QString& name, const QByteArray& content)
     {
         const QString path = folder.file(name);
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
-            qFatal("cannot write %s", qPrintable(path));
+        writeFile(path, content);
         return path;
     }
 

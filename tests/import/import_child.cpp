@@ -2,6 +2,7 @@
 // given line, inside the import's transaction, so that tst_importcrash can kill it there.
 // Usage: import_child FOLDER clients|details FILE LINE
 
+#include "ImportLines.h"
 #include "ScriptedPrompt.h"
 #include "data/UModulo.h"
 #include "import/ClientImport.h"
@@ -51,27 +52,9 @@ int main(int argc, char** argv)
     try {
         // The positions of the files tst_importcrash writes.
         if (kind == "clients")
-            import::importClients(modulo, file,
-                                  {{1, 11},
-                                   {12, 41},
-                                   {42, 51},
-                                   {52, 81},
-                                   {82, 101},
-                                   {102, 107},
-                                   { 108,
-                                     127 }},
-                                  hooks);
+            import::importClients(modulo, file, fixture::ClientLayout, hooks);
         else
-            import::importDetails(modulo, file,
-                                  {{1, 10},
-                                   {11, 30},
-                                   {31, 43},
-                                   {44, 63},
-                                   {64, 71},
-                                   {72, 79},
-                                   { 80,
-                                     83 }},
-                                  hooks);
+            import::importDetails(modulo, file, fixture::DetailLayout, hooks);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;

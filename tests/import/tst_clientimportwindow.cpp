@@ -82,7 +82,7 @@ void TestClientImportWindow::chooseAndLoad()
 {
     TFCargarcont dialog;
     dialog.show();
-    const ClientColumns c = Layout;
+    const ClientColumns c = ClientLayout;
     const int positions[] = {c.cuit.from,        c.cuit.to,        c.razonSocial.from,  c.razonSocial.to,
                              c.inscripcion.from, c.inscripcion.to, c.domicilio.from,    c.domicilio.to,
                              c.localidad.from,   c.localidad.to,   c.codigoPostal.from, c.codigoPostal.to,

@@ -81,7 +81,7 @@ void TestDetailImport::decodificar()
         return std::nullopt;
     };
     import::DetailRow r;
-    QCOMPARE(import::Decodificar(line, Layout, find, r), code);
+    QCOMPARE(import::Decodificar(line, DetailLayout, find, r), code);
     if (code == 0)
         QCOMPARE(QStringList({r.fecha, r.tipoComprobante, QString::number(r.cliente), QString::number(r.nDesde),
                               QString::number(r.nHasta), QString::number(r.canTalonarios), r.puntoVenta})
@@ -157,7 +157,7 @@ void TestDetailImport::failureRemovesEveryImportedRow()
     f().prompt.answer(PromptButton::Ok);
     f().prompt.answer(answer);
     const import::DetailOutcome outcome =
-        import::importDetails(f().m(), f().write(QStringLiteral("tercero.txt"), content), Layout);
+        import::importDetails(f().m(), f().write(QStringLiteral("tercero.txt"), content), DetailLayout);
     QCOMPARE(outcome.code, code);
     QCOMPARE(outcome.count, line);
     QCOMPARE(outcome.help, answer == PromptButton::Yes);
@@ -176,7 +176,7 @@ void TestDetailImport::cancelImportsNothing()
     f().prompt.answer(PromptButton::Cancel);
     const import::DetailOutcome outcome =
         import::importDetails(f().m(), f().write(QStringLiteral("detalle.txt"), fileOf({detailLine(cuitFor(3))})),
-                              Layout);  // would fail and remove
+                              DetailLayout);  // would fail and remove
     QVERIFY(!outcome.confirmed);
     QCOMPARE(imported(), 1);
     QCOMPARE(f().prompt.texts(), QStringList{Confirm});
@@ -196,7 +196,7 @@ void TestDetailImport::badFileLosesNothing()
     QCOMPARE(run({detailLine(cuitFor(1))}).code, 0);
     f().prompt.clear();
     const QString path = f().write(QStringLiteral("malo.prn"), content);
-    QVERIFY_THROWS_EXCEPTION(store::StoreError, import::importDetails(f().m(), path, Layout));
+    QVERIFY_THROWS_EXCEPTION(store::StoreError, import::importDetails(f().m(), path, DetailLayout));
     QCOMPARE(imported(), 1);
     QVERIFY(f().prompt.shown().isEmpty());
 }
@@ -208,7 +208,7 @@ void TestDetailImport::linesEndingInCrAlone()
         lines << detailLine(cuitFor(1 + i % 2), QString::number(1000 + 2 * i), QString::number(1001 + 2 * i));
     f().prompt.answer(PromptButton::Ok);
     const QString path = f().write(QStringLiteral("cr.txt"), lines.join(QLatin1Char('\r')).toLatin1());
-    QCOMPARE(import::importDetails(f().m(), path, Layout).count, 100);
+    QCOMPARE(import::importDetails(f().m(), path, DetailLayout).count, 100);
     QCOMPARE(imported(), 100);
     QCOMPARE(f().prompt.texts().last(), loaded(100));
 }
@@ -241,7 +241,7 @@ void TestDetailImport::fileChangedWhileAsked()
             QVERIFY(file.seek(file.size()) && file.write(fileOf({detailLine(cuitFor(2), "900", "901")})) > 0);
     });
     try {
-        import::importDetails(f().m(), path, Layout);
+        import::importDetails(f().m(), path, DetailLayout);
         QFAIL("the changed file was imported");
     } catch (const store::StoreError& e) {
         QVERIFY2(e.text().contains(QStringLiteral("cambió mientras se lo cargaba")), qPrintable(e.text()));

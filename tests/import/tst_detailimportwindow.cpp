@@ -156,7 +156,7 @@ void TestDetailImportWindow::loadThroughTheDialog()
     });
     TCargar dialog;
     dialog.show();
-    const DetailColumns c = Layout;
+    const DetailColumns c = DetailLayout;
     const std::pair<const char*, int> positions[] = {{"SE11", c.fecha.from},
                                                      {"SE12", c.fecha.to},
                                                      {"SE17", c.razonSocial.from},

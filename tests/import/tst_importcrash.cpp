@@ -3,6 +3,7 @@
 // taken uncommitted pages, and is killed; the tables are then opened again.
 
 #include "ImportFixture.h"
+#include "ImportLines.h"
 
 #include <QFileInfo>
 #include <QProcess>
@@ -39,24 +40,12 @@ void TestImportCrash::killedMidImport()
     f.addTypedDetail(client, QStringLiteral("2023"));
 
     // Lines in the positions import_child uses; every one of them is taken.
-    const QString path = f.folder.file(QStringLiteral("grande.txt"));
-    {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        for (int i = 0; i < lines; ++i) {
-            const QString line =
-                kind == QLatin1String("clients")
-                    ? cuitFor(1000000 + i) + QStringLiteral("CONTRIBUYENTE %1").arg(i).leftJustified(30) +
-                          QStringLiteral("901-%1").arg(i).leftJustified(10) +
-                          QStringLiteral("CALLE %1").arg(i).leftJustified(30) +
-                          QStringLiteral("ROSARIO").leftJustified(20) + QStringLiteral("2000  SANTA FE")
-                    : QStringLiteral("05/04/2024") + QStringLiteral("ALFA SRL").leftJustified(20) +
-                          cuitFor(1).leftJustified(13) + QStringLiteral("Facturas B").leftJustified(20) +
-                          QString::number(i * 50 + 1).rightJustified(8) +
-                          QString::number(i * 50 + 50).rightJustified(8) + QStringLiteral("0001");
-            file.write(line.toLatin1() + "\r\n");
-        }
-    }
+    QStringList text;
+    for (int i = 0; i < lines; ++i)
+        text << (kind == QLatin1String("clients") ? fixture::numberedClientLine(1000000 + i, i)
+                                                  : fixture::numberedDetailLine(cuitFor(1), QStringLiteral("ALFA SRL"),
+                                                                                QStringLiteral("05/04/2024"), i));
+    const QString path = f.write(QStringLiteral("grande.txt"), fixture::fileOf(text));
 
     const QStringList columns = {QStringLiteral("*")};
     const QStringList clientsBefore = f.rows(QStringLiteral("cliente"), columns.first());

@@ -1,7 +1,7 @@
 #pragma once
 
-// Clients, printed-forms rows and machines entered through the views as a clerk types them, for
-// tests and tools that need a small period of their own.
+// The agent, clients, printed-forms rows, machines and periods entered through the views as a
+// clerk types them, for tests and tools that need a small period of their own.
 
 #include "data/UModulo.h"
 
@@ -9,6 +9,48 @@
 #include <QStringList>
 
 namespace fixture {
+
+inline const QString AgentCuit = QStringLiteral("20123456786");
+
+// The agent whose declarations are filed; `complete` adds its registration, address, province
+// and the machine register mark to its name and place.
+inline void addAgent(TDModulo& m, bool complete = true)
+{
+    store::Dataset* a = m.TImprentas;
+    a->insert();
+    a->setText(QStringLiteral("Cuit"), AgentCuit);
+    a->setText(QStringLiteral("Nombre"), QStringLiteral("Gráfica Ñandú S.R.L."));
+    a->setText(QStringLiteral("Imprentas"), QStringLiteral("S"));
+    a->setText(QStringLiteral("Localidad"), QStringLiteral("Paraná"));
+    a->setValue(QStringLiteral("Codigo_Postal"), 3100);
+    if (complete) {
+        a->setText(QStringLiteral("VMR"), QStringLiteral("S"));
+        a->setText(QStringLiteral("Inscripcion"), QStringLiteral("901-123456-7"));
+        a->setText(QStringLiteral("Domicilio"), QStringLiteral("San Martín 1234"));
+        a->setText(QStringLiteral("Provincia"), QStringLiteral("Entre Ríos"));
+    }
+    a->post();
+}
+
+inline void addPeriod(TDModulo& m, const QString& anio, const QString& anticipo, const QVariant& rectificativa = {})
+{
+    store::Dataset* p = m.TAnticipos;
+    p->insert();
+    p->setText(QStringLiteral("Anio"), anio);
+    p->setText(QStringLiteral("Anticipo"), anticipo);
+    if (rectificativa.isValid())
+        p->setValue(QStringLiteral("Rectificativa"), rectificativa);
+    p->post();
+}
+
+// The rows of a period in the views a declaration is written from.
+inline void setPeriodFilter(TDModulo& m, const QString& filter)
+{
+    for (store::Dataset* view : {m.TVerDetalles, m.TVerMaquinas}) {
+        view->setFilter(filter);
+        view->setFiltered(true);
+    }
+}
 
 inline int addClient(TDModulo& m, const QString& cuit, const QString& name, const QStringList& rest = {})
 {

@@ -79,12 +79,12 @@ void Database::recordPendingFile(const PendingFile& file)
     update.bind(1, file.target);
     update.bind(2, file.temporary);
     update.step();
-    if (changes() > 0)
-        return;
-    Statement insert(*this, QStringLiteral("INSERT INTO %1 (Temporal, Destino) VALUES (?, ?)").arg(Table));
-    insert.bind(1, file.temporary);
-    insert.bind(2, file.target);
-    insert.step();
+    // The intent is recorded before the change; without it a crash after the commit would
+    // leave the file unplaced, so the change is refused rather than committed.
+    if (changes() == 0)
+        throw StoreError(
+            FileError,
+            QStringLiteral("No se registró de antemano el archivo pendiente %1.").arg(files::native(file.temporary)));
 }
 
 void Database::dropPendingFile(const QString& temporary) { finishPendingFile({temporary, QString()}); }

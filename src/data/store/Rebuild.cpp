@@ -57,7 +57,6 @@ void bindPageValue(sqlite3_stmt* stmt, int position, const pages::Value& value)
 
 }  // namespace
 
-std::chrono::milliseconds rebuildBudget() { return budget; }
 void setRebuildBudget(std::chrono::milliseconds value) { budget = value; }
 
 namespace {
@@ -301,7 +300,7 @@ void Rebuild::salvage(QByteArray data, const QByteArray& journal)
         report(m_session, int(qint64(done) * 99 / std::max(total, 1)),
                QStringLiteral("Reconstruyendo %1: %2 filas").arg(m_def.fileName).arg(m_copied));
     };
-    m_outcome = salvage::salvageTable(m_def, image, handlers, QDeadlineTimer(rebuildBudget()));
+    m_outcome = salvage::salvageTable(m_def, image, handlers, QDeadlineTimer(budget));
     keepSequence();
 }
 

@@ -14,7 +14,6 @@ int rebuildTable(UtilSession& s, const Target& t, const TableDef& def, const QSt
 // How long a rebuild may spend reading one table file; a file that takes longer stays as it was
 // (TUTimedOut), so a damaged file cannot hold the repair of the others for ever. Five minutes
 // unless set; a caller that feeds many damaged files in a row, such as a fuzz target, shortens it.
-std::chrono::milliseconds rebuildBudget();
 void setRebuildBudget(std::chrono::milliseconds budget);
 
 }  // namespace store::util
