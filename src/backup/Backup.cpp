@@ -6,6 +6,7 @@
 #include "data/Schema.h"
 #include "data/store/Database.h"
 #include "data/store/FileOps.h"
+#include "data/store/RowCheck.h"
 #include "data/store/StagedFiles.h"
 #include "data/store/StoreError.h"
 #include "data/store/TableSnapshot.h"
@@ -237,6 +238,13 @@ Contents unpackChecked(const QString& zipFile, const QString& folder)
         }
         if (!store::tableFileIntact(path))
             zip::refuse(zipFile, QStringLiteral("la tabla %1 que contiene está dañada.").arg(def.fileName));
+        // Sound pages may still hold a row the program would never write, brought by hand or by
+        // another program: restored, it would reach a filed declaration.
+        if (const std::optional<store::RowFault> fault = store::firstRowFault(path, def))
+            zip::refuse(zipFile, QStringLiteral("la tabla %1, fila %2, campo %3: %4 El programa no admite esa fila.")
+                                     .arg(def.fileName)
+                                     .arg(fault->row)
+                                     .arg(fault->field, fault->why));
         contents.rows.append({def.fileName, rowsOf(path, def)});
     }
     for (const auto& entry : std::as_const(manifest.rows))

@@ -158,6 +158,37 @@ class TestBackup : public QObject {
         return QDir(folder).entryList({QStringLiteral("*.zip")}, QDir::Files, QDir::Name);
     }
 
+    // Refused by the check before the question, both by a look at the backup and by a restore,
+    // with the tables, their folder and back/ as they were.
+    void expectRefused(const QString& bad, const QString& message)
+    {
+        const TableRows rows = rowsOf(tables());
+        const Files bytes = tableBytes(tables());
+        const Files ddjj = filesIn(in(QStringLiteral("ddjj")));
+        const QStringList folder = QDir(tables()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+        for (const bool restoring : {false, true}) {
+            ScriptedPrompt prompt;  // a question would fail the test: none is answered
+            try {
+                if (restoring)
+                    backup::restoreBackup(tables(), bad, prompt);
+                else
+                    backup::readBackup(bad);
+                QFAIL("the backup was taken");
+            } catch (const store::StoreError& e) {
+                QCOMPARE(e.code(), int(store::BackupRefused));
+                QVERIFY2(e.text().contains(message), qPrintable(e.text()));
+            }
+            QVERIFY(prompt.shown().isEmpty());
+        }
+        QCOMPARE(tableBytes(tables()), bytes);
+        QCOMPARE(rowsOf(tables()), rows);
+        QCOMPARE(filesIn(in(QStringLiteral("ddjj"))), ddjj);
+        QCOMPARE(QDir(tables()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), folder);
+        QVERIFY(zipsIn(in(QStringLiteral("back"))).isEmpty());
+        QVERIFY(!QFileInfo::exists(m_dir->filePath(QStringLiteral("fuera.txt"))));
+        QVERIFY(!QFileInfo::exists(QDir(tables()).filePath(QStringLiteral("../fuera.txt"))));
+    }
+
 private slots:
     void init() { m_dir = std::make_unique<QTemporaryDir>(); }
     void cleanup() { m_dir.reset(); }
@@ -412,31 +443,60 @@ private slots:
             break;
         }
 
-        const TableRows rows = rowsOf(tables());
-        const Files bytes = tableBytes(tables());
-        const Files ddjj = filesIn(in(QStringLiteral("ddjj")));
-        const QStringList folder = QDir(tables()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
-        for (const bool restoring : {false, true}) {
-            ScriptedPrompt prompt;  // a question would fail the test: none is answered
-            try {
-                if (restoring)
-                    backup::restoreBackup(tables(), bad, prompt);
-                else
-                    backup::readBackup(bad);
-                QFAIL("the backup was taken");
-            } catch (const store::StoreError& e) {
-                QCOMPARE(e.code(), int(store::BackupRefused));
-                QVERIFY2(e.text().contains(message), qPrintable(e.text()));
-            }
-            QVERIFY(prompt.shown().isEmpty());
-        }
-        QCOMPARE(tableBytes(tables()), bytes);
-        QCOMPARE(rowsOf(tables()), rows);
-        QCOMPARE(filesIn(in(QStringLiteral("ddjj"))), ddjj);
-        QCOMPARE(QDir(tables()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), folder);
-        QVERIFY(zipsIn(in(QStringLiteral("back"))).isEmpty());
-        QVERIFY(!QFileInfo::exists(m_dir->filePath(QStringLiteral("fuera.txt"))));
-        QVERIFY(!QFileInfo::exists(QDir(tables()).filePath(QStringLiteral("../fuera.txt"))));
+        expectRefused(bad, message);
+    }
+
+    // A row the program would not take (too long, a line break, a NUL, a number or date that is
+    // none, a key missing) refuses the backup, naming its table, row and field.
+    void rowBreakingRulesRefused_data()
+    {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("message");
+        const QString first = QStringLiteral(" WHERE rowid = (SELECT min(rowid) FROM %1)");
+        QTest::newRow("a name past its width, with CR LF and a quote")
+            << "cliente.DB"
+            << "UPDATE cliente SET Razon_Social = 'O''Brien' || char(13, 10) || printf('%070d', 7)" +
+                   first.arg(QStringLiteral("cliente"))
+            << "la tabla cliente.DB, fila 1, campo Razon_Social: El campo Razon_Social tiene más de 60 caracteres";
+        QTest::newRow("a line break in a name")
+            << "cliente.DB"
+            << "UPDATE cliente SET Razon_Social = 'UNO' || char(13, 10) || 'DOS'" + first.arg(QStringLiteral("cliente"))
+            << "campo Razon_Social: El campo Razon_Social tiene un salto de línea";
+        QTest::newRow("a NUL in an address") << "cliente.DB"
+                                             << "UPDATE cliente SET Domicilio = CAST('A' || char(0) || 'B' AS TEXT)" +
+                                                    first.arg(QStringLiteral("cliente"))
+                                             << "campo Domicilio: El campo Domicilio tiene caracteres nulos";
+        QTest::newRow("a form number that is no number")
+            << "detalle.DB"
+            << "UPDATE detalle SET NHasta = 'mil'" + first.arg(QStringLiteral("detalle"))
+            << "la tabla detalle.DB, fila 1, campo NHasta";
+        QTest::newRow("a postal code past an int16")
+            << "imprenta.db" << QStringLiteral("UPDATE imprenta SET Codigo_Postal = 70000")
+            << "la tabla imprenta.db, fila 1, campo Codigo_Postal";
+        QTest::newRow("a date that is none")
+            << "Maquina.DB"
+            << "UPDATE maquina SET Fecha = '2024-02-31'" + first.arg(QStringLiteral("maquina"))
+            << "campo Fecha: El campo Fecha no tiene una fecha";
+        QTest::newRow("a period without its year")
+            << "Anticipos.db" << QStringLiteral("UPDATE anticipos SET Anio = NULL")
+            << "la tabla Anticipos.db, fila 1, campo Anio: Falta la clave Anio";
+    }
+
+    void rowBreakingRulesRefused()
+    {
+        QFETCH(QString, table);
+        QFETCH(QString, sql);
+        QFETCH(QString, message);
+        fillAndFile(tables());
+        Unpacked u = unpack(backup::makeBackup(tables(), copies()));
+        const QString scratch = m_dir->filePath(table);
+        tablefiles::write(scratch, u.entries.value(table));
+        tablefiles::exec(scratch, sql);
+        u.entries.insert(table, tablefiles::bytes(scratch));
+        const QString bad = m_dir->filePath(QStringLiteral("mala.zip"));
+        pack(bad, u.entries, u.manifest);
+        expectRefused(bad, message);
     }
 
     // A damaged table is what a restore is for: no backup is made of it, but the restore is, and
