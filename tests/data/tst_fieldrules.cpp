@@ -231,7 +231,7 @@ void TestFieldRules::provokedErrors_data()
                                         << "Ya existe un registro con el mismo valor de Año y Anticipo.";
     QTest::newRow("full disk") << "full" << int(store::FileError)
                                << "No hay espacio en el disco para guardar los datos.";
-    QTest::newRow("damaged table") << "damaged" << int(store::TableDamaged) << "…";
+    QTest::newRow("damaged table") << "damaged" << int(store::ForeignFile) << "…";
     QTest::newRow("missing table") << "missing" << int(store::TableNotFound) << "…";
     QTest::newRow("view not open") << "closed" << int(store::NotOpen)
                                    << "Los datos no están abiertos. Cierre esta ventana y vuelva a abrirla.";
