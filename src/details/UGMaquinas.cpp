@@ -60,6 +60,7 @@ TFGMaquina::TFGMaquina(QWidget* parent)
     for (int i = 0; i < rows.size(); ++i) {
         auto* label = new QLabel(rows[i].first, GroupBox1);
         label->setObjectName(QStringLiteral("Label%1").arg(i + 1));
+        label->setBuddy(rows[i].second);  // a refused value is told by this label's text
         grid->addWidget(label, i, 0);
         grid->addWidget(rows[i].second, i, 1, Qt::AlignLeft);
     }

@@ -61,6 +61,8 @@ RowGrid::RowGrid(QWidget* labelParent, QGridLayout* grid, QWidget* fecha, QWidge
     fechaLabel->setObjectName(QStringLiteral("Label1"));
     QLabel* anulado = flagLabel(labelParent);
     anulado->setObjectName(QStringLiteral("Label2"));
+    fechaLabel->setBuddy(fecha);
+    anulado->setBuddy(flag);
     grid->addWidget(fechaLabel, m_row, 0);
     grid->addWidget(fecha, m_row, 1, Qt::AlignLeft);
     grid->addWidget(anulado, m_row, 2, Qt::AlignRight);
@@ -72,6 +74,7 @@ void RowGrid::add(const char* labelName, const QString& caption, QWidget* contro
 {
     auto* label = new QLabel(caption, m_parent);
     label->setObjectName(QString::fromLatin1(labelName));
+    label->setBuddy(control);  // a refused value is told by this label's text
     m_grid->addWidget(label, m_row, 0);
     if (wide)
         m_grid->addWidget(control, m_row, 1, 1, 3);

@@ -111,8 +111,10 @@ int importClients(TDModulo& modulo, const QString& path, const ClientColumns& co
     } catch (...) {
         failure = std::current_exception();
     }
-    Prompt::current().box(QStringLiteral("Se han cargado con exito %1 Registros").arg(added),
-                          QStringLiteral("Quenlaro"), PromptButtons::Ok);
+    // A run that failed added nothing: it is not told as a success before its error is shown.
+    if (!failure)
+        Prompt::current().box(QStringLiteral("Se han cargado con exito %1 Registros").arg(added),
+                              QStringLiteral("Quenlaro"), PromptButtons::Ok);
     if (modulo.TCliente->active())
         modulo.TCliente->refresh();
     if (failure)

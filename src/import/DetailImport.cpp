@@ -116,6 +116,9 @@ int Decodificar(QStringView line, const DetailColumns& columns, const ClientLook
     static const store::FieldDef& fechaField = field("Fecha");
     static const store::FieldDef& tipoField = field("Tipo_comprobante");
     static const store::FieldDef& puntoField = field("Punto_Venta");
+    static const store::FieldDef& desdeField = field("NDesde");
+    static const store::FieldDef& hastaField = field("NHasta");
+    static const store::FieldDef& cantidadField = field("CanTalonarios");
 
     const QStringView fecha = extract(line, columns.fecha);
     const QStringView razonSocial = extract(line, columns.razonSocial);
@@ -133,7 +136,8 @@ int Decodificar(QStringView line, const DetailColumns& columns, const ClientLook
         code = ValueMissing;
     const std::optional<qint64> desde = wholeNumber(desdeText);
     const std::optional<qint64> hasta = wholeNumber(hastaText);
-    if (!desde || !hasta)
+    // Form numbers are whole and never below zero.
+    if (!desde || !hasta || *desde < 0 || *hasta < 0)
         return BadNumber;
     if (!periodrows::numbersInOrder(double(*desde), double(*hasta)))
         code = NumbersReversed;
@@ -144,17 +148,21 @@ int Decodificar(QStringView line, const DetailColumns& columns, const ClientLook
     const std::optional<qint64> client = findClient(cuit);
     if (!client)
         return ClientUnknown;
+    // The rules every road into the table keeps: an impossible date or a value the field cannot
+    // hold is an error of the line like any other.
+    using store::fieldcodec::toStored;
     try {
-        row.fecha = store::fieldcodec::storedText(fechaField, fecha).toString();
+        row.fecha = toStored(fechaField, fecha.toString()).toString();
         row.tipoComprobante = store::fieldcodec::storedText(tipoField, tipo).toString();
         row.puntoVenta = store::fieldcodec::storedText(puntoField, upperAscii(puntoVenta)).toString();
+        row.nDesde = toStored(desdeField, double(*desde)).toDouble();
+        row.nHasta = toStored(hastaField, double(*hasta)).toDouble();
+        row.canTalonarios =
+            toStored(cantidadField, periodrows::canTalonarios(double(*desde), double(*hasta))).toDouble();
     } catch (const store::StoreError&) {
-        return BadNumber;  // a value the table cannot hold is an error of the line like any other
+        return BadNumber;
     }
     row.cliente = *client;
-    row.nDesde = double(*desde);
-    row.nHasta = double(*hasta);
-    row.canTalonarios = periodrows::canTalonarios(double(*desde), double(*hasta));
     return RowTaken;
 }
 

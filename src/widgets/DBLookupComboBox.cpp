@@ -422,11 +422,24 @@ void DBLookupComboBox::writeBack()
             row = m_model->findValue(text.trimmed());
         if (row < 0)
             throw store::StoreError(store::ConversionError,
-                                    QStringLiteral("'%1' no figura en la lista de %2.").arg(text, m_field));
+                                    QStringLiteral("'%1' no figura en la lista de %2.").arg(text, shownName()));
         m_dataset->setValue(m_keyField, m_model->keyAt(row));
     }
     m_modified = false;
     refresh();
+}
+
+QString DBLookupComboBox::shownName() const
+{
+    const QString label = FieldLink::windowLabel(this);
+    if (!label.isEmpty())
+        return label;
+    // Without a label beside it, the list is named as the field it lists is.
+    const store::LookupDef* lookup = m_dataset ? m_dataset->lookups().find(m_field) : nullptr;
+    if (lookup && lookup->lookupDataset)
+        if (const store::FieldDef* f = lookup->lookupDataset->def().field(lookup->resultField))
+            return f->shownName();
+    return m_field;
 }
 
 void DBLookupComboBox::showPopup()

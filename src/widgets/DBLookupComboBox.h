@@ -83,7 +83,8 @@ private:
     void userEdited(const QString& text);
     void picked(int row);
     void assignRow(int row);
-    void writeBack();  // throws when the typed text is not in the list
+    void writeBack();           // throws when the typed text is not in the list
+    QString shownName() const;  // what the window calls the list
     void ensureEditing();
     QVariant currentKey() const;
 

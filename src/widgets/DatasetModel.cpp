@@ -174,7 +174,9 @@ bool DatasetModel::setData(const QModelIndex& index, const QVariant& value, int 
         m_dataset->moveTo(index.row());
         if (!m_dataset->editing())
             m_dataset->edit();
-        m_dataset->setText(m_columns[index.column()].field, value.toString());
+        const GridColumn& column = m_columns[index.column()];
+        // A refused value is told by the column's title, the name the clerk sees over it.
+        m_dataset->setText(column.field, value.toString(), column.title);
         ok = true;
     });
     return ok;

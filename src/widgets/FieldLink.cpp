@@ -4,6 +4,7 @@
 #include "data/store/Dataset.h"
 
 #include <QFocusEvent>
+#include <QLabel>
 #include <QTimer>
 #include <QWidget>
 
@@ -59,7 +60,7 @@ void FieldLink::writeBack()
 {
     if (!m_modified || !m_dataset || !m_dataset->editing())
         return;
-    m_dataset->setText(m_field, m_read());  // throws to refuse; the typed text stays
+    m_dataset->setText(m_field, m_read(), windowLabel(m_control));  // throws to refuse; the typed text stays
     m_modified = false;
     refresh();
 }
@@ -83,6 +84,24 @@ void FieldLink::focusLost(const QFocusEvent* event)
 {
     if (leavesForGood(event))
         leave();
+}
+
+QString FieldLink::windowLabel(const QWidget* control)
+{
+    if (!control)
+        return {};
+    const QList<QLabel*> labels = control->window()->findChildren<QLabel*>();
+    for (const QLabel* label : labels) {
+        if (label->buddy() != control)
+            continue;
+        QString text = label->text();
+        text.remove(QLatin1Char('&'));
+        text = text.trimmed();
+        if (text.endsWith(QLatin1Char(':')))
+            text.chop(1);
+        return text.trimmed();
+    }
+    return {};
 }
 
 bool FieldLink::leavesForGood(const QFocusEvent* event)

@@ -39,6 +39,10 @@ public:
     static bool leavesForGood(const QFocusEvent* event);
     void refresh();
 
+    // What the window calls a control: the text of the label it is the buddy of, without its
+    // '&' and ':'; empty when no label names it. Messages name a field by it.
+    static QString windowLabel(const QWidget* control);
+
 private:
     QWidget* m_control;
     Reader m_read;

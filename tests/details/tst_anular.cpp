@@ -221,6 +221,8 @@ private slots:
     void cancelLeavesAll();
     void missingValues_data();
     void missingValues();
+    void refusedValue_data();
+    void refusedValue();
     void failedPostKeepsCounter();
     void noPeriodRow();
 };
@@ -477,6 +479,65 @@ void TestAnular::missingValues()
     QCOMPARE(p().prompt.last().caption, Prompt::applicationTitle());
     QVERIFY(stillOpen);
     QCOMPARE(viewOf(dialog)->state(), DatasetState::Insert);
+    QCOMPARE(p().storedRows(table), rows);
+    QCOMPARE(storedPeriod(Filed, "Rectificativa").toDouble(), 0.0);
+}
+
+void TestAnular::refusedValue_data()
+{
+    QTest::addColumn<QString>("dialog");
+    QTest::addColumn<int>("at");  // the box typed last, by tab order
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("printed forms, 31 February")
+        << "FAnular" << 0 << "31022024"
+        << "'31/02/2024' no es una fecha válida para Fecha: se escribe día/mes/año (31/12/2024).";
+    QTest::newRow("printed forms, Número Desde below zero") << "FAnular" << 5 << "-3"
+                                                            << "Número Desde no admite números negativos ('-3').";
+    QTest::newRow("printed forms, Número Hasta with a fraction")
+        << "FAnular" << 6 << "1050,7"
+        << "Número Hasta admite solo números enteros, sin decimales ('1050,7').";
+    QTest::newRow("printed forms, Número Hasta in thousands with a fraction")
+        << "FAnular" << 6 << "1.234,56"
+        << "Número Hasta admite solo números enteros, sin decimales ('1.234,56').";
+    QTest::newRow("machines, Precio below zero") << "FAnulaMaquina" << 7 << "-5"
+                                                 << "Precio no admite números negativos ('-5').";
+}
+
+// A value the field refuses, typed into a row being added, is told naming the box as the window
+// labels it; "Aceptar" then stores nothing and leaves the period's counter alone.
+void TestAnular::refusedValue()
+{
+    QFETCH(QString, dialog);
+    QFETCH(int, at);
+    QFETCH(QString, typed);
+    QFETCH(QString, message);
+    const QString table = tableOf(dialog);
+    const int rows = p().storedRows(table);
+    const QStringList good = forms(dialog)
+                                 ? QStringList{"01032024", "", "alfa", "", "Facturas A", "1001", "1050", "0001"}
+                                 : QStringList{"01032024", "", "alfa", "", "a", "b", "c", "10", "d", "e"};
+    QStringList shown, afterAceptar;
+    bool stillOpen = false;
+    open(dialog, RowMode::Add, -1, [&](QDialog& d) {
+        for (int i = 0; i < at; ++i) {
+            if (!good[i].isEmpty())
+                QTest::keyClicks(QApplication::focusWidget(), good[i]);
+            pressEnter();
+        }
+        const QString box = focusedControl();
+        QTest::keyClicks(QApplication::focusWidget(), typed);
+        pressEnter();
+        QTRY_COMPARE(focusedControl(), box);
+        shown = p().prompt.texts();
+        p().prompt.clear();
+        d.findChild<QPushButton*>("BitBtn1")->click();
+        afterAceptar = p().prompt.texts();
+        stillOpen = d.isVisible();
+    });
+    QCOMPARE(shown, QStringList{message});
+    QCOMPARE(afterAceptar, QStringList{message});
+    QVERIFY(stillOpen);
     QCOMPARE(p().storedRows(table), rows);
     QCOMPARE(storedPeriod(Filed, "Rectificativa").toDouble(), 0.0);
 }

@@ -150,7 +150,7 @@ void TestClientImport::unreadableFileLosesNothing()
         QFile::remove(path);
     QVERIFY_THROWS_EXCEPTION(store::StoreError, import::importClients(f().m(), path, ClientLayout));
     QCOMPARE(clients(), before);
-    QCOMPARE(f().prompt.texts(), QStringList{loaded(0)});  // the count still shows, then the error
+    QCOMPARE(f().prompt.texts(), QStringList{});  // no success is told before the error
 }
 
 // What is read is what was looked over: a register cut while the notice is open adds nothing.
@@ -170,7 +170,7 @@ void TestClientImport::fileCutWhileTheNoticeIsOpen()
         QVERIFY2(e.text().contains(QStringLiteral("cambió mientras se lo cargaba")), qPrintable(e.text()));
     }
     QCOMPARE(clients(), before);
-    QCOMPARE(f().prompt.texts().last(), loaded(0));
+    QVERIFY2(!f().prompt.texts().contains(loaded(0)), qPrintable(f().prompt.texts().join(u'|')));
 }
 
 QTEST_GUILESS_MAIN(TestClientImport)

@@ -67,6 +67,15 @@ void TestDetailImport::decodificar_data()
     QTest::newRow("client not registered") << detailLine(cuitFor(3)) << 6 << "";
     QTest::newRow("a form type the table cannot hold")
         << detailLine(a, "101", "150", "Alfa", "05/04/2024", "Factura Ω") << 1 << "";
+    // The rules of every other road in: whole numbers from zero up, a real calendar date.
+    QTest::newRow("first number below zero") << detailLine(a, "-5", "150") << 1 << "";
+    QTest::newRow("both numbers zero") << detailLine(a, "0", "0") << 0 << "05/04/2024|Facturas B|7|0|0|1|A001";
+    QTest::newRow("31 February") << detailLine(a, "101", "150", "Alfa", "31/02/2024") << 1 << "";
+    QTest::newRow("29 February of a common year") << detailLine(a, "101", "150", "Alfa", "29/02/2023") << 1 << "";
+    QTest::newRow("month 13") << detailLine(a, "101", "150", "Alfa", "05/13/2024") << 1 << "";
+    QTest::newRow("date in another order") << detailLine(a, "101", "150", "Alfa", "2024-04-05") << 1 << "";
+    QTest::newRow("date in words") << detailLine(a, "101", "150", "Alfa", "hoy") << 1 << "";
+    QTest::newRow("one-digit day and month") << detailLine(a, "101", "150", "Alfa", "5/4/2024") << 0 << taken;
 }
 
 void TestDetailImport::decodificar()
@@ -135,6 +144,9 @@ void TestDetailImport::failureRemovesEveryImportedRow_data()
     QTest::newRow("reversed numbers and a missing name")
         << fileOf({detailLine(cuitFor(2), "9", "1", "")}) << 1 << 3 << PromptButton::No;
     QTest::newRow("a trailing empty line") << fileOf({good, good, QString()}) << 3 << 1 << PromptButton::No;
+    QTest::newRow("an impossible date on line 2")
+        << fileOf({good, detailLine(cuitFor(1), "151", "200", "Alfa SRL", "30/02/2024"), good}) << 2 << 1
+        << PromptButton::No;
 }
 
 // Two good imports, then a failing third: every imported open row goes, typed rows and filed

@@ -268,30 +268,49 @@ private slots:
         QCOMPARE(agent()->text(QStringLiteral("Provincia")), QStringLiteral("SAN JUAN "));
     }
 
-    // The postal code is a 16-bit whole number: anything else is refused where it is typed,
-    // with the standard error box, and the former value stays.
+    // The postal code is a whole number from 1 to 32767: anything else is refused where it is
+    // typed, with the standard error box naming the box as the window labels it, and the former
+    // value stays.
     void postalCode_data()
     {
         QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("stored");  // after leaving the box
+        QTest::addColumn<QString>("stored");   // after leaving the box
+        QTest::addColumn<QString>("message");  // for a refusal
         QTest::newRow("letters") << "abc"
-                                 << "3000";
+                                 << "3000"
+                                 << "'ABC' no es un número válido para Codigo Postal: se escribe solo con cifras, "
+                                    "sin decimales (1234).";
         QTest::newRow("decimal") << "12,5"
-                                 << "3000";
+                                 << "3000"
+                                 << "Codigo Postal admite solo números enteros, sin decimales ('12,5').";
         QTest::newRow("above 32767") << "32768"
-                                     << "3000";
+                                     << "3000"
+                                     << "Codigo Postal debe estar entre 1 y 32767 (32768).";
         QTest::newRow("far above") << "400000"
-                                   << "3000";
+                                   << "3000"
+                                   << "Codigo Postal debe estar entre 1 y 32767 (400000).";
+        QTest::newRow("below zero") << "-5"
+                                    << "3000"
+                                    << "Codigo Postal no admite números negativos ('-5').";
+        QTest::newRow("zero") << "0"
+                              << "3000"
+                              << "Codigo Postal debe ser mayor que cero (0).";
         QTest::newRow("32767") << "32767"
-                               << "32767";
+                               << "32767"
+                               << "";
+        QTest::newRow("1") << "1"
+                           << "1"
+                           << "";
         QTest::newRow("ordinary") << "2000"
-                                  << "2000";
+                                  << "2000"
+                                  << "";
     }
 
     void postalCode()
     {
         QFETCH(QString, typed);
         QFETCH(QString, stored);
+        QFETCH(QString, message);
         saveAgent(QStringLiteral("IMPRENTA"), QStringLiteral("3000"));
         open();
         for (int i = 0; i < 3; ++i)
@@ -309,7 +328,7 @@ private slots:
         QCOMPARE(m_prompt->shown().size(), 1);
         QCOMPARE(m_prompt->last().icon, PromptIcon::Error);
         QCOMPARE(m_prompt->last().caption, Prompt::applicationTitle());
-        QVERIFY2(m_prompt->last().text.contains(QStringLiteral("Codigo_Postal")), qPrintable(m_prompt->last().text));
+        QCOMPARE(m_prompt->last().text, message);
         QTRY_COMPARE(focusedName(), QStringLiteral("DBEdit5"));
         QCOMPARE(edit->text(), typed.toUpper());  // left for the user to correct
     }

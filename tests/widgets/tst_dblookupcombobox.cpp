@@ -136,7 +136,7 @@ void TestDBLookupComboBox::typeAheadCompletesAndRefuses()
 
     // A text that is not in the list is refused; the client stays as it was.
     Form::key(Qt::Key_Tab);
-    QCOMPARE(prompt.texts(), QStringList{"'Alfa S' no figura en la lista de Razon_social."});
+    QCOMPARE(prompt.texts(), QStringList{"'Alfa S' no figura en la lista de Razón Social."});
     QTRY_VERIFY(form.names->hasFocus());
     QVERIFY(form.m.TDetalles->isNull("Cliente"));
 

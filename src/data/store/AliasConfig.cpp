@@ -117,6 +117,19 @@ QString AliasConfig::driveFolder(QChar letter) const
     return key.isEmpty() ? QString() : settings.value(DriveGroup + QLatin1Char('/') + key).toString();
 }
 
+bool AliasConfig::driveConfigured(QChar letter) const { return !driveFolder(letter).trimmed().isEmpty(); }
+
+QString AliasConfig::driveNotConfiguredText(QChar letter) const
+{
+    const QString drive = QString(letter.toUpper());
+    return QStringLiteral(
+               "La unidad %1: no está configurada en este equipo. Para usarla, indique la carpeta donde "
+               "se monta el disquete o la memoria en el archivo de configuración %2, en la sección "
+               "[Drives], con la línea %1=carpeta (por ejemplo %1=/media/disquete); o elija otra "
+               "carpeta de destino.")
+        .arg(drive, QDir::toNativeSeparators(m_filePath));
+}
+
 QString AliasConfig::backupFolder() const
 {
     checkReadable();

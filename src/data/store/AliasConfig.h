@@ -26,6 +26,11 @@ public:
     void save();  // throws StoreError when the file cannot be written
 
     QString driveFolder(QChar letter) const;  // empty when the drive is not configured
+    // Whether a folder is named for the drive (a named folder may still be missing or full).
+    bool driveConfigured(QChar letter) const;
+    // What to tell the clerk about a drive that is not configured: that it is not, and how to
+    // name its folder in this file (section Drives, the letter as key).
+    QString driveNotConfiguredText(QChar letter) const;
 
     // The folder the last backup of the tables went to (section Copias), offered for the next;
     // empty before the first. Saving throws StoreError when the file cannot be written.

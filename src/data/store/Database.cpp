@@ -211,7 +211,7 @@ void Database::createTableFile(const QString& path, const TableDef& def)
             break;
         rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
     }
-    const QString message = QString::fromUtf8(sqlite3_errmsg(db));
+    const QString message = sqlite::message(db);
     sqlite3_close(db);
     if (rc != SQLITE_OK) {
         QFile::remove(path);
@@ -388,7 +388,7 @@ void Database::attachAll(const QList<ReferenceDef>& references)
     }
 }
 
-// Opens the file as `main` or attaches it under `schema`; answers SQLite's text on failure.
+// Opens the file as `main` or attaches it under `schema`; answers what went wrong on failure.
 QString Database::attach(const QString& path, const QString& schema)
 {
     // A file that must exist: opening never creates a table file behind our back.
@@ -419,7 +419,7 @@ QString Database::attach(const QString& path, const QString& schema)
         sqlite3_exec(m_db, QStringLiteral("PRAGMA %1.synchronous=FULL").arg(q).toUtf8().constData(), nullptr, nullptr,
                      nullptr) == SQLITE_OK)
         return {};
-    const QString message = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("no se puede abrir");
+    const QString message = sqlite::message(m_db);
     if (schema == QLatin1String("main")) {
         sqlite3_close_v2(m_db);
         m_db = nullptr;
@@ -494,15 +494,42 @@ void Database::exec(const QString& sql)
         raise(rc);
 }
 
+QString Database::keyViolationText(const QString& detail) const
+{
+    // SQLite names the key's fields as "table.field, table.field"; the clerk reads their labels.
+    const qsizetype colon = detail.indexOf(QLatin1String(": "));
+    QStringList labels;
+    if (colon >= 0) {
+        for (const QString& column : detail.mid(colon + 2).split(QStringLiteral(", "))) {
+            const QStringList parts = column.trimmed().split(QLatin1Char('.'));
+            const QString table = parts.size() == 2 ? parts[0] : QString();
+            const TableDef* def = nullptr;
+            for (const TableDef& t : m_tables)
+                if (t.tableName.compare(table, Qt::CaseInsensitive) == 0)
+                    def = &t;
+            const FieldDef* field = def ? def->field(parts.value(1)) : nullptr;
+            if (!field)
+                return QStringLiteral("Ya existe un registro con esos mismos datos.");
+            labels << field->shownName();
+        }
+    }
+    if (labels.isEmpty())
+        return QStringLiteral("Ya existe un registro con esos mismos datos.");
+    const QString last = labels.takeLast();
+    const QString fields = labels.isEmpty() ? last : labels.join(QStringLiteral(", ")) + QStringLiteral(" y ") + last;
+    return QStringLiteral("Ya existe un registro con el mismo valor de %1.").arg(fields);
+}
+
 void Database::raise(int rc, const QString& context) const
 {
-    const QString message = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString();
+    // The clerk reads what went wrong in Spanish; SQLite's English stays out of the text.
+    const QString message = sqlite::errorText(rc, m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString());
     const QString suffix = context.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(context);
     switch (rc) {
     case SQLITE_CONSTRAINT_UNIQUE:
     case SQLITE_CONSTRAINT_PRIMARYKEY:
         throw StoreError(KeyViolation,
-                         QStringLiteral("Violación de clave: ya existe un registro con esa clave.") + suffix);
+                         keyViolationText(m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString()) + suffix);
     case SQLITE_CONSTRAINT_TRIGGER:
         throw StoreError(MasterHasDetails,
                          QStringLiteral("El registro maestro tiene registros de detalle asociados.") + suffix);
@@ -512,18 +539,16 @@ void Database::raise(int rc, const QString& context) const
     switch (rc & 0xff) {
     case SQLITE_CORRUPT:
     case SQLITE_NOTADB:
-        throw StoreError(
-            TableDamaged,
-            QStringLiteral("Una tabla está dañada (%1). Ejecute Herramientas / Reparar Base.").arg(message));
+        throw StoreError(TableDamaged, QStringLiteral("Una tabla está dañada. Ejecute Herramientas / Reparar Base."));
     case SQLITE_FULL:
         throw StoreError(FileError, QStringLiteral("No hay espacio en el disco para guardar los datos."));
     case SQLITE_READONLY:
     case SQLITE_CANTOPEN:
     case SQLITE_IOERR:
     case SQLITE_PERM:
-        throw StoreError(FileError, QStringLiteral("Error de lectura o escritura en las tablas: %1").arg(message));
+        throw StoreError(FileError, QStringLiteral("No se pudieron leer o guardar los datos: %1.").arg(message));
     default:
-        throw StoreError(SqlError, QStringLiteral("Error de la base de datos: %1").arg(message) + suffix);
+        throw StoreError(SqlError, QStringLiteral("No se pudo completar la operación: %1.").arg(message) + suffix);
     }
 }
 

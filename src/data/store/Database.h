@@ -95,6 +95,7 @@ public:
     void exec(const QString& sql);
     int changes() const;  // rows the last statement inserted, changed or deleted
     qint64 lastInsertRowid() const;
+    QString keyViolationText(const QString& detail) const;
     [[noreturn]] void raise(int rc, const QString& context = {}) const;
 
     // Savepoint-based transactions that nest; changes are announced when the outermost ends.

@@ -23,7 +23,7 @@ Database& Dataset::db() const { return m_session->database(); }
 void Dataset::requireActive() const
 {
     if (!active())
-        throw StoreError(NotOpen, QStringLiteral("La vista %1 no está abierta.").arg(m_name));
+        throw notOpenError();
 }
 
 // ---------------------------------------------------------------- order, filter, lookups
@@ -544,13 +544,16 @@ QDate Dataset::asDate(const QString& field) const
     return stored.isNull() ? QDate() : QDate::fromString(stored.toString(), Qt::ISODate);
 }
 
-void Dataset::setText(const QString& field, const QString& text) { setValue(field, QVariant(text)); }
+void Dataset::setText(const QString& field, const QString& text, const QString& label)
+{
+    setValue(field, QVariant(text), label);
+}
 
-void Dataset::setValue(const QString& field, const QVariant& value)
+void Dataset::setValue(const QString& field, const QVariant& value, const QString& label)
 {
     requireActive();
     if (!editing())
-        throw StoreError(NotEditing, QStringLiteral("La vista %1 no está en modo de edición o inserción.").arg(m_name));
+        throw StoreError(NotEditing, QStringLiteral("No hay un registro en edición que tome ese valor."));
     if (const LookupDef* l = m_lookups.find(field)) {
         assignLookup(*l, value);
         return;
@@ -558,9 +561,11 @@ void Dataset::setValue(const QString& field, const QVariant& value)
     const int i = def().fieldIndex(field);
     if (i < 0)
         throw StoreError(FieldNotFound, QStringLiteral("La vista %1 no tiene el campo %2.").arg(m_name, field));
-    const FieldDef& f = def().fields[i];
+    FieldDef f = def().fields[i];
+    if (!label.isEmpty())
+        f.label = label;  // a refusal names the field as the window that typed it does
     if (f.type == FieldType::AutoInc)
-        throw StoreError(ConversionError, QStringLiteral("El campo %1 no se puede modificar.").arg(f.name));
+        throw StoreError(ConversionError, QStringLiteral("%1 no se puede modificar.").arg(f.shownName()));
     const QVariant stored = fieldcodec::toStored(f, value);
     const auto validator = m_validators.constFind(f.name.toLower());
     if (validator != m_validators.constEnd())

@@ -95,8 +95,9 @@ public:
     double asFloat(const QString& field) const;
     QDate asDate(const QString& field) const;
     bool isNull(const QString& field) const;
-    void setValue(const QString& field, const QVariant& value);
-    void setText(const QString& field, const QString& text);
+    // A refused value is told naming the field by `label` when given, else by the field's own label.
+    void setValue(const QString& field, const QVariant& value, const QString& label = {});
+    void setText(const QString& field, const QString& text, const QString& label = {});
     void setNull(const QString& field) { setValue(field, QVariant()); }
 
     // Rows by position, for grids; position must be below recordCount().

@@ -1,9 +1,9 @@
 #include "FieldCodec.h"
 
+#include "FieldRules.h"
 #include "FixedFormats.h"
 #include "NumberText.h"
 #include "StoreError.h"
-#include "Text1252.h"
 
 #include <QDate>
 #include <QStringList>
@@ -19,13 +19,13 @@ StoreError conversionError(const QString& text) { return StoreError(ConversionEr
 NumberForm numberForm(const FieldDef& f)
 {
     const bool whole = f.type != FieldType::Float;
-    return {whole ? 0 : f.decimals, f.negative};
+    return {whole ? 0 : f.decimals, f.negative && !f.positive};
 }
 
 // Typed text for a number field, read the one way the program reads numbers.
 std::optional<double> readTyped(const FieldDef& f, const QString& text)
 {
-    const NumberReading reading = readNumber(text, numberForm(f), f.name);
+    const NumberReading reading = readNumber(text, numberForm(f), f.shownName());
     if (!reading.ok())
         throw conversionError(reading.refusal);
     return reading.value;
@@ -39,32 +39,21 @@ QString unmasked(const QString& text)
     return s;
 }
 
-}  // namespace
+bool onlyMask(const QString& text) { return unmasked(text).remove(QLatin1Char('/')).trimmed().isEmpty(); }
 
-QStringView storedText(const FieldDef& f, QStringView text)
+// The value in the form the file holds it, before the field's rules are asked about it.
+QVariant converted(const FieldDef& f, const QVariant& value)
 {
-    const QStringView cut = cutToWidth(f, text);
-    // What the repair would set aside, a row never takes: a NUL ends a text in the files we write.
-    if (cut.contains(QChar(0)))
-        throw conversionError(QStringLiteral("El campo %1 no admite caracteres nulos.").arg(f.name));
-    if (!fitsWindows1252(cut))
-        throw conversionError(
-            QStringLiteral("El campo %1 admite solo caracteres de la página de códigos Windows-1252.").arg(f.name));
-    return cut;
-}
-
-QVariant toStored(const FieldDef& f, const QVariant& value)
-{
-    if (!value.isValid() || value.isNull())
-        return {};
     const bool isText = value.typeId() == QMetaType::QString || value.typeId() == QMetaType::QByteArray;
     const QString text = value.toString();
     switch (f.type) {
     case FieldType::Text: {
-        const QStringView cut = storedText(f, text);
+        const QString typed =
+            f.form == TextForm::Date ? (onlyMask(text) ? QString() : fieldrules::dateText(text)) : text;
+        const QStringView cut = storedText(f, typed);
         if (cut.isEmpty())
             return {};
-        return cut.size() == text.size() ? QVariant(text) : QVariant(cut.toString());
+        return cut.size() == typed.size() ? QVariant(typed) : QVariant(cut.toString());
     }
     case FieldType::Int16:
     case FieldType::Int32:
@@ -78,52 +67,64 @@ QVariant toStored(const FieldDef& f, const QVariant& value)
         } else {
             d = value.toDouble();
         }
-        const qint64 low = f.type == FieldType::Int16 ? -32768 : -2147483648LL;
-        const qint64 high = f.type == FieldType::Int16 ? 32767 : 2147483647LL;
-        // Bounded before the conversion: a double past the range has no whole number to become.
-        if (!(d >= double(low) && d <= double(high)))
-            throw conversionError(
-                QStringLiteral("El valor del campo %1 debe estar entre %2 y %3.").arg(f.name).arg(low).arg(high));
-        const qint64 n = qint64(d);
-        if (double(n) != d)
-            throw conversionError(
-                QStringLiteral("'%1' no es un valor entero válido para el campo %2.").arg(text, f.name));
-        return n;
+        // A value past any whole-number field, or with a fraction, stays a float for the rules to refuse.
+        if (std::isfinite(d) && std::fabs(d) < 1e15 && d == std::floor(d))
+            return qint64(d);
+        return d;
     }
     case FieldType::Float: {
-        std::optional<double> typed;
-        if (isText && !(typed = readTyped(f, text)))
-            return {};
-        const double d = isText ? *typed : value.toDouble();
-        // Not-a-number and infinity cannot be stored or written to a declaration.
-        if (!std::isfinite(d))
-            throw conversionError(
-                QStringLiteral("'%1' no es un valor numérico válido para el campo %2.").arg(text, f.name));
-        return d;
+        if (!isText)
+            return value.toDouble();
+        const std::optional<double> typed = readTyped(f, text);
+        return typed ? QVariant(*typed) : QVariant();
     }
     case FieldType::Date: {
         // The stored form YYYY-MM-DD holds years 1 to 9999 only.
         const auto storable = [](const QDate& d) { return d.isValid() && d.year() >= 1 && d.year() <= 9999; };
+        const QString invalid = QStringLiteral("'%1' no es una fecha válida para %2.");
         if (value.typeId() == QMetaType::QDate) {
             const QDate d = value.toDate();
             if (d.isValid() && !storable(d))
-                throw conversionError(QStringLiteral("'%1' no es una fecha válida.").arg(formats::date(d)));
+                throw conversionError(invalid.arg(formats::date(d), f.shownName()));
             return d.isValid() ? QVariant(d.toString(Qt::ISODate)) : QVariant();
         }
-        const QString t = unmasked(text);
-        if (QString(t).remove(QLatin1Char('/')).trimmed().isEmpty())
+        if (onlyMask(text))
             return {};
-        const QStringList parts = t.split(QLatin1Char('/'));
+        const QStringList parts = unmasked(text).split(QLatin1Char('/'));
         bool okDay = false, okMonth = false, okYear = false;
         const QDate d = parts.size() == 3 ? QDate(parts[2].trimmed().toInt(&okYear), parts[1].trimmed().toInt(&okMonth),
                                                   parts[0].trimmed().toInt(&okDay))
                                           : QDate();
         if (!okDay || !okMonth || !okYear || !storable(d))
-            throw conversionError(QStringLiteral("'%1' no es una fecha válida.").arg(text));
+            throw conversionError(invalid.arg(text, f.shownName()));
         return d.toString(Qt::ISODate);
     }
     }
     return {};
+}
+
+}  // namespace
+
+QStringView storedText(const FieldDef& f, QStringView text)
+{
+    const QStringView cut = cutToWidth(f, text);
+    const QString why = fieldrules::textFault(f, cut);
+    if (!why.isEmpty())
+        throw conversionError(why);
+    return cut;
+}
+
+QVariant toStored(const FieldDef& f, const QVariant& value)
+{
+    if (!value.isValid() || value.isNull())
+        return {};
+    const QVariant stored = converted(f, value);
+    if (stored.isNull())
+        return stored;
+    const QString why = fieldrules::fault(f, stored);
+    if (!why.isEmpty())
+        throw conversionError(why);
+    return stored;
 }
 
 QVariant fromStored(const FieldDef& f, const QVariant& stored)

@@ -41,10 +41,13 @@ NumberReading readNumber(const QString& typed, const NumberForm& form, const QSt
         reading.refusal = text;
         return reading;
     };
-    const QString notANumber = QStringLiteral(
-                                   "'%1' no es un número válido para %2: se escribe con coma decimal y, si se quiere, "
-                                   "con punto entre los miles (1.234,56).")
-                                   .arg(typed.trimmed(), fieldName);
+    // A whole-number field is not told about a decimal comma it may not use.
+    const QString notANumber =
+        (form.decimals == 0
+             ? QStringLiteral("'%1' no es un número válido para %2: se escribe solo con cifras, sin decimales (1234).")
+             : QStringLiteral("'%1' no es un número válido para %2: se escribe con coma decimal y, si se quiere, "
+                              "con punto entre los miles (1.234,56)."))
+            .arg(typed.trimmed(), fieldName);
 
     const bool minus = s.startsWith(QLatin1Char('-'));
     if (minus)

@@ -186,7 +186,7 @@ void Query::close()
 QVariant Query::valueAt(int row, const QString& column) const
 {
     if (!m_active)
-        throw StoreError(NotOpen, QStringLiteral("La consulta %1 no está abierta.").arg(m_name));
+        throw notOpenError();
     for (int c = 0; c < m_columns.size(); ++c)
         if (m_columns[c].compare(column, Qt::CaseInsensitive) == 0)
             return row >= 0 && row < rows().size() ? rows()[row].value(c) : QVariant();

@@ -426,13 +426,18 @@ QString Rebuild::summary() const
         return QStringLiteral("%1: no se pudo leer ninguna fila, %2; %3.").arg(name, m_outcome.notFoundWhy, kept);
     if (!m_outcome.whole && m_copied == 0)
         return QStringLiteral("%1: no se pudo leer ninguna fila; %2.").arg(name, kept);
-    QStringList parts{QStringLiteral("%1: %2 filas conservadas").arg(name).arg(m_copied)};
+    // Counts agree in number with what they count: "1 fila conservada", "2 filas conservadas".
+    const auto rows = [](qint64 n, const char* one, const char* many) {
+        return QString::number(n) + QLatin1Char(' ') + QString::fromUtf8(n == 1 ? one : many);
+    };
+    QStringList parts{name + QStringLiteral(": ") + rows(m_copied, "fila conservada", "filas conservadas")};
     if (m_problems > 0)
-        parts << QStringLiteral("%1 apartadas en %2").arg(m_problems).arg(QFileInfo(m_problem).fileName());
+        parts << QStringLiteral("%1 en %2")
+                     .arg(rows(m_problems, "apartada", "apartadas"), QFileInfo(m_problem).fileName());
     if (m_keyViolations > 0)
-        parts << QStringLiteral("%1 con clave repetida apartadas en %2")
-                     .arg(m_keyViolations)
-                     .arg(QFileInfo(m_keyViol).fileName());
+        parts << QStringLiteral("%1 en %2")
+                     .arg(rows(m_keyViolations, "con clave repetida apartada", "con clave repetida apartadas"),
+                          QFileInfo(m_keyViol).fileName());
     QString text = parts.join(QStringLiteral(", "));
     if (!m_outcome.whole)
         text += QStringLiteral("; partes del archivo estaban dañadas");

@@ -26,7 +26,54 @@ void harden(sqlite3* db)
     sqlite3_busy_timeout(db, 2000);
 }
 
-QString message(sqlite3* db) { return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString(); }
+QString message(sqlite3* db)
+{
+    if (!db)
+        return errorText(SQLITE_CANTOPEN);
+    return errorText(sqlite3_extended_errcode(db), QString::fromUtf8(sqlite3_errmsg(db)));
+}
+
+QString errorText(int code, const QString& detail)
+{
+    switch (code & 0xff) {
+    case SQLITE_READONLY:
+        return QStringLiteral(
+            "la carpeta de los datos o un archivo de tabla es de solo lectura; revise los permisos "
+            "de la carpeta");
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        return QStringLiteral("no hay permiso para usar los archivos de las tablas; revise los permisos de la carpeta");
+    case SQLITE_IOERR:
+        return QStringLiteral("el disco no pudo leer o escribir un archivo de tabla");
+    case SQLITE_CANTOPEN:
+        return QStringLiteral(
+            "no se puede abrir un archivo de tabla: la carpeta de los datos no existe o no se puede "
+            "leer");
+    case SQLITE_FULL:
+        return QStringLiteral("no hay espacio en el disco");
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+    case SQLITE_FORMAT:
+        return QStringLiteral("un archivo de tabla está dañado");
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return QStringLiteral("otro programa está usando los archivos de las tablas; ciérrelo y vuelva a intentarlo");
+    case SQLITE_NOMEM:
+        return QStringLiteral("no hay memoria suficiente");
+    case SQLITE_CONSTRAINT:
+    case SQLITE_MISMATCH:
+    case SQLITE_TOOBIG:
+    case SQLITE_RANGE:
+        return QStringLiteral("un valor no cumple las reglas de la tabla");
+    case SQLITE_ERROR:
+        if (detail.startsWith(QLatin1String("no such table")) || detail.startsWith(QLatin1String("no such column")))
+            return QStringLiteral("falta una tabla o uno de sus campos");
+        break;
+    default:
+        break;
+    }
+    return QStringLiteral("error de la base de datos (código %1)").arg(code);
+}
 
 QByteArray fileUri(const QString& path, const QString& query)
 {

@@ -24,7 +24,11 @@ struct FinalizeStmt {
 using Stmt = std::unique_ptr<sqlite3_stmt, FinalizeStmt>;
 
 void harden(sqlite3* db);
+// The last failure of a connection in the clerk's words (SQLite's own text never reaches a window).
 QString message(sqlite3* db);
+// A result code in the clerk's words; `detail` is SQLite's text, read only to tell failures
+// that share a code apart.
+QString errorText(int code, const QString& detail = {});
 
 // A file's URI, so that a name is never taken for anything else; the query gives the mode
 // ("mode=ro", "mode=rw", "mode=rwc") and any other parameter of the URI.

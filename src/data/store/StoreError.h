@@ -38,6 +38,13 @@ private:
     QByteArray m_utf8;
 };
 
+// A view or query used while it is closed. The clerk is told in the words of the window, not
+// the view's name.
+inline StoreError notOpenError()
+{
+    return StoreError(NotOpen, QStringLiteral("Los datos no están abiertos. Cierre esta ventana y vuelva a abrirla."));
+}
+
 // A silent abort: a rule that has already shown its own message stops the operation without
 // another word. Handlers catch it and do nothing.
 class Abort : public std::exception {

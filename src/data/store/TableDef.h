@@ -8,13 +8,24 @@ namespace store {
 
 enum class FieldType { Text, Int16, Int32, Float, Date, AutoInc };
 
+// What a text field holds beyond its width and code page.
+enum class TextForm { Free, Date };  // Date: a calendar date written dd/mm/yyyy
+
+// A field and the rules every value of it keeps, however it arrives (typed, computed, imported,
+// restored); the rules themselves are in FieldRules.
 struct FieldDef {
     QString name;
     FieldType type = FieldType::Text;
     int width = 0;  // characters, text fields only
-    // Number fields: what a typed value may hold (whole-number fields take no decimals).
+    // Number fields: what a value may hold (0 decimals: whole numbers only, a float field too).
     int decimals = -1;
     bool negative = true;
+    // What the clerk calls the field, for messages; the name serves when there is none.
+    QString label = {};
+    bool positive = false;  // number fields: above zero, so 0 is refused as well
+    TextForm form = TextForm::Free;
+
+    const QString& shownName() const { return label.isEmpty() ? name : label; }
 };
 
 struct IndexDef {

@@ -33,7 +33,7 @@ bool joinable(const Database& db, const Dataset& view, const LookupDef& l)
 QString ViewScan::select(const Dataset& view, const QStringList& fields, QList<FieldType>& types)
 {
     if (!view.active())
-        throw StoreError(NotOpen, QStringLiteral("La vista %1 no está abierta.").arg(view.name()));
+        throw notOpenError();
     const Database& db = view.session()->database();
     const QString table = QStringLiteral("t");
     QStringList columns, joins;

@@ -114,6 +114,15 @@ void TestAliasConfig::driveFolders()
     QCOMPARE(config.driveFolder(QLatin1Char('A')), QStringLiteral("/media/disquete"));
     QCOMPARE(config.driveFolder(QLatin1Char('B')), QString());
     QCOMPARE(AliasConfig(dir.filePath(QStringLiteral("no-existe.conf"))).driveFolder(QLatin1Char('A')), QString());
+    // A drive with a folder is configured; one without is told apart from a full or missing
+    // drive, with the way to configure it.
+    QVERIFY(config.driveConfigured(QLatin1Char('A')));
+    QVERIFY(!config.driveConfigured(QLatin1Char('B')));
+    const QString told = config.driveNotConfiguredText(QLatin1Char('b'));
+    QVERIFY2(told.startsWith(QStringLiteral("La unidad B: no está configurada")), qPrintable(told));
+    for (const QString& how : {QStringLiteral("[Drives]"), QStringLiteral("B=carpeta"), config.filePath()})
+        QVERIFY2(told.contains(how), qPrintable(told));
+    QVERIFY(!told.contains(QStringLiteral("espacio")));
 }
 
 void TestAliasConfig::unknownAliasIsAnError()
