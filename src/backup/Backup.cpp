@@ -241,10 +241,11 @@ Contents unpackChecked(const QString& zipFile, const QString& folder)
         // Sound pages may still hold a row the program would never write, brought by hand or by
         // another program: restored, it would reach a filed declaration.
         if (const std::optional<store::RowFault> fault = store::firstRowFault(path, def))
-            zip::refuse(zipFile, QStringLiteral("la tabla %1, fila %2, campo %3: %4 El programa no admite esa fila.")
-                                     .arg(def.fileName)
-                                     .arg(fault->row)
-                                     .arg(fault->field, fault->why));
+            zip::refuse(zipFile,
+                        QStringLiteral("la tabla %1 tiene en su fila %2 un valor que el programa no admite: %3")
+                            .arg(def.fileName)
+                            .arg(fault->row)
+                            .arg(fault->why));
         contents.rows.append({def.fileName, rowsOf(path, def)});
     }
     for (const auto& entry : std::as_const(manifest.rows))

@@ -458,29 +458,31 @@ private slots:
             << "cliente.DB"
             << "UPDATE cliente SET Razon_Social = 'O''Brien' || char(13, 10) || printf('%070d', 7)" +
                    first.arg(QStringLiteral("cliente"))
-            << "la tabla cliente.DB, fila 1, campo Razon_Social: El campo Razon_Social tiene más de 60 caracteres";
+            << "la tabla cliente.DB tiene en su fila 1 un valor que el programa no admite: El campo Razón Social tiene "
+               "más de 60 caracteres";
         QTest::newRow("a line break in a name")
             << "cliente.DB"
             << "UPDATE cliente SET Razon_Social = 'UNO' || char(13, 10) || 'DOS'" + first.arg(QStringLiteral("cliente"))
-            << "campo Razon_Social: El campo Razon_Social tiene un salto de línea";
+            << "El campo Razón Social tiene un salto de línea";
         QTest::newRow("a NUL in an address") << "cliente.DB"
                                              << "UPDATE cliente SET Domicilio = CAST('A' || char(0) || 'B' AS TEXT)" +
                                                     first.arg(QStringLiteral("cliente"))
-                                             << "campo Domicilio: El campo Domicilio tiene caracteres nulos";
+                                             << "El campo Domicilio tiene caracteres nulos";
         QTest::newRow("a form number that is no number")
             << "detalle.DB"
             << "UPDATE detalle SET NHasta = 'mil'" + first.arg(QStringLiteral("detalle"))
-            << "la tabla detalle.DB, fila 1, campo NHasta";
+            << "la tabla detalle.DB tiene en su fila 1 un valor que el programa no admite: El campo N° Hasta no "
+               "tiene un número";
         QTest::newRow("a postal code past an int16")
             << "imprenta.db" << QStringLiteral("UPDATE imprenta SET Codigo_Postal = 70000")
-            << "la tabla imprenta.db, fila 1, campo Codigo_Postal";
+            << "la tabla imprenta.db tiene en su fila 1 un valor que el programa no admite: El campo Código Postal";
         QTest::newRow("a date that is none")
             << "Maquina.DB"
             << "UPDATE maquina SET Fecha = '2024-02-31'" + first.arg(QStringLiteral("maquina"))
-            << "campo Fecha: El campo Fecha no tiene una fecha";
+            << "El campo Fecha no tiene una fecha";
         QTest::newRow("a period without its year")
             << "Anticipos.db" << QStringLiteral("UPDATE anticipos SET Anio = NULL")
-            << "la tabla Anticipos.db, fila 1, campo Anio: Falta la clave Anio";
+            << "la tabla Anticipos.db tiene en su fila 1 un valor que el programa no admite: Falta la clave Año";
     }
 
     void rowBreakingRulesRefused()

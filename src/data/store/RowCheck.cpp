@@ -45,7 +45,7 @@ QString lineBreak(const FieldDef& field, const pages::Value& value)
     if (field.type != FieldType::Text || value.kind != pages::Value::Text)
         return {};
     if (value.bytes.contains('\r') || value.bytes.contains('\n'))
-        return QStringLiteral("El campo %1 tiene un salto de línea.").arg(field.name);
+        return QStringLiteral("El campo %1 tiene un salto de línea.").arg(field.shownName());
     return {};
 }
 
@@ -88,9 +88,9 @@ std::optional<RowFault> firstRowFault(const QString& path, const TableDef& def)
             if (why.isEmpty())
                 why = lineBreak(field, value);
             if (why.isEmpty() && key.contains(i) && value.kind == pages::Value::Null)
-                why = QStringLiteral("Falta la clave %1.").arg(field.name);
+                why = QStringLiteral("Falta la clave %1.").arg(field.shownName());
             if (!why.isEmpty())
-                return RowFault{row, field.name, why};
+                return RowFault{row, field.shownName(), why};
         }
     }
     if (rc != SQLITE_DONE)

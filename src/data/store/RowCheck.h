@@ -13,7 +13,7 @@ namespace store {
 
 struct RowFault {
     qint64 row = 0;  // the row's number in its table
-    QString field;   // the field at fault, as the table names it
+    QString field;   // the field at fault, as the clerk knows it
     QString why;     // in Spanish
 };
 

@@ -281,7 +281,7 @@ void Salvager::take(const TableCell& cell, bool inTree)
             why = fieldFault(m_def.fields[i], values[i]);
         for (int k : m_key)
             if (why.isEmpty() && k >= 0 && values[k].kind == Value::Null)
-                why = QStringLiteral("Falta la clave %1.").arg(m_def.fields[k].name);
+                why = QStringLiteral("Falta la clave %1.").arg(m_def.fields[k].shownName());
     }
     if (rowid)
         m_seen.insert(*rowid);
@@ -329,7 +329,8 @@ std::optional<QString> utf8Text(const QByteArray& bytes)
 
 QString fieldFault(const FieldDef& field, const Value& value)
 {
-    const QString& name = field.name;
+    // Named as the clerk knows the field: the report of a repair and a refused backup show it.
+    const QString& name = field.shownName();
     if (value.kind == Value::Missing)
         return QStringLiteral("No se pudo leer el campo %1.").arg(name);
     switch (field.type) {
