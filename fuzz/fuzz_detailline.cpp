@@ -2,12 +2,14 @@
 // import::Decodificar). Input: the positions, then lines (see FixedLines.h). Every value is cut
 // as the plain reference cuts it, and each line's result code and row are those the decoding's
 // steps give, worked out here on their own: numbers, missing values, order, C.U.I.T. check,
-// the client, and the values the detail table can hold.
+// the client, and the values the detail table can hold (a real date, numbers never below zero).
 #include "FixedLines.h"
 #include "FuzzSupport.h"
 #include "import/DetailImport.h"
 
+#include <QDate>
 #include <QHash>
+#include <QStringList>
 #include <optional>
 
 namespace {
@@ -26,6 +28,30 @@ bool storable(const QString& text)
         if (c.isNull() || !fuzz::inWindows1252(c))
             return false;
     return true;
+}
+
+// A date as the table keeps it: a day and month of one digit take their zero, and only a real
+// calendar day written dd/mm/yyyy is kept; an entry mask left blank keeps nothing.
+std::optional<QString> storedDate(const QString& text)
+{
+    if (QString(text).replace(QLatin1Char('_'), QLatin1Char(' ')).remove(QLatin1Char('/')).trimmed().isEmpty())
+        return QString();
+    QString date = text;
+    const QStringList parts = text.trimmed().split(QLatin1Char('/'));
+    if (parts.size() == 3 && parts[0].size() >= 1 && parts[0].size() <= 2 && parts[1].size() >= 1 &&
+        parts[1].size() <= 2 && parts[2].size() == 4)
+        date = parts[0].rightJustified(2, QLatin1Char('0')) + QLatin1Char('/') +
+               parts[1].rightJustified(2, QLatin1Char('0')) + QLatin1Char('/') + parts[2];
+    date = date.left(10);
+    if (date.size() != 10 || date[2] != QLatin1Char('/') || date[5] != QLatin1Char('/'))
+        return std::nullopt;
+    for (int i : {0, 1, 3, 4, 6, 7, 8, 9})
+        if (date[i] < QLatin1Char('0') || date[i] > QLatin1Char('9'))
+            return std::nullopt;
+    const QDate day(date.mid(6).toInt(), date.mid(3, 2).toInt(), date.left(2).toInt());
+    if (!day.isValid() || day.year() < 1)
+        return std::nullopt;
+    return date;
 }
 
 struct Expected {
@@ -47,7 +73,8 @@ Expected decodeByHand(const QString& line, const import::DetailColumns& c)
     const bool missing = cuit.isEmpty() || fecha.isEmpty() || razonSocial.isEmpty() || tipo.isEmpty() ||
                          desdeText.isEmpty() || hastaText.isEmpty() || puntoVenta.isEmpty();
     const std::optional<qint64> desde = fuzz::referenceNumber(desdeText), hasta = fuzz::referenceNumber(hastaText);
-    if (!desde || !hasta) {
+    // Form numbers are whole and never below zero.
+    if (!desde || !hasta || *desde < 0 || *hasta < 0) {
         e.code = import::BadNumber;
         return e;
     }
@@ -63,10 +90,11 @@ Expected decodeByHand(const QString& line, const import::DetailColumns& c)
         return e;
     }
     // Fecha holds 10 characters, Tipo_comprobante 60, Punto_Venta 4.
-    e.row.fecha = fecha.left(10);
+    const std::optional<QString> date = storedDate(fecha);
+    e.row.fecha = date.value_or(QString());
     e.row.tipoComprobante = tipo.left(60);
     e.row.puntoVenta = puntoVenta.left(4);
-    if (!storable(e.row.fecha) || !storable(e.row.tipoComprobante) || !storable(e.row.puntoVenta)) {
+    if (!date || !storable(e.row.tipoComprobante) || !storable(e.row.puntoVenta)) {
         e.code = import::BadNumber;
         return e;
     }

@@ -120,7 +120,7 @@ private:
             store::Dataset* d = m.TVerDetalles;
             d->insert();
             d->setValue(QStringLiteral("Cliente"), 1 + i % 40);
-            d->setText(QStringLiteral("Fecha"), QStringLiteral("2016-03-%1").arg(1 + i % 28, 2, 10, QLatin1Char('0')));
+            d->setText(QStringLiteral("Fecha"), QStringLiteral("%1/03/2016").arg(1 + i % 28, 2, 10, QLatin1Char('0')));
             d->setText(QStringLiteral("Tipo_comprobante"),
                        QStringLiteral("Factura %1 - lote %2").arg(QChar('A' + i % 3)).arg(i));
             d->setValue(QStringLiteral("NDesde"), double(i * 100 + 1));

@@ -68,6 +68,8 @@ QString errorText(int code, const QString& detail)
     case SQLITE_ERROR:
         if (detail.startsWith(QLatin1String("no such table")) || detail.startsWith(QLatin1String("no such column")))
             return QStringLiteral("falta una tabla o uno de sus campos");
+        if (detail.contains(QLatin1String("too large")))
+            return QStringLiteral("la consulta es demasiado larga para la base de datos");
         break;
     default:
         break;
