@@ -203,6 +203,14 @@ void TDModulo::AbrirTablas()
                                                           "programa."));
 }
 
+void TDModulo::cancelPendingEdits(const store::Dataset* keep)
+{
+    for (store::Dataset* view :
+         {TImprentas, TCliente, TClientes2, TDetalles, TVerDetalles, TMaquinas, TVerMaquinas, TAnticipos, TFormulario})
+        if (view != keep && view->editing())
+            view->cancel();
+}
+
 void TDModulo::CerrarTablas()
 {
     TImprentas->close();

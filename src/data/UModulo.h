@@ -25,6 +25,9 @@ public:
     // An anticipo as the period table stores it: one digit takes a leading zero ("7" is "07").
     static QString storedAnticipo(const QString& anticipo);
     QString aliasFolder() const;  // the physical folder of the alias IMPRENTAS (or of --datos)
+    // Drops the change waiting in every view (a cell typed, a row begun), except in keep, so
+    // that what is read next is what is stored.
+    void cancelPendingEdits(const store::Dataset* keep = nullptr);
 
     static const QString AliasName;
 

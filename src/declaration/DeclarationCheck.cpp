@@ -239,66 +239,13 @@ private:
 
     bool checkValue(int line, int position, const FieldLayout& layout, const QString& value)
     {
-        const auto bad = [&](const QString& text) {
-            fieldFault(line, position, layout, text);
-            return false;
-        };
-        if (layout.table && value.size() > layout.width)
-            return bad(QStringLiteral("tiene %1 caracteres y el campo admite %2").arg(value.size()).arg(layout.width));
-        switch (layout.kind) {
-        case Kind::Type:
-        case Kind::Text:
+        const bool period = m_periodKnown;
+        const QString text =
+            valueFault(layout, value, period ? &m_summary.anio : nullptr, period ? &m_summary.anticipo : nullptr);
+        if (text.isEmpty())
             return true;
-        case Kind::Year:
-            if (value.size() != 4 || !store::onlyDigits(value))
-                return bad(QStringLiteral("el año debe tener 4 cifras y es %1").arg(shown(value)));
-            return true;
-        case Kind::Month:
-            if (value.size() != 2 || !store::onlyDigits(value))
-                return bad(QStringLiteral("el anticipo debe tener 2 cifras y es %1").arg(shown(value)));
-            return true;
-        case Kind::RequiredNumber:
-            if (value.isEmpty())
-                return bad(QStringLiteral("falta el número"));
-            [[fallthrough]];
-        case Kind::Number:
-            if (!value.isEmpty() && !numberForm(value))
-                return bad(QStringLiteral("%1 no es un número escrito como en el archivo (coma decimal, sin "
-                                          "separador de miles ni ceros de más)")
-                               .arg(shown(value)));
-            return true;
-        case Kind::Flag:
-            if (!value.isEmpty() && value != QLatin1String("S") && value != QLatin1String("N"))
-                return bad(QStringLiteral("debe ser S, N o vacío y es %1").arg(shown(value)));
-            return true;
-        case Kind::Date:
-            if (!value.isEmpty() && !dateForm(value))
-                return bad(QStringLiteral("%1 no es una fecha dd/mm/aaaa").arg(shown(value)));
-            return true;
-        case Kind::AgentCuit:
-            if (value.isEmpty())
-                return bad(QStringLiteral("falta el C.U.I.T. del agente"));
-            [[fallthrough]];
-        case Kind::ClientCuit:
-            if (!TDModulo::ValidarCuit(value))
-                return bad(QStringLiteral("%1 no es un C.U.I.T. válido").arg(shown(value)));
-            return true;
-        case Kind::ClientRef:
-            return true;
-        case Kind::ShortInt:
-            if (!value.isEmpty() && !shortInt(value))
-                return bad(QStringLiteral("%1 no es un número entero").arg(shown(value)));
-            return true;
-        case Kind::RowYear:
-        case Kind::RowMonth: {
-            const QString& period = layout.kind == Kind::RowYear ? m_summary.anio : m_summary.anticipo;
-            if (!value.isEmpty() && m_periodKnown && value != period)
-                return bad(
-                    QStringLiteral("debe estar vacío o ser el del período (%1) y es %2").arg(period, shown(value)));
-            return true;
-        }
-        }
-        return true;
+        fieldFault(line, position, layout, text);
+        return false;
     }
 
     // What a record adds to the summary and to the checks across records.
@@ -440,14 +387,15 @@ private:
 
 Report checkBytes(QByteArrayView bytes, const QString& fileName) { return Checker(bytes, fileName).run(); }
 
-Report checkFile(const QString& path)
+Report checkFile(const QString& path) { return checkFile(path, QFileInfo(path).fileName()); }
+
+Report checkFile(const QString& path, const QString& name)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw store::StoreError(store::FileError,
                                 QStringLiteral("No se puede leer el archivo %1: %2")
                                     .arg(QDir::toNativeSeparators(path), store::fileErrorReason(file, path)));
-    const QString name = QFileInfo(path).fileName();
     if (file.size() == 0)
         return checkBytes({}, name);
     // Mapped rather than read: a large declaration is not copied into memory.

@@ -45,6 +45,8 @@ Report checkBytes(QByteArrayView bytes, const QString& fileName);
 
 // Checks the file at path. A file that cannot be read is a store::StoreError (FileError).
 Report checkFile(const QString& path);
+// The same for a file still under another name than its own, fileName.
+Report checkFile(const QString& path, const QString& fileName);
 
 // "Línea 5, campo 3 (Razon_Social): …".
 QString faultText(const Fault& fault);

@@ -1,6 +1,7 @@
 #include "DeclarationRecords.h"
 
 #include "data/Schema.h"
+#include "data/UModulo.h"
 #include "data/store/FixedFormats.h"
 #include "data/store/NumberText.h"
 #include "data/store/Text1252.h"
@@ -55,9 +56,9 @@ const QList<RecordLayout>& records()
           {"Razon_Social", Kind::Text, "cliente"},
           {"Fecha", Kind::Text, "detalle"},  // typed or imported text: only its width is fixed
           {"Tipo_comprobante", Kind::Text, "detalle"},
-          {"CanTalonarios", Kind::Number},
-          {"NDesde", Kind::Number},
-          {"NHasta", Kind::Number},
+          {"CanTalonarios", Kind::WholeNumber},
+          {"NDesde", Kind::FormNumber},
+          {"NHasta", Kind::FormNumber},
           {"Anio", Kind::RowYear},
           {"Anticipo", Kind::RowMonth},
           {"Punto_Venta", Kind::Text, "detalle"},
@@ -149,6 +150,8 @@ QString badBytes(QByteArrayView value)
         const uchar b = uchar(value[i]);
         if (b == 0)
             return QStringLiteral("tiene un carácter nulo");
+        if (b == '\r' || b == '\n')
+            return QStringLiteral("tiene un salto de línea, que partiría el registro en dos");
         if (store::windows1252Char(b) == QChar::ReplacementCharacter)
             return QStringLiteral("tiene el byte 0x%1, que no es un carácter de Windows-1252")
                 .arg(QString::number(b, 16).toUpper());
@@ -162,6 +165,77 @@ QString badBytes(QByteArrayView value)
                     .arg(shown(QString::fromUtf8(value.sliced(i, extra + 1))))
                     .arg(extra + 1);
         }
+    }
+    return {};
+}
+
+QString valueFault(const FieldLayout& layout, const QString& value, const QString* anio, const QString* anticipo)
+{
+    if (layout.table && value.size() > layout.width)
+        return QStringLiteral("tiene %1 caracteres y el campo admite %2").arg(value.size()).arg(layout.width);
+    switch (layout.kind) {
+    case Kind::Type:
+    case Kind::Text:
+    case Kind::ClientRef:
+        return {};
+    case Kind::Year:
+        if (value.size() != 4 || !store::onlyDigits(value))
+            return QStringLiteral("el año debe tener 4 cifras y es %1").arg(shown(value));
+        return {};
+    case Kind::Month:
+        if (value.size() != 2 || !store::onlyDigits(value))
+            return QStringLiteral("el anticipo debe tener 2 cifras y es %1").arg(shown(value));
+        return {};
+    case Kind::RequiredNumber:
+        if (value.isEmpty())
+            return QStringLiteral("falta el número");
+        [[fallthrough]];
+    case Kind::Number:
+    case Kind::FormNumber:
+    case Kind::WholeNumber:
+        if (value.isEmpty())
+            return {};
+        if (!numberForm(value))
+            return QStringLiteral(
+                       "%1 no es un número escrito como en el archivo (coma decimal, sin separador de "
+                       "miles ni ceros de más)")
+                .arg(shown(value));
+        // A form number or a booklet count with a fraction is no form anybody printed.
+        if (layout.kind == Kind::FormNumber || layout.kind == Kind::WholeNumber) {
+            const double number = QString(value).replace(QLatin1Char(','), QLatin1Char('.')).toDouble();
+            if (number != std::floor(number))
+                return QStringLiteral("%1 no es un número entero").arg(shown(value));
+            if (layout.kind == Kind::FormNumber && number < 0)
+                return QStringLiteral("%1 es negativo: los números de formulario empiezan en 0").arg(shown(value));
+        }
+        return {};
+    case Kind::Flag:
+        if (!value.isEmpty() && value != QLatin1String("S") && value != QLatin1String("N"))
+            return QStringLiteral("debe ser S, N o vacío y es %1").arg(shown(value));
+        return {};
+    case Kind::Date:
+        if (!value.isEmpty() && !dateForm(value))
+            return QStringLiteral("%1 no es una fecha dd/mm/aaaa").arg(shown(value));
+        return {};
+    case Kind::AgentCuit:
+        if (value.isEmpty())
+            return QStringLiteral("falta el C.U.I.T. del agente");
+        [[fallthrough]];
+    case Kind::ClientCuit:
+        if (!TDModulo::ValidarCuit(value))
+            return QStringLiteral("%1 no es un C.U.I.T. válido").arg(shown(value));
+        return {};
+    case Kind::ShortInt:
+        if (!value.isEmpty() && !shortInt(value))
+            return QStringLiteral("%1 no es un número entero").arg(shown(value));
+        return {};
+    case Kind::RowYear:
+    case Kind::RowMonth: {
+        const QString* period = layout.kind == Kind::RowYear ? anio : anticipo;
+        if (!value.isEmpty() && period && value != *period)
+            return QStringLiteral("debe estar vacío o ser el del período (%1) y es %2").arg(*period, shown(value));
+        return {};
+    }
     }
     return {};
 }

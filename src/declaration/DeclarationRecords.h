@@ -14,6 +14,8 @@ enum class Kind {
     Year,            // "000" Anio: 4 digits
     Month,           // "000" Anticipo: 2 digits
     Number,          // a float as the file writes it, or '' for null
+    FormNumber,      // a form number: a whole number, 0 or more, or ''
+    WholeNumber,     // a booklet count: a whole number, or ''
     RequiredNumber,  // the same, never ''
     Flag,            // S, N or ''
     Date,            // dd/mm/yyyy or ''
@@ -52,7 +54,13 @@ bool numberForm(const QString& text);
 bool dateForm(const QString& text);
 // A whole number an int16 holds.
 bool shortInt(const QString& text);
-// The first thing in a value that Windows-1252 text cannot be; empty when there is none.
+// The first thing in a value that Windows-1252 text cannot be, or a line break or NUL that would
+// break its record; empty when there is none.
 QString badBytes(QByteArrayView value);
+
+// What is wrong with the value of a field as its record holds it; empty when it is sound. The
+// period of the file (anio, anticipo) checks the rows' own period fields; null while unknown.
+QString valueFault(const FieldLayout& layout, const QString& value, const QString* anio = nullptr,
+                   const QString* anticipo = nullptr);
 
 }  // namespace declcheck::records

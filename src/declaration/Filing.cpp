@@ -18,10 +18,13 @@ void printDeclaration(const QString& codigo)
     });
 }
 
-void generateFiledPeriod(const QString& destino, bool closeTheAmendment)
+bool generateFiledPeriod(const QString& destino, bool closeTheAmendment)
 {
     const Outcome outcome = fileFiledPeriod(*DModulo, Prompt::current(), destino, closeTheAmendment);
+    if (outcome.result != Result::Filed)
+        return false;
     printDeclaration(outcome.codigo);
+    return true;
 }
 
 }  // namespace filing

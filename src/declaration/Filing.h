@@ -13,7 +13,7 @@ namespace filing {
 void printDeclaration(const QString& codigo);
 
 // Re-issues the current period row of TAnticipos to a destination already accepted (see
-// fileFiledPeriod), then prints it.
-void generateFiledPeriod(const QString& destino, bool closeTheAmendment);
+// fileFiledPeriod), then prints it; false when the check of its rows stopped it.
+bool generateFiledPeriod(const QString& destino, bool closeTheAmendment);
 
 }  // namespace filing

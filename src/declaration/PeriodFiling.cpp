@@ -1,13 +1,17 @@
 #include "PeriodFiling.h"
 
+#include "DeclarationCheck.h"
 #include "DeclarationFile.h"
 #include "Destination.h"
+#include "FilingCheck.h"
 #include "data/Prompt.h"
 #include "data/UModulo.h"
 #include "data/store/Database.h"
 #include "data/store/StoreError.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 namespace filing {
 
@@ -52,11 +56,23 @@ public:
     PendingDeclaration(const PendingDeclaration&) = delete;
     PendingDeclaration& operator=(const PendingDeclaration&) = delete;
 
-    // Inside the change: recorded first, so a failed record leaves no file behind.
+    // Inside the change: recorded first, so a failed record leaves no file behind. The file
+    // written is read back by the verifier: a file it would refuse is never filed. The pending
+    // name is ours alone: a failure names the file the user asked for.
     void write(TDModulo& m, const QString& codigo)
     {
         m_db.recordPendingFile(m_file);
-        writeDeclarationFile(m, m_file.temporary, codigo);
+        declcheck::Report report;
+        try {
+            writeDeclarationFile(m, m_file.temporary, codigo);
+            report = declcheck::checkFile(m_file.temporary, QFileInfo(m_file.target).fileName());
+        } catch (const store::StoreError& e) {
+            QString text = e.text();
+            text.replace(QDir::toNativeSeparators(m_file.temporary), QDir::toNativeSeparators(m_file.target));
+            throw store::StoreError(e.code(), text);
+        }
+        if (!report.ok())
+            throw store::StoreError(store::ConversionError, refusal(report));
     }
 
     // After the commit: the file takes its name. Should that fail, the filing is done all the
@@ -75,6 +91,19 @@ public:
     }
 
 private:
+    static QString refusal(const declcheck::Report& report)
+    {
+        QStringList lines{
+            QStringLiteral("No se generó la presentación: la declaración escrita no pasa la verificación, "
+                           "y no se cambió nada.")};
+        const int shown = 25;
+        for (int i = 0; i < report.faults.size() && i < shown; ++i)
+            lines << declcheck::faultText(report.faults[i]);
+        if (report.faults.size() > shown || report.truncated)
+            lines << QStringLiteral("… y más.");
+        return lines.join(QLatin1Char('\n'));
+    }
+
     store::Database& m_db;
     store::PendingFile m_file;
     bool m_placed = false;
@@ -90,6 +119,39 @@ void closeAmendment(TDModulo& m)
 }
 
 const QString Success = QStringLiteral("La Presentación Fue Generada con Exito");
+
+// The rows about to be written, checked before anything changes; false when the filing stops,
+// each fault or warning told.
+Result review(TDModulo& m, Prompt& prompt, Warnings warnings)
+{
+    filingcheck::Result found;
+    {
+        BusyScope busy(prompt);
+        found = filingcheck::check(m);
+    }
+    if (!found.faults.isEmpty()) {
+        prompt.error(filingcheck::faultsText(found));
+        return Result::Faulty;
+    }
+    if (found.warnings.isEmpty())
+        return Result::Filed;
+    const QString text = filingcheck::warningsText(found);
+    switch (warnings) {
+    case Warnings::Ask:
+        return prompt.box(text + QStringLiteral("\n\n¿Generar la presentación de todos modos?"),
+                          QStringLiteral("Imprentas"), PromptButtons::YesNo, PromptIcon::Warning,
+                          PromptButton::No) == PromptButton::Yes
+                   ? Result::Filed
+                   : Result::Warned;
+    case Warnings::Accept:
+        prompt.dialog(PromptIcon::Warning, text + QStringLiteral("\nSe genera de todos modos."), PromptButtons::Ok);
+        return Result::Filed;
+    case Warnings::Refuse:
+        prompt.error(text + QStringLiteral("\nNo se generó la presentación."));
+        return Result::Warned;
+    }
+    return Result::Warned;
+}
 
 }  // namespace
 
@@ -132,11 +194,14 @@ void prepareReport(TDModulo& m, const QString& anio, const QString& anticipo)
     m.Qrep->open();
 }
 
-Outcome fileOpenPeriod(TDModulo& m, Prompt& prompt, const QString& destino)
+Outcome fileOpenPeriod(TDModulo& m, Prompt& prompt, const QString& destino, Warnings warnings)
 {
     store::Dataset* period = m.TAnticipos;
     if (!period->editing())
         throw store::StoreError(store::NotEditing, QStringLiteral("No hay un período nuevo para presentar."));
+    // A cell typed into a grid and not stored would otherwise be stored after the filing, into
+    // a row no longer open: the file and the tables would disagree.
+    m.cancelPendingEdits(period);
     const QString anio = period->text(QStringLiteral("Anio"));
     const QString anticipo = period->text(QStringLiteral("Anticipo"));
     if (anio.isEmpty() || anticipo.isEmpty()) {
@@ -155,6 +220,9 @@ Outcome fileOpenPeriod(TDModulo& m, Prompt& prompt, const QString& destino)
         prompt.notice(QStringLiteral("Este Anticipo ya fue Presentado"));
         return {Result::AlreadyFiled, {}, {}};
     }
+    showOpenPeriod(m);
+    if (const Result checked = review(m, prompt, warnings); checked != Result::Filed)
+        return {checked, {}, {}};
     // Asked before the change begins: no transaction waits on a person.
     if (!acceptDestination(m, prompt, destino))
         return {Result::NoRoom, {}, {}};
@@ -193,10 +261,14 @@ Outcome fileOpenPeriod(TDModulo& m, Prompt& prompt, const QString& destino)
     return outcome;
 }
 
-Outcome fileFiledPeriod(TDModulo& m, Prompt& prompt, const QString& destino, bool closeTheAmendment)
+Outcome fileFiledPeriod(TDModulo& m, Prompt& prompt, const QString& destino, bool closeTheAmendment, Warnings warnings)
 {
+    m.cancelPendingEdits();
     const QString anio = m.TAnticipos->text(QStringLiteral("Anio"));
     const QString anticipo = m.TAnticipos->text(QStringLiteral("Anticipo"));
+    showPeriod(m, anio, anticipo);
+    if (const Result checked = review(m, prompt, warnings); checked != Result::Filed)
+        return {checked, {}, {}};
     Outcome outcome;
     outcome.codigo = CodigoControl(anio, anticipo, m.TImprentas->text(QStringLiteral("Cuit")));
     {

@@ -33,7 +33,13 @@ enum class Result {
     MissingPeriod,  // "Cargar Anio y el Anticipo"
     AlreadyFiled,   // "Este Anticipo ya fue Presentado"
     NoRoom,         // "No hay suficiente espacio en el disco"
+    Faulty,         // the rows hold values the declaration cannot carry; each one was told
+    Warned,         // a range of forms declared twice, and the filing was not to go on
 };
+
+// What becomes of a range of forms declared twice: the windows ask ("No" by default), the
+// command line files only when told to beforehand.
+enum class Warnings { Ask, Accept, Refuse };
 
 struct Outcome {
     Result result = Result::Filed;
@@ -41,14 +47,18 @@ struct Outcome {
     QString path;    // the declaration file, when filed
 };
 
-// Files the open period as the pending row of TAnticipos gives it. Every stop before the
-// commit leaves the tables, the row's pending state and any earlier file of the same name as
-// they were; errors are thrown (StoreError) after the change was rolled back.
-Outcome fileOpenPeriod(TDModulo& m, Prompt& prompt, const QString& destino);
+// Files the open period as the pending row of TAnticipos gives it. A change typed and not yet
+// stored in any other view is dropped first, so that the file, the stamped rows and the tables
+// agree; then the rows are checked (filingcheck) and the file written is verified before the
+// change commits. Every stop before the commit leaves the tables, the row's pending state and
+// any earlier file of the same name as they were; errors are thrown (StoreError) after the
+// change was rolled back.
+Outcome fileOpenPeriod(TDModulo& m, Prompt& prompt, const QString& destino, Warnings warnings = Warnings::Ask);
 
 // Re-issues the current period row of TAnticipos to a destination already accepted: its file
 // and report data, and, with closeTheAmendment, the amendment in preparation closed in the same
-// change.
-Outcome fileFiledPeriod(TDModulo& m, Prompt& prompt, const QString& destino, bool closeTheAmendment);
+// change. The same dropping of pending changes, check and verification as above.
+Outcome fileFiledPeriod(TDModulo& m, Prompt& prompt, const QString& destino, bool closeTheAmendment,
+                        Warnings warnings = Warnings::Ask);
 
 }  // namespace filing

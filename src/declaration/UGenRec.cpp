@@ -95,8 +95,8 @@ void TFGenRec::BitBtn1Click()
     QString destino;
     if (!acceptDestination(destino))
         return;
-    filing::generateFiledPeriod(destino, true);
-    close();
+    if (filing::generateFiledPeriod(destino, true))
+        close();
 }
 
 void TFGenRec::BitBtn3Click()

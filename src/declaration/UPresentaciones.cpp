@@ -118,7 +118,8 @@ TFPresentaciones::TFPresentaciones(QWidget* parent)
                          {QStringLiteral("Marca"), QStringLiteral("Marca"), 14, GridColumn::Format::Plain},
                          {QStringLiteral("Modelo"), QStringLiteral("Modelo"), 14, GridColumn::Format::Plain},
                          {QStringLiteral("Precio"), QStringLiteral("Precio"), 0, GridColumn::Format::Money}});
-    DBGrid2->setReadOnly(false);
+    // Shown, not edited: a cell typed here would reach the tables after the filing.
+    DBGrid2->setReadOnly(true);
 
     EnterAsTab::setTabChain({DBComboBox1, DBComboBox2, BitBtn1, DBGrid1, DBGrid2, GroupBox4->DriveComboBox1,
                              GroupBox4->DirectoryListBox1, GroupBox4->defaultButton, BitBtn2});
@@ -180,6 +181,8 @@ void TFPresentaciones::BitBtn1Click()
         break;
     case filing::Result::AlreadyFiled:
     case filing::Result::NoRoom:
+    case filing::Result::Faulty:
+    case filing::Result::Warned:
         break;
     }
 }

@@ -55,6 +55,6 @@ void TFVerDetalles::BitBtn1Click()
     QString destino;
     if (!acceptDestination(destino))
         return;
-    filing::generateFiledPeriod(destino, closeTheAmendment);
-    close();
+    if (filing::generateFiledPeriod(destino, closeTheAmendment))
+        close();
 }

@@ -16,6 +16,7 @@ const QString Anticipo = QStringLiteral("anticipo");
 const QString Destino = QStringLiteral("destino");
 const QString Imprimir = QStringLiteral("imprimir");
 const QString CerrarRectificativa = QStringLiteral("cerrar-rectificativa");
+const QString AceptarAvisos = QStringLiteral("aceptar-avisos");
 
 // One value of an import and the bounds of its two spinners in the import's window.
 struct ColumnOption {
@@ -61,8 +62,8 @@ struct OrderDef {
 const QList<OrderDef>& orderDefs()
 {
     static const QList<OrderDef> defs = {
-        {"presentar", Order::Presentar, false, {Anio, Anticipo, Destino, Imprimir}},
-        {"regenerar", Order::Regenerar, false, {Anio, Anticipo, Destino, Imprimir, CerrarRectificativa}},
+        {"presentar", Order::Presentar, false, {Anio, Anticipo, Destino, Imprimir, AceptarAvisos}},
+        {"regenerar", Order::Regenerar, false, {Anio, Anticipo, Destino, Imprimir, CerrarRectificativa, AceptarAvisos}},
         {"importar-clientes", Order::ImportarClientes, true, columnOptionNames(clientColumns())},
         {"importar-detalles", Order::ImportarDetalles, true, columnOptionNames(detailColumns())},
         {"reparar", Order::Reparar, false, {}},
@@ -174,6 +175,7 @@ CommandLine parseCommandLine(const QStringList& arguments)
     parser.addOption(QCommandLineOption(Version));
     parser.addOption(QCommandLineOption(Imprimir));
     parser.addOption(QCommandLineOption(CerrarRectificativa));
+    parser.addOption(QCommandLineOption(AceptarAvisos));
 
     CommandLine result;
     if (!parser.parse(arguments)) {
@@ -249,6 +251,7 @@ CommandLine parseCommandLine(const QStringList& arguments)
         result.destino = parser.value(Destino);
         result.imprimir = parser.isSet(Imprimir);
         result.closeAmendment = parser.isSet(CerrarRectificativa);
+        result.acceptWarnings = parser.isSet(AceptarAvisos);
         result.error = periodError(result);
         if (result.error.isEmpty() && parser.isSet(Destino) && result.destino.isEmpty())
             result.error = QStringLiteral("Falta la carpeta después de --destino.");
@@ -286,13 +289,15 @@ QString commandLineHelp()
         "\n"
         "Órdenes:\n"
         "  presentar --anio <año> --anticipo <n> [--destino <carpeta>] [--imprimir]\n"
+        "            [--aceptar-avisos]\n"
         "      Presenta el período abierto como la ventana Presentaciones: registra el\n"
         "      anticipo, escribe el archivo de la declaración (en la carpeta ddjj de las\n"
         "      tablas si no se indica otra; A: es la unidad A) y pasa los detalles\n"
         "      abiertos al anticipo. Todo o nada. Imprime los dos ejemplares sólo con\n"
-        "      --imprimir.\n"
+        "      --imprimir. Un rango de formularios ya declarado detiene la orden salvo\n"
+        "      con --aceptar-avisos.\n"
         "  regenerar --anio <año> --anticipo <n> [--destino <carpeta>] [--imprimir]\n"
-        "            [--cerrar-rectificativa]\n"
+        "            [--cerrar-rectificativa] [--aceptar-avisos]\n"
         "      Vuelve a escribir la declaración de un anticipo presentado. Una\n"
         "      rectificativa en preparación se cierra sólo con --cerrar-rectificativa.\n"
         "  importar-clientes <archivo> [--<columna>-desde <n> --<columna>-hasta <m> ...]\n"

@@ -31,6 +31,7 @@ struct CommandLine {
     QString destino;              // --destino; empty for the default folder
     bool imprimir = false;        // --imprimir
     bool closeAmendment = false;  // --cerrar-rectificativa
+    bool acceptWarnings = false;  // --aceptar-avisos: a range of forms declared twice is filed all the same
     QString file;                 // the file of an import, of the verifier, of a backup or of a PDF copy
     QHash<QString, int> columns;  // the import's positions given, by option name ("cuit-desde")
 };

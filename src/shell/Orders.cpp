@@ -93,6 +93,17 @@ int printIfAsked(const CommandLine& line, TDModulo& m, const QString& codigo, Te
     return ToCorrect;
 }
 
+filing::Warnings warningsOf(const CommandLine& line)
+{
+    return line.acceptWarnings ? filing::Warnings::Accept : filing::Warnings::Refuse;
+}
+
+int warned(TerminalPrompt& prompt)
+{
+    prompt.say(QStringLiteral("Para generarla de todos modos, repita la orden con --aceptar-avisos."));
+    return ToCorrect;
+}
+
 int presentar(TDModulo& m, const CommandLine& line, TerminalPrompt& prompt, const Printer& print, std::FILE* out)
 {
     if (m.TImprentas->isEmpty()) {
@@ -107,7 +118,7 @@ int presentar(TDModulo& m, const CommandLine& line, TerminalPrompt& prompt, cons
     period->setText(QStringLiteral("Anticipo"), line.anticipo);
     filing::Outcome outcome;
     try {
-        outcome = filing::fileOpenPeriod(m, prompt, destino);
+        outcome = filing::fileOpenPeriod(m, prompt, destino, warningsOf(line));
     } catch (...) {
         if (period->editing())
             period->cancel();
@@ -122,7 +133,10 @@ int presentar(TDModulo& m, const CommandLine& line, TerminalPrompt& prompt, cons
         return Damaged;
     case filing::Result::MissingPeriod:
     case filing::Result::AlreadyFiled:
+    case filing::Result::Faulty:
         return ToCorrect;
+    case filing::Result::Warned:
+        return warned(prompt);
     }
     answer(out, QDir::toNativeSeparators(outcome.path));
     keepPdf(m, prompt, outcome.codigo);
@@ -149,7 +163,12 @@ int regenerar(TDModulo& m, const CommandLine& line, TerminalPrompt& prompt, cons
     const QString destino = destinationOf(m, line);
     if (!filing::acceptDestination(m, prompt, destino))
         return Damaged;
-    const filing::Outcome outcome = filing::fileFiledPeriod(m, prompt, destino, inPreparation && line.closeAmendment);
+    const filing::Outcome outcome =
+        filing::fileFiledPeriod(m, prompt, destino, inPreparation && line.closeAmendment, warningsOf(line));
+    if (outcome.result == filing::Result::Faulty)
+        return ToCorrect;
+    if (outcome.result == filing::Result::Warned)
+        return warned(prompt);
     answer(out, QDir::toNativeSeparators(outcome.path));
     keepPdf(m, prompt, outcome.codigo);
     return printIfAsked(line, m, outcome.codigo, prompt, print);

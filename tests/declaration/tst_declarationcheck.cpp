@@ -145,6 +145,16 @@ private slots:
             << changed(good, "'0002','S','';", "'0002','X','';") << Name << QStringList{"6/12/Anulado"};
         QTest::newRow("a row of another period")
             << changed(good, "'500','','','0001'", "'500','2004','','0001'") << Name << QStringList{"5/9/Anio"};
+        QTest::newRow("a form number with a fraction")
+            << changed(good, "'100','1501','1600'", "'100','1501','1600,5'") << Name << QStringList{"6/8/NHasta"};
+        QTest::newRow("a first form number below zero")
+            << changed(good, "'500','1','500'", "'500','-1','500'") << Name << QStringList{"5/7/NDesde"};
+        QTest::newRow("a booklet count with a fraction")
+            << changed(good, "'500','1','500'", "'50,7','1','500'") << Name << QStringList{"5/6/CanTalonarios"};
+        QTest::newRow("a booklet count in exponent form below one")
+            << changed(good, "'500','1','500'", "'5E-6','1','500'") << Name << QStringList{"5/6/CanTalonarios"};
+        QTest::newRow("a carriage return inside a field")
+            << changed(good, "'Remitos R'", "'Remitos\rR'") << Name << QStringList{"6/5/Tipo_comprobante"};
         QTest::newRow("a text wider than its field") << changed(good, "'Remitos R'", "'" + QByteArray(61, 'R') + "'")
                                                      << Name << QStringList{"6/5/Tipo_comprobante"};
         QTest::newRow("a printed-forms row after the machines")

@@ -406,6 +406,39 @@ private slots:
         QCOMPARE(openRows("maquina"), 0);
     }
 
+    // A cell of the machines grid typed into before "Generar": the grid takes no typing, and
+    // the file, the stamped row and the stored row all hold what was stored before.
+    void typedGridCellDoesNotReachTheFiling()
+    {
+        addOpenRows();
+        openForm(QStringLiteral("2024"), QStringLiteral("07"));
+        DBGrid* grid = FPresentaciones->DBGrid2;
+        const QModelIndex modelo = grid->model()->index(0, 4);
+        QVERIFY(!(grid->model()->flags(modelo) & Qt::ItemIsEditable));
+        grid->setFocus();
+        grid->setCurrentIndex(modelo);
+        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(modelo).center());
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("CAMBIADO"));
+        QVERIFY(!grid->model()->setData(modelo, QStringLiteral("CAMBIADO")));
+        generate();
+        QCOMPARE(p().prompt.texts(), (QStringList{Confirm, Success}));
+
+        QFile file(QDir(ddjj()).filePath(fileName()));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray written = file.readAll();
+        QVERIFY(written.contains("'REGISTRA','RX-441'"));
+        QVERIFY(!written.contains("CAMBIADO"));
+        store::Database& db = m().Session1_1->database();
+        store::Statement stored(
+            db,
+            QStringLiteral("SELECT Modelo, Anio, Anticipo FROM %1").arg(db.qualifiedTable(QStringLiteral("maquina"))));
+        QVERIFY(stored.step());
+        QCOMPARE(stored.column(0).toString(), QStringLiteral("RX-441"));
+        QCOMPARE(stored.column(1).toString(), QStringLiteral("2024"));
+        QCOMPARE(stored.column(2).toString(), QStringLiteral("07"));
+        QVERIFY(!stored.step());
+    }
+
     // Printing comes after the filing, and a printer that fails does not undo it.
     void printingFailureKeepsTheFiling()
     {

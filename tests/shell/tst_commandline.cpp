@@ -19,6 +19,8 @@ QString described(const CommandLine& c)
         flags << QStringLiteral("imprimir");
     if (c.closeAmendment)
         flags << QStringLiteral("cerrar");
+    if (c.acceptWarnings)
+        flags << QStringLiteral("avisos");
     return QStringList{c.orderWord,      c.anio, c.anticipo,         c.destino,
                        flags.join(u','), c.file, columns.join(u','), c.dataFolder}
         .join(u'|');
@@ -99,6 +101,14 @@ private slots:
                            "11",      "--cerrar-rectificativa"}
             << ""
             << "regenerar|2024|11||cerrar|||/srv/tablas";
+        QTest::newRow("presentar accepting warnings")
+            << QStringList{"presentar", "--anio", "2024", "--anticipo", "3", "--aceptar-avisos"} << ""
+            << "presentar|2024|3||avisos|||";
+        QTest::newRow("regenerar accepting warnings")
+            << QStringList{"regenerar",       "--anio", "2024", "--anticipo", "3", "--cerrar-rectificativa",
+                           "--aceptar-avisos"}
+            << ""
+            << "regenerar|2024|3||cerrar,avisos|||";
         QTest::newRow("client columns, one below 1")
             << QStringList{"importar-clientes", "padron.txt", "--cuit-desde", "-3", "--cuit-hasta", "11"} << ""
             << "importar-clientes|||||padron.txt|cuit-desde=-3,cuit-hasta=11|";
@@ -126,6 +136,10 @@ private slots:
             << QStringList{"importar-detalles", "dj.txt", "--provincia-desde", "3"}
             << "La opción --provincia-desde no corresponde a la orden importar-detalles."
             << "importar-detalles|||||||";
+        QTest::newRow("accepting warnings, where nothing is filed")
+            << QStringList{"pdf", "--anio", "2024", "--anticipo", "3", "--aceptar-avisos"}
+            << "La opción --aceptar-avisos no corresponde a la orden pdf."
+            << "pdf|||||||";
         QTest::newRow("no file") << QStringList{"verificar"} << "Falta el archivo de la orden verificar."
                                  << "verificar|||||||";
         QTest::newRow("two files") << QStringList{"verificar", "a.imp", "b.imp"} << "Argumento no esperado: b.imp"

@@ -151,7 +151,8 @@ private:
         Tables t(tables());
         if (kind != QLatin1String("sin agente"))
             fixture::fillOpenPeriod(t.m);
-        if (kind == QLatin1String("presentado") || kind == QLatin1String("rectificando")) {
+        if (kind == QLatin1String("presentado") || kind == QLatin1String("rectificando") ||
+            kind == QLatin1String("nombre roto, presentado")) {
             QCOMPARE(int(fileInProcess(t.m).result), int(filing::Result::Filed));
             if (kind == QLatin1String("rectificando")) {
                 t.m.TAnticipos->edit();
@@ -159,6 +160,28 @@ private:
                 t.m.TAnticipos->post();
             }
         }
+        store::Database& db = t.m.Session1_1->database();
+        if (kind == QLatin1String("rango repetido")) {
+            // The range of the first row, declared again.
+            store::Dataset* d = t.m.TDetalles;
+            d->insert();
+            d->setValue(QStringLiteral("Cliente"), 1);
+            d->setText(QStringLiteral("Fecha"), QStringLiteral("20/03/2024"));
+            d->setText(QStringLiteral("Tipo_comprobante"), QStringLiteral("Factura A"));
+            d->setValue(QStringLiteral("NDesde"), 101.0);
+            d->setValue(QStringLiteral("NHasta"), 150.0);
+            d->setValue(QStringLiteral("CanTalonarios"), 50.0);
+            d->post();
+        }
+        if (kind == QLatin1String("presentado, rango repetido")) {
+            QCOMPARE(int(fileInProcess(t.m).result), int(filing::Result::Filed));
+            db.exec(QStringLiteral("UPDATE %1 SET NDesde = 101, NHasta = 150 WHERE Detalle_id = 2")
+                        .arg(db.qualifiedTable(QStringLiteral("detalle"))));
+        }
+        if (kind.startsWith(QLatin1String("nombre roto")))
+            db.exec(QStringLiteral("UPDATE %1 SET Razon_Social = 'O''' || printf('%.70c', 'X') || char(13, 10) WHERE "
+                                   "Id_cliente = 1")
+                        .arg(db.qualifiedTable(QStringLiteral("cliente"))));
     }
 
     void writeImportFiles()
@@ -315,6 +338,18 @@ private slots:
         QTest::newRow("presentar: a data folder that is not there")
             << con << QStringList{"presentar"} + period + QStringList{"--datos", "%T/otra"} << 1
             << "No existe la carpeta de las tablas";
+        QTest::newRow("presentar: a client's name with CR LF, wider than its field")
+            << "nombre roto" << QStringList{"presentar"} + period + datos << 1
+            << "Razón Social tiene un salto de línea";
+        QTest::newRow("presentar: a range of forms declared twice")
+            << "rango repetido" << QStringList{"presentar"} + period + datos << 1
+            << "repita la orden con --aceptar-avisos";
+        QTest::newRow("regenerar: a range of forms declared twice")
+            << "presentado, rango repetido" << QStringList{"regenerar"} + period + datos << 1
+            << "repita la orden con --aceptar-avisos";
+        QTest::newRow("regenerar: a client's name with CR LF, wider than its field")
+            << "nombre roto, presentado" << QStringList{"regenerar"} + period + datos << 1
+            << "Razón Social tiene un salto de línea";
         QTest::newRow("regenerar: a period not filed")
             << presentado << QStringList{"regenerar", "--anio", "2024", "--anticipo", "4"} + datos << 1
             << "El anticipo 04 del año 2024 no fue presentado.";
@@ -375,8 +410,23 @@ private slots:
         QVERIFY2(r.status == status, qPrintable(QStringLiteral("%1: %2").arg(r.status).arg(r.err)));
         QVERIFY2(r.err.contains(message), qPrintable(r.err));
         QCOMPARE(r.out, QString());
+        QVERIFY2(!r.err.contains(Success), qPrintable(r.err));
+        QVERIFY2(!r.err.contains(QStringLiteral("pendiente")), qPrintable(r.err));
         QCOMPARE(snapshot(tables()), before);
         QCOMPARE(QDir(ddjj()).entryList(QDir::Files), filed);
+    }
+
+    // Told beforehand, the order files a repeated range and says what it accepted.
+    void presentarAcceptingWarnings()
+    {
+        prepare(QStringLiteral("rango repetido"));
+        const Run r = run({"presentar", "--anio", "2024", "--anticipo", "3", "--aceptar-avisos", "--datos", "%D"});
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        QVERIFY2(r.err.contains(QStringLiteral("repite el rango de")), qPrintable(r.err));
+        QVERIFY2(r.err.contains(Success), qPrintable(r.err));
+        QCOMPARE(r.out.trimmed(), declaration());
+        QCOMPARE(count(tables(), QStringLiteral("detalle"), QStringLiteral("Anio IS NULL")), 0);
+        QVERIFY(declcheck::checkFile(declaration()).ok());
     }
 
     // Printing was asked and there is no printer: the filing stays done and the status says
