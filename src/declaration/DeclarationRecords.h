@@ -37,7 +37,8 @@ struct FieldLayout {
 
 struct RecordLayout {
     const char* type;
-    int rank;  // the order of the records in the file
+    int rank;           // the order of the records in the file
+    const char* table;  // the table its rows come from
     QList<FieldLayout> fields;
 };
 

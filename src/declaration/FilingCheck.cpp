@@ -1,6 +1,7 @@
 #include "FilingCheck.h"
 
 #include "DeclarationRecords.h"
+#include "data/Schema.h"
 #include "data/UModulo.h"
 #include "data/store/Database.h"
 #include "data/store/FixedFormats.h"
@@ -8,7 +9,6 @@
 #include "data/store/ViewScan.h"
 
 #include <QDate>
-#include <QHash>
 
 #include <optional>
 
@@ -21,41 +21,14 @@ using declcheck::records::RecordLayout;
 using store::FieldType;
 using Storage = store::Statement::Storage;
 
-// Each field as the windows label it, so the clerk finds it where it is typed.
-QString label(const char* field)
+// Each field as the clerk knows it, from the table its value is stored in: a row's client
+// fields from the clients, the others from the record's own table.
+QString label(const RecordLayout& record, const FieldLayout& field)
 {
-    static const QHash<QString, QString> labels{
-        {QStringLiteral("anio"), QStringLiteral("Año")},
-        {QStringLiteral("anticipo"), QStringLiteral("Anticipo")},
-        {QStringLiteral("rectificativa"), QStringLiteral("Rectificativa")},
-        {QStringLiteral("cuit"), QStringLiteral("C.U.I.T.")},
-        {QStringLiteral("nombre"), QStringLiteral("Nombre")},
-        {QStringLiteral("imprentas"), QStringLiteral("Imprentas")},
-        {QStringLiteral("vmr"), QStringLiteral("Venta de Máquinas Registradoras")},
-        {QStringLiteral("autoimpresores"), QStringLiteral("Autoimpresores")},
-        {QStringLiteral("inscripcion"), QStringLiteral("Inscripción")},
-        {QStringLiteral("domicilio"), QStringLiteral("Domicilio")},
-        {QStringLiteral("localidad"), QStringLiteral("Localidad")},
-        {QStringLiteral("codigo_postal"), QStringLiteral("Código Postal")},
-        {QStringLiteral("provincia"), QStringLiteral("Provincia")},
-        {QStringLiteral("razon_social"), QStringLiteral("Razón Social")},
-        {QStringLiteral("fecha"), QStringLiteral("Fecha")},
-        {QStringLiteral("tipo_comprobante"), QStringLiteral("Tipo de Comprobante")},
-        {QStringLiteral("cantalonarios"), QStringLiteral("Cant. de Talonarios")},
-        {QStringLiteral("ndesde"), QStringLiteral("N° Desde")},
-        {QStringLiteral("nhasta"), QStringLiteral("N° Hasta")},
-        {QStringLiteral("punto_venta"), QStringLiteral("Punto de Venta")},
-        {QStringLiteral("anulado"), QStringLiteral("Anulado")},
-        {QStringLiteral("importado"), QStringLiteral("Importado")},
-        {QStringLiteral("marca"), QStringLiteral("Marca")},
-        {QStringLiteral("modelo"), QStringLiteral("Modelo")},
-        {QStringLiteral("precio"), QStringLiteral("Precio")},
-        {QStringLiteral("codigo"), QStringLiteral("Código")},
-        {QStringLiteral("emision"), QStringLiteral("Emisión")},
-        {QStringLiteral("serie"), QStringLiteral("Serie")},
-    };
-    const QString name = QString::fromLatin1(field);
-    return labels.value(name.toLower(), name);
+    const QLatin1String table(field.table ? field.table : record.table);
+    const QString name = QString::fromLatin1(field.name);
+    const store::FieldDef* def = schema::table(table).field(name);
+    return def ? def->shownName() : name;
 }
 
 // What keeps a stored text out of the file: a character Windows-1252 has not, or a byte the
@@ -118,20 +91,20 @@ private:
         list.append({row, text});
     }
 
-    void checkValue(const QString& row, const FieldLayout& layout, const QString& value)
+    void checkValue(const QString& row, const RecordLayout& record, const FieldLayout& layout, const QString& value)
     {
         QString why = textFault(value);
         if (why.isEmpty())
             why = declcheck::records::valueFault(layout, value, &m_anio, &m_anticipo);
         if (!why.isEmpty())
-            add(m_result.faults, row, label(layout.name) + QLatin1Char(' ') + why);
+            add(m_result.faults, row, label(record, layout) + QLatin1Char(' ') + why);
     }
 
     void checkRecord(const char* type, const QString& row, const QStringList& values)
     {
         const RecordLayout* layout = declcheck::records::recordLayout(type);
         for (int f = 1; f < layout->fields.size() && f <= values.size(); ++f)
-            checkValue(row, layout->fields[f], values[f - 1]);
+            checkValue(row, *layout, layout->fields[f], values[f - 1]);
     }
 
     // A pending period row is checked as its post will store it.
@@ -214,7 +187,7 @@ private:
                 QString bad;
                 values << valueOf(r, i, scan.type(i), bad);
                 if (!bad.isEmpty())
-                    why << label(layout->fields[i + 1].name) + QLatin1Char(' ') + bad;
+                    why << label(*layout, layout->fields[i + 1]) + QLatin1Char(' ') + bad;
             }
             const QString row = forms ? formRow(values[0], values[1], values[3], values[9], values[5], values[6])
                                       : QStringLiteral("Máquina de %1, %2 %3, %4")

@@ -175,6 +175,11 @@ bool acceptDestination(TDModulo& m, Prompt& prompt, const QString& destino, cons
     prompt.notice(QStringLiteral("Inserte un diskette"));
     if (afterPrompt)
         afterPrompt();
+    // A drive never set up is not a full one: the clerk is told how to set it up.
+    if (m.config && !m.config->driveConfigured(QLatin1Char('A'))) {
+        prompt.notice(m.config->driveNotConfiguredText(QLatin1Char('A')));
+        return false;
+    }
     if (destination::disketteHasRoom(m.config))
         return true;
     prompt.notice(QStringLiteral("No hay suficiente espacio en el disco"));

@@ -330,7 +330,7 @@ private slots:
             << "No se puede crear el archivo";
         QTest::newRow("presentar: drive A: without a folder for it")
             << con << QStringList{"presentar"} + period + QStringList{"--destino", "A:"} + datos << 2
-            << "No hay suficiente espacio en el disco";
+            << "La unidad A: no está configurada en este equipo";
         QTest::newRow("presentar: a damaged table")
             << "tabla rota" << QStringList{"presentar"} + period + datos << 2 << "detalle.DB";
         QTest::newRow("presentar: a folder without tables")
