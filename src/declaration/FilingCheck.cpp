@@ -55,7 +55,12 @@ QString clientOf(const QString& cuit, const QString& razon)
 {
     if (cuit.isEmpty() && razon.isEmpty())
         return QStringLiteral("sin cliente");
-    return QStringLiteral("%1 (C.U.I.T. %2)").arg(razon, cuit);
+    // A line break stored in a name would break the line that names the row.
+    QString name = razon;
+    for (QChar& c : name)
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n'))
+            c = QLatin1Char(' ');
+    return QStringLiteral("%1 (C.U.I.T. %2)").arg(name.simplified(), cuit);
 }
 
 QString formRow(const QString& cuit, const QString& razon, const QString& tipo, const QString& puntoVenta,
@@ -318,7 +323,7 @@ QString listed(const QString& heading, const QList<Finding>& findings, bool trun
 {
     QStringList lines{heading, QString()};
     for (int i = 0; i < findings.size() && i < shown; ++i)
-        lines << findings[i].row + QStringLiteral(": ") + findings[i].text;
+        lines << QStringLiteral("• ") + findings[i].row + QStringLiteral(": ") + findings[i].text;
     const qsizetype rest = findings.size() - shown;
     if (rest > 0 || truncated)
         lines << (truncated   ? QStringLiteral("… y más.")
