@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // Every notice, message box, message dialog and file-open dialog of the program goes through
 // the installed Prompt. The program installs one that shows real dialogs; tests install a
@@ -33,6 +34,9 @@ public:
     // plain dialog above.
     virtual QString openFileNameWithSuffix(const QString& caption, const QString& folder, const QString& filter,
                                            const QString& defaultSuffix);
+    // A box whose buttons are the choices given, in order, the first the default; answers the
+    // index of the one pressed, or -1 when the box was closed otherwise. By default none.
+    virtual int choose(const PromptMessage& message, const QStringList& choices);
     // The folder dialog, starting at folder; an empty text when the user cancelled. By default
     // no folder is chosen.
     virtual QString folderName(const QString& caption, const QString& folder);

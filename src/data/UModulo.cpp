@@ -32,7 +32,26 @@ TDModulo::TDModulo(store::AliasConfig* aliasConfig, const QString& dataFolder, Q
     DataModuleCreate();
 }
 
-TDModulo::~TDModulo() { Session1_1->setActive(false); }
+TDModulo::~TDModulo()
+{
+    Session1_1->setActive(false);
+    m_lock.reset();  // after the connection has let go of the files
+}
+
+void TDModulo::useFolderForRun(const QString& folder)
+{
+    CerrarTablas();
+    m_lock.reset();
+    m_dataFolder = folder;
+    Session1_1->setFolderOverride(folder);
+}
+
+void TDModulo::lockFolder(const QString& who, int waitMs)
+{
+    // Taken anew before the old one goes, so a lock already held is never let go in between.
+    std::unique_ptr<store::FolderLock> lock = std::make_unique<store::FolderLock>(aliasFolder(), who, waitMs);
+    m_lock = std::move(lock);
+}
 
 void TDModulo::createViews()
 {
@@ -196,6 +215,10 @@ void TDModulo::AbrirTablas()
     TMaquinas->open();
     TVerMaquinas->open();
     TFormulario->open();
+    // A folder a first start left half made, completed just now: told once.
+    const QString completed = Session1_1->database().takeStartNotice();
+    if (!completed.isEmpty())
+        Prompt::current().notice(completed);
     // A filed declaration a crash left under its pending name, which could not take its name.
     const QString pending = Session1_1->database().takePendingFilesError();
     if (!pending.isEmpty())

@@ -2,6 +2,7 @@
 
 #include "store/AliasConfig.h"
 #include "store/Dataset.h"
+#include "store/FolderLock.h"
 #include "store/Query.h"
 #include "store/Session.h"
 
@@ -25,6 +26,14 @@ public:
     // An anticipo as the period table stores it: one digit takes a leading zero ("7" is "07").
     static QString storedAnticipo(const QString& anticipo);
     QString aliasFolder() const;  // the physical folder of the alias IMPRENTAS (or of --datos)
+    // Uses folder for the rest of the run instead of the alias, which stays untouched.
+    void useFolderForRun(const QString& folder);
+    // Holds the lock of the folder of the tables until the module goes, across every close and
+    // open of the views: no other program finishes, restores or files anything there meanwhile.
+    // who names this program to the one refused; waitMs: how long another holder is waited for.
+    // Throws StoreError (FolderBusy naming the holder, FileError).
+    void lockFolder(const QString& who, int waitMs = 0);
+    bool folderLocked() const { return m_lock != nullptr; }
     // Drops the change waiting in every view (a cell typed, a row begun), except in keep, so
     // that what is read next is what is stored.
     void cancelPendingEdits(const store::Dataset* keep = nullptr);
@@ -68,6 +77,7 @@ private:
     void createQueries();
     void bindRules();
     QString m_dataFolder;
+    std::unique_ptr<store::FolderLock> m_lock;
 };
 
 extern TDModulo* DModulo;

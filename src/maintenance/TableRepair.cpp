@@ -4,6 +4,7 @@
 #include "data/Prompt.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace tablerepair {
 
@@ -52,6 +53,22 @@ TableOutcome repairTable(TBDEUtil& util, Prompt& prompt, const QString& folder, 
                              ? rebuilt.text
                              : QStringLiteral("%1: no se pudo reconstruir (%2); el archivo quedó como estaba.")
                                    .arg(base, store::TUErrorText(session))};
+}
+
+QString wayBack(const QString& folder)
+{
+    // The automatic copies made before each piece of work, newest first by their time.
+    const QFileInfoList copies = folder.isEmpty()
+                                     ? QFileInfoList()
+                                     : QDir(QDir(folder).filePath(QStringLiteral("back/auto")))
+                                           .entryInfoList({QStringLiteral("*.zip")}, QDir::Files, QDir::Time);
+    QString text = QStringLiteral(
+        "Para volver a unas tablas sanas, restaure una copia de seguridad con Herramientas "
+        "/ Restaurar Copia….");
+    if (!copies.isEmpty())
+        text += QStringLiteral(" La copia automática más reciente es %1.")
+                    .arg(QDir::toNativeSeparators(copies.first().absoluteFilePath()));
+    return text;
 }
 
 void repairAll(TBDEUtil& util, Prompt& prompt, const QString& folder, RunOutcome& run, const RunHooks& hooks)

@@ -38,6 +38,11 @@ struct RunHooks {
     std::function<void(const TableOutcome& outcome)> done;
 };
 
+// After a run that could not rebuild every table: the way back to tables that worked, for the
+// clerk (the restore of a backup, naming the latest automatic copy below the folder when there
+// is one).
+QString wayBack(const QString& folder);
+
 // Repairs every table in turn into run. What was done stays in run when a table throws.
 void repairAll(TBDEUtil& util, Prompt& prompt, const QString& folder, RunOutcome& run, const RunHooks& hooks = {});
 

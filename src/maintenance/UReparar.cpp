@@ -6,6 +6,7 @@
 #include "data/Schema.h"
 #include "data/UModulo.h"
 #include "data/store/Session.h"
+#include "data/store/StoreError.h"
 #include "widgets/DialogParts.h"
 #include "widgets/StandardError.h"
 
@@ -164,6 +165,7 @@ void TFReparacion::FormShow()
 {
     showReport(false);
     BitBtn1->setEnabled(true);
+    m_ran = false;
     Memo2->hide();
     Memo3->hide();
     Memo4->hide();
@@ -218,8 +220,17 @@ void TFReparacion::finishRun()
     ProgressBar1->setValue(0);
     Memo2->hide();
     BitBtn1->setEnabled(false);
+    m_ran = true;
     (m_run.complete() ? Memo3 : Memo4)->show();
-    Informe->setPlainText(m_run.report.join(QLatin1Char('\n')));
+    QStringList report = m_run.report;
+    if (!m_run.complete()) {
+        try {
+            report << QString() << tablerepair::wayBack(Session1->folder());
+        } catch (const store::StoreError&) {
+            // Without the folder there is no copy below it to name.
+        }
+    }
+    Informe->setPlainText(report.join(QLatin1Char('\n')));
     showReport(!m_run.report.isEmpty());
 }
 

@@ -31,6 +31,9 @@ public:
 
     store::Session* Session1;
 
+    // Whether a run since the dialog was last shown could not rebuild every table.
+    bool runFailed() const { return m_ran && !m_run.complete(); }
+
 public slots:
     void FormShow();
     void FormClose();
@@ -61,6 +64,7 @@ private:
 
     std::unique_ptr<TBDEUtil> m_util;
     tablerepair::RunOutcome m_run;  // the current run
+    bool m_ran = false;
 };
 
 extern FormInstance<TFReparacion> FReparacion;

@@ -32,6 +32,9 @@ void answer(std::FILE* out, const QString& text)
     std::fflush(out);
 }
 
+// How long an order waits for another program to let go of the folder of the tables.
+constexpr int OrderLockWaitMs = 3000;
+
 // Errors a user corrects in the data; everything else the store throws is a table or a file
 // that failed.
 int exitFor(const store::StoreError& error)
@@ -41,6 +44,7 @@ int exitFor(const store::StoreError& error)
     case store::MasterHasDetails:
     case store::ConversionError:
     case store::BackupRefused:
+    case store::FolderBusy:
         return ToCorrect;
     default:
         return Damaged;
@@ -274,6 +278,8 @@ int reparar(TDModulo& m, TerminalPrompt& prompt, std::FILE* out)
         return Done;
     }
     prompt.say(QStringLiteral("No se ha podido Reparar la totalidad de la Base de Datos."));
+    prompt.say(tablerepair::wayBack(m.aliasFolder()) +
+               QStringLiteral(" Desde la línea de órdenes: tarvenio restaurar ARCHIVO."));
     return Damaged;
 }
 
@@ -327,6 +333,8 @@ int runOnTables(const CommandLine& line, store::AliasConfig& config, TerminalPro
         prompt.say(QStringLiteral("No existe la carpeta de las tablas: %1").arg(QDir::toNativeSeparators(folder)));
         return ToCorrect;
     }
+    // One program at a time on the folder; another one's work is waited for a short while.
+    m.lockFolder(QStringLiteral("la orden %1").arg(line.orderWord), OrderLockWaitMs);
     // A restore may bring the tables into a folder that has none yet.
     if (line.order != Order::Restaurar && !store::Database::holdsAnyTable(folder, schema::tables())) {
         prompt.say(QStringLiteral("En la carpeta %1 no están las tablas del programa. Se crean la primera vez que "

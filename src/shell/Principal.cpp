@@ -15,6 +15,7 @@
 #include "details/UDetalleG.h"
 #include "import/Carga.h"
 #include "import/CargarContri.h"
+#include "maintenance/TableRepair.h"
 #include "maintenance/UReparar.h"
 #include "resources/Emblem.h"
 #include "widgets/ModalDialog.h"
@@ -170,7 +171,26 @@ void TFPrincipal::openTables()
     try {
         DModulo->AbrirTablas();
         m_reportedError.clear();
+        m_repairFailed = m_wayBackTold = false;
     } catch (const store::StoreError& error) {
+        if (m_repairFailed) {
+            if (m_wayBackTold)
+                return;
+            m_wayBackTold = true;
+            // Running the repair again is no advice once it has failed: the way back is a backup.
+            QString text = error.text();
+            text.remove(QStringLiteral(" Ejecute Herramientas / Reparar Base."));
+            QString wayBack;
+            try {
+                wayBack = tablerepair::wayBack(DModulo->aliasFolder());
+            } catch (const store::StoreError&) {
+                wayBack = tablerepair::wayBack(QString());
+            }
+            showStandardError(store::StoreError(
+                error.code(),
+                text + QStringLiteral("\n\nLa reparación no pudo reconstruir todas las tablas. ") + wayBack));
+            return;
+        }
         if (error.text() == m_reportedError)
             return;
         m_reportedError = error.text();
@@ -241,6 +261,10 @@ void TFPrincipal::RepararBase1Click()
         return;
     DModulo->CerrarTablas();
     showModal(*FReparacion);
+    if (FReparacion->runFailed()) {
+        m_repairFailed = true;
+        m_wayBackTold = false;
+    }
     openTables();
 }
 

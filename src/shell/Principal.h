@@ -42,6 +42,10 @@ private:
     // The last activation error shown. Closing its box activates this window again; the same
     // error is not shown again until the user takes a menu entry or the views open.
     QString m_reportedError;
+    // A repair has failed and the tables still do not open: the way back was told once, and
+    // returning to this window does not repeat it until another repair fails.
+    bool m_repairFailed = false;
+    bool m_wayBackTold = false;
 };
 
 extern TFPrincipal* FPrincipal;

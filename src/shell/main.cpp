@@ -3,6 +3,8 @@
 #include "Principal.h"
 #include "Startup.h"
 #include "TerminalPrompt.h"
+#include "data/FolderStart.h"
+#include "data/UModulo.h"
 #include "data/store/AliasConfig.h"
 #include "declaration/UReporte.h"
 #include "resources/Emblem.h"
@@ -87,9 +89,12 @@ int main(int argc, char* argv[])
             ~Teardown() { destroyForms(); }
         } teardown;
         createForms(&config, options.dataFolder);
-        FPrincipal->show();
-        FPrincipal->activateWindow();  // the views open on activation; not every desktop activates by itself
-        exitCode = Application::exec();
+        // Before any view opens: a missing folder asked about, the folder locked for the run.
+        if (folderstart::prepare(*DModulo, prompt, !options.dataFolder.isEmpty())) {
+            FPrincipal->show();
+            FPrincipal->activateWindow();  // the views open on activation; not every desktop activates by itself
+            exitCode = Application::exec();
+        }
     } catch (const std::exception& error) {
         showStandardError(error);
     }

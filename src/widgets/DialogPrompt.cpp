@@ -111,6 +111,25 @@ PromptButton DialogPrompt::ask(const PromptMessage& message)
     return answers.value(box.clickedButton(), PromptButton::None);
 }
 
+int DialogPrompt::choose(const PromptMessage& message, const QStringList& choices)
+{
+    QMessageBox box(boxIcon(message.icon), message.caption, message.text, QMessageBox::NoButton, ownerWindow());
+    box.setObjectName(QStringLiteral("PromptBox"));
+    box.setTextFormat(Qt::PlainText);
+    QList<QAbstractButton*> buttons;
+    for (const QString& choice : choices)
+        buttons << box.addButton(choice, QMessageBox::AcceptRole);
+    if (!buttons.isEmpty())
+        box.setDefaultButton(static_cast<QPushButton*>(buttons.first()));
+    // As in ask(): Escape and the close box choose nothing.
+    QPushButton* dismissed = box.addButton(QString(), QMessageBox::RejectRole);
+    dismissed->setObjectName(QStringLiteral("DismissButton"));
+    dismissed->hide();
+    box.setEscapeButton(dismissed);
+    box.exec();
+    return int(buttons.indexOf(box.clickedButton()));
+}
+
 QString DialogPrompt::openFileName(const QString& caption, const QString& folder, const QString& filter)
 {
     return QFileDialog::getOpenFileName(ownerWindow(), caption, folder, filter);

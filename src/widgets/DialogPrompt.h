@@ -11,5 +11,6 @@ public:
                                    const QString& defaultSuffix) override;
     QString saveFileName(const QString& caption, const QString& suggested, const QString& filter) override;
     QString folderName(const QString& caption, const QString& folder) override;
+    int choose(const PromptMessage& message, const QStringList& choices) override;
     void busy(bool on) override;  // the hourglass
 };

@@ -12,6 +12,7 @@
 #include "backup/Backup.h"
 #include "data/Schema.h"
 #include "data/store/CheckedFiles.h"
+#include "data/store/FolderLock.h"
 #include "declaration/PeriodFiling.h"
 #include "details/PeriodRows.h"
 #include "import/ClientImport.h"
@@ -86,7 +87,7 @@ QByteArray detailFile(int first, int count, bool lastFails = false)
 
 // What the program finds in a folder once it opens it: every row of every table, whether the
 // table files pass SQLite's own check, and every other file with its bytes (the repair's
-// backups aside).
+// backups aside, and the lock file, which only says who last worked there).
 QString state(const QString& folder)
 {
     QStringList out;
@@ -119,8 +120,9 @@ QString state(const QString& folder)
         // tables cut short, is left behind by it and means nothing once the tables open. The
         // record of files found sound only spares a check; a stale one costs a full check.
         if (name.startsWith(QLatin1String("back/")) || name.endsWith(QLatin1String(".conf")) ||
-            name == store::CheckedFiles::FileName || name.endsWith(QLatin1String(".db"), Qt::CaseInsensitive) ||
-            name.endsWith(QLatin1String("-journal")) || name.contains(QLatin1String(".db-mj"), Qt::CaseInsensitive))
+            name == store::CheckedFiles::FileName || name == store::FolderLock::FileName ||
+            name.endsWith(QLatin1String(".db"), Qt::CaseInsensitive) || name.endsWith(QLatin1String("-journal")) ||
+            name.contains(QLatin1String(".db-mj"), Qt::CaseInsensitive))
             continue;
         QFile file(path);
         file.open(QIODevice::ReadOnly);
@@ -162,6 +164,10 @@ int runWork(const QString& name, const QString& folder, const QString& input)
         tablerepair::RunOutcome run;
         tablerepair::repairAll(util, prompt, folder, run);
         return run.repaired == tablerepair::tableBases().size() - 1 ? 0 : 1;  // the damaged table loses rows
+    }
+    if (name == QLatin1String("primer-inicio")) {
+        OpenStore s(folder);
+        return 0;
     }
     if (name == QLatin1String("restaurar")) {
         // On closed tables, as the window and the order run it; the input is the backup.
@@ -354,6 +360,30 @@ private slots:
         }
         writeFile(declarationOf(pristine()), Earlier);
         sweepWholeOrNothing(QStringLiteral("restaurar"));
+    }
+
+    // A first start killed at any call: the next start opens the folder, all six tables there,
+    // without a word to the clerk.
+    void primerInicio()
+    {
+        crashsweep::Work work;
+        work.reset = [&] { QDir(folder()).removeRecursively(); };
+        work.childArguments = {QStringLiteral("--work"), QStringLiteral("primer-inicio"), folder(), input()};
+        work.halfDone = [&]() -> QString {
+            ScriptedPrompt prompt;
+            try {
+                OpenStore s(folder());
+                for (const store::TableDef& def : schema::tables())
+                    if (s.count(def.tableName) != 0)
+                        return def.fileName + QStringLiteral(" no quedó vacía");
+            } catch (const std::exception& e) {
+                return QStringLiteral("no abre: ") + QString::fromUtf8(e.what());
+            }
+            if (!prompt.texts().isEmpty())
+                return QStringLiteral("avisa: ") + prompt.texts().join(QStringLiteral(" / "));
+            return {};
+        };
+        report(crashsweep::sweep(work));
     }
 
     // The repair of a folder with one damaged table: after any kill the table is the damaged

@@ -1,16 +1,21 @@
 #include "SampleCuit.h"
 #include "SamplePeriod.h"
 #include "ScriptedPrompt.h"
+#include "data/FolderStart.h"
 #include "data/Schema.h"
 #include "data/UModulo.h"
 #include "data/store/AliasConfig.h"
 #include "data/store/Database.h"
+#include "data/store/FolderLock.h"
 #include "data/store/StoreError.h"
 #include "declaration/DeclarationCheck.h"
 #include "declaration/PeriodFiling.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -118,11 +123,8 @@ private:
 
     // The program, as a user runs it on a terminal with no display. %D is the data folder and
     // %T the test's folder.
-    Run run(QStringList arguments, const QStringList& extraEnvironment = {})
+    void start(QProcess& process, const QStringList& arguments, const QStringList& extraEnvironment = {}) const
     {
-        for (QString& a : arguments)
-            a.replace(QStringLiteral("%D"), tables()).replace(QStringLiteral("%T"), m_dir->path());
-        QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
             env.remove(QString::fromLatin1(name));
@@ -131,6 +133,14 @@ private:
             env.insert(pair.section(QLatin1Char('='), 0, 0), pair.section(QLatin1Char('='), 1));
         process.setProcessEnvironment(env);
         process.start(QStringLiteral(TARVENIO_PROGRAM), arguments);
+    }
+
+    Run run(QStringList arguments, const QStringList& extraEnvironment = {})
+    {
+        for (QString& a : arguments)
+            a.replace(QStringLiteral("%D"), tables()).replace(QStringLiteral("%T"), m_dir->path());
+        QProcess process;
+        start(process, arguments, extraEnvironment);
         Run result;
         if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit) {
             qWarning("%s", process.readAllStandardError().constData());
@@ -554,14 +564,35 @@ private slots:
         QCOMPARE(snapshot(tables()), before);
     }
 
-    // A table of which nothing can be read stays as it was, and the status says so.
+    void repararADamagedTable_data()
+    {
+        QTest::addColumn<QStringList>("automaticCopies");  // oldest first
+        QTest::newRow("no automatic copy") << QStringList{};
+        QTest::newRow("automatic copies") << QStringList{"antes-de-presentar.zip", "antes-de-importar.zip"};
+    }
+
+    // A table of which nothing can be read stays as it was, and the status says so; the way back
+    // is a restore, of the latest automatic copy when there is one.
     void repararADamagedTable()
     {
+        QFETCH(QStringList, automaticCopies);
         prepare(QStringLiteral("con datos"));
+        const QDir automatic(QDir(tables()).filePath(QStringLiteral("back/auto")));
+        QVERIFY(QDir().mkpath(automatic.path()));
+        for (int i = 0; i < automaticCopies.size(); ++i) {
+            QFile copy(automatic.filePath(automaticCopies[i]));
+            QVERIFY(copy.open(QIODevice::WriteOnly));
+            QVERIFY(copy.setFileTime(QDateTime::currentDateTime().addSecs(-3600 + i * 60),
+                                     QFileDevice::FileModificationTime));
+        }
         writeFile(QDir(tables()).filePath(QStringLiteral("Maquina.DB")), QByteArray(8192, 'x'));
         const Run r = run({"reparar", "--datos", "%D"});
         QCOMPARE(r.status, 2);
         QVERIFY2(r.err.contains(QStringLiteral("No se ha podido Reparar")), qPrintable(r.err));
+        QVERIFY2(r.err.contains(QStringLiteral("Herramientas / Restaurar Copia…")), qPrintable(r.err));
+        QCOMPARE(r.err.contains(QStringLiteral("copia automática más reciente")), !automaticCopies.isEmpty());
+        if (!automaticCopies.isEmpty())
+            QVERIFY2(r.err.contains(automatic.filePath(automaticCopies.last())), qPrintable(r.err));
         QVERIFY2(r.out.contains(QStringLiteral("Maquina")), qPrintable(r.out));
         QCOMPARE(readAll(QDir(tables()).filePath(QStringLiteral("Maquina.DB"))), QByteArray(8192, 'x'));
     }
@@ -599,6 +630,91 @@ private slots:
         const QString previous = restored.out.trimmed();
         QVERIFY(previous != zipFile);
         QCOMPARE(QFileInfo(previous).absolutePath(), QDir(tables()).absoluteFilePath(QStringLiteral("back")));
+    }
+
+    void lockedFolder_data()
+    {
+        QTest::addColumn<QStringList>("order");
+        QTest::newRow("presentar") << QStringList{"presentar", "--anio", "2024", "--anticipo", "3", "--datos", "%D"};
+        QTest::newRow("restaurar") << QStringList{"restaurar", "%T/copia.zip", "--datos", "%D"};
+        QTest::newRow("reparar") << QStringList{"reparar", "--datos", "%D"};
+    }
+
+    // Another program on the folder: the order waits a few seconds, then says who holds it and
+    // changes nothing.
+    void lockedFolder()
+    {
+        QFETCH(QStringList, order);
+        prepare(QStringLiteral("con datos"));
+        QCOMPARE(run({"respaldar", "%T/copia.zip", "--datos", "%D"}).status, 0);
+        const QString before = snapshot(tables());
+        const store::FolderLock windows(tables(), QStringLiteral("las ventanas"));
+        QElapsedTimer clock;
+        clock.start();
+        const Run r = run(order);
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(QStringLiteral("en uso por otro programa Tarvenio: las ventanas (proceso %1)")
+                                    .arg(QCoreApplication::applicationPid())),
+                 qPrintable(r.err));
+        QVERIFY(clock.elapsed() >= 2500);
+        QCOMPARE(snapshot(tables()), before);
+    }
+
+    void restoreAgainstASecondOpen_data()
+    {
+        QTest::addColumn<int>("delayMs");
+        QTest::addColumn<bool>("windows");  // the second is a window start; otherwise an order
+        for (int delay : {0, 300, 700, 1200, 2000})
+            for (bool windows : {false, true})
+                QTest::addRow("%s after %d ms", windows ? "windows" : "order", delay) << delay << windows;
+    }
+
+    // A restore and another start on the same folder at staggered moments: the tables end wholly
+    // the backup's or wholly the former ones, a restore that says it restored did, and a second
+    // program that cannot have the folder is told it is in use.
+    void restoreAgainstASecondOpen()
+    {
+        QFETCH(int, delayMs);
+        QFETCH(bool, windows);
+        prepare(QStringLiteral("presentado"));
+        const QString backupState = snapshot(tables());
+        QCOMPARE(run({"respaldar", "%T/copia.zip", "--datos", "%D"}).status, 0);
+        {
+            Tables t(tables());
+            t.m.Session1_1->database().exec(
+                QStringLiteral("DELETE FROM %1")
+                    .arg(t.m.Session1_1->database().qualifiedTable(QStringLiteral("detalle"))));
+        }
+        const QString formerState = snapshot(tables());
+        QVERIFY(formerState != backupState);
+
+        QProcess restore;
+        start(restore,
+              {QStringLiteral("restaurar"), file(QStringLiteral("copia.zip")), QStringLiteral("--datos"), tables()});
+        QVERIFY(restore.waitForStarted());
+        QTest::qWait(delayMs);
+        if (windows) {
+            ScriptedPrompt prompt;
+            store::AliasConfig config(file(QStringLiteral("ventanas.conf")));
+            TDModulo m(&config, tables());
+            if (folderstart::prepare(m, prompt, true))
+                m.AbrirTablas();
+            else
+                QVERIFY2(prompt.texts()
+                             .join(QLatin1Char('\n'))
+                             .contains(QStringLiteral("en uso por otro programa Tarvenio: la orden restaurar")),
+                         qPrintable(prompt.texts().join(QLatin1Char('\n'))));
+        } else {
+            const Run r = run({"pdf", "--anio", "2024", "--anticipo", "3", "--datos", "%D"});
+            QVERIFY2(r.status == 0 || r.err.contains(QStringLiteral("en uso por otro programa")), qPrintable(r.err));
+        }
+        // It may have ended, and been seen to, while the second one ran.
+        QVERIFY(restore.state() == QProcess::NotRunning || restore.waitForFinished(120000));
+        const QString told = QString::fromUtf8(restore.readAllStandardError());
+        const QString after = snapshot(tables());
+        QVERIFY2(after == backupState || after == formerState, qPrintable(told));
+        if (restore.exitCode() == 0 && told.contains(QStringLiteral("Se restauró la copia")))
+            QCOMPARE(after, backupState);
     }
 
     void verificar()

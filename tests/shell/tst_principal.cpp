@@ -3,6 +3,7 @@
 #include "backup/Backup.h"
 #include "data/UModulo.h"
 #include "import/Carga.h"
+#include "maintenance/UReparar.h"
 #include "shell/Acerca_de.h"
 #include "shell/Principal.h"
 #include "shell/Startup.h"
@@ -555,6 +556,50 @@ private slots:
         FPrincipal->FormActivate();
         FPrincipal->FormActivate();
         QCOMPARE(m_prompt->texts(), (QStringList{error.text, error.text}));
+    }
+
+    // A repair that cannot rebuild every table names the restore as the way back, once: coming
+    // back to the window repeats nothing until another repair fails.
+    void failedRepairTellsTheWayBackOnce()
+    {
+        destroyForms();
+        QFile damaged(m_folder->file(QStringLiteral("tablas/Maquina.DB")));
+        QVERIFY(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        damaged.write(QByteArray(8192, 'x'));
+        damaged.close();
+        createForms(&m_folder->config());
+        FPrincipal->FormActivate();
+        QVERIFY(m_prompt->last().text.contains(QStringLiteral("Reparar Base")));
+        m_prompt->clear();
+        m_whileShown = [](QDialog& dialog) {
+            if (dialog.objectName() != QLatin1String("FReparacion"))
+                return;
+            FReparacion->FormShow();
+            try {
+                FReparacion->BitBtn1Click();
+            } catch (const store::StoreError&) {
+                // the run stopped at a table; what was done counts as a failed run
+            }
+            FReparacion->FormClose();
+        };
+        const auto wayBackTold = [this] {
+            return int(m_prompt->texts().filter(QStringLiteral("Herramientas / Restaurar Copia…")).size());
+        };
+        const auto repair = [this] {
+            m_prompt->answer(PromptButton::Yes);
+            trigger(QStringLiteral("RepararBase1"));
+        };
+
+        repair();
+        QCOMPARE(wayBackTold(), 1);
+        QVERIFY(m_prompt->texts().filter(QStringLiteral("Ejecute Herramientas / Reparar Base")).isEmpty());
+        for (const char* entry : {"Ayuda1", "ImportarClientes1"}) {
+            trigger(QString::fromLatin1(entry));
+            FPrincipal->FormActivate();
+        }
+        QCOMPARE(wayBackTold(), 1);
+        repair();
+        QCOMPARE(wayBackTold(), 2);
     }
 
     void aboutBoxClosesOnEnter()

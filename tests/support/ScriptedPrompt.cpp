@@ -7,10 +7,11 @@ ScriptedPrompt::~ScriptedPrompt()
 {
     install(nullptr);
     // An answer the test queued and the program never asked for is a question that went missing.
-    if (!m_answers.isEmpty() || !m_files.isEmpty())
-        QTest::qFail(qPrintable(QStringLiteral("%1 answers and %2 file names queued were never asked for")
+    if (!m_answers.isEmpty() || !m_files.isEmpty() || !m_choices.isEmpty())
+        QTest::qFail(qPrintable(QStringLiteral("%1 answers, %2 file names and %3 choices queued were never asked for")
                                     .arg(m_answers.size())
-                                    .arg(m_files.size())),
+                                    .arg(m_files.size())
+                                    .arg(m_choices.size())),
                      __FILE__, __LINE__);
 }
 
@@ -34,6 +35,20 @@ PromptButton ScriptedPrompt::ask(const PromptMessage& message)
         return PromptButton::Yes;
     }
     return PromptButton::Ok;
+}
+
+int ScriptedPrompt::choose(const PromptMessage& message, const QStringList& choices)
+{
+    m_shown << message;
+    if (m_whileShown)
+        std::exchange(m_whileShown, {})();
+    if (m_choices.isEmpty()) {
+        QTest::qFail(qPrintable(QStringLiteral("a choice the test did not make: \"%1\" (%2)")
+                                    .arg(message.text, choices.join(QStringLiteral(", ")))),
+                     __FILE__, __LINE__);
+        return -1;
+    }
+    return m_choices.takeFirst();
 }
 
 QString ScriptedPrompt::openFileName(const QString& caption, const QString& folder, const QString&)

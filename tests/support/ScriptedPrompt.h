@@ -20,9 +20,12 @@ public:
     QString saveFileName(const QString& caption, const QString& suggested, const QString& filter) override;
     // Answered from the same queue of file names as the file dialog.
     QString folderName(const QString& caption, const QString& folder) override;
+    // Answered from its own queue; the box is kept with the others, its choices after its text.
+    int choose(const PromptMessage& message, const QStringList& choices) override;
 
     void answer(PromptButton button) { m_answers << button; }
     void answerFile(const QString& path) { m_files << path; }
+    void answerChoice(int index) { m_choices << index; }
     // Runs while the next box is shown, as something the user does before answering it.
     void whileNextShown(std::function<void()> action) { m_whileShown = std::move(action); }
 
@@ -35,6 +38,7 @@ public:
 private:
     QList<PromptMessage> m_shown;
     QList<PromptButton> m_answers;
+    QList<int> m_choices;
     QStringList m_files;
     QStringList m_folders;
     std::function<void()> m_whileShown;

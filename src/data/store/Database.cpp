@@ -2,6 +2,7 @@
 
 #include "CheckedFiles.h"
 #include "FileOps.h"
+#include "FolderLock.h"
 #include "PageImage.h"
 #include "SqliteFile.h"
 #include "StagedFiles.h"
@@ -229,18 +230,77 @@ bool Database::holdsAnyTable(const QString& folder, const QList<TableDef>& table
     return false;
 }
 
-void Database::createMissingFolder(const QString& folder, const QList<TableDef>& tables)
+namespace {
+
+// Whether a table file holds no row at all, read from its pages as a journal left beside it
+// would leave them: an empty file, one a first start stopped before its table was made, or an
+// empty table. A file that cannot be read through is taken as holding rows.
+bool holdsNoRows(const QString& path)
 {
-    if (holdsAnyTable(folder, tables))
-        return;
+    QFile file(path), journal(path + QStringLiteral("-journal"));
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    if (file.size() == 0)
+        return true;
+    // No table file of ours is large when empty; a large one is read no further.
+    if (file.size() > 1024 * 1024)
+        return false;
+    const QByteArray journalBytes =
+        journal.exists() && journal.size() <= 1024 * 1024 && journal.open(QIODevice::ReadOnly) ? journal.readAll()
+                                                                                               : QByteArray();
+    const pages::PageImage image(file.readAll(), journalBytes);
+    const std::optional<QList<pages::SchemaEntry>> schema = image.schema();
+    if (!schema)
+        return false;
+    for (const pages::SchemaEntry& entry : *schema) {
+        if (entry.type != QLatin1String("table") || entry.name.startsWith(QLatin1String("sqlite_")))
+            continue;
+        bool anyRow = false;
+        QSet<int> visited;
+        if (!image.walkTable(entry.rootPage, 0, &visited, [&](const pages::TableCell&) { anyRow = true; }) || anyRow)
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+QString Database::createMissingFolder(const QString& folder, const QList<TableDef>& tables)
+{
     const QDir dir(folder);
+    QStringList missing;
+    for (const TableDef& def : tables)
+        if (!QFileInfo::exists(dir.filePath(def.fileName)))
+            missing << def.fileName;
+    if (missing.isEmpty())
+        return {};
+    const bool firstStart = missing.size() == tables.size();
+    // Files that hold rows are the clerk's data: one missing beside them is for the repair or a
+    // restore, never made afresh here.
+    if (!firstStart)
+        for (const TableDef& def : tables)
+            if (!missing.contains(def.fileName) && !holdsNoRows(dir.filePath(def.fileName)))
+                return {};
     if (!QDir().mkpath(folder))
         throw StoreError(FileError,
                          QStringLiteral("No se puede crear la carpeta de datos %1").arg(files::native(folder)));
-    for (const TableDef& def : tables)
-        createTableFile(dir.filePath(def.fileName), def);
     for (const QString& name : {QStringLiteral("ddjj"), QStringLiteral("back")})
         files::makeFolder(dir.filePath(name));
+    // The six files are made aside and put in place together: a first start stopped halfway
+    // leaves either no table, and starts again, or all of them.
+    staged::discard(folder);
+    const QString waiting = staged::folderFor(folder);
+    files::makeFolder(waiting);
+    for (const TableDef& def : tables)
+        createTableFile(QDir(waiting).filePath(def.fileName), def);
+    staged::placeAll(folder);
+    if (firstStart)
+        return {};
+    return QStringLiteral(
+               "La carpeta de las tablas %1 había quedado a medio crear (%2 %3). Se completó con las "
+               "tablas vacías; no se perdió ningún dato, porque las tablas que había estaban vacías.")
+        .arg(files::native(folder), missing.size() == 1 ? QStringLiteral("faltaba") : QStringLiteral("faltaban"),
+             missing.join(QStringLiteral(", ")));
 }
 
 void Database::checkTableFile(const QString& path, const TableDef& def, FileCheck depth)
@@ -310,9 +370,14 @@ void Database::checkTableFile(const QString& path, const TableDef& def, FileChec
 Database::Database(const QString& folder, const QList<TableDef>& tables, const QList<ReferenceDef>& references)
     : m_folder(folder), m_tables(tables)
 {
+    // Nothing of the folder is finished, made or read while another program works on it.
+    if (!QFileInfo(folder).isDir() && !QDir().mkpath(folder))
+        throw StoreError(FileError,
+                         QStringLiteral("No se puede crear la carpeta de datos %1").arg(files::native(folder)));
+    m_lock = std::make_unique<FolderLock>(folder);
     // A restore a crash interrupted is finished from its waiting files before any table is read.
     staged::finish(folder);
-    createMissingFolder(folder, tables);
+    m_startNotice = createMissingFolder(folder, tables);
     attachAll(references);
     // A filing that a crash stopped after its commit gets its file in place before anything
     // else reads the tables. One that cannot be placed now is tried again at the next open.

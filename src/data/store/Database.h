@@ -8,12 +8,15 @@
 #include <QSet>
 #include <QStringList>
 #include <QVariant>
+#include <memory>
 #include <utility>
 
 struct sqlite3;
 struct sqlite3_stmt;
 
 namespace store {
+
+class FolderLock;
 
 // A master row that detail rows refer to; deleting such a master is refused with 9734.
 struct ReferenceDef {
@@ -74,8 +77,11 @@ public:
     static const int SchemaVersion = 1;
 
     // A folder that holds none of the table files is a first start: the files are created empty,
-    // with the folders ddjj and back beside them.
-    static void createMissingFolder(const QString& folder, const QList<TableDef>& tables);
+    // with the folders ddjj and back beside them, and put in place all together or not at all.
+    // A folder a first start left half made (some files missing, none holding a row) is made
+    // whole the same way; the answer then says so, for the clerk. Empty otherwise. The caller
+    // holds the folder's lock.
+    static QString createMissingFolder(const QString& folder, const QList<TableDef>& tables);
     static bool holdsAnyTable(const QString& folder, const QList<TableDef>& tables);
     // Creates one empty table file; fails if the file is there already.
     static void createTableFile(const QString& path, const TableDef& def);
@@ -127,6 +133,8 @@ public:
     // Why a file a crash left under its pending name could not take its name when the tables
     // opened; empty when there was none. Told once.
     QString takePendingFilesError() { return std::exchange(m_pendingFilesError, {}); }
+    // What the clerk is told once of this open: a half-made folder completed. Empty otherwise.
+    QString takeStartNotice() { return std::exchange(m_startNotice, {}); }
     static const TableDef& pendingFilesTable();
 
 signals:
@@ -150,6 +158,8 @@ private:
     void announce();
 
     QString m_folder;
+    // Held from before any file is finished or made until the connection is gone.
+    std::unique_ptr<FolderLock> m_lock;
     sqlite3* m_db = nullptr;
     QList<TableDef> m_tables;
     QHash<QString, QString> m_schemaOf;                // lower-case table -> schema
@@ -158,6 +168,7 @@ private:
     QSet<QString> m_changed;                     // lower-case tables changed as a whole
     QHash<QString, QSet<qint64>> m_changedRows;  // lower-case table -> its rows changed one by one
     QString m_pendingFilesError;
+    QString m_startNotice;
 };
 
 // Opened in the constructor, committed by commit(), rolled back by the destructor otherwise.

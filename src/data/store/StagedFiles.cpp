@@ -1,6 +1,7 @@
 #include "StagedFiles.h"
 
 #include "FileOps.h"
+#include "FolderLock.h"
 #include "StoreError.h"
 #include "SystemError.h"
 
@@ -56,6 +57,7 @@ QString markerFor(const QString& tablesFolder)
 
 void placeAll(const QString& tablesFolder)
 {
+    const FolderLock lock(tablesFolder);
     const QString marker = markerFor(tablesFolder);
     // The waiting files reach the disk before the marker that commits to them.
     files::syncFolder(QDir(folderFor(tablesFolder)).filePath(Ddjj));
@@ -72,6 +74,9 @@ void placeAll(const QString& tablesFolder)
 
 void finish(const QString& tablesFolder)
 {
+    if (!QFileInfo(tablesFolder).isDir())
+        return;  // nothing waits in a folder that is not there
+    const FolderLock lock(tablesFolder);
     if (QFileInfo::exists(markerFor(tablesFolder)))
         carryOut(tablesFolder);
     else

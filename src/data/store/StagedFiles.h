@@ -3,10 +3,11 @@
 #include <QString>
 
 // A set of files put in place beside the tables together, all or none, even across a crash: the
-// restore of a backup. The new files wait, whole and synced, in a folder beside the tables; a
-// marker written and synced records that they are to replace the old ones; then each is renamed
-// into place and the marker goes. Every open of the tables first finishes a set whose marker is
-// there and removes one whose marker never was, so the old files and the new never mix.
+// restore of a backup, the tables of a first start. The new files wait, whole and synced, in a folder beside the
+// tables; a marker written and synced records that they are to replace the old ones; then each is renamed into place
+// and the marker goes. Every open of the tables first finishes a set whose marker is there and removes one whose marker
+// never was, so the old files and the new never mix. Both run under the folder's lock: a second program finishing a set
+// while the first still fills it would take the files from under it.
 namespace store::staged {
 
 // The folder the new files wait in: the tables' own files at its top, those of ddjj in its ddjj.

@@ -22,6 +22,7 @@ enum ErrorCode : int {
     FileError = 10011,
     RowGone = 10012,        // the row being edited was deleted through another view
     BackupRefused = 10013,  // a backup that is not whole, not ours or newer than the program
+    FolderBusy = 10014,     // another program works on the folder of the tables
 };
 
 // Every failure of the store: a numeric code and a text for the user, in Spanish.
