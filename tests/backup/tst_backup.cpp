@@ -391,6 +391,80 @@ private slots:
         QVERIFY(!QFileInfo::exists(store::staged::folderFor(tables())));
     }
 
+    // Backups made into ddjj are not taken into the next one, so each keeps the size of the
+    // first; the kept declarations below ddjj/archivo are taken.
+    void backupsInDdjjDoNotGrow()
+    {
+        fillAndFile(tables());
+        QVERIFY(QDir().mkpath(in(QStringLiteral("ddjj/archivo"))));
+        tablefiles::write(in(QStringLiteral("ddjj/archivo/20999999990202403.imp")), "presentada\r\n");
+        QStringList zips;
+        for (int i = 0; i < 3; ++i)
+            zips << backup::makeBackup(tables(), in(QStringLiteral("ddjj")));
+        QCOMPARE(QSet<QString>(zips.cbegin(), zips.cend()).size(), 3);
+        for (const QString& zipFile : std::as_const(zips)) {
+            QCOMPARE(QFileInfo(zipFile).size(), QFileInfo(zips.first()).size());
+            const backup::Contents contents = backup::readBackup(zipFile);
+            QVERIFY2(contents.declarations.contains(QStringLiteral("archivo/20999999990202403.imp")),
+                     qPrintable(contents.declarations.join(QLatin1Char(','))));
+            for (const QString& name : contents.declarations)
+                QVERIFY2(!name.endsWith(QLatin1String(".zip")), qPrintable(name));
+        }
+    }
+
+    // A taken name is never written over, and a destination whose folder is missing (a stick not
+    // plugged in, a typing slip) is refused rather than made up on the local disk.
+    void destinationRules_data()
+    {
+        QTest::addColumn<QString>("target");   // below the test's folder; {zip} is a backup already there
+        QTest::addColumn<QString>("written");  // the name written, empty when refused
+        QTest::newRow("a zip name that is taken") << "copias/mia.zip"
+                                                  << "copias/mia-2.zip";
+        QTest::newRow("a zip name taken twice") << "copias/otra.zip"
+                                                << "copias/otra-3.zip";
+        QTest::newRow("a new folder in a folder that exists") << "copias/nueva"
+                                                              << "copias/nueva/*";
+        QTest::newRow("a zip in a folder that is missing") << "falta/mia.zip"
+                                                           << "";
+        QTest::newRow("a folder below a missing one") << "falta/mas/abajo"
+                                                      << "";
+    }
+
+    void destinationRules()
+    {
+        QFETCH(QString, target);
+        QFETCH(QString, written);
+        fillAndFile(tables());
+        const QDir base(m_dir->path());
+        QVERIFY(base.mkpath(QStringLiteral("copias")));
+        const QMap<QString, QByteArray> taken{{QStringLiteral("copias/mia.zip"), "la copia de ayer"},
+                                              {QStringLiteral("copias/otra.zip"), "una copia"},
+                                              {QStringLiteral("copias/otra-2.zip"), "otra copia"}};
+        for (auto it = taken.cbegin(); it != taken.cend(); ++it)
+            tablefiles::write(base.filePath(it.key()), it.value());
+
+        QString made;
+        try {
+            made = backup::makeBackup(tables(), base.filePath(target));
+            QVERIFY2(!written.isEmpty(), qPrintable(made));
+        } catch (const store::StoreError& e) {
+            QVERIFY2(written.isEmpty(), qPrintable(e.text()));
+            QCOMPARE(e.code(), int(store::FileError));
+            QVERIFY2(e.text().contains(QStringLiteral("No existe la carpeta")), qPrintable(e.text()));
+            QVERIFY(!QFileInfo::exists(base.filePath(QStringLiteral("falta"))));
+        }
+        if (!written.isEmpty()) {
+            if (written.endsWith(QLatin1Char('*')))
+                QCOMPARE(QFileInfo(made).absolutePath(),
+                         QFileInfo(base.filePath(written.chopped(2))).absoluteFilePath());
+            else
+                QCOMPARE(made, base.filePath(written));
+            QCOMPARE(backup::readBackup(made).cuit, cuitFor(99999999));
+        }
+        for (auto it = taken.cbegin(); it != taken.cend(); ++it)
+            QCOMPARE(tablefiles::bytes(base.filePath(it.key())), it.value());
+    }
+
     // Another connection commits a client and a form total together, over and over, while
     // backups are taken: each backup holds both rows of every pair or neither, passes SQLite's
     // integrity check, and restores to tables that open.
