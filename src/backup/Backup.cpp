@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSet>
 #include <QStorageInfo>
 #include <QTemporaryDir>
@@ -432,6 +433,76 @@ QString makeBackup(const QString& tablesFolder, const QString& target)
     // A restore a crash stopped is finished first: a backup of half of it would be no state at all.
     store::staged::finish(tablesFolder);
     return writeBackup(tablesFolder, target, false);
+}
+
+namespace {
+
+struct WorkName {
+    Work work;
+    const char* inName;  // as the copy's name holds it
+    const char* told;    // as the clerk reads it
+};
+
+const WorkName WorkNames[] = {
+    {Work::Filing, "presentacion", "antes de una presentación"},
+    {Work::Reissue, "reimpresion", "antes de volver a generar una presentación"},
+    {Work::Amendment, "rectificativa", "antes de una rectificativa"},
+    {Work::Import, "importacion", "antes de una importación"},
+    {Work::Repair, "reparacion", "antes de una reparación"},
+    {Work::Restore, "restauracion", "antes de una restauración"},
+};
+
+// To the thousandth of a second, so that copies made in one second still sort by their names.
+const QString Stamp = QStringLiteral("yyyyMMdd-HHmmss-zzz");
+
+QStringList safetyCopies(const QString& folder)
+{
+    // The names begin with the moment the copy was made: by name is oldest first.
+    static const QRegularExpression form(QStringLiteral("^[0-9]{8}-[0-9]{6}-[0-9]{3}-[a-z]+(-[0-9]+)?\\.zip$"));
+    return QDir(folder).entryList({QStringLiteral("*.zip")}, QDir::Files, QDir::Name).filter(form);
+}
+
+}  // namespace
+
+QString safetyFolder(const QString& tablesFolder)
+{
+    return QDir(defaultFolder(tablesFolder)).filePath(QStringLiteral("auto"));
+}
+
+QString makeSafetyCopy(const QString& tablesFolder, Work work)
+{
+    // A restore a crash stopped is finished first: a copy of half of it would be no state at all.
+    store::staged::finish(tablesFolder);
+    const QString folder = safetyFolder(tablesFolder);
+    store::files::makeFolder(folder);
+    const auto name = std::find_if(std::cbegin(WorkNames), std::cend(WorkNames),
+                                   [work](const WorkName& w) { return w.work == work; });
+    const QString target = QDir(folder).filePath(QDateTime::currentDateTime().toString(Stamp) + QLatin1Char('-') +
+                                                 QLatin1String(name->inName) + QStringLiteral(".zip"));
+    const QString written = writeBackup(tablesFolder, target, true);
+    QStringList copies = safetyCopies(folder);
+    while (copies.size() > KeptSafetyCopies)
+        store::files::removeFile(QDir(folder).filePath(copies.takeFirst()));
+    return written;
+}
+
+QList<Found> backupsBeside(const QString& tablesFolder)
+{
+    QList<Found> found;
+    const QDir byHand(defaultFolder(tablesFolder));
+    for (const QFileInfo& info : byHand.entryInfoList({QStringLiteral("*.zip")}, QDir::Files))
+        found << Found{info.filePath(), info.lastModified(), {}};
+    const QDir safety(safetyFolder(tablesFolder));
+    for (const QString& name : safetyCopies(safety.path())) {
+        const QDateTime taken = QDateTime::fromString(name.left(Stamp.size()), Stamp);
+        const QString work = name.mid(Stamp.size() + 1).section(QLatin1Char('.'), 0, 0).section(QLatin1Char('-'), 0, 0);
+        const auto w = std::find_if(std::cbegin(WorkNames), std::cend(WorkNames),
+                                    [&](const WorkName& n) { return work == QLatin1String(n.inName); });
+        if (taken.isValid() && w != std::cend(WorkNames))
+            found << Found{safety.filePath(name), taken, QString::fromUtf8(w->told)};
+    }
+    std::stable_sort(found.begin(), found.end(), [](const Found& a, const Found& b) { return a.taken > b.taken; });
+    return found;
 }
 
 Contents readBackup(const QString& zipFile)

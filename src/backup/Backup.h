@@ -48,6 +48,29 @@ QString fileName(const QString& cuit, const QDateTime& taken);
 // be one that can be restored. Backups lying in ddjj are not taken into it.
 QString makeBackup(const QString& tablesFolder, const QString& target);
 
+// The work a safety copy is made before.
+enum class Work { Filing, Reissue, Amendment, Import, Repair, Restore };
+
+// Safety copies are kept in back/auto beside the tables, the newest of them only.
+inline constexpr int KeptSafetyCopies = 20;
+QString safetyFolder(const QString& tablesFolder);
+
+// A copy of the tables as they are, made before a piece of work that changes them, into
+// back/auto as "<yyyyMMdd-HHmmss-zzz>-<work>.zip"; the oldest copies past KeptSafetyCopies are
+// removed. A damaged table is kept as found (the copy is then for the record, not to restore).
+// Answers the copy; throws StoreError when it cannot be made, and the work should not begin.
+QString makeSafetyCopy(const QString& tablesFolder, Work work);
+
+// A backup found beside the tables: those made by hand in back/ and the safety copies in
+// back/auto, newest first. reason: the work a safety copy preceded, as the clerk reads it
+// ("antes de una presentación"); empty for one made by hand.
+struct Found {
+    QString file;
+    QDateTime taken;
+    QString reason;
+};
+QList<Found> backupsBeside(const QString& tablesFolder);
+
 // Opens a backup and checks everything in it as a restore would, without touching any table.
 Contents readBackup(const QString& zipFile);
 

@@ -23,6 +23,7 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -410,6 +411,48 @@ private slots:
             for (const QString& name : contents.declarations)
                 QVERIFY2(!name.endsWith(QLatin1String(".zip")), qPrintable(name));
         }
+    }
+
+    // Before each kind of work a copy is made into back/auto, named for it; the newest 20 are kept
+    // and listed, with their reasons, beside the backups made by hand.
+    void safetyCopies()
+    {
+        fillAndFile(tables());
+        const QString byHand = backup::makeBackup(tables(), backup::defaultFolder(tables()));
+        const QList<backup::Work> works{backup::Work::Filing, backup::Work::Reissue, backup::Work::Amendment,
+                                        backup::Work::Import, backup::Work::Repair,  backup::Work::Restore};
+        QStringList made;
+        for (int i = 0; i < backup::KeptSafetyCopies + 4; ++i)
+            made << backup::makeSafetyCopy(tables(), works[i % works.size()]);
+        const QStringList kept =
+            QDir(backup::safetyFolder(tables())).entryList({QStringLiteral("*.zip")}, QDir::Files, QDir::Name);
+        QStringList newest;
+        for (const QString& path : made.mid(4))
+            newest << QFileInfo(path).fileName();
+        QCOMPARE(kept, newest);
+        QVERIFY2(kept.last().endsWith(QLatin1String("-restauracion.zip")), qPrintable(kept.last()));
+        QCOMPARE(backup::readBackup(made.last()).rows, backup::readBackup(byHand).rows);
+
+        const QList<backup::Found> found = backup::backupsBeside(tables());
+        QCOMPARE(found.size(), backup::KeptSafetyCopies + 1);
+        QCOMPARE(found.first().file, made.last());
+        QCOMPARE(found.first().reason, QStringLiteral("antes de una restauración"));
+        QCOMPARE(found.value(1).reason, QStringLiteral("antes de una reparación"));
+        const auto hand =
+            std::find_if(found.cbegin(), found.cend(), [&](const backup::Found& f) { return f.file == byHand; });
+        QVERIFY(hand != found.cend());
+        QVERIFY(hand->reason.isEmpty());
+    }
+
+    // A safety copy of damaged tables is still made, keeping them as found: a repair is what
+    // comes after it.
+    void safetyCopyOfDamagedTables()
+    {
+        fillAndFile(tables());
+        const QString table = in(QStringLiteral("detalle.DB"));
+        tablefiles::garblePage(table, tablefiles::leaves(table, QStringLiteral("detalle")).first().page, 7);
+        const QString copy = backup::makeSafetyCopy(tables(), backup::Work::Repair);
+        QCOMPARE(unpack(copy).entries.value(QStringLiteral("detalle.DB")), tablefiles::bytes(table));
     }
 
     // A taken name is never written over, and a destination whose folder is missing (a stick not
