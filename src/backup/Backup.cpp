@@ -123,25 +123,24 @@ std::pair<QString, QString> agentOf(const QString& path)
     return rows.isEmpty() ? std::pair<QString, QString>() : std::pair{rows[0].value(0), rows[0].value(1)};
 }
 
-// Where the backup goes: never over an existing file, and never into a folder made up along a
-// mistyped path, which would put the clerk's only copy on the wrong disk.
+// Where the backup goes: never over an existing file, and never into a chain of folders made up
+// along a mistyped path, which would put the clerk's only copy on the wrong disk: the folder that
+// takes the backup may be made, its parent must exist.
 QString targetPath(const QString& target, const QString& name)
 {
     const QFileInfo info(target);
-    const auto needParent = [](const QString& parent) {
+    const bool zipName = target.endsWith(QLatin1String(".zip"), Qt::CaseInsensitive) && !info.isDir();
+    const QString folder = zipName ? info.absolutePath() : info.absoluteFilePath();
+    if (!QFileInfo(folder).isDir()) {
+        const QString parent = QFileInfo(folder).absolutePath();
         if (!QFileInfo(parent).isDir())
             throw store::StoreError(
                 store::FileError,
                 QStringLiteral("No existe la carpeta %1: la copia de seguridad no se hizo.").arg(native(parent)));
-    };
-    if (target.endsWith(QLatin1String(".zip"), Qt::CaseInsensitive) && !info.isDir()) {
-        needParent(info.absolutePath());
+        store::files::makeFolder(folder);
+    }
+    if (zipName)
         return store::files::freeName(target.chopped(4), target.right(4));
-    }
-    if (!info.isDir()) {
-        needParent(info.absolutePath());
-        store::files::makeFolder(target);
-    }
     // Two backups in the same second must not overwrite each other.
     return store::files::freeName(QDir(target).filePath(QFileInfo(name).completeBaseName()), QStringLiteral(".zip"));
 }

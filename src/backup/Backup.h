@@ -42,9 +42,9 @@ QString defaultFolder(const QString& tablesFolder);
 QString fileName(const QString& cuit, const QDateTime& taken);
 
 // Writes a backup of the tables of tablesFolder. target: a zip name (ending in .zip) or a folder
-// where the backup takes its own name; a missing folder is made only when its parent exists, and
-// a name that is taken is never overwritten: the next free one (name-2.zip...) is used. Answers
-// the file written. A table that is missing or fails the store's checks is refused: a backup must
+// where the backup takes its own name. A missing folder that takes the backup is made only when
+// its parent exists; a name that is taken is never overwritten: the next free one (name-2.zip...)
+// is used. Answers the file written. A table that is missing or fails the store's checks is refused: a backup must
 // be one that can be restored. Backups lying in ddjj are not taken into it.
 QString makeBackup(const QString& tablesFolder, const QString& target);
 

@@ -459,7 +459,7 @@ private slots:
     // plugged in, a typing slip) is refused rather than made up on the local disk.
     void destinationRules_data()
     {
-        QTest::addColumn<QString>("target");   // below the test's folder; {zip} is a backup already there
+        QTest::addColumn<QString>("target");   // below the test's folder
         QTest::addColumn<QString>("written");  // the name written, empty when refused
         QTest::newRow("a zip name that is taken") << "copias/mia.zip"
                                                   << "copias/mia-2.zip";
@@ -467,8 +467,10 @@ private slots:
                                                 << "copias/otra-3.zip";
         QTest::newRow("a new folder in a folder that exists") << "copias/nueva"
                                                               << "copias/nueva/*";
-        QTest::newRow("a zip in a folder that is missing") << "falta/mia.zip"
-                                                           << "";
+        QTest::newRow("a zip in a new folder of one that exists") << "nueva/mia.zip"
+                                                                  << "nueva/mia.zip";
+        QTest::newRow("a zip below a missing folder") << "falta/mas/mia.zip"
+                                                      << "";
         QTest::newRow("a folder below a missing one") << "falta/mas/abajo"
                                                       << "";
     }
