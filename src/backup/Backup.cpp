@@ -9,22 +9,44 @@
 #include "data/store/RowCheck.h"
 #include "data/store/StagedFiles.h"
 #include "data/store/StoreError.h"
+#include "data/store/TableEncoding.h"
 #include "data/store/TableSnapshot.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSet>
+#include <QStorageInfo>
 #include <QTemporaryDir>
 #include <QVersionNumber>
+#include <algorithm>
 
 namespace backup {
 
 namespace {
 
 const QString Ddjj = QStringLiteral("ddjj");
-const QString DdjjPrefix = QStringLiteral("ddjj/");
+const QString Archive = QStringLiteral("ddjj/archivo");
+
+// A backup's own folder beside the tables may hold this many copies and a little more; the
+// entries of a backup are the six tables, the manifest and the files of ddjj.
+const qint64 SpareBytes = 16 << 20;
+
+qint64 fileSystemFreeSpace(const QString& folder)
+{
+    QStorageInfo storage(folder);
+    if (!storage.isValid() || !storage.isReady())
+        return -1;
+    return storage.bytesAvailable();
+}
+
+FreeSpaceReader& freeSpaceReader()
+{
+    static FreeSpaceReader current = fileSystemFreeSpace;
+    return current;
+}
 
 using store::files::native;
 
@@ -45,16 +67,45 @@ QByteArray digestOf(const QString& path)
     return hash.result().toHex();
 }
 
-// The files of ddjj a backup keeps: not a declaration still under its pending name, which is
-// finished or removed by the open of the tables, nor a name no manifest line could hold.
+// A file of ddjj or of its archivo as a backup names it, "ddjj/<name>" or "ddjj/archivo/<name>":
+// a plain name a folder can hold, not hidden, not a declaration still pending nor a backup.
+bool isDeclarationEntry(const QString& entry)
+{
+    QString name;
+    if (entry.startsWith(Archive + QLatin1Char('/')))
+        name = entry.mid(Archive.size() + 1);
+    else if (entry.startsWith(Ddjj + QLatin1Char('/')))
+        name = entry.mid(Ddjj.size() + 1);
+    else
+        return false;
+    if (name.isEmpty() || name.size() > 120 || name.toUtf8().size() > 240 || name.startsWith(QLatin1Char('.')) ||
+        name.endsWith(QLatin1String(".pendiente")) || name.endsWith(QLatin1String(".zip"), Qt::CaseInsensitive) ||
+        entry == Archive)
+        return false;
+    return std::none_of(name.cbegin(), name.cend(), [](QChar c) {
+        return c == QLatin1Char('/') || c == QLatin1Char('\\') || c.category() == QChar::Other_Control || c.isNull();
+    });
+}
+
+// The journal of a table, kept only in the copy of damaged tables made before a restore.
+bool isJournalOf(const QSet<QString>& tableFiles, const QString& name)
+{
+    return name.endsWith(QLatin1String("-journal")) && tableFiles.contains(name.chopped(8));
+}
+
+// The files of ddjj and of its archivo a backup keeps, by entry name: not a declaration still
+// under its pending name, which is finished or removed by the open of the tables, not a backup
+// (a backup of backups would grow with each one), nor a name a restore would refuse.
 QStringList declarationFiles(const QString& tablesFolder)
 {
     QStringList names;
-    for (const QString& name :
-         QDir(QDir(tablesFolder).filePath(Ddjj)).entryList(QDir::Files | QDir::Hidden, QDir::Name))
-        if (!name.endsWith(QLatin1String(".pendiente")) && !name.contains(QLatin1Char('\n')) &&
-            !name.contains(QLatin1Char('\r')))
-            names << name;
+    for (const QString& folder : {Ddjj, Archive})
+        for (const QString& name :
+             QDir(QDir(tablesFolder).filePath(folder)).entryList(QDir::Files | QDir::Hidden, QDir::Name)) {
+            const QString entry = folder + QLatin1Char('/') + name;
+            if (isDeclarationEntry(entry))
+                names << entry;
+        }
     return names;
 }
 
@@ -72,13 +123,24 @@ std::pair<QString, QString> agentOf(const QString& path)
     return rows.isEmpty() ? std::pair<QString, QString>() : std::pair{rows[0].value(0), rows[0].value(1)};
 }
 
+// Where the backup goes: never over an existing file, and never into a chain of folders made up
+// along a mistyped path, which would put the clerk's only copy on the wrong disk: the folder that
+// takes the backup may be made, its parent must exist.
 QString targetPath(const QString& target, const QString& name)
 {
-    if (target.endsWith(QLatin1String(".zip"), Qt::CaseInsensitive) && !QFileInfo(target).isDir()) {
-        store::files::makeFolder(QFileInfo(target).absolutePath());
-        return target;
+    const QFileInfo info(target);
+    const bool zipName = target.endsWith(QLatin1String(".zip"), Qt::CaseInsensitive) && !info.isDir();
+    const QString folder = zipName ? info.absolutePath() : info.absoluteFilePath();
+    if (!QFileInfo(folder).isDir()) {
+        const QString parent = QFileInfo(folder).absolutePath();
+        if (!QFileInfo(parent).isDir())
+            throw store::StoreError(
+                store::FileError,
+                QStringLiteral("No existe la carpeta %1: la copia de seguridad no se hizo.").arg(native(parent)));
+        store::files::makeFolder(folder);
     }
-    store::files::makeFolder(target);
+    if (zipName)
+        return store::files::freeName(target.chopped(4), target.right(4));
     // Two backups in the same second must not overwrite each other.
     return store::files::freeName(QDir(target).filePath(QFileInfo(name).completeBaseName()), QStringLiteral(".zip"));
 }
@@ -143,14 +205,13 @@ QString writeBackup(const QString& tablesFolder, const QString& target, bool asF
         entries << zip::Entry{def.fileName, copy, {}};
     }
     // Copied first, so that a declaration replaced meanwhile is kept as one whole file.
-    const QDir ddjjCopies(work.filePath(Ddjj));
-    store::files::makeFolder(ddjjCopies.path());
+    store::files::makeFolder(work.filePath(Archive));
     for (const QString& name : declarationFiles(tablesFolder)) {
-        store::files::copyFile(tables.filePath(DdjjPrefix + name), ddjjCopies.filePath(name));
-        entries << zip::Entry{DdjjPrefix + name, ddjjCopies.filePath(name), {}};
+        store::files::copyFile(tables.filePath(name), work.filePath(name));
+        entries << zip::Entry{name, work.filePath(name), {}};
     }
     for (const zip::Entry& e : std::as_const(entries))
-        manifest.digests.append({e.name, digestOf(e.file)});
+        manifest.files.append({e.name, QFileInfo(e.file).size(), digestOf(e.file)});
     entries.prepend(zip::Entry{ManifestName, {}, manifestText(manifest)});
 
     const QString path = targetPath(target, fileName(manifest.cuit, manifest.taken));
@@ -166,63 +227,96 @@ QString tableRefusal(const store::StoreError& error, const QString& fileName)
 }
 
 // Reads the backup into folder (the tables at its top, the declarations in its ddjj) and checks
-// everything in it; refuses the backup at the first fault.
-Contents unpackChecked(const QString& zipFile, const QString& folder)
+// everything in it; refuses the backup at the first fault. What the zip lists and what its
+// manifest says are checked against each other before a byte of a table is inflated, and the
+// room they need against the free space of folder less reserve: a hostile zip costs a moment,
+// a little memory and no disk.
+Contents unpackChecked(const QString& zipFile, const QString& folder, qint64 reserve)
 {
-    QTemporaryDir side;
-    checkedTemporary(side);
     const QDir into(folder);
-    store::files::makeFolder(into.filePath(Ddjj));
     QSet<QString> tableFiles;
     for (const store::TableDef& def : schema::tables())
         tableFiles << def.fileName;
-    const QString manifestFile = side.filePath(ManifestName);
 
-    const QHash<QString, QByteArray> digests = zip::read(zipFile, [&](const QString& name) -> QString {
-        if (name == ManifestName)
-            return manifestFile;
-        if (tableFiles.contains(name))
-            return into.filePath(name);
-        const QString declaration = name.mid(DdjjPrefix.size());
-        if (name.startsWith(DdjjPrefix) && !declaration.isEmpty() && !declaration.contains(QLatin1Char('/')) &&
-            !declaration.contains(QLatin1Char('\\')) && declaration != QLatin1String(".") &&
-            declaration != QLatin1String(".."))
-            return into.filePath(name);
-        zip::refuse(zipFile,
-                    QStringLiteral("contiene %1, que no es parte de una copia de seguridad del programa.").arg(name));
-    });
-
-    QFile text(manifestFile);
-    Manifest manifest;
-    if (!text.open(QIODevice::ReadOnly))
+    const QList<zip::Listed> listed = zip::list(zipFile, MaxManifestLines);
+    const zip::Listed* manifestEntry = nullptr;
+    for (const zip::Listed& e : listed) {
+        if (e.name == ManifestName)
+            manifestEntry = &e;
+        else if (!tableFiles.contains(e.name) && !isDeclarationEntry(e.name) && !isJournalOf(tableFiles, e.name))
+            zip::refuse(zipFile, QStringLiteral("contiene %1, que no es parte de una copia de seguridad del programa.")
+                                     .arg(e.name.left(120)));
+    }
+    if (!manifestEntry)
         zip::refuse(zipFile, QStringLiteral("no tiene el manifiesto (%1): no es una copia de seguridad del programa.")
                                  .arg(ManifestName));
-    if (!parseManifest(text.readAll(), &manifest))
-        zip::refuse(
-            zipFile,
-            QStringLiteral("su manifiesto (%1) no es el de una copia de seguridad del programa.").arg(ManifestName));
-    const QVersionNumber made = QVersionNumber::fromString(manifest.version);
-    if (made.isNull())
-        zip::refuse(zipFile, QStringLiteral("su manifiesto no dice con qué versión del programa se hizo."));
-    if (made > QVersionNumber::fromString(programVersion()))
+    if (manifestEntry->size > MaxManifestBytes)
+        zip::refuse(zipFile, QStringLiteral("su manifiesto (%1) es más grande que el de cualquier copia del programa.")
+                                 .arg(ManifestName));
+    Manifest manifest;
+    const QString manifestFault = parseManifest(zip::readEntry(zipFile, *manifestEntry), &manifest);
+    // A newer program's backup is told as such, whatever else its manifest says.
+    if (plainVersion(manifest.version) &&
+        QVersionNumber::fromString(manifest.version) > QVersionNumber::fromString(programVersion()))
         zip::refuse(zipFile, QStringLiteral("se hizo con la versión %1 del programa, más nueva que esta (%2). "
                                             "Actualice el programa para restaurarla.")
                                  .arg(manifest.version, programVersion()));
+    if (!manifestFault.isEmpty())
+        zip::refuse(zipFile, QStringLiteral("su manifiesto (%1) %2: no es el de una copia de seguridad del programa.")
+                                 .arg(ManifestName, manifestFault));
     if (!manifest.damaged.isEmpty())
         zip::refuse(zipFile, QStringLiteral("es la copia de unas tablas dañadas (%1), guardadas tal como estaban.")
                                  .arg(manifest.damaged.join(QStringLiteral(", "))));
+
+    for (const zip::Listed& e : listed)
+        if (isJournalOf(tableFiles, e.name))
+            zip::refuse(
+                zipFile,
+                QStringLiteral("contiene %1, que no es parte de una copia de seguridad del programa.").arg(e.name));
+
+    // The zip's list and the manifest's must be one: same names, same sizes.
+    QHash<QString, ManifestFile> said;
+    for (const ManifestFile& f : std::as_const(manifest.files))
+        said.insert(f.name, f);
+    qint64 total = 0;
+    QList<zip::Listed> expected;
+    for (const zip::Listed& e : listed) {
+        if (&e == manifestEntry)
+            continue;
+        const auto it = said.constFind(e.name);
+        if (it == said.cend())
+            zip::refuse(zipFile, QStringLiteral("contiene %1, que su manifiesto no nombra.").arg(e.name));
+        if (it->size != e.size)
+            zip::refuse(
+                zipFile,
+                QStringLiteral("el archivo %1 que contiene no tiene el tamaño que dice su manifiesto.").arg(e.name));
+        total += e.size;
+        expected << e;
+    }
     for (const store::TableDef& def : schema::tables())
-        if (!digests.contains(def.fileName))
+        if (!said.contains(def.fileName))
             zip::refuse(zipFile, QStringLiteral("le falta la tabla %1.").arg(def.fileName));
-    QHash<QString, QByteArray> listed;
-    for (const auto& [name, digest] : manifest.digests)
-        listed.insert(name, digest);
-    for (auto it = digests.cbegin(); it != digests.cend(); ++it)
-        if (it.key() != ManifestName && listed.value(it.key()) != it.value())
-            zip::refuse(zipFile, QStringLiteral("el archivo %1 que contiene está dañado.").arg(it.key()));
-    for (auto it = listed.cbegin(); it != listed.cend(); ++it)
-        if (!digests.contains(it.key()))
-            zip::refuse(zipFile, QStringLiteral("le falta el archivo %1.").arg(it.key()));
+    for (const ManifestFile& f : std::as_const(manifest.files))
+        if (!std::any_of(listed.cbegin(), listed.cend(), [&](const zip::Listed& e) { return e.name == f.name; }))
+            zip::refuse(zipFile, QStringLiteral("le falta el archivo %1.").arg(f.name));
+
+    store::files::makeFolder(into.filePath(Archive));
+    const qint64 free = freeSpaceReader()(folder);
+    if (free >= 0 && total + reserve + SpareBytes > free)
+        throw store::StoreError(
+            store::FileError,
+            QStringLiteral("No hay lugar en el disco para restaurar la copia de seguridad %1: hacen falta %2 MB y "
+                           "quedan %3 MB libres.")
+                .arg(native(zipFile))
+                .arg((total + reserve + SpareBytes) >> 20)
+                .arg(free >> 20));
+
+    zip::extract(
+        zipFile, listed, [&](const QString& name) { return name == ManifestName ? QString() : into.filePath(name); },
+        [&](const QString& name, const QByteArray& digest) {
+            if (said.value(name).digest != digest)
+                zip::refuse(zipFile, QStringLiteral("el archivo %1 que contiene está dañado.").arg(name));
+        });
 
     Contents contents;
     contents.file = zipFile;
@@ -231,6 +325,12 @@ Contents unpackChecked(const QString& zipFile, const QString& folder)
     for (const store::TableDef& def : schema::tables()) {
         const QString path = into.filePath(def.fileName);
         // Whose file it is first; then every page, once, by the fuller of SQLite's checks.
+        const QString encoding = store::foreignTextEncoding(path);
+        if (!encoding.isEmpty())
+            zip::refuse(zipFile,
+                        QStringLiteral("la tabla %1 que contiene guarda sus textos en %2, no en UTF-8 como las "
+                                       "de este programa.")
+                            .arg(def.fileName, encoding));
         try {
             store::Database::checkTableFile(path, def, store::Database::FileCheck::Layout);
         } catch (const store::StoreError& e) {
@@ -259,8 +359,19 @@ Contents unpackChecked(const QString& zipFile, const QString& folder)
         QStringLiteral("SELECT Anio, Anticipo FROM anticipos ORDER BY Anio DESC, Anticipo DESC LIMIT 1"));
     if (!last.isEmpty())
         contents.lastPeriod = last[0].value(1) + QLatin1Char('/') + last[0].value(0);
-    contents.declarations = QDir(into.filePath(Ddjj)).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    for (const zip::Listed& e : std::as_const(expected))
+        if (isDeclarationEntry(e.name))
+            contents.declarations << e.name.mid(Ddjj.size() + 1);
+    contents.declarations.sort();
     return contents;
+}
+
+qint64 tablesSize(const QString& tablesFolder)
+{
+    qint64 size = 0;
+    for (const store::TableDef& def : schema::tables())
+        size += QFileInfo(QDir(tablesFolder).filePath(def.fileName)).size();
+    return size;
 }
 
 QString question(const Contents& contents, const QString& tablesFolder)
@@ -282,6 +393,13 @@ QString question(const Contents& contents, const QString& tablesFolder)
 }  // namespace
 
 QString programVersion() { return QStringLiteral(TARVENIO_VERSION); }
+
+FreeSpaceReader setFreeSpaceReader(FreeSpaceReader next)
+{
+    FreeSpaceReader previous = freeSpaceReader();
+    freeSpaceReader() = next ? std::move(next) : FreeSpaceReader(fileSystemFreeSpace);
+    return previous;
+}
 
 QString defaultFolder(const QString& tablesFolder) { return QDir(tablesFolder).filePath(QStringLiteral("back")); }
 
@@ -316,10 +434,80 @@ QString makeBackup(const QString& tablesFolder, const QString& target)
     return writeBackup(tablesFolder, target, false);
 }
 
+namespace {
+
+struct WorkName {
+    Work work;
+    const char* inName;  // as the copy's name holds it
+    const char* told;    // as the clerk reads it
+};
+
+const WorkName WorkNames[] = {
+    {Work::Filing, "presentacion", "antes de una presentación"},
+    {Work::Reissue, "reimpresion", "antes de volver a generar una presentación"},
+    {Work::Amendment, "rectificativa", "antes de una rectificativa"},
+    {Work::Import, "importacion", "antes de una importación"},
+    {Work::Repair, "reparacion", "antes de una reparación"},
+    {Work::Restore, "restauracion", "antes de una restauración"},
+};
+
+// To the thousandth of a second, so that copies made in one second still sort by their names.
+const QString Stamp = QStringLiteral("yyyyMMdd-HHmmss-zzz");
+
+QStringList safetyCopies(const QString& folder)
+{
+    // The names begin with the moment the copy was made: by name is oldest first.
+    static const QRegularExpression form(QStringLiteral("^[0-9]{8}-[0-9]{6}-[0-9]{3}-[a-z]+(-[0-9]+)?\\.zip$"));
+    return QDir(folder).entryList({QStringLiteral("*.zip")}, QDir::Files, QDir::Name).filter(form);
+}
+
+}  // namespace
+
+QString safetyFolder(const QString& tablesFolder)
+{
+    return QDir(defaultFolder(tablesFolder)).filePath(QStringLiteral("auto"));
+}
+
+QString makeSafetyCopy(const QString& tablesFolder, Work work)
+{
+    // A restore a crash stopped is finished first: a copy of half of it would be no state at all.
+    store::staged::finish(tablesFolder);
+    const QString folder = safetyFolder(tablesFolder);
+    store::files::makeFolder(folder);
+    const auto name = std::find_if(std::cbegin(WorkNames), std::cend(WorkNames),
+                                   [work](const WorkName& w) { return w.work == work; });
+    const QString target = QDir(folder).filePath(QDateTime::currentDateTime().toString(Stamp) + QLatin1Char('-') +
+                                                 QLatin1String(name->inName) + QStringLiteral(".zip"));
+    const QString written = writeBackup(tablesFolder, target, true);
+    QStringList copies = safetyCopies(folder);
+    while (copies.size() > KeptSafetyCopies)
+        store::files::removeFile(QDir(folder).filePath(copies.takeFirst()));
+    return written;
+}
+
+QList<Found> backupsBeside(const QString& tablesFolder)
+{
+    QList<Found> found;
+    const QDir byHand(defaultFolder(tablesFolder));
+    for (const QFileInfo& info : byHand.entryInfoList({QStringLiteral("*.zip")}, QDir::Files))
+        found << Found{info.filePath(), info.lastModified(), {}};
+    const QDir safety(safetyFolder(tablesFolder));
+    for (const QString& name : safetyCopies(safety.path())) {
+        const QDateTime taken = QDateTime::fromString(name.left(Stamp.size()), Stamp);
+        const QString work = name.mid(Stamp.size() + 1).section(QLatin1Char('.'), 0, 0).section(QLatin1Char('-'), 0, 0);
+        const auto w = std::find_if(std::cbegin(WorkNames), std::cend(WorkNames),
+                                    [&](const WorkName& n) { return work == QLatin1String(n.inName); });
+        if (taken.isValid() && w != std::cend(WorkNames))
+            found << Found{safety.filePath(name), taken, QString::fromUtf8(w->told)};
+    }
+    std::stable_sort(found.begin(), found.end(), [](const Found& a, const Found& b) { return a.taken > b.taken; });
+    return found;
+}
+
 Contents readBackup(const QString& zipFile)
 {
     QTemporaryDir work;
-    return unpackChecked(zipFile, checkedTemporary(work).path());
+    return unpackChecked(zipFile, checkedTemporary(work).path(), 0);
 }
 
 RestoreOutcome restoreBackup(const QString& tablesFolder, const QString& zipFile, Prompt& prompt)
@@ -331,7 +519,8 @@ RestoreOutcome restoreBackup(const QString& tablesFolder, const QString& zipFile
     try {
         {
             BusyScope busy(prompt);
-            outcome.contents = unpackChecked(zipFile, staged);
+            // The tables as they are go to back/ first: room for a copy of them is kept.
+            outcome.contents = unpackChecked(zipFile, staged, tablesSize(tablesFolder));
         }
         if (prompt.box(question(outcome.contents, tablesFolder), QStringLiteral("Imprentas"), PromptButtons::YesNo,
                        PromptIcon::Question, PromptButton::No) != PromptButton::Yes) {

@@ -17,12 +17,15 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <thread>
@@ -89,32 +92,93 @@ Unpacked unpack(const QString& zipFile)
 {
     QTemporaryDir dir;
     QHash<QString, QString> placed;
-    backup::zip::read(zipFile, [&](const QString& name) {
-        const QString path = dir.filePath(QString::number(placed.size()));
-        placed.insert(name, path);
-        return path;
-    });
+    const QList<backup::zip::Listed> listed = backup::zip::list(zipFile, 1000);
+    backup::zip::extract(
+        zipFile, listed,
+        [&](const QString& name) {
+            const QString path = dir.filePath(QString::number(placed.size()));
+            placed.insert(name, path);
+            return path;
+        },
+        [](const QString&, const QByteArray&) {});
     Unpacked u;
     for (auto it = placed.cbegin(); it != placed.cend(); ++it)
         u.entries.insert(it.key(), tablefiles::bytes(it.value()));
-    if (!backup::parseManifest(u.entries.take(backup::ManifestName), &u.manifest))
-        qFatal("the program's own backup has no manifest");
+    const QString fault = backup::parseManifest(u.entries.take(backup::ManifestName), &u.manifest);
+    if (!fault.isEmpty())
+        qFatal("the program's own backup has no manifest: %s", qPrintable(fault));
     return u;
 }
 
-// A zip of the entries with a manifest that lists the digests of digested (by default the entries).
+// A zip of the entries with a manifest that lists them with the digests of digested (by default
+// the entries themselves); manifestText, when given, is the manifest's whole text instead.
 void pack(const QString& zipFile, const Files& entries, backup::Manifest manifest, bool withManifest = true,
-          const std::optional<Files>& digested = {})
+          const std::optional<Files>& digested = {}, const std::optional<QByteArray>& manifestText = {})
 {
     QList<backup::zip::Entry> list;
-    manifest.digests.clear();
+    manifest.files.clear();
     for (auto it = entries.cbegin(); it != entries.cend(); ++it) {
         list << backup::zip::Entry{it.key(), {}, it.value()};
-        manifest.digests.append({it.key(), digest(digested.value_or(entries).value(it.key())).toLatin1()});
+        manifest.files.append(
+            {it.key(), it.value().size(), digest(digested.value_or(entries).value(it.key())).toLatin1()});
     }
     if (withManifest)
-        list.prepend(backup::zip::Entry{backup::ManifestName, {}, backup::manifestText(manifest)});
+        list.prepend(
+            backup::zip::Entry{backup::ManifestName, {}, manifestText.value_or(backup::manifestText(manifest))});
     backup::zip::write(zipFile, list);
+}
+
+// The central directory record of the entry name in a zip's bytes, given to change to alter it
+// (its fixed part first, then the name): a zip that lies about an entry.
+void patchCentralRecord(QByteArray& zipBytes, const QString& name, const std::function<void(char* record)>& change)
+{
+    const QByteArray utf8 = name.toUtf8();
+    for (qsizetype at = zipBytes.indexOf("PK\x01\x02"); at >= 0; at = zipBytes.indexOf("PK\x01\x02", at + 4)) {
+        const auto u16 = [&](int offset) {
+            return int(quint8(zipBytes[at + offset])) | int(quint8(zipBytes[at + offset + 1])) << 8;
+        };
+        if (zipBytes.mid(at + 46, u16(28)) == utf8) {
+            change(zipBytes.data() + at);
+            return;
+        }
+    }
+    qFatal("no central record for %s", qPrintable(name));
+}
+
+void putU32(char* at, quint32 value)
+{
+    for (int i = 0; i < 4; ++i)
+        at[i] = char(value >> (8 * i) & 0xff);
+}
+
+// The peak of this process's resident memory, in kB, since the last reset.
+qint64 peakMemory()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    return -1;
+}
+
+// Resets the peak to what is resident now; false where the system cannot.
+bool resetPeakMemory()
+{
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    return clear.open(QIODevice::WriteOnly) && clear.write("5") == 1;
+}
+
+qint64 residentMemory()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    return -1;
 }
 
 // A table file that is not the one its name says: our marks, another layout.
@@ -140,7 +204,38 @@ enum class Fault {
     ForeignTable,
     Newer,
     StrayEntry,
+    Utf16Table,
+    HugeManifest,
+    ManyEntries,
+    LyingSize,
+    UnlistedEntry,
+    WrongSize,
+    FifoEntry,
+    RepeatedEntry,
+    NamedTwice,
+    OddVersion,
+    PendingEntry,
+    LongName,
+    ZipInside,
+    NoRoom,
 };
+
+// The table of path, of the program's layout and rows, with its texts kept in UTF-16.
+// A table of the program's layout whose texts are kept in UTF-16.
+QByteArray utf16Table(const QString& path, const QString& scratch)
+{
+    QStringList statements;
+    for (const QStringList& row :
+         tablefiles::query(path, QStringLiteral("SELECT rowid, sql FROM sqlite_master WHERE sql IS NOT NULL AND name "
+                                                "NOT LIKE 'sqlite_%' ORDER BY rowid")))
+        statements << row.value(0);
+    tablefiles::exec(scratch, QStringLiteral("PRAGMA encoding='UTF-16le'; PRAGMA application_id=%1; "
+                                             "PRAGMA user_version=%2; %3;")
+                                  .arg(store::Database::ApplicationId)
+                                  .arg(store::Database::SchemaVersion)
+                                  .arg(statements.join(QStringLiteral("; "))));
+    return tablefiles::bytes(scratch);
+}
 
 }  // namespace
 
@@ -160,7 +255,7 @@ class TestBackup : public QObject {
 
     // Refused by the check before the question, both by a look at the backup and by a restore,
     // with the tables, their folder and back/ as they were.
-    void expectRefused(const QString& bad, const QString& message)
+    void expectRefused(const QString& bad, const QString& message, int code = store::BackupRefused)
     {
         const TableRows rows = rowsOf(tables());
         const Files bytes = tableBytes(tables());
@@ -168,6 +263,10 @@ class TestBackup : public QObject {
         const QStringList folder = QDir(tables()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
         for (const bool restoring : {false, true}) {
             ScriptedPrompt prompt;  // a question would fail the test: none is answered
+            const qint64 resident = residentMemory();
+            const bool peakKnown = resetPeakMemory();
+            QElapsedTimer clock;
+            clock.start();
             try {
                 if (restoring)
                     backup::restoreBackup(tables(), bad, prompt);
@@ -175,10 +274,14 @@ class TestBackup : public QObject {
                     backup::readBackup(bad);
                 QFAIL("the backup was taken");
             } catch (const store::StoreError& e) {
-                QCOMPARE(e.code(), int(store::BackupRefused));
+                QCOMPARE(e.code(), code);
                 QVERIFY2(e.text().contains(message), qPrintable(e.text()));
             }
             QVERIFY(prompt.shown().isEmpty());
+            // However large the zip says it inflates, a refusal is quick and takes little memory.
+            QVERIFY2(clock.elapsed() < 15000, qPrintable(QString::number(clock.elapsed())));
+            if (peakKnown)
+                QVERIFY2(peakMemory() - resident < 64 * 1024, qPrintable(QString::number(peakMemory() - resident)));
         }
         QCOMPARE(tableBytes(tables()), bytes);
         QCOMPARE(rowsOf(tables()), rows);
@@ -273,6 +376,7 @@ private slots:
     void answeredNoChangesNothing()
     {
         fillAndFile(tables());
+        QVERIFY(QDir().mkpath(copies()));
         const QString zipFile = backup::makeBackup(tables(), copies() + QStringLiteral("/mia.zip"));
         QCOMPARE(QFileInfo(zipFile).fileName(), QStringLiteral("mia.zip"));
         {
@@ -286,6 +390,124 @@ private slots:
         QCOMPARE(tableBytes(tables()), bytes);
         QVERIFY(zipsIn(in(QStringLiteral("back"))).isEmpty());
         QVERIFY(!QFileInfo::exists(store::staged::folderFor(tables())));
+    }
+
+    // Backups made into ddjj are not taken into the next one, so each keeps the size of the
+    // first; the kept declarations below ddjj/archivo are taken.
+    void backupsInDdjjDoNotGrow()
+    {
+        fillAndFile(tables());
+        QVERIFY(QDir().mkpath(in(QStringLiteral("ddjj/archivo"))));
+        tablefiles::write(in(QStringLiteral("ddjj/archivo/20999999990202403.imp")), "presentada\r\n");
+        QStringList zips;
+        for (int i = 0; i < 3; ++i)
+            zips << backup::makeBackup(tables(), in(QStringLiteral("ddjj")));
+        QCOMPARE(QSet<QString>(zips.cbegin(), zips.cend()).size(), 3);
+        for (const QString& zipFile : std::as_const(zips)) {
+            QCOMPARE(QFileInfo(zipFile).size(), QFileInfo(zips.first()).size());
+            const backup::Contents contents = backup::readBackup(zipFile);
+            QVERIFY2(contents.declarations.contains(QStringLiteral("archivo/20999999990202403.imp")),
+                     qPrintable(contents.declarations.join(QLatin1Char(','))));
+            for (const QString& name : contents.declarations)
+                QVERIFY2(!name.endsWith(QLatin1String(".zip")), qPrintable(name));
+        }
+    }
+
+    // Before each kind of work a copy is made into back/auto, named for it; the newest 20 are kept
+    // and listed, with their reasons, beside the backups made by hand.
+    void safetyCopies()
+    {
+        fillAndFile(tables());
+        const QString byHand = backup::makeBackup(tables(), backup::defaultFolder(tables()));
+        const QList<backup::Work> works{backup::Work::Filing, backup::Work::Reissue, backup::Work::Amendment,
+                                        backup::Work::Import, backup::Work::Repair,  backup::Work::Restore};
+        QStringList made;
+        for (int i = 0; i < backup::KeptSafetyCopies + 4; ++i)
+            made << backup::makeSafetyCopy(tables(), works[i % works.size()]);
+        const QStringList kept =
+            QDir(backup::safetyFolder(tables())).entryList({QStringLiteral("*.zip")}, QDir::Files, QDir::Name);
+        QStringList newest;
+        for (const QString& path : made.mid(4))
+            newest << QFileInfo(path).fileName();
+        QCOMPARE(kept, newest);
+        QVERIFY2(kept.last().endsWith(QLatin1String("-restauracion.zip")), qPrintable(kept.last()));
+        QCOMPARE(backup::readBackup(made.last()).rows, backup::readBackup(byHand).rows);
+
+        const QList<backup::Found> found = backup::backupsBeside(tables());
+        QCOMPARE(found.size(), backup::KeptSafetyCopies + 1);
+        QCOMPARE(found.first().file, made.last());
+        QCOMPARE(found.first().reason, QStringLiteral("antes de una restauración"));
+        QCOMPARE(found.value(1).reason, QStringLiteral("antes de una reparación"));
+        const auto hand =
+            std::find_if(found.cbegin(), found.cend(), [&](const backup::Found& f) { return f.file == byHand; });
+        QVERIFY(hand != found.cend());
+        QVERIFY(hand->reason.isEmpty());
+    }
+
+    // A safety copy of damaged tables is still made, keeping them as found: a repair is what
+    // comes after it.
+    void safetyCopyOfDamagedTables()
+    {
+        fillAndFile(tables());
+        const QString table = in(QStringLiteral("detalle.DB"));
+        tablefiles::garblePage(table, tablefiles::leaves(table, QStringLiteral("detalle")).first().page, 7);
+        const QString copy = backup::makeSafetyCopy(tables(), backup::Work::Repair);
+        QCOMPARE(unpack(copy).entries.value(QStringLiteral("detalle.DB")), tablefiles::bytes(table));
+    }
+
+    // A taken name is never written over, and a destination whose folder is missing (a stick not
+    // plugged in, a typing slip) is refused rather than made up on the local disk.
+    void destinationRules_data()
+    {
+        QTest::addColumn<QString>("target");   // below the test's folder
+        QTest::addColumn<QString>("written");  // the name written, empty when refused
+        QTest::newRow("a zip name that is taken") << "copias/mia.zip"
+                                                  << "copias/mia-2.zip";
+        QTest::newRow("a zip name taken twice") << "copias/otra.zip"
+                                                << "copias/otra-3.zip";
+        QTest::newRow("a new folder in a folder that exists") << "copias/nueva"
+                                                              << "copias/nueva/*";
+        QTest::newRow("a zip in a new folder of one that exists") << "nueva/mia.zip"
+                                                                  << "nueva/mia.zip";
+        QTest::newRow("a zip below a missing folder") << "falta/mas/mia.zip"
+                                                      << "";
+        QTest::newRow("a folder below a missing one") << "falta/mas/abajo"
+                                                      << "";
+    }
+
+    void destinationRules()
+    {
+        QFETCH(QString, target);
+        QFETCH(QString, written);
+        fillAndFile(tables());
+        const QDir base(m_dir->path());
+        QVERIFY(base.mkpath(QStringLiteral("copias")));
+        const QMap<QString, QByteArray> taken{{QStringLiteral("copias/mia.zip"), "la copia de ayer"},
+                                              {QStringLiteral("copias/otra.zip"), "una copia"},
+                                              {QStringLiteral("copias/otra-2.zip"), "otra copia"}};
+        for (auto it = taken.cbegin(); it != taken.cend(); ++it)
+            tablefiles::write(base.filePath(it.key()), it.value());
+
+        QString made;
+        try {
+            made = backup::makeBackup(tables(), base.filePath(target));
+            QVERIFY2(!written.isEmpty(), qPrintable(made));
+        } catch (const store::StoreError& e) {
+            QVERIFY2(written.isEmpty(), qPrintable(e.text()));
+            QCOMPARE(e.code(), int(store::FileError));
+            QVERIFY2(e.text().contains(QStringLiteral("No existe la carpeta")), qPrintable(e.text()));
+            QVERIFY(!QFileInfo::exists(base.filePath(QStringLiteral("falta"))));
+        }
+        if (!written.isEmpty()) {
+            if (written.endsWith(QLatin1Char('*')))
+                QCOMPARE(QFileInfo(made).absolutePath(),
+                         QFileInfo(base.filePath(written.chopped(2))).absoluteFilePath());
+            else
+                QCOMPARE(made, base.filePath(written));
+            QCOMPARE(backup::readBackup(made).cuit, cuitFor(99999999));
+        }
+        for (auto it = taken.cbegin(); it != taken.cend(); ++it)
+            QCOMPARE(tablefiles::bytes(base.filePath(it.key())), it.value());
     }
 
     // Another connection commits a client and a form total together, over and over, while
@@ -383,6 +605,25 @@ private slots:
             << Fault::ForeignTable << "la tabla cliente.DB que contiene no es una tabla de este programa";
         QTest::newRow("a newer program's") << Fault::Newer << "versión 99.0 del programa, más nueva que esta";
         QTest::newRow("an entry outside the folders") << Fault::StrayEntry << "contiene ../fuera.txt";
+        QTest::newRow("a table in UTF-16")
+            << Fault::Utf16Table << "la tabla cliente.DB que contiene guarda sus textos en UTF-16LE";
+        QTest::newRow("a manifest of 256 MB") << Fault::HugeManifest << "es más grande que el de cualquier copia";
+        QTest::newRow("20000 empty entries") << Fault::ManyEntries << "contiene más de 10000 archivos";
+        QTest::newRow("an entry larger than the zip says")
+            << Fault::LyingSize << "ddjj/relleno.imp que contiene es más grande de lo que dice el ZIP";
+        QTest::newRow("an entry the manifest does not name")
+            << Fault::UnlistedEntry << "contiene ddjj/agregado.txt, que su manifiesto no nombra";
+        QTest::newRow("an entry of another size than the manifest's")
+            << Fault::WrongSize << "detalle.DB que contiene no tiene el tamaño que dice su manifiesto";
+        QTest::newRow("a pipe") << Fault::FifoEntry << "contiene ddjj/tuberia, que no es un archivo";
+        QTest::newRow("an entry twice") << Fault::RepeatedEntry << "contiene dos veces ddjj/doble.txt";
+        QTest::newRow("a file named twice in the manifest") << Fault::NamedTwice << "nombra dos veces el archivo";
+        QTest::newRow("a version that is none") << Fault::OddVersion << "versión del programa que no es tal: «1.3a»";
+        QTest::newRow("a declaration still pending")
+            << Fault::PendingEntry << "contiene ddjj/x.imp.pendiente, que no es parte";
+        QTest::newRow("a name of 200 characters") << Fault::LongName << "ñññ, que no es parte";
+        QTest::newRow("a backup inside") << Fault::ZipInside << "contiene ddjj/otra.zip, que no es parte";
+        QTest::newRow("more than the disk holds") << Fault::NoRoom << "No hay lugar en el disco";
     }
 
     // Each refused by the check before the question, with the tables, their folder and back/ as
@@ -441,6 +682,127 @@ private slots:
             u.entries.insert(QStringLiteral("../fuera.txt"), "fuera de la carpeta\n");
             pack(bad, u.entries, u.manifest);
             break;
+        case Fault::Utf16Table:
+            u.entries.insert(QStringLiteral("cliente.DB"),
+                             utf16Table(in(QStringLiteral("cliente.DB")), m_dir->filePath(QStringLiteral("utf16.db"))));
+            pack(bad, u.entries, u.manifest);
+            break;
+        case Fault::HugeManifest: {
+            QByteArray text = backup::manifestText(u.manifest);
+            text += QByteArray("agente: ") + QByteArray(256 << 20, 'x') + '\n';
+            pack(bad, u.entries, u.manifest, true, {}, text);
+            break;
+        }
+        case Fault::ManyEntries: {
+            QList<backup::zip::Entry> list;
+            for (int i = 0; i < 20000; ++i)
+                list << backup::zip::Entry{QStringLiteral("ddjj/%1.txt").arg(i), {}, {}};
+            backup::zip::write(bad, list);
+            break;
+        }
+        case Fault::LyingSize: {
+            // 64 MB of zeros that the zip and its manifest say are 1000 bytes.
+            const QByteArray filler(64 << 20, '\0');
+            u.entries.insert(QStringLiteral("ddjj/relleno.imp"), filler);
+            QByteArray text = backup::manifestText([&] {
+                backup::Manifest m = u.manifest;
+                m.files.clear();
+                for (auto it = u.entries.cbegin(); it != u.entries.cend(); ++it)
+                    m.files.append({it.key(), it.key() == QLatin1String("ddjj/relleno.imp") ? 1000 : it.value().size(),
+                                    digest(it.value()).toLatin1()});
+                return m;
+            }());
+            pack(bad, u.entries, u.manifest, true, {}, text);
+            QByteArray bytes = tablefiles::bytes(bad);
+            patchCentralRecord(bytes, QStringLiteral("ddjj/relleno.imp"), [&](char* r) {
+                putU32(r + 24, 1000);
+                // The entry's own header says so too, where it gives a size.
+                const quint32 local =
+                    quint8(r[42]) | quint8(r[43]) << 8 | quint8(r[44]) << 16 | quint32(quint8(r[45])) << 24;
+                if (bytes.mid(local + 22, 4) != QByteArray(4, '\0'))
+                    putU32(bytes.data() + local + 22, 1000);
+            });
+            tablefiles::write(bad, bytes);
+            break;
+        }
+        case Fault::UnlistedEntry: {
+            const QByteArray text = backup::manifestText([&] {
+                backup::Manifest m = u.manifest;
+                m.files.clear();
+                for (auto it = u.entries.cbegin(); it != u.entries.cend(); ++it)
+                    m.files.append({it.key(), it.value().size(), digest(it.value()).toLatin1()});
+                return m;
+            }());
+            u.entries.insert(QStringLiteral("ddjj/agregado.txt"), "agregada\n");
+            pack(bad, u.entries, u.manifest, true, {}, text);
+            break;
+        }
+        case Fault::WrongSize: {
+            backup::Manifest m = u.manifest;
+            m.files.clear();
+            for (auto it = u.entries.cbegin(); it != u.entries.cend(); ++it)
+                m.files.append({it.key(), it.value().size() + (it.key() == QLatin1String("detalle.DB") ? 4096 : 0),
+                                digest(it.value()).toLatin1()});
+            pack(bad, u.entries, u.manifest, true, {}, backup::manifestText(m));
+            break;
+        }
+        case Fault::FifoEntry: {
+            u.entries.insert(QStringLiteral("ddjj/tuberia"), {});
+            pack(bad, u.entries, u.manifest);
+            QByteArray bytes = tablefiles::bytes(bad);
+            // The mode of a named pipe in the entry's outer attributes.
+            patchCentralRecord(bytes, QStringLiteral("ddjj/tuberia"), [](char* r) { putU32(r + 38, 0010644u << 16); });
+            tablefiles::write(bad, bytes);
+            break;
+        }
+        case Fault::RepeatedEntry: {
+            u.entries.insert(QStringLiteral("ddjj/doble.txt"), "una\n");
+            QList<backup::zip::Entry> list{{backup::ManifestName, {}, {}}};
+            backup::Manifest m = u.manifest;
+            m.files.clear();
+            for (auto it = u.entries.cbegin(); it != u.entries.cend(); ++it) {
+                list << backup::zip::Entry{it.key(), {}, it.value()};
+                m.files.append({it.key(), it.value().size(), digest(it.value()).toLatin1()});
+            }
+            list.first().bytes = backup::manifestText(m);
+            list << backup::zip::Entry{QStringLiteral("ddjj/doble.txt"), {}, "otra\n"};
+            backup::zip::write(bad, list);
+            break;
+        }
+        case Fault::NamedTwice: {
+            backup::Manifest m = u.manifest;
+            m.files.clear();
+            for (auto it = u.entries.cbegin(); it != u.entries.cend(); ++it)
+                m.files.append({it.key(), it.value().size(), digest(it.value()).toLatin1()});
+            m.files.append(m.files.first());
+            pack(bad, u.entries, u.manifest, true, {}, backup::manifestText(m));
+            break;
+        }
+        case Fault::OddVersion:
+            u.manifest.version = QStringLiteral("1.3a");
+            pack(bad, u.entries, u.manifest);
+            break;
+        case Fault::PendingEntry:
+            u.entries.insert(QStringLiteral("ddjj/x.imp.pendiente"), "a medio escribir\r\n");
+            pack(bad, u.entries, u.manifest);
+            break;
+        case Fault::LongName:
+            u.entries.insert(QStringLiteral("ddjj/") + QString(200, QChar(0xf1)), "nombre largo\n");
+            pack(bad, u.entries, u.manifest);
+            break;
+        case Fault::ZipInside:
+            u.entries.insert(QStringLiteral("ddjj/otra.zip"), whole);
+            pack(bad, u.entries, u.manifest);
+            break;
+        case Fault::NoRoom: {
+            u.entries.insert(QStringLiteral("ddjj/grande.pdf"), QByteArray(8 << 20, 'p'));
+            pack(bad, u.entries, u.manifest);
+            const backup::FreeSpaceReader previous =
+                backup::setFreeSpaceReader([](const QString&) -> qint64 { return 12 << 20; });
+            const auto restored = qScopeGuard([&] { backup::setFreeSpaceReader(previous); });
+            expectRefused(bad, message, store::FileError);
+            return;
+        }
         }
 
         expectRefused(bad, message);

@@ -42,7 +42,7 @@ if grep -v -e '^\./$' -e '^\./usr/' "$work/list"; then fail "el paquete instala 
 
 depends="$(dpkg-deb --field "$deb" Depends)"
 echo "Depends: $depends"
-for p in fonts-liberation2 libqt6widgets6 libsqlite3-0 libarchive13 libc6; do
+for p in fonts-liberation2 qt6-translations-l10n libqt6widgets6 libsqlite3-0 libarchive13 libc6; do
   grep -qE "(^|, )$p( |,|$)" <<<"$depends" || fail "falta la dependencia $p"
 done
 [ "$(dpkg-deb --field "$deb" Recommends)" = "cups" ] || fail "cups no es una recomendación"
