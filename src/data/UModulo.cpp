@@ -195,6 +195,9 @@ void TDModulo::DataModuleCreate()
             folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
         config->add(AliasName, QDir(folder).absolutePath() + QLatin1Char('/'), store::TableDriver);
         config->save();
+        // The folder the program chose for itself on its first start is made now; a folder the
+        // clerk configured and cannot be found is asked about before anything opens.
+        QDir().mkpath(folder);
     } catch (const store::StoreError&) {
         Prompt::current().dialog(PromptIcon::Error, QStringLiteral("Error creando el Alias: IMPRENTAS"),
                                  PromptButtons::Ok);

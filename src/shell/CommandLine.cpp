@@ -194,6 +194,15 @@ CommandLine parseCommandLine(const QStringList& arguments)
         result.orderWord = orderWordIn(arguments);
         return result;
     }
+    // A repeated option would take its last value without a word: "--anio 2024 --anio 2023"
+    // would file 2023.
+    const QStringList found = parser.optionNames();
+    for (const QString& name : found)
+        if (found.count(name) > 1) {
+            result.error = QStringLiteral("La opción --%1 está repetida: dé cada opción una sola vez.").arg(name);
+            result.orderWord = orderWordIn(arguments);
+            return result;
+        }
     result.help = parser.isSet(Help);
     result.version = parser.isSet(Version);
     result.dataFolder = parser.value(Datos);

@@ -56,6 +56,24 @@ int runOrder(int argc, char* argv[], const CommandLine& options)
     return status;
 }
 
+// The windows need a screen: without one the toolkit would abort in English. A platform given
+// on the command line or in the environment is the user's own choice.
+bool screenAvailable(const QStringList& arguments)
+{
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        if (!qEnvironmentVariableIsEmpty(name))
+            return true;
+    return arguments.contains(QStringLiteral("-platform"));
+}
+
+// The program speaks to the user through its own messages; the toolkit's English notes (a
+// runtime folder not set, a font not found) are not for the clerk and stay off the terminal.
+void keepToolkitNotesQuiet(QtMsgType type, const QMessageLogContext&, const QString& text)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fputs((text + QLatin1Char('\n')).toLocal8Bit().constData(), stderr);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[])
@@ -65,12 +83,24 @@ int main(int argc, char* argv[])
     QStringList rawArguments;
     for (int i = 0; i < argc; ++i)
         rawArguments << QString::fromLocal8Bit(argv[i]);
+    qInstallMessageHandler(keepToolkitNotesQuiet);
     const CommandLine early = parseCommandLine(rawArguments);
     if (early.error.isEmpty() && (early.help || early.version))
         return answerOnTerminal(early);
     if (!early.orderWord.isEmpty())
         return early.error.isEmpty() ? runOrder(argc, argv, early) : answerOnTerminal(early);
 
+    if (!screenAvailable(rawArguments)) {
+        if (!early.error.isEmpty())
+            return answerOnTerminal(early);
+        std::fputs(QStringLiteral("No hay una pantalla donde abrir las ventanas del programa (no está definida la "
+                                  "variable DISPLAY). Sin ventanas, el trabajo se hace con las órdenes: vea tarvenio "
+                                  "--help.\n")
+                       .toLocal8Bit()
+                       .constData(),
+                   stderr);
+        return orders::ToCorrect;
+    }
     Application app(argc, argv);
     Application::setApplicationName(QStringLiteral("tarvenio"));
     Application::setDesktopFileName(QStringLiteral("org.tarvenio.Tarvenio"));

@@ -158,6 +158,17 @@ private slots:
             << QStringList{"presentar", "--anio", "2024", "--anticipo", "1", "--destino="}
             << "Falta la carpeta después de --destino."
             << "presentar|2024|1|||||";
+        QTest::newRow("a repeated value")
+            << QStringList{"presentar", "--anio", "2024", "--anio", "2023", "--anticipo", "3"}
+            << "La opción --anio está repetida: dé cada opción una sola vez."
+            << "presentar|||||||";
+        QTest::newRow("the data folder twice") << QStringList{"reparar", "--datos", "/a", "--datos=/b"}
+                                               << "La opción --datos está repetida: dé cada opción una sola vez."
+                                               << "reparar|||||||";
+        QTest::newRow("a flag twice") << QStringList{"regenerar", "--anio",     "2024",      "--anticipo",
+                                                     "3",         "--imprimir", "--imprimir"}
+                                      << "La opción --imprimir está repetida: dé cada opción una sola vez."
+                                      << "regenerar|||||||";
         // Still an order, so the error is told on the terminal and not in a window.
         QTest::newRow("a value missing at the end")
             << QStringList{"presentar", "--anio"} << "Falta el valor después de --anio."

@@ -736,6 +736,37 @@ private slots:
         QVERIFY2(bad.err.contains(QStringLiteral("termina con LF sin CR")), qPrintable(bad.err));
     }
 
+    // Without a screen the windows are refused in Spanish, and a faulty option is told as such.
+    void windowsWithoutADisplay_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("the windows") << QStringList{"--datos", "%D"} << "No hay una pantalla donde abrir las ventanas";
+        QTest::newRow("--datos without its folder")
+            << QStringList{"--datos"} << "Falta la carpeta de las tablas después de --datos.";
+    }
+
+    void windowsWithoutADisplay()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, message);
+        prepare(QStringLiteral("con datos"));
+        const Run r = run(arguments, {QStringLiteral("XDG_RUNTIME_DIR=")});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.startsWith(message), qPrintable(r.err));
+        QVERIFY2(!r.err.contains(QStringLiteral("QStandardPaths")), qPrintable(r.err));
+    }
+
+    // An order run outside a login session prints none of the toolkit's English notes.
+    void noToolkitNotes()
+    {
+        prepare(QStringLiteral("con datos"));
+        const Run r = run({"reparar", "--datos", "%D"}, {QStringLiteral("XDG_RUNTIME_DIR=")});
+        QCOMPARE(r.status, 0);
+        QVERIFY2(!r.err.contains(QStringLiteral("QStandardPaths")) && !r.err.contains(QStringLiteral("XDG_")),
+                 qPrintable(r.err));
+    }
+
     void helpAndVersionNeedNoDisplay()
     {
         const Run help = run({"--help"});

@@ -6,6 +6,7 @@
 #include "PageImage.h"
 #include "SqliteFile.h"
 #include "StagedFiles.h"
+#include "TableEncoding.h"
 
 #include <sqlite3.h>
 #include <QDir>
@@ -310,6 +311,8 @@ void Database::checkTableFile(const QString& path, const TableDef& def, FileChec
         throw StoreError(TableNotFound, QStringLiteral("No se encuentra la tabla %1.").arg(files::native(path)));
     if (!info.isFile() || !info.isReadable())
         throw StoreError(FileError, QStringLiteral("No se puede leer la tabla %1.").arg(files::native(path)));
+    // Texts kept in another encoding pass every other check and then cannot be read.
+    checkTableEncoding(path);
 
     // Read-only first: nothing, not even a journal left beside it, is written to a file before it
     // is known to be ours. A journal a crash left makes a read-only open refuse to read; then the
