@@ -56,6 +56,13 @@ QByteArray readHolder(int fd)
     return n > 0 ? text.left(n).trimmed() : QByteArray();
 }
 
+// The holder's name goes with the lock; a file that cannot be emptied only names a holder gone.
+void clearHolder(int fd)
+{
+    if (::ftruncate(fd, 0) != 0)
+        return;
+}
+
 void writeHolder(int fd, const QString& who)
 {
     const QByteArray text = QStringLiteral("%1 (proceso %2), desde el %3\n")
@@ -65,7 +72,7 @@ void writeHolder(int fd, const QString& who)
                                 .toUtf8();
     // Who holds the lock is only told to the one refused: a failed write costs nothing else.
     if (::ftruncate(fd, 0) == 0 && ::pwrite(fd, text.constData(), size_t(text.size()), 0) < 0)
-        (void)::ftruncate(fd, 0);
+        clearHolder(fd);
 }
 
 StoreError unusable(const QString& folder, int error)
@@ -134,7 +141,7 @@ FolderLock::~FolderLock()
     auto found = held().find(m_key);
     if (found == held().end() || --found->users > 0)
         return;
-    (void)::ftruncate(found->fd, 0);
+    clearHolder(found->fd);
     ::close(found->fd);
     held().erase(found);
 }
