@@ -57,11 +57,7 @@ QByteArray readHolder(int fd)
 }
 
 // The holder's name goes with the lock; a file that cannot be emptied only names a holder gone.
-void clearHolder(int fd)
-{
-    if (::ftruncate(fd, 0) != 0)
-        return;
-}
+void clearHolder(int fd) { [[maybe_unused]] const int emptied = ::ftruncate(fd, 0); }
 
 void writeHolder(int fd, const QString& who)
 {
