@@ -58,7 +58,8 @@ QString safetyFolder(const QString& tablesFolder);
 // A copy of the tables as they are, made before a piece of work that changes them, into
 // back/auto as "<yyyyMMdd-HHmmss-zzz>-<work>.zip"; the oldest copies past KeptSafetyCopies are
 // removed. A damaged table is kept as found (the copy is then for the record, not to restore).
-// Answers the copy; throws StoreError when it cannot be made, and the work should not begin.
+// Answers the copy; throws StoreError, saying that nothing changed, when it cannot be made: the
+// work must not begin then.
 QString makeSafetyCopy(const QString& tablesFolder, Work work);
 
 // A backup found beside the tables: those made by hand in back/ and the safety copies in
@@ -68,6 +69,7 @@ struct Found {
     QString file;
     QDateTime taken;
     QString reason;
+    bool restorable = true;  // false: a safety copy that kept a damaged table as found, or unreadable
 };
 QList<Found> backupsBeside(const QString& tablesFolder);
 
@@ -76,12 +78,12 @@ Contents readBackup(const QString& zipFile);
 
 struct RestoreOutcome {
     bool restored = false;  // false: the user answered No and nothing changed
-    QString previous;       // the backup of the tables as they were, in back/; empty when there were none
+    QString previous;       // the safety copy of the tables as they were; empty when there were none
     Contents contents;
 };
 
-// Checks the backup, shows what it holds and asks; on Yes saves the tables as they are into back/
-// beside them, then puts the six table files and the ddjj files of the backup in place, all or
+// Checks the backup, shows what it holds and asks; on Yes saves the tables as they are into a
+// safety copy (makeSafetyCopy), then puts the six table files and the ddjj files of the backup in place, all or
 // none. The tables must not be open meanwhile. Files of ddjj the backup does not hold stay.
 RestoreOutcome restoreBackup(const QString& tablesFolder, const QString& zipFile, Prompt& prompt);
 

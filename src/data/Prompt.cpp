@@ -31,6 +31,10 @@ QString Prompt::openFileNameWithSuffix(const QString& caption, const QString& fo
 QString Prompt::saveFileName(const QString&, const QString&, const QString&) { return {}; }
 QString Prompt::folderName(const QString&, const QString&) { return {}; }
 int Prompt::choose(const PromptMessage&, const QStringList&) { return -1; }
+PromptPick Prompt::pick(const PromptMessage&, const QStringList&, const QList<QStringList>&, const QStringList&)
+{
+    return {};
+}
 
 PromptButton Prompt::box(const QString& text, const QString& caption, PromptButtons buttons, PromptIcon icon,
                          PromptButton defaultButton)

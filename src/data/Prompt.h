@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -12,6 +13,13 @@
 enum class PromptButton { None, Ok, Cancel, Yes, No };
 enum class PromptButtons { Ok, OkCancel, YesNo, Yes };
 enum class PromptIcon { None, Information, Warning, Error, Question };
+
+// What the user did with a list to pick from: the choice pressed (-1 when the list was closed)
+// and the row that was current (-1 when none).
+struct PromptPick {
+    int choice = -1;
+    int row = -1;
+};
 
 struct PromptMessage {
     QString text;
@@ -37,6 +45,11 @@ public:
     // A box whose buttons are the choices given, in order, the first the default; answers the
     // index of the one pressed, or -1 when the box was closed otherwise. By default none.
     virtual int choose(const PromptMessage& message, const QStringList& choices);
+    // A list of rows under the message's text, with its columns' titles, and the choices as
+    // buttons (the first the default, taking the current row; a double click or Enter takes it
+    // too). By default nothing is picked.
+    virtual PromptPick pick(const PromptMessage& message, const QStringList& columns, const QList<QStringList>& rows,
+                            const QStringList& choices);
     // The folder dialog, starting at folder; an empty text when the user cancelled. By default
     // no folder is chosen.
     virtual QString folderName(const QString& caption, const QString& folder);

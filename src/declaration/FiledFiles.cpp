@@ -1,8 +1,6 @@
 #include "FiledFiles.h"
 
 #include "Destination.h"
-#include "data/Prompt.h"
-#include "data/UModulo.h"
 #include "data/store/FileOps.h"
 #include "data/store/StoreError.h"
 
@@ -19,7 +17,7 @@ bool sameBytes(const QString& a, const QString& b)
     QFile one(a), two(b);
     if (!one.open(QIODevice::ReadOnly) || !two.open(QIODevice::ReadOnly) || one.size() != two.size())
         return false;
-    // Declaration files are small; a chunk at a time keeps a stray large one cheap all the same.
+    // A chunk at a time: a large period's file is hundreds of megabytes.
     for (;;) {
         const QByteArray x = one.read(1 << 16), y = two.read(1 << 16);
         if (x != y)
@@ -44,34 +42,29 @@ QString archiveName(const QString& fileName, qint64 amendment)
     return QStringLiteral("%1-R%2.%3").arg(name.completeBaseName()).arg(amendment).arg(name.suffix());
 }
 
-QString keepFiledFile(const QString& tablesFolder, const QString& written, qint64 amendment)
+ArchivePlace archivePlace(const QString& tablesFolder, const QString& written, qint64 amendment,
+                          const QString& fileName)
 {
-    const QString folder = archiveFolder(tablesFolder);
-    store::files::makeFolder(folder);
-    const QString name = archiveName(QFileInfo(written).fileName(), amendment);
-    QString target = QDir(folder).filePath(name);
-    if (QFileInfo::exists(target)) {
+    const QFileInfo name(archiveName(fileName.isEmpty() ? QFileInfo(written).fileName() : fileName, amendment));
+    const QString stem = QDir(archiveFolder(tablesFolder)).filePath(name.completeBaseName());
+    const QString suffix = QLatin1Char('.') + name.suffix();
+    // The copies of one filing's name, in the order freeName gives them, up to the first free one.
+    QString target = stem + suffix;
+    for (int n = 2; QFileInfo::exists(target); ++n) {
         if (sameBytes(written, target))
-            return target;
-        const QFileInfo info(target);
-        target =
-            store::files::freeName(QDir(folder).filePath(info.completeBaseName()), QLatin1Char('.') + info.suffix());
+            return {target, true};
+        target = stem + QStringLiteral("-%1").arg(n) + suffix;
     }
-    store::files::copyFile(written, target);
-    return target;
+    return {target, false};
 }
 
-QString keepFiledFile(TDModulo& m, Prompt& prompt, const QString& written)
+QString keepFiledFile(const QString& tablesFolder, const QString& written, qint64 amendment)
 {
-    try {
-        const qint64 amendment = qRound64(m.TAnticipos->asFloat(QStringLiteral("Rectificativa")));
-        return keepFiledFile(m.aliasFolder(), written, amendment);
-    } catch (const store::StoreError& e) {
-        prompt.error(e.text() + QStringLiteral(" La presentación quedó hecha; solo no se guardó su copia en la "
-                                               "carpeta %1.")
-                                    .arg(QDir::toNativeSeparators(QStringLiteral("ddjj/archivo"))));
-        return {};
-    }
+    store::files::makeFolder(archiveFolder(tablesFolder));
+    const ArchivePlace place = archivePlace(tablesFolder, written, amendment);
+    if (!place.kept)
+        store::files::copyFile(written, place.path);
+    return place.path;
 }
 
 }  // namespace filed

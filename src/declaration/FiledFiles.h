@@ -2,12 +2,10 @@
 
 #include <QString>
 
-class Prompt;
-class TDModulo;
-
 // Every declaration file written is also kept below the tables, in ddjj/archivo, whatever its
 // destination was: a later re-issue or amendment replaces the file at its destination, and a
-// diskette leaves with the clerk, but the file of each filing stays.
+// diskette leaves with the clerk, but the file of each filing stays. The filing puts its copy
+// there in the same change as the file itself.
 namespace filed {
 
 // ddjj/archivo below the tables' folder.
@@ -17,15 +15,20 @@ QString archiveFolder(const QString& tablesFolder);
 // amendment n.
 QString archiveName(const QString& fileName, qint64 amendment);
 
-// Copies the declaration file written into the archive of tablesFolder, whole or not at all, and
-// answers the copy. A kept file of that name with the same bytes is the same filing: it stays and
-// is answered. One with other bytes is never written over: the copy takes the next free name
-// ("<name>-2.imp"). Throws store::StoreError (FileError) when the file cannot be copied.
-QString keepFiledFile(const QString& tablesFolder, const QString& written, qint64 amendment);
+// Where a declaration file written is kept in the archive of tablesFolder. fileName: the
+// declaration's own name when the file written still lies under another (empty: its own). A
+// kept file of that name (or of "<name>-2.imp", "-3"…) with the same bytes is the same filing:
+// kept is then true and nothing needs copying. A kept file is never written over: the file takes
+// the next free name.
+struct ArchivePlace {
+    QString path;
+    bool kept = false;
+};
+ArchivePlace archivePlace(const QString& tablesFolder, const QString& written, qint64 amendment,
+                          const QString& fileName = {});
 
-// After a filing, re-issue or amendment of the current TAnticipos row has committed: keeps the
-// file written at its amendment number and answers the copy. The filing is done whatever
-// happens here: a failure is told and answers nothing.
-QString keepFiledFile(TDModulo& m, Prompt& prompt, const QString& written);
+// Copies the declaration file written to its place in the archive, whole or not at all, and
+// answers the copy. Throws store::StoreError (FileError) when the file cannot be copied.
+QString keepFiledFile(const QString& tablesFolder, const QString& written, qint64 amendment);
 
 }  // namespace filed

@@ -3,10 +3,13 @@
 #include "DeclarationCheck.h"
 #include "DeclarationFile.h"
 #include "Destination.h"
+#include "FiledFiles.h"
 #include "FilingCheck.h"
+#include "backup/Backup.h"
 #include "data/Prompt.h"
 #include "data/UModulo.h"
 #include "data/store/Database.h"
+#include "data/store/FileOps.h"
 #include "data/store/StoreError.h"
 
 #include <QDir>
@@ -28,28 +31,37 @@ void setPeriodViews(TDModulo& m, const QString& filter)
 }
 
 // The declaration of the current period row, written under a visible pending name beside its
-// final one. The name is recorded before the change begins and again, with its target, in the
-// change; the file takes its final name only once the change has committed. Until then an
-// earlier file of that name stays as it was; a crash leaves a record that tells the next start
-// either to remove the pending file or to put it in place. Made before the change's transaction,
-// so that it is undone after the transaction was rolled back.
+// final one, and its copy for the archive below the tables likewise. The names are recorded
+// before the change begins and again, with their targets, in the change; the files take their
+// final names only once the change has committed. Until then an earlier file of either name
+// stays as it was; a crash leaves records that tell the next start either to remove the pending
+// files or to put them in place. Made before the change's transaction, so that it is undone after
+// the transaction was rolled back.
 class PendingDeclaration {
 public:
-    PendingDeclaration(TDModulo& m, const QString& target) : m_db(m.Session1_1->database())
+    PendingDeclaration(TDModulo& m, const QString& target)
+        : m_db(m.Session1_1->database()), m_tablesFolder(m.aliasFolder()),
+          m_amendment(qRound64(m.TAnticipos->asFloat(QStringLiteral("Rectificativa"))))
     {
         m_file.target = target;
         m_file.temporary = target + QStringLiteral(".pendiente");
+        m_kept.temporary =
+            QDir(filed::archiveFolder(m_tablesFolder))
+                .filePath(filed::archiveName(QFileInfo(target).fileName(), m_amendment) + QStringLiteral(".pendiente"));
         m_db.recordPendingIntent(m_file.temporary);
+        m_db.recordPendingIntent(m_kept.temporary);
     }
 
     ~PendingDeclaration()
     {
         if (m_placed)
             return;
-        try {
-            m_db.dropPendingFile(m_file.temporary);
-        } catch (...) {
-            // The record stays; the next start removes the file.
+        for (const store::PendingFile& file : {m_file, m_kept}) {
+            try {
+                m_db.dropPendingFile(file.temporary);
+            } catch (...) {
+                // The record stays; the next start removes the file.
+            }
         }
     }
 
@@ -73,19 +85,22 @@ public:
         }
         if (!report.ok())
             throw store::StoreError(store::ConversionError, refusal(report));
+        keep();
     }
 
-    // After the commit: the file takes its name. Should that fail, the filing is done all the
-    // same: the user is told, the record stays and the next start finishes the work.
+    // After the commit: the files take their names, each whatever comes of the other. Should
+    // that fail, the filing is done all the same: the user is told, the record stays and the
+    // next start finishes the work. The copy without a target was kept already.
     QString putInPlace(Prompt& prompt)
     {
         m_placed = true;
-        try {
-            m_db.finishPendingFile(m_file);
-        } catch (const store::StoreError& e) {
-            prompt.notice(e.text() +
-                          QStringLiteral(" La presentación quedó registrada: el archivo tomará su nombre la próxima "
-                                         "vez que se abra el programa."));
+        for (const store::PendingFile& file : {m_file, m_kept}) {
+            try {
+                m_db.finishPendingFile(file);
+            } catch (const store::StoreError& e) {
+                prompt.notice(e.text() + QStringLiteral(" La presentación quedó registrada: el archivo tomará su "
+                                                        "nombre la próxima vez que se abra el programa."));
+            }
         }
         return m_file.target;
     }
@@ -104,8 +119,24 @@ private:
         return lines.join(QLatin1Char('\n'));
     }
 
+    // The copy for the archive, unless the same bytes are kept there already (the same filing
+    // issued again).
+    void keep()
+    {
+        const filed::ArchivePlace place =
+            filed::archivePlace(m_tablesFolder, m_file.temporary, m_amendment, QFileInfo(m_file.target).fileName());
+        if (place.kept)
+            return;
+        store::files::makeFolder(filed::archiveFolder(m_tablesFolder));
+        m_kept.target = place.path;
+        m_db.recordPendingFile(m_kept);
+        store::files::copyToPending(m_file.temporary, m_kept.temporary);
+    }
+
     store::Database& m_db;
-    store::PendingFile m_file;
+    const QString m_tablesFolder;
+    const qint64 m_amendment;
+    store::PendingFile m_file, m_kept;
     bool m_placed = false;
 };
 
@@ -235,6 +266,7 @@ Outcome fileOpenPeriod(TDModulo& m, Prompt& prompt, const QString& destino, Warn
     Outcome outcome;
     {
         BusyScope busy(prompt);
+        backup::makeSafetyCopy(m.aliasFolder(), backup::Work::Filing);
         PendingDeclaration file(m, declarationTarget(m, destino));
         store::Transaction change(m.Session1_1->database());
         try {
@@ -278,6 +310,8 @@ Outcome fileFiledPeriod(TDModulo& m, Prompt& prompt, const QString& destino, boo
     outcome.codigo = CodigoControl(anio, anticipo, m.TImprentas->text(QStringLiteral("Cuit")));
     {
         BusyScope busy(prompt);
+        const bool amendment = qRound64(m.TAnticipos->asFloat(QStringLiteral("Rectificativa"))) > 0;
+        backup::makeSafetyCopy(m.aliasFolder(), amendment ? backup::Work::Amendment : backup::Work::Reissue);
         PendingDeclaration file(m, declarationTarget(m, destino));
         store::Transaction change(m.Session1_1->database());
         if (closeTheAmendment)

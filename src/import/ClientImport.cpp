@@ -1,6 +1,7 @@
 #include "ClientImport.h"
 
 #include "TextFile.h"
+#include "backup/Backup.h"
 #include "data/Prompt.h"
 #include "data/UModulo.h"
 #include "data/store/BulkWriter.h"
@@ -81,6 +82,7 @@ int importClients(TDModulo& modulo, const QString& path, const ClientColumns& co
         // The file is read as it stood when it was looked over, or not at all.
         file.checkUnchanged();
         BusyScope busy(Prompt::current());
+        backup::makeSafetyCopy(modulo.aliasFolder(), backup::Work::Import);
         // One transaction: a run broken off by an error, a crash or a killed program leaves
         // the register as it was.
         store::Database& db = modulo.Session1_1->database();

@@ -1,6 +1,7 @@
 #include "DetailImport.h"
 
 #include "TextFile.h"
+#include "backup/Backup.h"
 #include "data/Prompt.h"
 #include "data/Schema.h"
 #include "data/UModulo.h"
@@ -175,7 +176,7 @@ DetailOutcome importDetails(TDModulo& modulo, const QString& path, const DetailC
     // would take every imported row of the open period with it.
     QString line;
     if (!file.readLine(line))
-        throw store::StoreError(store::FileError,
+        throw store::StoreError(store::InputFileError,
                                 QStringLiteral("El archivo %1 está vacío: no se cargó ningún registro.")
                                     .arg(QDir::toNativeSeparators(path)));
     if (Prompt::current().box(QStringLiteral("Se cargara el archivo seleccionado"), QStringLiteral("Caldivar"),
@@ -188,6 +189,7 @@ DetailOutcome importDetails(TDModulo& modulo, const QString& path, const DetailC
     store::Database& db = modulo.Session1_1->database();
     {
         BusyScope busy(Prompt::current());
+        backup::makeSafetyCopy(modulo.aliasFolder(), backup::Work::Import);
         // One transaction: a crash or a killed program mid-run leaves the open period as it was.
         store::Transaction transaction(db);
         DetailTables tables(db);

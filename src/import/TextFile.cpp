@@ -111,7 +111,7 @@ TextFile::TextFile(const QString& path) : m_file(path), m_path(QDir::toNativeSep
     scan();
 }
 
-void TextFile::fail(const QString& text) const { throw store::StoreError(store::FileError, text); }
+void TextFile::fail(const QString& text) const { throw store::StoreError(store::InputFileError, text); }
 
 void TextFile::hasNul() const
 {

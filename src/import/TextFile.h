@@ -11,7 +11,7 @@ namespace import {
 // and holds anything beyond ASCII is read as UTF-8 (a byte-order mark is dropped); every other
 // file as Windows-1252. The whole file is looked over when it is opened, so a file that cannot
 // be a text file (NUL bytes, a line of a megabyte) is refused before any line is handed out.
-// Every failure is a store::StoreError with the code FileError and a text for the user.
+// Every failure is a store::StoreError with the code InputFileError and a text for the user.
 class TextFile {
 public:
     static constexpr qsizetype MaxLineBytes = 1024 * 1024;  // before the line feed

@@ -1,10 +1,12 @@
 #include "TableRepair.h"
 
 #include "TBDEUtil.h"
+#include "backup/Backup.h"
 #include "data/Prompt.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 
 namespace tablerepair {
 
@@ -57,22 +59,22 @@ TableOutcome repairTable(TBDEUtil& util, Prompt& prompt, const QString& folder, 
 
 QString wayBack(const QString& folder)
 {
-    // The automatic copies made before each piece of work, newest first by their time.
-    const QFileInfoList copies = folder.isEmpty()
-                                     ? QFileInfoList()
-                                     : QDir(QDir(folder).filePath(QStringLiteral("back/auto")))
-                                           .entryInfoList({QStringLiteral("*.zip")}, QDir::Files, QDir::Time);
     QString text = QStringLiteral(
         "Para volver a unas tablas sanas, restaure una copia de seguridad con Herramientas "
         "/ Restaurar Copia….");
-    if (!copies.isEmpty())
-        text += QStringLiteral(" La copia automática más reciente es %1.")
-                    .arg(QDir::toNativeSeparators(copies.first().absoluteFilePath()));
+    // The newest automatic copy that a restore takes: the one made before this very repair
+    // kept the damaged tables as they were.
+    const QList<backup::Found> found = folder.isEmpty() ? QList<backup::Found>() : backup::backupsBeside(folder);
+    const auto latest = std::find_if(found.cbegin(), found.cend(),
+                                     [](const backup::Found& f) { return !f.reason.isEmpty() && f.restorable; });
+    if (latest != found.cend())
+        text += QStringLiteral(" La copia automática más reciente es %1.").arg(QDir::toNativeSeparators(latest->file));
     return text;
 }
 
 void repairAll(TBDEUtil& util, Prompt& prompt, const QString& folder, RunOutcome& run, const RunHooks& hooks)
 {
+    backup::makeSafetyCopy(folder, backup::Work::Repair);
     const QStringList bases = tableBases();
     for (int i = 0; i < bases.size(); ++i) {
         if (hooks.starting)

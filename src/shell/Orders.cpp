@@ -45,6 +45,7 @@ int exitFor(const store::StoreError& error)
     case store::ConversionError:
     case store::BackupRefused:
     case store::FolderBusy:
+    case store::InputFileError:
         return ToCorrect;
     default:
         return Damaged;
@@ -375,7 +376,6 @@ int runOnTables(const CommandLine& line, store::AliasConfig& config, TerminalPro
 int run(const CommandLine& line, store::AliasConfig& config, TerminalPrompt& prompt, const Printer& print,
         std::FILE* out)
 {
-    const bool imports = line.order == Order::ImportarClientes || line.order == Order::ImportarDetalles;
     try {
         if (line.order == Order::Verificar)
             return verificar(line, prompt, out);
@@ -384,8 +384,7 @@ int run(const CommandLine& line, store::AliasConfig& config, TerminalPrompt& pro
         return ToCorrect;  // a rule has told its message
     } catch (const store::StoreError& e) {
         prompt.error(e.text());
-        // A file an import cannot read is the user's to correct; the tables are whole.
-        return imports && e.code() == store::FileError ? ToCorrect : exitFor(e);
+        return exitFor(e);
     } catch (const std::exception& e) {
         prompt.error(QString::fromUtf8(e.what()));
         return Damaged;

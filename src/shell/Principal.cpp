@@ -26,6 +26,7 @@
 #include <QEvent>
 #include <QFrame>
 #include <QLabel>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QVBoxLayout>
@@ -321,12 +322,40 @@ void TFPrincipal::CopiaSeguridad1Click()
     prompt.notice(QStringLiteral("Se hizo la copia de seguridad %1").arg(QDir::toNativeSeparators(written)));
 }
 
+// The backups beside the tables first, the automatic ones with the work they preceded; any
+// other file through the file dialog. Empty when the user chose none.
+QString TFPrincipal::backupToRestore(Prompt& prompt)
+{
+    const QString caption = QStringLiteral("Restaurar Copia de Seguridad");
+    const QList<backup::Found> found = backup::backupsBeside(DModulo->aliasFolder());
+    if (!found.isEmpty()) {
+        QList<QStringList> rows;
+        for (const backup::Found& f : found) {
+            QString reason =
+                f.reason.isEmpty() ? QStringLiteral("hecha a mano") : QStringLiteral("automática, ") + f.reason;
+            if (!f.restorable)
+                reason += QStringLiteral(" (guarda tablas dañadas: no se puede restaurar)");
+            rows << QStringList{QLocale().toString(f.taken, QStringLiteral("dd/MM/yyyy HH:mm:ss")), reason,
+                                QDir::toNativeSeparators(f.file)};
+        }
+        const PromptPick picked =
+            prompt.pick({QStringLiteral("Copias de seguridad junto a las tablas, la más reciente primero:"), caption},
+                        {QStringLiteral("Fecha"), QStringLiteral("Motivo"), QStringLiteral("Archivo")}, rows,
+                        {QStringLiteral("&Restaurar"), QStringLiteral("&Otro archivo…")});
+        if (picked.choice == 0 && picked.row >= 0 && picked.row < found.size())
+            return found[picked.row].file;
+        if (picked.choice != 1)
+            return {};
+    }
+    return prompt.openFileName(caption, lastBackupFolder(),
+                               QStringLiteral("Copias de seguridad (*.zip);;Todos los archivos (*)"));
+}
+
 // The views are closed while the files change under them and opened again whatever came of it.
 void TFPrincipal::RestaurarCopia1Click()
 {
     Prompt& prompt = Prompt::current();
-    const QString zipFile = prompt.openFileName(QStringLiteral("Restaurar Copia de Seguridad"), lastBackupFolder(),
-                                                QStringLiteral("Copias de seguridad (*.zip);;Todos los archivos (*)"));
+    const QString zipFile = backupToRestore(prompt);
     if (zipFile.isEmpty())
         return;
     const QString folder = DModulo->aliasFolder();

@@ -2,6 +2,8 @@
 
 #include <QMainWindow>
 
+class Prompt;
+
 // The main window: the authority's emblem and the menu from which all work starts. Each
 // time it becomes active it opens the data module's views.
 class TFPrincipal : public QMainWindow {
@@ -38,6 +40,7 @@ private:
     bool confirm(const QString& text);
     void openTables();
     QString lastBackupFolder();
+    QString backupToRestore(Prompt& prompt);
 
     // The last activation error shown. Closing its box activates this window again; the same
     // error is not shown again until the user takes a menu entry or the views open.

@@ -1,9 +1,15 @@
 #include "DialogPrompt.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QHeaderView>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -128,6 +134,61 @@ int DialogPrompt::choose(const PromptMessage& message, const QStringList& choice
     box.setEscapeButton(dismissed);
     box.exec();
     return int(buttons.indexOf(box.clickedButton()));
+}
+
+PromptPick DialogPrompt::pick(const PromptMessage& message, const QStringList& columns, const QList<QStringList>& rows,
+                              const QStringList& choices)
+{
+    QDialog dialog(ownerWindow());
+    dialog.setObjectName(QStringLiteral("PromptList"));
+    dialog.setWindowTitle(message.caption);
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* label = new QLabel(message.text, &dialog);
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    layout->addWidget(label);
+    auto* list = new QTreeWidget(&dialog);
+    list->setObjectName(QStringLiteral("PromptListRows"));
+    list->setRootIsDecorated(false);
+    list->setUniformRowHeights(true);
+    list->setAllColumnsShowFocus(true);
+    list->setHeaderLabels(columns);
+    for (const QStringList& row : rows)
+        list->addTopLevelItem(new QTreeWidgetItem(row));
+    list->header()->setStretchLastSection(true);
+    for (int c = 0; c + 1 < columns.size(); ++c)
+        list->resizeColumnToContents(c);
+    if (!rows.isEmpty())
+        list->setCurrentItem(list->topLevelItem(0));
+    label->setBuddy(list);
+    layout->addWidget(list);
+
+    auto* buttons = new QDialogButtonBox(&dialog);
+    int pressed = -1;
+    for (int i = 0; i < choices.size(); ++i) {
+        QPushButton* button = buttons->addButton(choices[i], QDialogButtonBox::ActionRole);
+        if (i == 0)
+            button->setDefault(true);
+        QObject::connect(button, &QPushButton::clicked, &dialog, [&dialog, &pressed, i] {
+            pressed = i;
+            dialog.accept();
+        });
+    }
+    QObject::connect(buttons->addButton(QDialogButtonBox::Cancel), &QPushButton::clicked, &dialog, &QDialog::reject);
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Cancelar"));
+    layout->addWidget(buttons);
+    // A row taken by a double click or Enter is taken by the first choice.
+    QObject::connect(list, &QTreeWidget::itemActivated, &dialog, [&dialog, &pressed, &choices] {
+        if (!choices.isEmpty()) {
+            pressed = 0;
+            dialog.accept();
+        }
+    });
+    dialog.resize(640, 320);
+    list->setFocus();
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return {pressed, list->currentItem() ? list->indexOfTopLevelItem(list->currentItem()) : -1};
 }
 
 QString DialogPrompt::openFileName(const QString& caption, const QString& folder, const QString& filter)

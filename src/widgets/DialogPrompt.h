@@ -12,5 +12,7 @@ public:
     QString saveFileName(const QString& caption, const QString& suggested, const QString& filter) override;
     QString folderName(const QString& caption, const QString& folder) override;
     int choose(const PromptMessage& message, const QStringList& choices) override;
+    PromptPick pick(const PromptMessage& message, const QStringList& columns, const QList<QStringList>& rows,
+                    const QStringList& choices) override;
     void busy(bool on) override;  // the hourglass
 };

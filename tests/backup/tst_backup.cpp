@@ -303,7 +303,9 @@ private slots:
         fillAndFile(tables());
         const TableRows before = rowsOf(tables());
         const Files ddjjBefore = filesIn(in(QStringLiteral("ddjj")));
+        const Files archiveBefore = filesIn(in(QStringLiteral("ddjj/archivo")));
         QCOMPARE(ddjjBefore.size(), 2);
+        QCOMPARE(archiveBefore.size(), 1);
 
         const QString zipFile = backup::makeBackup(tables(), copies());
         QVERIFY2(QRegularExpression(QStringLiteral("^tarvenio-%1-\\d{8}-\\d{6}\\.zip$").arg(cuitFor(99999999)))
@@ -316,7 +318,11 @@ private slots:
         QCOMPARE(contents.cuit, cuitFor(99999999));
         QCOMPARE(contents.lastPeriod, QStringLiteral("03/2024"));
         QCOMPARE(contents.version, backup::programVersion());
-        QCOMPARE(contents.declarations, ddjjBefore.keys());
+        QStringList declarations = ddjjBefore.keys();
+        for (const QString& kept : archiveBefore.keys())
+            declarations << QStringLiteral("archivo/") + kept;
+        declarations.sort();
+        QCOMPARE(contents.declarations, declarations);
         for (const auto& [table, count] : contents.rows)
             QCOMPARE(count, qint64(before.value(table).size()));
         // A second backup in the same second takes a name of its own.
@@ -338,6 +344,7 @@ private slots:
         const QString declaration = ddjjBefore.firstKey();
         tablefiles::write(in(QStringLiteral("ddjj/") + declaration), "cambiada\r\n");
         tablefiles::write(in(QStringLiteral("ddjj/posterior.txt")), "escrita después de la copia\n");
+        QVERIFY(QFile::remove(in(QStringLiteral("ddjj/archivo/")) + archiveBefore.firstKey()));
         const TableRows changed = rowsOf(tables());
         QVERIFY(changed != before);
 
@@ -358,11 +365,14 @@ private slots:
         // A file the backup does not hold is left where it is.
         QCOMPARE(ddjjAfter.take(QStringLiteral("posterior.txt")), QByteArray("escrita después de la copia\n"));
         QCOMPARE(ddjjAfter, ddjjBefore);
+        QCOMPARE(filesIn(in(QStringLiteral("ddjj/archivo"))), archiveBefore);
         QVERIFY(!QFileInfo::exists(store::staged::folderFor(tables())));
         QVERIFY(!QFileInfo::exists(store::staged::markerFor(tables())));
 
-        // The state the restore replaced is a backup of its own.
-        QCOMPARE(QFileInfo(outcome.previous).absolutePath(), QFileInfo(in(QStringLiteral("back"))).absoluteFilePath());
+        // The state the restore replaced is a safety copy of its own.
+        QCOMPARE(QFileInfo(outcome.previous).absolutePath(),
+                 QFileInfo(backup::safetyFolder(tables())).absoluteFilePath());
+        QCOMPARE(backup::backupsBeside(tables()).first().reason, QStringLiteral("antes de una restauración"));
         const backup::Contents previous = backup::readBackup(outcome.previous);
         for (const auto& [table, count] : previous.rows)
             QCOMPARE(count, qint64(changed.value(table).size()));
@@ -421,6 +431,10 @@ private slots:
         const QString byHand = backup::makeBackup(tables(), backup::defaultFolder(tables()));
         const QList<backup::Work> works{backup::Work::Filing, backup::Work::Reissue, backup::Work::Amendment,
                                         backup::Work::Import, backup::Work::Repair,  backup::Work::Restore};
+        // A copy a crash cut short, under its temporary name, goes with the next copy.
+        const QString unfinished = QDir(backup::safetyFolder(tables()))
+                                       .filePath(QStringLiteral("20240101-000000-000-presentacion.zip.Ab12Cd"));
+        tablefiles::write(unfinished, "PK cortado");
         QStringList made;
         for (int i = 0; i < backup::KeptSafetyCopies + 4; ++i)
             made << backup::makeSafetyCopy(tables(), works[i % works.size()]);
@@ -430,6 +444,7 @@ private slots:
         for (const QString& path : made.mid(4))
             newest << QFileInfo(path).fileName();
         QCOMPARE(kept, newest);
+        QVERIFY(!QFileInfo::exists(unfinished));
         QVERIFY2(kept.last().endsWith(QLatin1String("-restauracion.zip")), qPrintable(kept.last()));
         QCOMPARE(backup::readBackup(made.last()).rows, backup::readBackup(byHand).rows);
 
@@ -453,6 +468,12 @@ private slots:
         tablefiles::garblePage(table, tablefiles::leaves(table, QStringLiteral("detalle")).first().page, 7);
         const QString copy = backup::makeSafetyCopy(tables(), backup::Work::Repair);
         QCOMPARE(unpack(copy).entries.value(QStringLiteral("detalle.DB")), tablefiles::bytes(table));
+        // Listed as one a restore would refuse, beside the sound copy made before the filing.
+        const QList<backup::Found> found = backup::backupsBeside(tables());
+        QCOMPARE(found.size(), 2);
+        QCOMPARE(found[0].file, copy);
+        QVERIFY(!found[0].restorable);
+        QVERIFY(found[1].restorable);
     }
 
     // A taken name is never written over, and a destination whose folder is missing (a stick not

@@ -3,6 +3,7 @@
 #include "SamplePeriod.h"
 #include "ScriptedPrompt.h"
 #include "data/UModulo.h"
+#include "data/store/StoreError.h"
 #include "declaration/FiledFiles.h"
 #include "declaration/PeriodFiling.h"
 
@@ -96,7 +97,7 @@ private slots:
     }
 
     // A filing and the re-issue of its amendment to the same destination: the destination holds
-    // the last, the archive both, each as it was written.
+    // the last, the archive both, each kept by the filing as it was written.
     void filingThenAmendment()
     {
         fixture::OpenStore s(tables());
@@ -111,8 +112,16 @@ private slots:
         const filing::Outcome first = filing::fileOpenPeriod(m, prompt, destination);
         QCOMPARE(first.result, filing::Result::Filed);
         const QByteArray firstBytes = bytes(first.path);
-        QCOMPARE(filed::keepFiledFile(m, prompt, first.path),
-                 QDir(archive()).filePath(QFileInfo(first.path).fileName()));
+        const QString stem = QFileInfo(first.path).completeBaseName();
+        QCOMPARE(filesIn(archive()), (Files{{stem + QStringLiteral(".imp"), firstBytes}}));
+        // Issued again, the rows now carry their period: other bytes, kept beside; issued once
+        // more, the same bytes, kept once.
+        for (int i = 0; i < 2; ++i)
+            QCOMPARE(filing::fileFiledPeriod(m, prompt, destination, false).result, filing::Result::Filed);
+        const QByteArray reissued = bytes(first.path);
+        QVERIFY(reissued != firstBytes);
+        QCOMPARE(filesIn(archive()),
+                 (Files{{stem + QStringLiteral(".imp"), firstBytes}, {stem + QStringLiteral("-2.imp"), reissued}}));
 
         m.TAnticipos->edit();
         m.TAnticipos->setValue(QStringLiteral("Rectificativa"), 1.0);
@@ -121,28 +130,32 @@ private slots:
         QCOMPARE(amended.path, first.path);
         const QByteArray amendedBytes = bytes(amended.path);
         QVERIFY(amendedBytes != firstBytes);
-        const QString stem = QFileInfo(first.path).completeBaseName();
-        QCOMPARE(filed::keepFiledFile(m, prompt, amended.path),
-                 QDir(archive()).filePath(stem + QStringLiteral("-R1.imp")));
         QCOMPARE(filesIn(archive()), (Files{{stem + QStringLiteral(".imp"), firstBytes},
+                                            {stem + QStringLiteral("-2.imp"), reissued},
                                             {stem + QStringLiteral("-R1.imp"), amendedBytes}}));
-        // The two filings' own notices, and nothing else.
-        QCOMPARE(prompt.texts().size(), 2);
+        // The four filings' own notices, and nothing else.
+        QCOMPARE(prompt.texts().size(), 4);
         QVERIFY(!prompt.texts().join(QLatin1Char('\n')).contains(QStringLiteral("archivo")));
     }
 
-    // A copy that cannot be made is told; the filing stands.
-    void failureIsTold()
+    // The copy is part of the filing: where it cannot be kept, nothing is filed and nothing
+    // changes.
+    void keptWithTheFilingOrNotAtAll()
     {
         fixture::OpenStore s(tables());
+        TDModulo& m = s.modulo;
+        fixture::fillOpenPeriod(m);
         ScriptedPrompt prompt;
-        write(QDir(tables()).filePath(QStringLiteral("ddjj/archivo")), "un archivo donde va la carpeta");
-        const QString destination = m_dir->filePath(Name);
-        write(destination, "presentada\r\n");
-        QVERIFY(filed::keepFiledFile(s.modulo, prompt, destination).isEmpty());
-        QCOMPARE(prompt.texts().size(), 1);
-        QVERIFY2(prompt.texts().first().contains(QStringLiteral("La presentación quedó hecha")),
-                 qPrintable(prompt.texts().first()));
+        const QString destination = m_dir->filePath(QStringLiteral("destino"));
+        QVERIFY(QDir().mkpath(destination));
+        write(archive(), "un archivo donde va la carpeta");
+        m.TAnticipos->insert();
+        m.TAnticipos->setText(QStringLiteral("Anio"), QStringLiteral("2024"));
+        m.TAnticipos->setText(QStringLiteral("Anticipo"), QStringLiteral("03"));
+        QVERIFY_THROWS_EXCEPTION(store::StoreError, filing::fileOpenPeriod(m, prompt, destination));
+        QCOMPARE(s.periods(), qint64(0));
+        QCOMPARE(QDir(destination).entryList(QDir::Files), QStringList());
+        QCOMPARE(s.db().pendingFiles().size(), 0);
     }
 };
 

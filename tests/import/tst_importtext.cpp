@@ -191,7 +191,7 @@ void TestImportText::refused()
         TextFile file(path);
         QFAIL("the file was taken");
     } catch (const store::StoreError& e) {
-        QCOMPARE(e.code(), int(store::FileError));
+        QCOMPARE(e.code(), int(store::InputFileError));
         QVERIFY2(e.text().contains(message), qPrintable(e.text()));
     }
     QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);

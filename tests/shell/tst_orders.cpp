@@ -1,6 +1,7 @@
 #include "SampleCuit.h"
 #include "SamplePeriod.h"
 #include "ScriptedPrompt.h"
+#include "backup/Backup.h"
 #include "data/FolderStart.h"
 #include "data/Schema.h"
 #include "data/UModulo.h"
@@ -112,6 +113,7 @@ class TestOrders : public QObject {
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
+    QStringList m_wrapper;  // a program the order runs under, with its arguments
 
     QString tables() const { return m_dir->filePath(QStringLiteral("tablas")); }
     QString ddjj() const { return QDir(tables()).filePath(QStringLiteral("ddjj")); }
@@ -132,7 +134,11 @@ private:
         for (const QString& pair : extraEnvironment)
             env.insert(pair.section(QLatin1Char('='), 0, 0), pair.section(QLatin1Char('='), 1));
         process.setProcessEnvironment(env);
-        process.start(QStringLiteral(TARVENIO_PROGRAM), arguments);
+        if (m_wrapper.isEmpty())
+            process.start(QStringLiteral(TARVENIO_PROGRAM), arguments);
+        else
+            process.start(m_wrapper.first(),
+                          m_wrapper.mid(1) + QStringList{QStringLiteral(TARVENIO_PROGRAM)} + arguments);
     }
 
     Run run(QStringList arguments, const QStringList& extraEnvironment = {})
@@ -271,7 +277,11 @@ private slots:
         writeImportFiles();
     }
 
-    void cleanup() { m_dir.reset(); }
+    void cleanup()
+    {
+        m_dir.reset();
+        m_wrapper.clear();
+    }
 
     // The file of the order is the one the generate form's filing writes for the same data.
     void presentarWritesTheFormsFile()
@@ -426,6 +436,92 @@ private slots:
         QCOMPARE(QDir(ddjj()).entryList(QDir::Files), filed);
     }
 
+    void safetyCopyBeforeEachWork_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("reason");
+        const QStringList datos{"--datos", "%D"}, period{"--anio", "2024", "--anticipo", "3"};
+        QTest::newRow("presentar") << "con datos" << QStringList{"presentar"} + period + datos
+                                   << "antes de una presentación";
+        QTest::newRow("regenerar") << "presentado" << QStringList{"regenerar"} + period + datos
+                                   << "antes de volver a generar una presentación";
+        QTest::newRow("regenerar an amendment")
+            << "rectificando" << QStringList{"regenerar", "--cerrar-rectificativa"} + period + datos
+            << "antes de una rectificativa";
+        QTest::newRow("importar-clientes")
+            << "con datos" << QStringList{"importar-clientes", "%T/clientes.txt"} + clientColumns() + datos
+            << "antes de una importación";
+        QTest::newRow("importar-detalles")
+            << "con datos" << QStringList{"importar-detalles", "%T/detalles.txt"} + detailColumns() + datos
+            << "antes de una importación";
+        QTest::newRow("reparar") << "con datos" << QStringList{"reparar"} + datos << "antes de una reparación";
+        QTest::newRow("restaurar") << "presentado" << QStringList{"restaurar", "%T/copia.zip"} + datos
+                                   << "antes de una restauración";
+    }
+
+    // Each work that changes the tables is preceded by a copy of them, listed with its reason,
+    // that a restore takes back to the tables as they were.
+    void safetyCopyBeforeEachWork()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, reason);
+        prepare(kind);
+        if (arguments.first() == QLatin1String("restaurar"))
+            backup::makeBackup(tables(), file(QStringLiteral("copia.zip")));
+        const int before = int(backup::backupsBeside(tables()).size());
+        const QString tablesBefore = snapshot(tables());
+        const Run r = run(arguments);
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        const QList<backup::Found> found = backup::backupsBeside(tables());
+        QCOMPARE(found.size(), before + 1);
+        QCOMPARE(found.first().reason, reason);
+        QVERIFY(found.first().restorable);
+
+        const Run back = run({"restaurar", found.first().file, "--datos", "%D"});
+        QVERIFY2(back.status == 0, qPrintable(back.err));
+        QCOMPARE(snapshot(tables()), tablesBefore);
+    }
+
+    void fullDisk_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QStringList>("arguments");
+        const QStringList datos{"--datos", "%D"}, period{"--anio", "2024", "--anticipo", "3"};
+        QTest::newRow("presentar") << "con datos" << QStringList{"presentar"} + period + datos;
+        QTest::newRow("regenerar") << "presentado" << QStringList{"regenerar"} + period + datos;
+        QTest::newRow("importar-clientes")
+            << "con datos" << QStringList{"importar-clientes", "%T/clientes.txt"} + clientColumns() + datos;
+        QTest::newRow("importar-detalles")
+            << "con datos" << QStringList{"importar-detalles", "%T/detalles.txt"} + detailColumns() + datos;
+        QTest::newRow("reparar") << "con datos" << QStringList{"reparar"} + datos;
+        QTest::newRow("respaldar") << "con datos" << QStringList{"respaldar"} + datos;
+        QTest::newRow("restaurar") << "presentado" << QStringList{"restaurar", "%T/copia.zip"} + datos;
+    }
+
+    // Every write of the tables' store finds the disk full: every order says so with status 2
+    // and leaves the tables as they were.
+    void fullDisk()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QStringList, arguments);
+        prepare(kind);
+        if (arguments.first() == QLatin1String("restaurar"))
+            backup::makeBackup(tables(), file(QStringLiteral("copia.zip")));
+        const QString before = snapshot(tables());
+        m_wrapper = QStringList{
+            "strace", "-f", "-qq", "-o", "/dev/null", "-e", "trace=pwrite64", "-e", "inject=pwrite64:error=ENOSPC"};
+        const Run r = run(arguments, {QStringLiteral("ASAN_OPTIONS=detect_leaks=0")});  // no leak checks under ptrace
+        m_wrapper.clear();
+        QVERIFY2(r.status == 2, qPrintable(QStringLiteral("%1: %2").arg(r.status).arg(r.err)));
+        QVERIFY2(
+            r.err.contains(QStringLiteral("espacio en el disco")) || r.err.contains(QStringLiteral("disco está lleno")),
+            qPrintable(r.err));
+        QVERIFY2(!r.err.contains(Success), qPrintable(r.err));
+        QCOMPARE(snapshot(tables()), before);
+    }
+
     // Told beforehand, the order files a repeated range and says what it accepted.
     void presentarAcceptingWarnings()
     {
@@ -566,33 +662,30 @@ private slots:
 
     void repararADamagedTable_data()
     {
-        QTest::addColumn<QStringList>("automaticCopies");  // oldest first
-        QTest::newRow("no automatic copy") << QStringList{};
-        QTest::newRow("automatic copies") << QStringList{"antes-de-presentar.zip", "antes-de-importar.zip"};
+        QTest::addColumn<int>("automaticCopies");  // made while the tables were sound
+        QTest::newRow("no automatic copy") << 0;
+        QTest::newRow("automatic copies") << 2;
     }
 
     // A table of which nothing can be read stays as it was, and the status says so; the way back
-    // is a restore, of the latest automatic copy when there is one.
+    // is a restore, of the latest automatic copy when there is one that a restore takes (not the
+    // one the repair itself made of the damaged tables).
     void repararADamagedTable()
     {
-        QFETCH(QStringList, automaticCopies);
+        QFETCH(int, automaticCopies);
         prepare(QStringLiteral("con datos"));
-        const QDir automatic(QDir(tables()).filePath(QStringLiteral("back/auto")));
-        QVERIFY(QDir().mkpath(automatic.path()));
-        for (int i = 0; i < automaticCopies.size(); ++i) {
-            QFile copy(automatic.filePath(automaticCopies[i]));
-            QVERIFY(copy.open(QIODevice::WriteOnly));
-            QVERIFY(copy.setFileTime(QDateTime::currentDateTime().addSecs(-3600 + i * 60),
-                                     QFileDevice::FileModificationTime));
-        }
+        QStringList made;
+        for (int i = 0; i < automaticCopies; ++i)
+            made << backup::makeSafetyCopy(tables(), i ? backup::Work::Import : backup::Work::Filing);
         writeFile(QDir(tables()).filePath(QStringLiteral("Maquina.DB")), QByteArray(8192, 'x'));
         const Run r = run({"reparar", "--datos", "%D"});
         QCOMPARE(r.status, 2);
         QVERIFY2(r.err.contains(QStringLiteral("No se ha podido Reparar")), qPrintable(r.err));
         QVERIFY2(r.err.contains(QStringLiteral("Herramientas / Restaurar Copia…")), qPrintable(r.err));
-        QCOMPARE(r.err.contains(QStringLiteral("copia automática más reciente")), !automaticCopies.isEmpty());
-        if (!automaticCopies.isEmpty())
-            QVERIFY2(r.err.contains(automatic.filePath(automaticCopies.last())), qPrintable(r.err));
+        QCOMPARE(r.err.contains(QStringLiteral("copia automática más reciente")), !made.isEmpty());
+        if (!made.isEmpty())
+            QVERIFY2(r.err.contains(QDir::toNativeSeparators(made.last())), qPrintable(r.err));
+        QCOMPARE(backup::backupsBeside(tables()).size(), automaticCopies + 1);
         QVERIFY2(r.out.contains(QStringLiteral("Maquina")), qPrintable(r.out));
         QCOMPARE(readAll(QDir(tables()).filePath(QStringLiteral("Maquina.DB"))), QByteArray(8192, 'x'));
     }
@@ -629,7 +722,7 @@ private slots:
         QCOMPARE(snapshot(tables()), before);
         const QString previous = restored.out.trimmed();
         QVERIFY(previous != zipFile);
-        QCOMPARE(QFileInfo(previous).absolutePath(), QDir(tables()).absoluteFilePath(QStringLiteral("back")));
+        QCOMPARE(QFileInfo(previous).absolutePath(), QDir(tables()).absoluteFilePath(QStringLiteral("back/auto")));
     }
 
     void lockedFolder_data()

@@ -447,6 +447,46 @@ private slots:
         QCOMPARE(DModulo->TAnticipos->isEmpty(), !restored);
     }
 
+    void restaurarCopiaFromTheList_data()
+    {
+        QTest::addColumn<int>("choice");  // 0: Restaurar, 1: Otro archivo…, -1: the list closed
+        QTest::newRow("the automatic copy restored") << 0;
+        QTest::newRow("another file asked for") << 1;
+        QTest::newRow("closed") << -1;
+    }
+
+    // The backups beside the tables are listed newest first, each automatic copy with the work
+    // it preceded; the one picked is restored, and "Otro archivo…" opens the file dialog.
+    void restaurarCopiaFromTheList()
+    {
+        QFETCH(int, choice);
+        saveAgentAndPeriod();
+        const QString folder = DModulo->aliasFolder();
+        backup::makeBackup(folder, backup::defaultFolder(folder));
+        backup::makeSafetyCopy(folder, backup::Work::Import);
+        DModulo->TAnticipos->first();
+        DModulo->TAnticipos->remove();
+
+        m_prompt->answerPick(choice, 0);
+        if (choice == 0)
+            m_prompt->answer(PromptButton::Yes);
+        if (choice == 1)
+            m_prompt->answerFile(QString());
+        trigger(QStringLiteral("RestaurarCopia1"));
+
+        const QList<PromptMessage> shown = m_prompt->shown();
+        QCOMPARE(shown.first().caption, QStringLiteral("Restaurar Copia de Seguridad"));
+        const QStringList rows = shown.first().text.split(QLatin1Char('\n')).mid(1);
+        QCOMPARE(rows.size(), 2);
+        QVERIFY2(rows[0].contains(QStringLiteral("automática, antes de una importación")), qPrintable(rows[0]));
+        QVERIFY2(rows[1].contains(QStringLiteral("hecha a mano")), qPrintable(rows[1]));
+        QCOMPARE(shown.size(), choice == 0 ? 3 : 1 + (choice == 1));
+        if (choice == 1)
+            QCOMPARE(m_prompt->fileFolders(), QStringList{backup::defaultFolder(folder)});
+        QCOMPARE(DModulo->TAnticipos->isEmpty(), choice != 0);
+        QCOMPARE(standingViewsOpen(), QList<bool>(10, true));
+    }
+
     // The file dialog opens on the declarations' folder; the window shows what the verifier found,
     // a summary or the faults; no file chosen, no window.
     void verificarDeclaracion_data()

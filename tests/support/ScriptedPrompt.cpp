@@ -51,6 +51,16 @@ int ScriptedPrompt::choose(const PromptMessage& message, const QStringList& choi
     return m_choices.takeFirst();
 }
 
+PromptPick ScriptedPrompt::pick(const PromptMessage& message, const QStringList&, const QList<QStringList>& rows,
+                                const QStringList& choices)
+{
+    PromptMessage shown = message;
+    for (const QStringList& row : rows)
+        shown.text += QLatin1Char('\n') + row.join(QStringLiteral(" | "));
+    const int choice = choose(shown, choices);
+    return {choice, m_rows.isEmpty() ? -1 : m_rows.takeFirst()};
+}
+
 QString ScriptedPrompt::openFileName(const QString& caption, const QString& folder, const QString&)
 {
     m_folders << folder;

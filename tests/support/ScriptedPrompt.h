@@ -22,10 +22,19 @@ public:
     QString folderName(const QString& caption, const QString& folder) override;
     // Answered from its own queue; the box is kept with the others, its choices after its text.
     int choose(const PromptMessage& message, const QStringList& choices) override;
+    // Answered from the choices' queue, with the row queued beside; the list is kept with the
+    // boxes, each row a line after its text, its values parted by " | ".
+    PromptPick pick(const PromptMessage& message, const QStringList& columns, const QList<QStringList>& rows,
+                    const QStringList& choices) override;
 
     void answer(PromptButton button) { m_answers << button; }
     void answerFile(const QString& path) { m_files << path; }
     void answerChoice(int index) { m_choices << index; }
+    void answerPick(int choice, int row)
+    {
+        m_choices << choice;
+        m_rows << row;
+    }
     // Runs while the next box is shown, as something the user does before answering it.
     void whileNextShown(std::function<void()> action) { m_whileShown = std::move(action); }
 
@@ -39,6 +48,7 @@ private:
     QList<PromptMessage> m_shown;
     QList<PromptButton> m_answers;
     QList<int> m_choices;
+    QList<int> m_rows;
     QStringList m_files;
     QStringList m_folders;
     std::function<void()> m_whileShown;

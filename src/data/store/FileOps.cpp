@@ -74,31 +74,50 @@ void removeFile(const QString& path)
         throw StoreError(FileError, QStringLiteral("No se puede borrar el archivo %1.").arg(native(path)));
 }
 
-void copyFile(const QString& from, const QString& to)
+namespace {
+
+StoreError copyFailed(const QFileDevice& out, const QString& to)
+{
+    return StoreError(FileError,
+                      QStringLiteral("No se puede escribir la copia %1: %2").arg(native(to), fileErrorReason(out, to)));
+}
+
+void copyBytes(const QString& from, QFileDevice& out, const QString& to)
 {
     QFile in(from);
     if (!in.open(QIODevice::ReadOnly))
         throw readFailed(in, from);
-    QSaveFile out(to);
-    if (!out.open(QIODevice::WriteOnly))
-        throw StoreError(
-            FileError,
-            QStringLiteral("No se puede escribir la copia %1: %2").arg(native(to), fileErrorReason(out, to)));
     for (;;) {
         const QByteArray chunk = in.read(1 << 20);
         if (chunk.isEmpty())
             break;
         if (out.write(chunk) != chunk.size())
-            throw StoreError(
-                FileError,
-                QStringLiteral("No se puede escribir la copia %1: %2").arg(native(to), fileErrorReason(out, to)));
+            throw copyFailed(out, to);
     }
     if (in.error() != QFileDevice::NoError)
         throw readFailed(in, from);
+}
+
+}  // namespace
+
+void copyFile(const QString& from, const QString& to)
+{
+    QSaveFile out(to);
+    if (!out.open(QIODevice::WriteOnly))
+        throw copyFailed(out, to);
+    copyBytes(from, out, to);
     if (!out.commit())
-        throw StoreError(
-            FileError,
-            QStringLiteral("No se puede escribir la copia %1: %2").arg(native(to), fileErrorReason(out, to)));
+        throw copyFailed(out, to);
+}
+
+void copyToPending(const QString& from, const QString& to)
+{
+    QFile out(to);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw copyFailed(out, to);
+    copyBytes(from, out, to);
+    if (!out.flush() || !syncFile(out))
+        throw copyFailed(out, to);
 }
 
 void makeFolder(const QString& path)

@@ -23,6 +23,9 @@ void copyPermissions(const QString& from, const QString& to);
 void removeFile(const QString& path);
 // A byte-for-byte copy that appears whole or not at all.
 void copyFile(const QString& from, const QString& to);
+// A byte-for-byte copy written at to itself and synced: for a pending name that a record of the
+// tables already covers, so that a crash leaves it to the next start to finish or remove.
+void copyToPending(const QString& from, const QString& to);
 // Makes the folder and its parents; a FileError naming it when it cannot.
 void makeFolder(const QString& path);
 // stem + suffix when no file has that name, else stem-2 + suffix, stem-3 + suffix...

@@ -15,6 +15,8 @@ namespace {
 
 const QString FolderName = QStringLiteral("restauracion-en-curso");
 const QString Ddjj = QStringLiteral("ddjj");
+// The declarations and the folder below them where every filed file is kept.
+const QStringList DdjjFolders{Ddjj, QStringLiteral("ddjj/archivo")};
 
 QStringList filesIn(const QString& folder) { return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
 
@@ -32,15 +34,17 @@ void moveInto(const QString& from, const QString& toFolder, const QString& name)
 void carryOut(const QString& tablesFolder)
 {
     const QString staged = folderFor(tablesFolder);
-    const QString stagedDdjj = QDir(staged).filePath(Ddjj);
-    const QString ddjj = QDir(tablesFolder).filePath(Ddjj);
     for (const QString& name : filesIn(staged))
         moveInto(QDir(staged).filePath(name), tablesFolder, name);
-    const QStringList declarations = filesIn(stagedDdjj);
-    if (!declarations.isEmpty())
-        files::makeFolder(ddjj);
-    for (const QString& name : declarations)
-        moveInto(QDir(stagedDdjj).filePath(name), ddjj, name);
+    for (const QString& folder : DdjjFolders) {
+        const QString from = QDir(staged).filePath(folder);
+        const QString into = QDir(tablesFolder).filePath(folder);
+        const QStringList declarations = filesIn(from);
+        if (!declarations.isEmpty())
+            files::makeFolder(into);
+        for (const QString& name : declarations)
+            moveInto(QDir(from).filePath(name), into, name);
+    }
     files::removeFile(markerFor(tablesFolder));
     files::syncFolder(tablesFolder);
     QDir(staged).removeRecursively();
@@ -60,7 +64,8 @@ void placeAll(const QString& tablesFolder)
     const FolderLock lock(tablesFolder);
     const QString marker = markerFor(tablesFolder);
     // The waiting files reach the disk before the marker that commits to them.
-    files::syncFolder(QDir(folderFor(tablesFolder)).filePath(Ddjj));
+    for (const QString& folder : DdjjFolders)
+        files::syncFolder(QDir(folderFor(tablesFolder)).filePath(folder));
     files::syncFolder(folderFor(tablesFolder));
     QFile file(marker);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(FolderName.toUtf8() + '\n') < 0 ||

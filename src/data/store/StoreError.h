@@ -20,9 +20,10 @@ enum ErrorCode : int {
     FieldNotFound = 10009,
     SqlError = 10010,
     FileError = 10011,
-    RowGone = 10012,        // the row being edited was deleted through another view
-    BackupRefused = 10013,  // a backup that is not whole, not ours or newer than the program
-    FolderBusy = 10014,     // another program works on the folder of the tables
+    RowGone = 10012,         // the row being edited was deleted through another view
+    BackupRefused = 10013,   // a backup that is not whole, not ours or newer than the program
+    FolderBusy = 10014,      // another program works on the folder of the tables
+    InputFileError = 10015,  // a file given to be read (an import's) that cannot be read or is not text
 };
 
 // Every failure of the store: a numeric code and a text for the user, in Spanish.
