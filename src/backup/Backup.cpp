@@ -22,6 +22,7 @@
 #include <QTemporaryDir>
 #include <QVersionNumber>
 #include <algorithm>
+#include <future>
 
 namespace backup {
 
@@ -145,11 +146,23 @@ QString targetPath(const QString& target, const QString& name)
     return store::files::freeName(QDir(target).filePath(QFileInfo(name).completeBaseName()), QStringLiteral(".zip"));
 }
 
-// A backup of the tables as they are. asFound: a table that fails the store's checks is kept
-// byte for byte, with its journal, and named in the manifest (the copy made before a restore,
-// which must keep whatever there was); otherwise it refuses the backup.
-QString writeBackup(const QString& tablesFolder, const QString& target, bool asFound)
+// How a backup is taken: one made by hand, or a safety copy before a piece of work.
+struct Taking {
+    // A table that fails the store's checks (to depth) is kept byte for byte, with its journal,
+    // and named in the manifest (a safety copy must keep whatever there was); otherwise the
+    // backup is refused.
+    bool asFound = false;
+    store::Database::FileCheck depth = store::Database::FileCheck::Full;
+    // The files of ddjj and its archivo; a safety copy is for the tables alone, and costs the
+    // work before it the same whatever the years of declarations beside them.
+    bool declarations = true;
+    int level = 0;  // deflate's; a safety copy takes the fastest
+};
+
+// A backup of the tables as they are, taken as said.
+QString writeBackup(const QString& tablesFolder, const QString& target, const Taking& taking)
 {
+    const bool asFound = taking.asFound;
     QTemporaryDir work;
     checkedTemporary(work);
     const QDir tables(tablesFolder);
@@ -170,7 +183,7 @@ QString writeBackup(const QString& tablesFolder, const QString& target, bool asF
         }
         // Before a restore the tables are closed: each is checked where it lies.
         try {
-            store::Database::checkTableFile(path, def);
+            store::Database::checkTableFile(path, def, taking.depth);
             healthy << def;
         } catch (const store::StoreError&) {
             manifest.damaged << def.fileName;
@@ -206,16 +219,25 @@ QString writeBackup(const QString& tablesFolder, const QString& target, bool asF
     }
     // Copied first, so that a declaration replaced meanwhile is kept as one whole file.
     store::files::makeFolder(work.filePath(Archive));
-    for (const QString& name : declarationFiles(tablesFolder)) {
+    for (const QString& name : taking.declarations ? declarationFiles(tablesFolder) : QStringList()) {
         store::files::copyFile(tables.filePath(name), work.filePath(name));
         entries << zip::Entry{name, work.filePath(name), {}};
     }
-    for (const zip::Entry& e : std::as_const(entries))
-        manifest.files.append({e.name, QFileInfo(e.file).size(), digestOf(e.file)});
-    entries.prepend(zip::Entry{ManifestName, {}, manifestText(manifest)});
-
+    // The digests are taken on a second core while the files are deflated; the manifest that
+    // holds them goes last (a restore finds it by its name).
+    auto digests = std::async(std::launch::async, [&entries] {
+        QList<QByteArray> found;
+        for (const zip::Entry& e : std::as_const(entries))
+            found << digestOf(e.file);
+        return found;
+    });
     const QString path = targetPath(target, fileName(manifest.cuit, manifest.taken));
-    zip::write(path, entries);
+    zip::write(path, entries, taking.level, [&] {
+        const QList<QByteArray> found = digests.get();
+        for (qsizetype i = 0; i < entries.size(); ++i)
+            manifest.files.append({entries[i].name, QFileInfo(entries[i].file).size(), found[i]});
+        return zip::Entry{ManifestName, {}, manifestText(manifest)};
+    });
     return path;
 }
 
@@ -387,7 +409,8 @@ QString question(const Contents& contents, const QString& tablesFolder)
     }
     return text + QStringLiteral(
                       "\n\nLas tablas actuales se reemplazarán por las de la copia; antes se guardará una "
-                      "copia de ellas en la carpeta back. ¿Restaurar la copia de seguridad?");
+                      "copia de ellas en la carpeta %1. ¿Restaurar la copia de seguridad?")
+                      .arg(QDir::toNativeSeparators(QStringLiteral("back/auto")));
 }
 
 }  // namespace
@@ -431,7 +454,7 @@ QString makeBackup(const QString& tablesFolder, const QString& target)
 {
     // A restore a crash stopped is finished first: a backup of half of it would be no state at all.
     store::staged::finish(tablesFolder);
-    return writeBackup(tablesFolder, target, false);
+    return writeBackup(tablesFolder, target, Taking{});
 }
 
 namespace {
@@ -508,7 +531,12 @@ QString safetyCopy(const QString& tablesFolder, Work work)
         removeUnfinishedCopies(folder);
         const QString target = QDir(folder).filePath(QDateTime::currentDateTime().toString(Stamp) + QLatin1Char('-') +
                                                      QLatin1String(name->inName) + QStringLiteral(".zip"));
-        const QString written = writeBackup(tablesFolder, target, true);
+        // Every page is read before a repair or a restore, which are for tables in doubt; before
+        // other work the tables have passed the open's checks and their layout is enough.
+        const bool inDoubt = work == Work::Repair || work == Work::Restore;
+        const QString written = writeBackup(
+            tablesFolder, target,
+            Taking{true, inDoubt ? store::Database::FileCheck::Full : store::Database::FileCheck::Layout, false, 1});
         QStringList copies = safetyCopies(folder);
         while (copies.size() > KeptSafetyCopies)
             store::files::removeFile(QDir(folder).filePath(copies.takeFirst()));

@@ -55,7 +55,8 @@ enum class Work { Filing, Reissue, Amendment, Import, Repair, Restore };
 inline constexpr int KeptSafetyCopies = 20;
 QString safetyFolder(const QString& tablesFolder);
 
-// A copy of the tables as they are, made before a piece of work that changes them, into
+// A copy of the tables as they are (the tables alone: the declarations of ddjj stay where they
+// are, and a restore of the copy leaves them), made before a piece of work that changes them, into
 // back/auto as "<yyyyMMdd-HHmmss-zzz>-<work>.zip"; the oldest copies past KeptSafetyCopies are
 // removed. A damaged table is kept as found (the copy is then for the record, not to restore).
 // Answers the copy; throws StoreError, saying that nothing changed, when it cannot be made: the

@@ -81,7 +81,7 @@ void refuse(const QString& path, const QString& reason)
         QStringLiteral("No se puede restaurar el archivo %1: %2").arg(store::files::native(path), reason));
 }
 
-void write(const QString& path, const QList<Entry>& entries)
+void write(const QString& path, const QList<Entry>& entries, int level, const std::function<Entry()>& last)
 {
     QSaveFile out(path);
     if (!out.open(QIODevice::WriteOnly))
@@ -96,13 +96,17 @@ void write(const QString& path, const QList<Entry>& entries)
     // No padding after the zip: a zip ends with its central directory, or a cut file could pass.
     if (archive_write_set_format_zip(a.get()) != ARCHIVE_OK ||
         archive_write_set_bytes_in_last_block(a.get(), 1) != ARCHIVE_OK ||
+        // Large blocks: a zip of the tables is written in a few calls, not thousands.
+        archive_write_set_bytes_per_block(a.get(), 1 << 20) != ARCHIVE_OK ||
         // Names in UTF-8, marked so, whatever the machine's language: a name with an accent is
         // read back as it was written.
         archive_write_set_format_option(a.get(), "zip", "hdrcharset", "UTF-8") != ARCHIVE_OK ||
+        (level > 0 && archive_write_set_format_option(a.get(), "zip", "compression-level",
+                                                      QByteArray::number(level).constData()) != ARCHIVE_OK) ||
         archive_write_open2(a.get(), &out, nullptr, writeToFile, nullptr, nullptr) != ARCHIVE_OK)
         failed();
     const qint64 now = QDateTime::currentSecsSinceEpoch();
-    for (const Entry& e : entries) {
+    const auto add = [&](const Entry& e) {
         QFile in(e.file);
         if (!e.file.isEmpty() && !in.open(QIODevice::ReadOnly))
             throw store::files::readFailed(in, e.file);
@@ -118,7 +122,7 @@ void write(const QString& path, const QList<Entry>& entries)
         if (e.file.isEmpty()) {
             if (archive_write_data(a.get(), e.bytes.constData(), size_t(e.bytes.size())) != e.bytes.size())
                 failed();
-            continue;
+            return;
         }
         for (;;) {
             const QByteArray chunk = in.read(Chunk);
@@ -129,7 +133,11 @@ void write(const QString& path, const QList<Entry>& entries)
         }
         if (in.error() != QFileDevice::NoError)
             throw store::files::readFailed(in, e.file);
-    }
+    };
+    for (const Entry& e : entries)
+        add(e);
+    if (last)
+        add(last());
     if (archive_write_close(a.get()) != ARCHIVE_OK)
         failed();
     // QSaveFile syncs the file before it takes its name; the folder entry is synced after.

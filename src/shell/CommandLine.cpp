@@ -334,7 +334,7 @@ QString commandLineHelp()
         "  restaurar <archivo.zip>\n"
         "      Revisa la copia de seguridad entera y, si está sana, pone sus tablas y\n"
         "      sus archivos de ddjj en lugar de los actuales, todo o nada; antes guarda\n"
-        "      una copia de las tablas actuales en la carpeta back.\n"
+        "      una copia de las tablas actuales en la carpeta back/auto.\n"
         "\n"
         "Opciones:\n"
         "  --datos <carpeta>  Usa las tablas de <carpeta> en esta ejecución, en lugar de\n"

@@ -336,7 +336,7 @@ QString TFPrincipal::backupToRestore(Prompt& prompt)
             if (!f.restorable)
                 reason += QStringLiteral(" (guarda tablas dañadas: no se puede restaurar)");
             rows << QStringList{QLocale().toString(f.taken, QStringLiteral("dd/MM/yyyy HH:mm:ss")), reason,
-                                QDir::toNativeSeparators(f.file)};
+                                QDir::toNativeSeparators(QDir(DModulo->aliasFolder()).relativeFilePath(f.file))};
         }
         const PromptPick picked =
             prompt.pick({QStringLiteral("Copias de seguridad junto a las tablas, la más reciente primero:"), caption},

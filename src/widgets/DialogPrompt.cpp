@@ -184,7 +184,7 @@ PromptPick DialogPrompt::pick(const PromptMessage& message, const QStringList& c
             dialog.accept();
         }
     });
-    dialog.resize(640, 320);
+    dialog.resize(760, 320);
     list->setFocus();
     if (dialog.exec() != QDialog::Accepted)
         return {};

@@ -411,7 +411,7 @@ private slots:
     void reparar()
     {
         const store::TableDef& def = schema::table(QStringLiteral("detalle"));
-        makePristineWithImport(1, 600);
+        makePristineWithImport(1, 300);
         const QString table = QDir(pristine()).filePath(def.fileName);
         tablefiles::Rows expected = tablefiles::tableRows(table, def.tableName);
         const QList<tablefiles::Leaf> leaves = tablefiles::leaves(table, def.tableName);

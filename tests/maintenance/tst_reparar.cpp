@@ -492,8 +492,9 @@ private slots:
         for (const TableFile& t : Tables)
             QVERIFY2(tablefiles::bytes(tablePath(t.file)) == before[t.file], qPrintable(t.file));
         // The safety copy made before the run is all there is in back/.
-        QCOMPARE(QDir(QDir(tables()).filePath(QStringLiteral("back"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-                 QStringList{QStringLiteral("auto")});
+        QCOMPARE(
+            QDir(QDir(tables()).filePath(QStringLiteral("back"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+            QStringList{QStringLiteral("auto")});
         checkViewsOpen();
     }
 

@@ -111,6 +111,9 @@ void snapshotTables(const QString& folder, const QList<TableDef>& tables, const 
         sqlite::Db copyDb(copy);
         if (rc != SQLITE_OK)
             throw snapshotError(source, sqlite::message(copy));
+        // The copy is a new file that is read once and then let go: a crash leaves nothing of it
+        // worth keeping, so it is neither journalled nor synced.
+        sqlite3_exec(copy, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF", nullptr, nullptr, nullptr);
         sqlite3_backup* backup = sqlite3_backup_init(copy, "main", raw, schemas[i].toUtf8().constData());
         if (!backup)
             throw snapshotError(source, sqlite::message(copy));

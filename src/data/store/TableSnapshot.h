@@ -15,7 +15,8 @@ namespace store {
 // while SQLite's online backup copies the pages, so no copy is torn and no change that spans
 // two tables is found in one and not the other. The tables are only read: a file left with a
 // journal by a crash is first put right by Database::checkTableFile. Check the copies, not the
-// tables, before trusting them: the tables may be changing meanwhile.
+// tables, before trusting them: the tables may be changing meanwhile. The copies are not synced:
+// they are for what the caller writes next from them.
 void snapshotTables(const QString& folder, const QList<TableDef>& tables, const QString& destinationFolder);
 
 // SQLite's full integrity check of one file, read-only; false when it finds anything.
