@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QtGlobal>
+
+#include <cstddef>
+#include <vector>
+
+namespace declcheck {
+
+// The C.U.I.T.s a declaration names, each held once in 8 bytes with what named it: a row of
+// the period (records 020 and 030) or a client (record 040). The rows come before the clients,
+// so a row's client is only known at the end; a large file names millions of them, hence no
+// text and no hash per C.U.I.T.
+class ClientKeys {
+public:
+    static constexpr quint64 Referenced = quint64(1) << 63;
+    static constexpr quint64 Declared = quint64(1) << 62;
+
+    ClientKeys();
+    ~ClientKeys();
+    ClientKeys(const ClientKeys&) = delete;
+    ClientKeys& operator=(const ClientKeys&) = delete;
+
+    // A value as a key: up to 17 digits are held exactly, with their count, and keep their
+    // order; anything else, never a valid C.U.I.T., is held by a hash of its bytes.
+    static quint64 key(QByteArrayView value);
+
+    void add(quint64 key, quint64 flag);
+    // Whether the key was added with that flag.
+    bool has(quint64 key, quint64 flag);
+    // After the file: keeps only the keys of rows that no client declares.
+    void keepMissing();
+    bool missing(quint64 key) const;
+    bool anyMissing() const { return m_size > 0; }
+
+private:
+    void flush();
+    std::size_t sortedIndex(quint64 key) const;
+
+    // Sorted and merged in batches; realloc'd so that its growth is not a copy.
+    quint64* m_sorted = nullptr;
+    std::size_t m_size = 0, m_capacity = 0;
+    // The latest keys, in an open-addressed table of fixed size (0 is a free slot).
+    std::vector<quint64> m_table;
+    std::size_t m_pending = 0;
+};
+
+}  // namespace declcheck
