@@ -16,16 +16,16 @@ constexpr quint64 ValueMask = (quint64(1) << LengthShift) - 1;
 constexpr quint64 Hashed = quint64(31) << LengthShift;
 constexpr int MaxDigits = 17;  // 10^17 < 2^57
 
-constexpr std::size_t TableSize = std::size_t(1) << 17;  // 1 MiB
-constexpr std::size_t TableFull = TableSize / 2;
+// The table starts small, for the small files of every day, and stops growing at 1 MiB.
+constexpr int FirstBits = 8, LastBits = 17;
 
-std::size_t slotOf(quint64 key) { return std::size_t((key * 0x9E3779B97F4A7C15ull) >> (64 - 17)); }
+std::size_t slotOf(quint64 key, int bits) { return std::size_t((key * 0x9E3779B97F4A7C15ull) >> (64 - bits)); }
 
 bool byKey(quint64 a, quint64 b) { return (a & ~Flags) < (b & ~Flags); }
 
 }  // namespace
 
-ClientKeys::ClientKeys() : m_table(TableSize, 0) {}
+ClientKeys::ClientKeys() : m_table(std::size_t(1) << FirstBits, 0), m_bits(FirstBits) {}
 
 ClientKeys::~ClientKeys() { std::free(m_sorted); }
 
@@ -49,12 +49,13 @@ quint64 ClientKeys::key(QByteArrayView value)
 
 void ClientKeys::add(quint64 key, quint64 flag)
 {
-    for (std::size_t slot = slotOf(key);; slot = (slot + 1) & (TableSize - 1)) {
+    const std::size_t mask = m_table.size() - 1;
+    for (std::size_t slot = slotOf(key, m_bits);; slot = (slot + 1) & mask) {
         quint64& entry = m_table[slot];
         if (entry == 0) {
             entry = key | flag;
-            if (++m_pending >= TableFull)
-                flush();
+            if (++m_pending >= m_table.size() / 2)
+                m_bits < LastBits ? grow() : flush();
             return;
         }
         if ((entry & ~Flags) == key) {
@@ -64,9 +65,25 @@ void ClientKeys::add(quint64 key, quint64 flag)
     }
 }
 
+void ClientKeys::grow()
+{
+    std::vector<quint64> old(std::size_t(1) << (m_bits + 1), 0);
+    old.swap(m_table);
+    ++m_bits;
+    const std::size_t mask = m_table.size() - 1;
+    for (const quint64 entry : old)
+        if (entry != 0) {
+            std::size_t slot = slotOf(entry & ~Flags, m_bits);
+            while (m_table[slot] != 0)
+                slot = (slot + 1) & mask;
+            m_table[slot] = entry;
+        }
+}
+
 bool ClientKeys::has(quint64 key, quint64 flag)
 {
-    for (std::size_t slot = slotOf(key);; slot = (slot + 1) & (TableSize - 1)) {
+    const std::size_t mask = m_table.size() - 1;
+    for (std::size_t slot = slotOf(key, m_bits);; slot = (slot + 1) & mask) {
         const quint64 entry = m_table[slot];
         if (entry == 0)
             break;

@@ -35,14 +35,16 @@ public:
     bool anyMissing() const { return m_size > 0; }
 
 private:
+    void grow();
     void flush();
     std::size_t sortedIndex(quint64 key) const;
 
     // Sorted and merged in batches; realloc'd so that its growth is not a copy.
     quint64* m_sorted = nullptr;
     std::size_t m_size = 0, m_capacity = 0;
-    // The latest keys, in an open-addressed table of fixed size (0 is a free slot).
+    // The latest keys, in an open-addressed table (0 is a free slot) of 2^m_bits slots.
     std::vector<quint64> m_table;
+    int m_bits;
     std::size_t m_pending = 0;
 };
 
