@@ -17,15 +17,18 @@ constexpr quint64 Hashed = quint64(31) << LengthShift;
 constexpr int MaxDigits = 17;  // 10^17 < 2^57
 
 // The table starts small, for the small files of every day, and stops growing at 1 MiB.
-constexpr int FirstBits = 8, LastBits = 17;
+constexpr int FirstBits = 4, LastBits = 17;
 
 std::size_t slotOf(quint64 key, int bits) { return std::size_t((key * 0x9E3779B97F4A7C15ull) >> (64 - bits)); }
 
-bool byKey(quint64 a, quint64 b) { return (a & ~Flags) < (b & ~Flags); }
+constexpr quint64 keyOf(quint64 entry) { return entry >> 2; }
 
 }  // namespace
 
-ClientKeys::ClientKeys() : m_table(std::size_t(1) << FirstBits, 0), m_bits(FirstBits) {}
+ClientKeys::ClientKeys(int batchBits)
+    : m_batch(std::size_t(1) << batchBits), m_lastBits(std::max(FirstBits, std::min(LastBits, batchBits))),
+      m_table(std::size_t(1) << FirstBits, 0), m_bits(FirstBits)
+{}
 
 ClientKeys::~ClientKeys() { std::free(m_sorted); }
 
@@ -49,20 +52,37 @@ quint64 ClientKeys::key(QByteArrayView value)
 
 void ClientKeys::add(quint64 key, quint64 flag)
 {
+    if (flag == Referenced) {
+        if (m_rows.capacity() == 0)
+            m_rows.reserve(m_batch + (std::size_t(1) << m_lastBits) / 2);
+        m_rows.push_back(key << 2 | flag);
+        if (m_rows.size() >= m_batch)
+            flush();
+        return;
+    }
     const std::size_t mask = m_table.size() - 1;
     for (std::size_t slot = slotOf(key, m_bits);; slot = (slot + 1) & mask) {
         quint64& entry = m_table[slot];
         if (entry == 0) {
-            entry = key | flag;
+            entry = key << 2 | flag;
             if (++m_pending >= m_table.size() / 2)
-                m_bits < LastBits ? grow() : flush();
+                m_bits < m_lastBits ? grow() : flush();
             return;
         }
-        if ((entry & ~Flags) == key) {
+        if (keyOf(entry) == key) {
             entry |= flag;
             return;
         }
     }
+}
+
+void ClientKeys::addAscending(quint64 key, quint64 flag)
+{
+    if (m_run.capacity() == 0)
+        m_run.reserve(m_batch);
+    m_run.push_back(key << 2 | flag);
+    if (m_run.size() >= m_batch)
+        flush();
 }
 
 void ClientKeys::grow()
@@ -73,66 +93,86 @@ void ClientKeys::grow()
     const std::size_t mask = m_table.size() - 1;
     for (const quint64 entry : old)
         if (entry != 0) {
-            std::size_t slot = slotOf(entry & ~Flags, m_bits);
+            std::size_t slot = slotOf(keyOf(entry), m_bits);
             while (m_table[slot] != 0)
                 slot = (slot + 1) & mask;
             m_table[slot] = entry;
         }
 }
 
-bool ClientKeys::has(quint64 key, quint64 flag)
+bool ClientKeys::declared(quint64 key)
 {
+    constexpr quint64 flag = Declared;
     const std::size_t mask = m_table.size() - 1;
     for (std::size_t slot = slotOf(key, m_bits);; slot = (slot + 1) & mask) {
         const quint64 entry = m_table[slot];
         if (entry == 0)
             break;
-        if ((entry & ~Flags) == key && (entry & flag))
+        if (keyOf(entry) == key && (entry & flag))
             return true;
     }
+    const auto run = std::lower_bound(m_run.begin(), m_run.end(), key << 2);
+    if (run != m_run.end() && keyOf(*run) == key && (*run & flag))
+        return true;
     const std::size_t i = sortedIndex(key);
-    return i < m_size && (m_sorted[i] & ~Flags) == key && (m_sorted[i] & flag);
+    return i < m_size && keyOf(m_sorted[i]) == key && (m_sorted[i] & flag);
 }
 
 std::size_t ClientKeys::sortedIndex(quint64 key) const
 {
-    return std::size_t(std::lower_bound(m_sorted, m_sorted + m_size, key, byKey) - m_sorted);
+    return std::size_t(std::lower_bound(m_sorted, m_sorted + m_size, key << 2) - m_sorted);
 }
 
-// The table's keys join the sorted ones: merged from the back into the grown array, then equal
-// keys joined with their flags.
+// The table's keys and the ascending ones join the sorted ones: merged from the back into the
+// grown array, then equal keys joined with their flags.
 void ClientKeys::flush()
 {
-    if (m_pending == 0)
+    // The table's keys, few unless the clients are out of order, join the rows'.
+    if (m_pending > 0) {
+        for (quint64& entry : m_table)
+            if (entry != 0) {
+                m_rows.push_back(entry);
+                entry = 0;
+            }
+        m_pending = 0;
+    }
+    std::sort(m_rows.begin(), m_rows.end());
+    const std::size_t n = m_rows.size(), r = m_run.size();
+    if (n + r == 0)
         return;
-    const auto batch = std::remove(m_table.begin(), m_table.end(), quint64(0));
-    std::sort(m_table.begin(), batch, byKey);
-    const std::size_t n = std::size_t(batch - m_table.begin());
-    if (m_size + n > m_capacity) {
-        const std::size_t capacity = std::max(m_size + n, m_capacity * 2);
+    if (m_size + n + r > m_capacity) {
+        const std::size_t capacity = std::max(m_size + n + r, m_capacity * 2);
         auto* grown = static_cast<quint64*>(std::realloc(m_sorted, capacity * sizeof(quint64)));
         if (!grown)
             throw std::bad_alloc();
         m_sorted = grown;
         m_capacity = capacity;
     }
-    std::size_t a = m_size, b = n, out = m_size + n;
-    while (b > 0) {
-        if (a > 0 && byKey(m_table[b - 1], m_sorted[a - 1]))
-            m_sorted[--out] = m_sorted[--a];
-        else
-            m_sorted[--out] = m_table[--b];
-    }
+    mergeInto(m_rows.data(), n);
+    mergeInto(m_run.data(), r);
     std::size_t kept = 0;
-    for (std::size_t i = 0; i < m_size + n; ++i) {
-        if (kept > 0 && (m_sorted[kept - 1] & ~Flags) == (m_sorted[i] & ~Flags))
+    for (std::size_t i = 0; i < m_size; ++i) {
+        if (kept > 0 && keyOf(m_sorted[kept - 1]) == keyOf(m_sorted[i]))
             m_sorted[kept - 1] |= m_sorted[i];
         else
             m_sorted[kept++] = m_sorted[i];
     }
     m_size = kept;
-    std::fill(m_table.begin(), m_table.end(), quint64(0));
-    m_pending = 0;
+    m_rows.clear();
+    m_run.clear();
+}
+
+// Sorted entries merged from the back into the room after the sorted ones.
+void ClientKeys::mergeInto(const quint64* from, std::size_t count)
+{
+    std::size_t a = m_size, b = count, out = m_size + count;
+    while (b > 0) {
+        if (a > 0 && m_sorted[a - 1] > from[b - 1])
+            m_sorted[--out] = m_sorted[--a];
+        else
+            m_sorted[--out] = from[--b];
+    }
+    m_size += count;
 }
 
 void ClientKeys::keepMissing()
@@ -146,7 +186,7 @@ void ClientKeys::keepMissing()
 bool ClientKeys::missing(quint64 key) const
 {
     const std::size_t i = sortedIndex(key);
-    return i < m_size && (m_sorted[i] & ~Flags) == key;
+    return i < m_size && keyOf(m_sorted[i]) == key;
 }
 
 }  // namespace declcheck

@@ -10,6 +10,7 @@
 #include <QRegularExpression>
 
 #include <cmath>
+#include <cstring>
 
 namespace declcheck::records {
 
@@ -253,11 +254,47 @@ QString valueFault(const FieldLayout& layout, const QString& value, const QStrin
     return {};
 }
 
-bool printableAscii(QByteArrayView value)
+namespace {
+
+// What each byte may be in a value: 0 plainly a character, 1 a character that may begin a
+// character written in UTF-8, 2 anything else badBytes is to look at.
+struct ByteClasses {
+    uchar of[256];
+    ByteClasses()
+    {
+        for (int b = 0; b < 256; ++b)
+            of[b] = b < 0x20 || b == 0x7F || store::windows1252Char(uchar(b)) == QChar::ReplacementCharacter ? 2
+                    : b >= 0xC2 && b <= 0xF4                                                                 ? 1
+                                                                                                             : 0;
+    }
+};
+
+}  // namespace
+
+bool surelyClean(QByteArrayView value)
 {
-    for (const char c : value)
-        if (uchar(c) < 0x20 || uchar(c) > 0x7E)
-            return false;
+    static const ByteClasses classes;
+    constexpr quint64 ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
+    const qsizetype n = value.size();
+    qsizetype i = 0;
+    while (i < n) {
+        // Eight bytes at a time while they are printable ASCII: none high, below 0x20 or 0x7F.
+        if (i + 8 <= n) {
+            quint64 x;
+            std::memcpy(&x, value.data() + i, 8);
+            const quint64 del = x ^ (ones * 0x7F);
+            if (((x | ((x - ones * 0x20) & ~x) | ((del - ones) & ~del)) & highs) == 0) {
+                i += 8;
+                continue;
+            }
+        }
+        if (const uchar c = classes.of[uchar(value[i])]) {
+            // Not UTF-8 unless a continuation byte follows.
+            if (c == 2 || (i + 1 < n && (uchar(value[i + 1]) & 0xC0) == 0x80))
+                return false;
+        }
+        ++i;
+    }
     return true;
 }
 

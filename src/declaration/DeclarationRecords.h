@@ -66,13 +66,12 @@ QString badBytes(QByteArrayView value);
 QString valueFault(const FieldLayout& layout, const QString& value, const QString* anio = nullptr,
                    const QString* anticipo = nullptr);
 
-// Whether a value is surely sound, told from its bytes alone: printable ASCII of the field's
-// width in the common forms of its kind (whole numbers, plain decimals, real dates, C.U.I.T.s).
-// False says nothing: valueFault then decides and words the fault. The rows' own period fields
-// are compared with anio and anticipo when periodKnown.
+// Whether a value is surely sound, told from its bytes alone: of the field's width in the common forms of its kind
+// (whole numbers, plain decimals, real dates, C.U.I.T.s). False says nothing: valueFault then decides and words the
+// fault. The rows' own period fields are compared with anio and anticipo when periodKnown.
 bool surelySound(const FieldLayout& layout, QByteArrayView value, QByteArrayView anio, QByteArrayView anticipo,
                  bool periodKnown);
-// Bytes between 0x20 and 0x7E: nothing badBytes would name.
-bool printableAscii(QByteArrayView value);
+// Whether badBytes surely finds nothing in a value, told at a glance per byte.
+bool surelyClean(QByteArrayView value);
 
 }  // namespace declcheck::records

@@ -6,6 +6,8 @@
 #include "data/store/StoreError.h"
 #include "data/store/Text1252.h"
 
+#include <QtEndian>
+
 #include <algorithm>
 #include <cstring>
 #include <string>
@@ -51,6 +53,22 @@ struct Fields {
         ++count;
     }
 };
+
+// The next single quote from `from`, or null: values are short, so eight bytes at a time
+// rather than a call per value.
+const char* findQuote(const char* from, const char* end)
+{
+    constexpr quint64 ones = 0x0101010101010101ull, quotes = ones * '\'';
+    for (; end - from >= 8; from += 8) {
+        const quint64 x = qFromLittleEndian<quint64>(from) ^ quotes;
+        if (const quint64 found = (x - ones) & ~x & (ones * 0x80))
+            return from + qCountTrailingZeroBits(found) / 8;
+    }
+    for (; from < end; ++from)
+        if (*from == '\'')
+            return from;
+    return nullptr;
+}
 
 // The order of texts as the program compares them: by their characters, not their bytes.
 bool before(QByteArrayView a, QByteArrayView b)
@@ -202,7 +220,7 @@ private:
             return;
         }
         if (split(line, content, fields, false))
-            handleRecord(line, fields);
+            handleRecord(line, content, fields);
         else
             noteClient(fields);
     }
@@ -236,7 +254,7 @@ private:
             const qsizetype start = ++i;
             qsizetype copied = -1;  // where the value starts in m_scratch, once copied
             for (;;) {
-                const char* quote = static_cast<const char*>(std::memchr(text + i, '\'', std::size_t(n - i)));
+                const char* quote = findQuote(text + i, text + n);
                 if (!quote)
                     return fail(position, QStringLiteral("falta la comilla que cierra el campo"));
                 const qsizetype q = quote - text;
@@ -277,7 +295,7 @@ private:
         }
     }
 
-    void handleRecord(int line, const Fields& fields)
+    void handleRecord(int line, QByteArrayView content, const Fields& fields)
     {
         const RecordLayout* layout = layoutOf(fields[0]);
         if (!layout) {
@@ -309,10 +327,12 @@ private:
             return;
         }
         bool sound = true;
+        // A line clean as a whole has clean values: unquoting adds no byte.
+        const bool clean = surelyClean(content);
         for (int f = 0; f < want; ++f) {
             const FieldLayout& field = layout->fields[f];
             const QByteArrayView value = fields[f];
-            if (!printableAscii(value)) {
+            if (!clean && !surelyClean(value)) {
                 const QString bad = badBytes(value);
                 if (!bad.isEmpty()) {
                     fieldFault(line, f + 1, field, bad);
@@ -429,7 +449,10 @@ private:
 
     void declare(quint64 key)
     {
-        m_keys.add(key, ClientKeys::Declared);
+        if (!m_anyDeclared || key > m_maxDeclared)
+            m_keys.addAscending(key, ClientKeys::Declared);
+        else
+            m_keys.add(key, ClientKeys::Declared);
         m_lastDeclared = key;
         m_lastDeclaredLine = m_line;
         m_maxDeclared = m_anyDeclared ? std::max(m_maxDeclared, key) : key;
@@ -450,7 +473,7 @@ private:
             return;
         }
         // Ascending C.U.I.T.s are never seen before: only one out of order is looked up.
-        const bool known = m_anyDeclared && key <= m_maxDeclared && m_keys.has(key, ClientKeys::Declared);
+        const bool known = m_anyDeclared && key <= m_maxDeclared && m_keys.declared(key);
         if (known && !cuit.isEmpty()) {
             if (key == m_lastDeclared) {
                 fault(m_line, 2, QStringLiteral("Cuit"), repeated(cuit, m_lastDeclaredLine));

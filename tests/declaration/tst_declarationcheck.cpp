@@ -1,13 +1,17 @@
 #include "GoldenDeclarations.h"
 #include "data/store/StoreError.h"
+#include "declaration/ClientKeys.h"
 #include "declaration/DeclarationCheck.h"
 #include "declaration/DeclarationStream.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <set>
 
 #include <sys/stat.h>
 
@@ -346,6 +350,70 @@ private slots:
         const QStringList whole = everything(declcheck::checkBytes(bytes, fileName));
         for (const qsizetype block : {1, 2, 3, 7, 64})
             QCOMPARE(everything(declcheck::checkBytes(bytes, fileName, block)), whole);
+    }
+
+    // The verifier's memory of C.U.I.T.s, merged batch after batch, answers as a plain set would:
+    // whether a client was declared before, and at the end which rows' clients none declares.
+    void clientKeysAgreeWithASet_data()
+    {
+        QTest::addColumn<int>("batchBits");
+        QTest::addColumn<int>("distinct");  // values drawn from this many
+        QTest::addColumn<bool>("inOrder");  // clients in C.U.I.T. order, as the file has them
+
+        QTest::newRow("clients in order, many batches") << 4 << 3000 << true;
+        QTest::newRow("clients out of order, many batches") << 4 << 3000 << false;
+        QTest::newRow("few values, repeated") << 5 << 40 << false;
+        QTest::newRow("one batch") << 19 << 3000 << false;
+    }
+
+    void clientKeysAgreeWithASet()
+    {
+        QFETCH(int, batchBits);
+        QFETCH(int, distinct);
+        QFETCH(bool, inOrder);
+        QRandomGenerator random(7);
+        // C.U.I.T.s, shorter digit strings, the empty value and text that is no number.
+        const auto value = [&](int n) -> QByteArray {
+            switch (n % 4) {
+            case 0:
+                return QByteArray::number(20000000000LL + n * 7919LL);
+            case 1:
+                return QByteArray::number(n);
+            case 2:
+                return n % 8 == 2 ? QByteArray() : "X-" + QByteArray::number(n);
+            default:
+                return "0" + QByteArray::number(n);
+            }
+        };
+        declcheck::ClientKeys keys(batchBits);
+        std::set<quint64> referenced, declared;
+        quint64 highest = 0;
+        for (int i = 0; i < 20000; ++i) {
+            const quint64 key = declcheck::ClientKeys::key(value(int(random.bounded(distinct))));
+            if (random.bounded(2)) {
+                keys.add(key, declcheck::ClientKeys::Referenced);
+                referenced.insert(key);
+                continue;
+            }
+            QCOMPARE(keys.declared(key), declared.count(key) > 0);
+            if (declared.empty() || key > highest)
+                keys.addAscending(key, declcheck::ClientKeys::Declared);
+            else if (!inOrder)
+                keys.add(key, declcheck::ClientKeys::Declared);
+            else
+                continue;
+            declared.insert(key);
+            highest = std::max(highest, key);
+        }
+        keys.keepMissing();
+        bool anyMissing = false;
+        for (int n = 0; n < distinct + 50; ++n) {
+            const quint64 key = declcheck::ClientKeys::key(value(n));
+            const bool missing = referenced.count(key) > 0 && declared.count(key) == 0;
+            QCOMPARE(keys.missing(key), missing);
+            anyMissing = anyMissing || missing;
+        }
+        QCOMPARE(keys.anyMissing(), anyMissing);
     }
 
     // What is not a file is refused at once: a pipe would have the verifier wait for a writer
