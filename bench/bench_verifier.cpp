@@ -39,7 +39,7 @@ std::string cuit(int n) { return fixture::cuitFor(n, "30").toStdString(); }
 
 // A declaration as the writer gives it for a period of `rows` printed-forms rows, rows / 10
 // machine rows and `rows` clients; the rows section written `repeats` times (a larger file
-// with the same clients). Windows-1252 bytes, CR LF.
+// with the same clients, the machines' likewise). Windows-1252 bytes, CR LF.
 qint64 writeDeclaration(const QString& path, int rows, int repeats = 1)
 {
     FILE* out = std::fopen(QFile::encodeName(path).constData(), "wb");
@@ -53,7 +53,7 @@ qint64 writeDeclaration(const QString& path, int rows, int repeats = 1)
                  "'PARAN\xC1','3100','ENTRE R\xCDOS';\r\n",
                  Agent);
     const int clients = rows;
-    for (int r = 0; r < repeats; ++r) {
+    for (int r = 0; r < repeats; ++r)
         for (int i = 1; i <= rows; ++i) {
             const int n = int((qint64(i) * 31) % clients);
             std::fprintf(out,
@@ -63,6 +63,7 @@ qint64 writeDeclaration(const QString& path, int rows, int repeats = 1)
                          cuit(n).c_str(), n, 1 + i % 28, 'A' + i % 3, qint64(i) * 50 + 1, qint64(i) * 50 + 50,
                          1 + i % 20, i % 50 == 0 ? "S" : "N", i % 3 == 0 ? "" : "N");
         }
+    for (int r = 0; r < repeats; ++r)
         for (int i = 1; i <= rows / 10; ++i) {
             const int n = int((qint64(i) * 97) % clients);
             std::fprintf(out,
@@ -71,7 +72,6 @@ qint64 writeDeclaration(const QString& path, int rows, int repeats = 1)
                          "'MODELO %d','%s','','','AP%d','0001','SERIE-%d','N';\r\n",
                          cuit(n).c_str(), n, 1 + i % 28, i % 12, i % 40, i % 2 ? "1500" : "123456,78", i, i);
         }
-    }
     for (int n = 0; n < clients; ++n)
         std::fprintf(out,
                      "'040','%s','CONTRIBUYENTE %d O''NEILL Y C\xCD"
@@ -345,9 +345,9 @@ int main(int argc, char** argv)
         std::printf("%d rows and clients, %.2f GB, for memory, one round:\n", rows, double(size) / 1e9);
         std::fflush(stdout);
         measure(path, 1);
-        // The same size made of rows repeated: few clients, many rows.
-        const qint64 repeated = writeDeclaration(path, 340000, 10);
-        std::printf("340000 rows written 10 times, 340000 clients, %.2f GB, one round:\n", double(repeated) / 1e9);
+        // The same size made of rows repeated: fewer clients, many rows.
+        const qint64 repeated = writeDeclaration(path, 100000, 60);
+        std::printf("100000 rows written 60 times, 100000 clients, %.2f GB, one round:\n", double(repeated) / 1e9);
         std::fflush(stdout);
         measure(path, 1);
     }

@@ -166,12 +166,15 @@ void ClientKeys::flush()
 void ClientKeys::mergeInto(const quint64* from, std::size_t count)
 {
     std::size_t a = m_size, b = count, out = m_size + count;
-    while (b > 0) {
-        if (a > 0 && m_sorted[a - 1] > from[b - 1])
-            m_sorted[--out] = m_sorted[--a];
-        else
-            m_sorted[--out] = from[--b];
+    while (a > 0 && b > 0) {
+        const quint64 x = m_sorted[a - 1], y = from[b - 1];
+        const bool fromSorted = x > y;  // without a branch: the order of two batches is anybody's guess
+        m_sorted[--out] = fromSorted ? x : y;
+        a -= fromSorted;
+        b -= !fromSorted;
     }
+    while (b > 0)
+        m_sorted[--out] = from[--b];
     m_size += count;
 }
 

@@ -9,6 +9,7 @@
 #include <QDate>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -288,12 +289,13 @@ bool surelyClean(QByteArrayView value)
                 continue;
             }
         }
-        if (const uchar c = classes.of[uchar(value[i])]) {
-            // Not UTF-8 unless a continuation byte follows.
-            if (c == 2 || (i + 1 < n && (uchar(value[i + 1]) & 0xC0) == 0x80))
-                return false;
-        }
-        ++i;
+        // The bytes of that word, or the last few, one by one.
+        for (const qsizetype stop = std::min(i + 8, n); i < stop; ++i)
+            if (const uchar c = classes.of[uchar(value[i])]) {
+                // Not UTF-8 unless a continuation byte follows.
+                if (c == 2 || (i + 1 < n && (uchar(value[i + 1]) & 0xC0) == 0x80))
+                    return false;
+            }
     }
     return true;
 }

@@ -42,14 +42,22 @@ struct SecondReading {
     QList<Fault> references;                           // in the order of lines, at most MaxFaults + 1
 };
 
+// The values of a record, views of its line (or of the copy of a value that had a quote
+// doubled); left unset past `count`, since every line has one.
 struct Fields {
-    QByteArrayView value[KeptFields];
+    const char* data[KeptFields];
+    qsizetype size[KeptFields];
     int count = 0;
-    QByteArrayView operator[](int i) const { return value[i]; }
+    QByteArrayView operator[](int i) const
+    {
+        return i < std::min(count, KeptFields) ? QByteArrayView(data[i], size[i]) : QByteArrayView();
+    }
     void add(QByteArrayView v)
     {
-        if (count < KeptFields)
-            value[count] = v;
+        if (count < KeptFields) {
+            data[count] = v.data();
+            size[count] = v.size();
+        }
         ++count;
     }
 };
