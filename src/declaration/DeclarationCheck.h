@@ -43,7 +43,8 @@ constexpr int MaxFaults = 1000;
 // records give, and left alone when empty.
 Report checkBytes(QByteArrayView bytes, const QString& fileName);
 
-// Checks the file at path. A file that cannot be read is a store::StoreError (FileError).
+// Checks the file at path, read in blocks. A file that cannot be read, and anything but a
+// regular file (a folder, a FIFO, a device), is a store::StoreError (FileError).
 Report checkFile(const QString& path);
 // The same for a file still under another name than its own, fileName.
 Report checkFile(const QString& path, const QString& fileName);

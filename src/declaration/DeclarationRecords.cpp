@@ -9,7 +9,9 @@
 #include <QDate>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace declcheck::records {
 
@@ -106,6 +108,14 @@ const RecordLayout* recordLayout(const QByteArray& type)
         if (type == layout.type)
             return &layout;
     return nullptr;
+}
+
+const RecordLayout* layoutOf(QByteArrayView type)
+{
+    if (type.size() != 3 || type[0] != '0' || type[2] != '0')
+        return nullptr;
+    const unsigned rank = unsigned(uchar(type[1])) - '0';
+    return rank <= 4 ? &records()[rank] : nullptr;
 }
 
 QString decode(QByteArrayView bytes)
@@ -243,6 +253,156 @@ QString valueFault(const FieldLayout& layout, const QString& value, const QStrin
     }
     }
     return {};
+}
+
+namespace {
+
+// What each byte may be in a value: 0 plainly a character, 1 a character that may begin a
+// character written in UTF-8, 2 anything else badBytes is to look at.
+struct ByteClasses {
+    uchar of[256];
+    ByteClasses()
+    {
+        for (int b = 0; b < 256; ++b)
+            of[b] = b < 0x20 || b == 0x7F || store::windows1252Char(uchar(b)) == QChar::ReplacementCharacter ? 2
+                    : b >= 0xC2 && b <= 0xF4                                                                 ? 1
+                                                                                                             : 0;
+    }
+};
+
+}  // namespace
+
+bool surelyClean(QByteArrayView value)
+{
+    static const ByteClasses classes;
+    constexpr quint64 ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
+    const qsizetype n = value.size();
+    qsizetype i = 0;
+    while (i < n) {
+        // Eight bytes at a time while they are printable ASCII: none high, below 0x20 or 0x7F.
+        if (i + 8 <= n) {
+            quint64 x;
+            std::memcpy(&x, value.data() + i, 8);
+            const quint64 del = x ^ (ones * 0x7F);
+            if (((x | ((x - ones * 0x20) & ~x) | ((del - ones) & ~del)) & highs) == 0) {
+                i += 8;
+                continue;
+            }
+        }
+        // The bytes of that word, or the last few, one by one.
+        for (const qsizetype stop = std::min(i + 8, n); i < stop; ++i)
+            if (const uchar c = classes.of[uchar(value[i])]) {
+                // Not UTF-8 unless a continuation byte follows.
+                if (c == 2 || (i + 1 < n && (uchar(value[i + 1]) & 0xC0) == 0x80))
+                    return false;
+            }
+    }
+    return true;
+}
+
+namespace {
+
+bool digits(QByteArrayView value)
+{
+    for (const char c : value)
+        if (c < '0' || c > '9')
+            return false;
+    return true;
+}
+
+int twoDigits(QByteArrayView value, int at) { return (value[at] - '0') * 10 + value[at + 1] - '0'; }
+
+// The forms the writer gives a number of at most 15 significant digits: read and written
+// again they come out the same, since a double keeps 15 digits.
+bool plainNumber(QByteArrayView value, bool whole)
+{
+    const qsizetype comma = value.indexOf(',');
+    const QByteArrayView integer = comma < 0 ? value : value.first(comma);
+    if (integer.isEmpty() || !digits(integer) || (integer.size() > 1 && integer[0] == '0'))
+        return false;
+    if (comma < 0)
+        return integer.size() <= 15;
+    if (whole)
+        return false;
+    const QByteArrayView fraction = value.sliced(comma + 1);
+    if (fraction.isEmpty() || !digits(fraction) || fraction.back() == '0')
+        return false;
+    if (integer == "0")
+        return fraction[0] != '0' && fraction.size() <= 15;
+    return integer.size() + fraction.size() <= 15;
+}
+
+bool plainDate(QByteArrayView value)
+{
+    if (value.size() != 10 || value[2] != '/' || value[5] != '/')
+        return false;
+    const QByteArrayView day = value.first(2), month = value.sliced(3, 2), year = value.sliced(6);
+    if (!digits(day) || !digits(month) || !digits(year))
+        return false;
+    const int d = twoDigits(value, 0), m = twoDigits(value, 3), y = twoDigits(value, 6) * 100 + twoDigits(value, 8);
+    if (y < 1 || m < 1 || m > 12 || d < 1)
+        return false;
+    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+    return d <= days[m - 1] + (m == 2 && leap);
+}
+
+bool plainCuit(QByteArrayView value)
+{
+    if (value.size() != 11 || !digits(value))
+        return false;
+    static const int weights[] = {5, 4, 3, 2, 7, 6, 5, 4, 3, 2};
+    int sum = 0;
+    bool zero = true;
+    for (int i = 0; i < 10; ++i) {
+        sum += (value[i] - '0') * weights[i];
+        zero = zero && value[i] == '0';
+    }
+    int check = 11 - sum % 11;
+    if (check >= 10)
+        check = 0;
+    return !(zero && value[10] == '0') && value[10] - '0' == check;
+}
+
+}  // namespace
+
+bool surelySound(const FieldLayout& layout, QByteArrayView value, QByteArrayView anio, QByteArrayView anticipo,
+                 bool periodKnown)
+{
+    if (layout.table && value.size() > layout.width)
+        return false;
+    switch (layout.kind) {
+    case Kind::Type:
+    case Kind::Text:
+    case Kind::ClientRef:
+        return true;
+    case Kind::Year:
+        return value.size() == 4 && digits(value);
+    case Kind::Month:
+        return value.size() == 2 && digits(value);
+    case Kind::RequiredNumber:
+        return plainNumber(value, false);
+    case Kind::Number:
+        return value.isEmpty() || plainNumber(value, false);
+    case Kind::FormNumber:
+    case Kind::WholeNumber:
+        return value.isEmpty() || plainNumber(value, true);
+    case Kind::Flag:
+        return value.isEmpty() || value == "S" || value == "N";
+    case Kind::Date:
+        return value.isEmpty() || plainDate(value);
+    case Kind::AgentCuit:
+        return plainCuit(value);
+    case Kind::ClientCuit:
+        return value.isEmpty() || plainCuit(value);
+    case Kind::ShortInt:
+        return value.isEmpty() || (value.size() <= 4 && digits(value));
+    case Kind::RowYear:
+        return value.isEmpty() || !periodKnown || value == anio;
+    case Kind::RowMonth:
+        return value.isEmpty() || !periodKnown || value == anticipo;
+    }
+    return false;
 }
 
 }  // namespace declcheck::records

@@ -44,6 +44,8 @@ struct RecordLayout {
 
 // The record of a type, or nullptr for a type the file does not have.
 const RecordLayout* recordLayout(const QByteArray& type);
+// The same without a copy of the type, for the verifier's every line.
+const RecordLayout* layoutOf(QByteArrayView type);
 
 // Windows-1252 bytes as text.
 QString decode(QByteArrayView bytes);
@@ -63,5 +65,13 @@ QString badBytes(QByteArrayView value);
 // period of the file (anio, anticipo) checks the rows' own period fields; null while unknown.
 QString valueFault(const FieldLayout& layout, const QString& value, const QString* anio = nullptr,
                    const QString* anticipo = nullptr);
+
+// Whether a value is surely sound, told from its bytes alone: of the field's width in the common forms of its kind
+// (whole numbers, plain decimals, real dates, C.U.I.T.s). False says nothing: valueFault then decides and words the
+// fault. The rows' own period fields are compared with anio and anticipo when periodKnown.
+bool surelySound(const FieldLayout& layout, QByteArrayView value, QByteArrayView anio, QByteArrayView anticipo,
+                 bool periodKnown);
+// Whether badBytes surely finds nothing in a value, told at a glance per byte.
+bool surelyClean(QByteArrayView value);
 
 }  // namespace declcheck::records

@@ -1,11 +1,19 @@
 #include "GoldenDeclarations.h"
 #include "data/store/StoreError.h"
+#include "declaration/ClientKeys.h"
 #include "declaration/DeclarationCheck.h"
+#include "declaration/DeclarationStream.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <set>
+
+#include <sys/stat.h>
 
 using declcheck::Fault;
 using declcheck::Report;
@@ -38,6 +46,32 @@ QStringList places(const Report& report)
     for (const Fault& f : report.faults)
         list << QStringLiteral("%1/%2/%3").arg(f.line).arg(f.position).arg(f.field);
     return list;
+}
+
+// Every fault in full, then the summary: what two readings of a file must agree on.
+QStringList everything(const Report& report)
+{
+    QStringList list;
+    for (const Fault& f : report.faults)
+        list << declcheck::faultText(f);
+    list << QStringLiteral("truncated %1").arg(report.truncated) << declcheck::reportText(report);
+    return list;
+}
+
+// `count` printed-forms rows of the sample's period for the client `cuit`, with the flag `voided`.
+QByteArray rows(int count, const QByteArray& cuit, const QByteArray& voided = "N")
+{
+    return ("'020','" + cuit + "','Distribuidora Sur','15/03/2005','Facturas A','500','1','500','','','0001','" +
+            voided + "','N';\r\n")
+        .repeated(count);
+}
+
+// The sample with `rows` in place of its printed-forms rows.
+QByteArray withRows(const QByteArray& rows)
+{
+    const QByteArray& good = golden::PeriodWithRows;
+    const qsizetype from = good.indexOf("'020'"), to = good.indexOf("'030'");
+    return QByteArray(good).replace(from, to - from, rows);
 }
 
 }  // namespace
@@ -204,6 +238,218 @@ private slots:
         QVERIFY(report.faults.size() >= declcheck::MaxFaults);
         QVERIFY(report.faults.size() < declcheck::MaxFaults + 10);
         QVERIFY(declcheck::reportText(report).contains(QStringLiteral("se muestran los primeros")));
+    }
+
+    // Faults of every kind, those found on the way and those found at the end, share one limit:
+    // the first ones by line are kept and the report says there were more.
+    void everyFaultCountsForTheLimit_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<bool>("truncated");
+
+        // A wrong header, a verification line too long, a line ending in LF alone and a file
+        // name that is not its own: four faults besides the rows'.
+        const auto mixed = [](int missing, int badFlags) {
+            QByteArray bytes = withRows(rows(missing, "20000000001") + rows(badFlags, "30712345671", "X"));
+            bytes = changed(bytes, "TARVENIOV1.2", "TARVENIOV9.9");
+            bytes = changed(bytes, "K8<EA\r\n", "K8<EAA\r\n");
+            return changed(bytes, "'0003','S-0002','S';\r\n", "'0003','S-0002','S';\n");
+        };
+        const QString other = QStringLiteral("20123456786200504.imp");
+        QTest::newRow("1004 of mixed kinds") << mixed(500, 500) << other << true;
+        QTest::newRow("1000 of mixed kinds") << mixed(500, 496) << other << false;
+        QTest::newRow("1004 rows whose client is missing") << withRows(rows(1004, "20000000001")) << Name << true;
+        QTest::newRow("1004 lines that are no record, and no Eof")
+            << golden::PeriodWithRows.left(golden::PeriodWithRows.indexOf("'040'")) +
+                   QByteArray("basura\r\n").repeated(1004)
+            << Name << true;
+    }
+
+    void everyFaultCountsForTheLimit()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, fileName);
+        QFETCH(bool, truncated);
+        const Report report = declcheck::checkBytes(bytes, fileName);
+        QCOMPARE(report.faults.size(), declcheck::MaxFaults);
+        QCOMPARE(report.truncated, truncated);
+        for (qsizetype i = 1; i < report.faults.size(); ++i)
+            QVERIFY(report.faults[i - 1].line <= report.faults[i].line);
+        QCOMPARE(declcheck::reportText(report).contains(QStringLiteral("se muestran los primeros 1000")), truncated);
+    }
+
+    // Found only once the whole file is read: a client named again further on is told with the
+    // line of its first record.
+    void namesFaultsFoundAtTheEnd_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("faults");
+
+        const QByteArray& good = golden::PeriodWithRows;
+        const QByteArray first = "'040','27301112225','O''Brien Hnos.','','','','','';\r\n";
+        const QByteArray last =
+            "'040','30712345671','Distribuidora Sur','901-000001-1','Belgrano 55','Santa Fe',"
+            "'3000','Santa Fe';\r\n";
+        QTest::newRow("a client repeated next to itself")
+            << changed(good, "Eof\r\n", last + "Eof\r\n")
+            << QStringList{"Línea 12, campo 2 (Cuit): el C.U.I.T. 30712345671 está repetido (ya está en la línea 11)"};
+        QTest::newRow("a client repeated after others")
+            << changed(good, "Eof\r\n", first + "Eof\r\n")
+            << QStringList{"Línea 12, campo 2 (Cuit): el C.U.I.T. 27301112225 está repetido (ya está en la línea 9)"};
+        QTest::newRow("a client repeated twice after others")
+            << changed(good, "Eof\r\n", first + last + first + "Eof\r\n")
+            << QStringList{"Línea 12, campo 2 (Cuit): el C.U.I.T. 27301112225 está repetido (ya está en la línea 9)",
+                           "Línea 13, campo 2 (Cuit): el C.U.I.T. 30712345671 está repetido (ya está en la línea 11)",
+                           "Línea 14, campo 2 (Cuit): el C.U.I.T. 27301112225 está repetido (ya está en la línea 9)"};
+        QTest::newRow("a client after a row of one left out")
+            << changed(good, "'020','27301112225'", "'020','20000000001'")
+            << QStringList{
+                   "Línea 6, campo 2 (Cuit): el C.U.I.T. «20000000001» no está entre los clientes (registros 040)"};
+        const QByteArray longRow =
+            rows(1, "30712345671").replace("Facturas A", QByteArray(declcheck::LongestLine, 'A'));
+        QTest::newRow("a line longer than any record")
+            << withRows(longRow)
+            << QStringList{QStringLiteral("Línea 5: la línea tiene %1 caracteres: ningún registro es tan largo, el "
+                                          "archivo está dañado")
+                               .arg(longRow.size() - 2)};
+    }
+
+    void namesFaultsFoundAtTheEnd()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, faults);
+        QStringList texts;
+        for (const Fault& f : declcheck::checkBytes(bytes, Name).faults)
+            texts << declcheck::faultText(f);
+        QCOMPARE(texts, faults);
+    }
+
+    // Read in blocks of any size, a file gives the report it gives whole: lines, quoted fields
+    // and CR LF cut at every place.
+    void blocksGiveTheWholeFilesReport_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("fileName");
+
+        for (const golden::File& file : golden::files())
+            QTest::newRow(file.scenario) << file.bytes << file.fileName;
+        const QByteArray& good = golden::PeriodWithRows;
+        QTest::newRow("damaged") << changed(
+                                        changed(swapped(good, 9, 10), "'O''Brien Hnos.','16", "'O'Brien Hnos.','16"),
+                                        "'S-0001','';\r\n", "'S-0001','';\n")
+                                 << Name;
+        QTest::newRow("cut short") << good.left(good.indexOf("'Distribuidora Sur','11")) << Name;
+        QTest::newRow("repeated clients") << changed(good, "Eof\r\n", good.mid(good.indexOf("'040'"))) << Name;
+    }
+
+    void blocksGiveTheWholeFilesReport()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, fileName);
+        const QStringList whole = everything(declcheck::checkBytes(bytes, fileName));
+        for (const qsizetype block : {1, 2, 3, 7, 64})
+            QCOMPARE(everything(declcheck::checkBytes(bytes, fileName, block)), whole);
+    }
+
+    // The verifier's memory of C.U.I.T.s, merged batch after batch, answers as a plain set would:
+    // whether a client was declared before, and at the end which rows' clients none declares.
+    void clientKeysAgreeWithASet_data()
+    {
+        QTest::addColumn<int>("batchBits");
+        QTest::addColumn<int>("distinct");  // values drawn from this many
+        QTest::addColumn<bool>("inOrder");  // clients in C.U.I.T. order, as the file has them
+
+        QTest::newRow("clients in order, many batches") << 4 << 3000 << true;
+        QTest::newRow("clients out of order, many batches") << 4 << 3000 << false;
+        QTest::newRow("few values, repeated") << 5 << 40 << false;
+        QTest::newRow("one batch") << 19 << 3000 << false;
+    }
+
+    void clientKeysAgreeWithASet()
+    {
+        QFETCH(int, batchBits);
+        QFETCH(int, distinct);
+        QFETCH(bool, inOrder);
+        QRandomGenerator random(7);
+        // C.U.I.T.s, shorter digit strings, the empty value and text that is no number.
+        const auto value = [&](int n) -> QByteArray {
+            switch (n % 4) {
+            case 0:
+                return QByteArray::number(20000000000LL + n * 7919LL);
+            case 1:
+                return QByteArray::number(n);
+            case 2:
+                return n % 8 == 2 ? QByteArray() : "X-" + QByteArray::number(n);
+            default:
+                return "0" + QByteArray::number(n);
+            }
+        };
+        declcheck::ClientKeys keys(batchBits);
+        std::set<quint64> referenced, declared;
+        quint64 highest = 0;
+        for (int i = 0; i < 20000; ++i) {
+            const quint64 key = declcheck::ClientKeys::key(value(int(random.bounded(distinct))));
+            if (random.bounded(2)) {
+                keys.add(key, declcheck::ClientKeys::Referenced);
+                referenced.insert(key);
+                continue;
+            }
+            QCOMPARE(keys.declared(key), declared.count(key) > 0);
+            if (declared.empty() || key > highest)
+                keys.addAscending(key, declcheck::ClientKeys::Declared);
+            else if (!inOrder)
+                keys.add(key, declcheck::ClientKeys::Declared);
+            else
+                continue;
+            declared.insert(key);
+            highest = std::max(highest, key);
+        }
+        keys.keepMissing();
+        bool anyMissing = false;
+        for (int n = 0; n < distinct + 50; ++n) {
+            const quint64 key = declcheck::ClientKeys::key(value(n));
+            const bool missing = referenced.count(key) > 0 && declared.count(key) == 0;
+            QCOMPARE(keys.missing(key), missing);
+            anyMissing = anyMissing || missing;
+        }
+        QCOMPARE(keys.anyMissing(), anyMissing);
+    }
+
+    // What is not a file is refused at once: a pipe would have the verifier wait for a writer
+    // or read without end.
+    void refusesWhatIsNotAFile_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("a folder") << QStringLiteral("folder") << QStringLiteral("carpeta");
+        QTest::newRow("a FIFO") << QStringLiteral("fifo") << QStringLiteral("tubería");
+        QTest::newRow("a device") << QStringLiteral("device") << QStringLiteral("dispositivo");
+    }
+
+    void refusesWhatIsNotAFile()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        QString path = dir.filePath(Name);
+        if (kind == QLatin1String("folder"))
+            QVERIFY(QDir().mkpath(path));
+        else if (kind == QLatin1String("fifo"))
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        else
+            path = QStringLiteral("/dev/zero");
+        QElapsedTimer timer;
+        timer.start();
+        try {
+            declcheck::checkFile(path);
+            QFAIL("read");
+        } catch (const store::StoreError& e) {
+            QCOMPARE(e.code(), store::FileError);
+            QVERIFY2(e.text().startsWith(QStringLiteral("No se puede leer el archivo")), qPrintable(e.text()));
+            QVERIFY2(e.text().contains(reason), qPrintable(e.text()));
+        }
+        QVERIFY(timer.elapsed() < 5000);
     }
 
     void checksAFileByItsName()
