@@ -22,7 +22,6 @@
 #include <QTemporaryDir>
 #include <QVersionNumber>
 #include <algorithm>
-#include <future>
 
 namespace backup {
 
@@ -223,21 +222,11 @@ QString writeBackup(const QString& tablesFolder, const QString& target, const Ta
         store::files::copyFile(tables.filePath(name), work.filePath(name));
         entries << zip::Entry{name, work.filePath(name), {}};
     }
-    // The digests are taken on a second core while the files are deflated; the manifest that
-    // holds them goes last (a restore finds it by its name).
-    auto digests = std::async(std::launch::async, [&entries] {
-        QList<QByteArray> found;
-        for (const zip::Entry& e : std::as_const(entries))
-            found << digestOf(e.file);
-        return found;
-    });
+    for (const zip::Entry& e : std::as_const(entries))
+        manifest.files.append({e.name, QFileInfo(e.file).size(), digestOf(e.file)});
+    entries.prepend(zip::Entry{ManifestName, {}, manifestText(manifest)});
     const QString path = targetPath(target, fileName(manifest.cuit, manifest.taken));
-    zip::write(path, entries, taking.level, [&] {
-        const QList<QByteArray> found = digests.get();
-        for (qsizetype i = 0; i < entries.size(); ++i)
-            manifest.files.append({entries[i].name, QFileInfo(entries[i].file).size(), found[i]});
-        return zip::Entry{ManifestName, {}, manifestText(manifest)};
-    });
+    zip::write(path, entries, taking.level);
     return path;
 }
 

@@ -81,7 +81,7 @@ void refuse(const QString& path, const QString& reason)
         QStringLiteral("No se puede restaurar el archivo %1: %2").arg(store::files::native(path), reason));
 }
 
-void write(const QString& path, const QList<Entry>& entries, int level, const std::function<Entry()>& last)
+void write(const QString& path, const QList<Entry>& entries, int level)
 {
     QSaveFile out(path);
     if (!out.open(QIODevice::WriteOnly))
@@ -106,7 +106,7 @@ void write(const QString& path, const QList<Entry>& entries, int level, const st
         archive_write_open2(a.get(), &out, nullptr, writeToFile, nullptr, nullptr) != ARCHIVE_OK)
         failed();
     const qint64 now = QDateTime::currentSecsSinceEpoch();
-    const auto add = [&](const Entry& e) {
+    for (const Entry& e : entries) {
         QFile in(e.file);
         if (!e.file.isEmpty() && !in.open(QIODevice::ReadOnly))
             throw store::files::readFailed(in, e.file);
@@ -122,7 +122,7 @@ void write(const QString& path, const QList<Entry>& entries, int level, const st
         if (e.file.isEmpty()) {
             if (archive_write_data(a.get(), e.bytes.constData(), size_t(e.bytes.size())) != e.bytes.size())
                 failed();
-            return;
+            continue;
         }
         for (;;) {
             const QByteArray chunk = in.read(Chunk);
@@ -133,11 +133,7 @@ void write(const QString& path, const QList<Entry>& entries, int level, const st
         }
         if (in.error() != QFileDevice::NoError)
             throw store::files::readFailed(in, e.file);
-    };
-    for (const Entry& e : entries)
-        add(e);
-    if (last)
-        add(last());
+    }
     if (archive_write_close(a.get()) != ARCHIVE_OK)
         failed();
     // QSaveFile syncs the file before it takes its name; the folder entry is synced after.

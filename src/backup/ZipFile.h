@@ -21,8 +21,7 @@ struct Entry {
 
 // Writes the entries to path through a temporary file beside it, renamed over path only once
 // the zip is complete and synced. level: deflate's, from 1 (fastest) to 9; 0 the library's own.
-// last, when given, makes one more entry once the others are written.
-void write(const QString& path, const QList<Entry>& entries, int level = 0, const std::function<Entry()>& last = {});
+void write(const QString& path, const QList<Entry>& entries, int level = 0);
 
 // An entry as the zip lists it, before anything is inflated.
 struct Listed {
