@@ -20,7 +20,7 @@
 using fixture::cuitFor;
 using fixture::fileOf;
 using fixture::loaded;
-using import::ClientColumns;
+using imports::ClientColumns;
 
 class TestClientImportWindow : public ClientImportTest {
     Q_OBJECT

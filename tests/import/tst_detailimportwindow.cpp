@@ -18,7 +18,7 @@
 using fixture::cuitFor;
 using fixture::fileOf;
 using fixture::loaded;
-using import::DetailColumns;
+using imports::DetailColumns;
 
 Q_DECLARE_METATYPE(PromptButton)
 
