@@ -7,11 +7,16 @@
 # `}  // namespace` comment, and the dry run then passes the damage as formatted. So every file
 # must also pass two checks of its own: no line begins with such a word, and the namespace
 # comments pair one to one, in order and by name, with the namespaces the file opens.
-# Run from the project's root; exits 77 when clang-format is not installed.
+# Run from the project's root, on the files given or else on every source; exits 77 when
+# clang-format is not installed.
 set -eu
 command -v clang-format >/dev/null || exit 77
 
-files=$(find src tests bench fuzz -name '*.cpp' -o -name '*.h' | sort)
+if [ $# -gt 0 ]; then
+    files="$*"
+else
+    files=$(find src tests bench fuzz -name '*.cpp' -o -name '*.h' | sort)
+fi
 # shellcheck disable=SC2086 # the paths hold no blanks
 clang-format --dry-run --Werror $files
 
