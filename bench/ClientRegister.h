@@ -40,8 +40,8 @@ inline Client client(int i, int count)
 
 // C.U.I.T. 1-11, name 12-51, registration 52-66, address 67-116, locality 117-146, postal code
 // 147-152, province 153-182.
-inline const import::ClientColumns ClientLayout{{1, 11},    {12, 51},   {52, 66},  {67, 116},
-                                                {117, 146}, {147, 152}, {153, 182}};
+inline const imports::ClientColumns ClientLayout{{1, 11},    {12, 51},   {52, 66},  {67, 116},
+                                                 {117, 146}, {147, 152}, {153, 182}};
 
 inline QByteArray clientLine(const Client& c)
 {

@@ -62,7 +62,7 @@ Detail detail(int i)
 
 // Date 1-10, name 11-50, C.U.I.T. 51-63, form type 64-93, first 94-103, last 104-113, point of
 // sale 114-117.
-const import::DetailColumns DetailLayout{{1, 10}, {11, 50}, {51, 63}, {64, 93}, {94, 103}, {104, 113}, {114, 117}};
+const imports::DetailColumns DetailLayout{{1, 10}, {11, 50}, {51, 63}, {64, 93}, {94, 103}, {104, 113}, {114, 117}};
 
 QByteArray detailLine(const Detail& d)
 {
@@ -217,11 +217,11 @@ int main(int argc, char** argv)
         Tables t(dir, QStringLiteral("import_clients"));
         int added = 0;
         int shown = 0;
-        import::ImportHooks hooks;
+        imports::ImportHooks hooks;
         hooks.progress = [&shown](int) { ++shown; };
         resetPeak();
         const double import =
-            seconds([&] { added = import::importClients(t.modulo, clientFile, ClientLayout, hooks); }, &importCpu);
+            seconds([&] { added = imports::importClients(t.modulo, clientFile, ClientLayout, hooks); }, &importCpu);
         const long peak = peakRssKb();
         ok = compare("client register", clients, floor, floorCpu, import, importCpu, peak,
                      clients >= 1000000 ? 10.0 : 0) &&
@@ -239,13 +239,13 @@ int main(int argc, char** argv)
         }
         Tables t(dir, QStringLiteral("import_details"));
         registerClients(t);
-        import::DetailOutcome outcome;
+        imports::DetailOutcome outcome;
         int shown = 0;
-        import::ImportHooks hooks;
+        imports::ImportHooks hooks;
         hooks.progress = [&shown](int) { ++shown; };
         resetPeak();
         const double import =
-            seconds([&] { outcome = import::importDetails(t.modulo, detailFile, DetailLayout, hooks); }, &importCpu);
+            seconds([&] { outcome = imports::importDetails(t.modulo, detailFile, DetailLayout, hooks); }, &importCpu);
         const long peak = peakRssKb();
         ok = compare("detail file", details, floor, floorCpu, import, importCpu, peak, 0) && ok;
         std::printf("  result code %d, rows %d, stored %d, progress shown %d times\n", outcome.code, outcome.count,

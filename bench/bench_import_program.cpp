@@ -110,9 +110,9 @@ int main(int argc, char** argv)
     DModulo->TCliente->cancel();
     FCargarcont->show();
     expect(QTest::qWaitForWindowExposed(FCargarcont), "FCargarcont did not show");
-    const import::Columns* ranges[] = {&ClientLayout.cuit,      &ClientLayout.razonSocial, &ClientLayout.inscripcion,
-                                       &ClientLayout.domicilio, &ClientLayout.localidad,   &ClientLayout.codigoPostal,
-                                       &ClientLayout.provincia};
+    const imports::Columns* ranges[] = {&ClientLayout.cuit,      &ClientLayout.razonSocial, &ClientLayout.inscripcion,
+                                        &ClientLayout.domicilio, &ClientLayout.localidad,   &ClientLayout.codigoPostal,
+                                        &ClientLayout.provincia};
     for (int row = 0; row < 7; ++row) {
         FCargarcont->findChild<QSpinBox*>(QStringLiteral("SE%1").arg(2 * row + 1))->setValue(ranges[row]->from);
         FCargarcont->findChild<QSpinBox*>(QStringLiteral("SE%1").arg(2 * row + 2))->setValue(ranges[row]->to);

@@ -15,7 +15,7 @@
 namespace fuzz {
 
 struct FixedInput {
-    std::array<import::Columns, 7> columns;
+    std::array<imports::Columns, 7> columns;
     QList<QString> lines;
 };
 
@@ -39,7 +39,7 @@ inline FixedInput fixedInput(const QByteArray& bytes)
 // The characters from position `from` to `to`, counted from 1: a range past the end of the
 // line gives what is there, a reversed one nothing, and a `from` below 1 starts at 1 with the
 // count of to - from + 1 kept.
-inline QString referenceCut(const QString& line, import::Columns c)
+inline QString referenceCut(const QString& line, imports::Columns c)
 {
     const qint64 count = qint64(c.to) - qint64(c.from) + 1;
     const qint64 first = c.from < 1 ? 1 : c.from;
@@ -60,7 +60,10 @@ inline QString referenceTrim(QString value)
     return value;
 }
 
-inline QString referenceExtract(const QString& line, import::Columns c) { return referenceTrim(referenceCut(line, c)); }
+inline QString referenceExtract(const QString& line, imports::Columns c)
+{
+    return referenceTrim(referenceCut(line, c));
+}
 
 // Only a to z become capitals.
 inline QString referenceUpper(QString value)

@@ -1,5 +1,5 @@
-// The fixed-column cutting and the decoding of a detail line (import::cut, extract, upperAscii,
-// import::Decodificar). Input: the positions, then lines (see FixedLines.h). Every value is cut
+// The fixed-column cutting and the decoding of a detail line (imports::cut, extract, upperAscii,
+// imports::Decodificar). Input: the positions, then lines (see FixedLines.h). Every value is cut
 // as the plain reference cuts it, and each line's result code and row are those the decoding's
 // steps give, worked out here on their own: numbers, missing values, order, C.U.I.T. check,
 // the client, and the values the detail table can hold (a real date, numbers never below zero).
@@ -55,11 +55,11 @@ std::optional<QString> storedDate(const QString& text)
 }
 
 struct Expected {
-    int code = import::RowTaken;
-    import::DetailRow row;
+    int code = imports::RowTaken;
+    imports::DetailRow row;
 };
 
-Expected decodeByHand(const QString& line, const import::DetailColumns& c)
+Expected decodeByHand(const QString& line, const imports::DetailColumns& c)
 {
     Expected e;
     const QString fecha = fuzz::referenceExtract(line, c.fecha);
@@ -75,18 +75,18 @@ Expected decodeByHand(const QString& line, const import::DetailColumns& c)
     const std::optional<qint64> desde = fuzz::referenceNumber(desdeText), hasta = fuzz::referenceNumber(hastaText);
     // Form numbers are whole and never below zero.
     if (!desde || !hasta || *desde < 0 || *hasta < 0) {
-        e.code = import::BadNumber;
+        e.code = imports::BadNumber;
         return e;
     }
-    e.code = *desde > *hasta ? import::NumbersReversed : missing ? import::ValueMissing : import::RowTaken;
-    if (e.code != import::RowTaken)
+    e.code = *desde > *hasta ? imports::NumbersReversed : missing ? imports::ValueMissing : imports::RowTaken;
+    if (e.code != imports::RowTaken)
         return e;
     if (!fuzz::referenceCuit(cuit)) {
-        e.code = import::CuitInvalid;
+        e.code = imports::CuitInvalid;
         return e;
     }
     if (!registered().contains(cuit)) {
-        e.code = import::ClientUnknown;
+        e.code = imports::ClientUnknown;
         return e;
     }
     // Fecha holds 10 characters, Tipo_comprobante 60, Punto_Venta 4.
@@ -95,7 +95,7 @@ Expected decodeByHand(const QString& line, const import::DetailColumns& c)
     e.row.tipoComprobante = tipo.left(60);
     e.row.puntoVenta = puntoVenta.left(4);
     if (!date || !storable(e.row.tipoComprobante) || !storable(e.row.puntoVenta)) {
-        e.code = import::BadNumber;
+        e.code = imports::BadNumber;
         return e;
     }
     e.row.cliente = registered().value(cuit);
@@ -111,27 +111,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const fuzz::FixedInput input = fuzz::fixedInput(fuzz::bytes(data, size));
     const auto& p = input.columns;
-    const import::DetailColumns columns{p[0], p[1], p[2], p[3], p[4], p[5], p[6]};
-    const import::ClientLookup findClient = [](const QString& cuit) -> std::optional<qint64> {
+    const imports::DetailColumns columns{p[0], p[1], p[2], p[3], p[4], p[5], p[6]};
+    const imports::ClientLookup findClient = [](const QString& cuit) -> std::optional<qint64> {
         fuzz::require(fuzz::referenceCuit(cuit) && !cuit.isEmpty(), "a client looked up by a C.U.I.T. that fails",
                       cuit);
         const auto it = registered().constFind(cuit);
         return it == registered().cend() ? std::nullopt : std::optional<qint64>(*it);
     };
     for (const QString& line : input.lines) {
-        for (const import::Columns& c : p) {
-            fuzz::require(import::cut(line, c) == fuzz::referenceCut(line, c), "cut", line);
-            fuzz::require(import::extract(line, c) == fuzz::referenceExtract(line, c), "extract", line);
+        for (const imports::Columns& c : p) {
+            fuzz::require(imports::cut(line, c) == fuzz::referenceCut(line, c), "cut", line);
+            fuzz::require(imports::extract(line, c) == fuzz::referenceExtract(line, c), "extract", line);
             fuzz::require(
-                import::upperAscii(import::extract(line, c)) == fuzz::referenceUpper(fuzz::referenceExtract(line, c)),
+                imports::upperAscii(imports::extract(line, c)) == fuzz::referenceUpper(fuzz::referenceExtract(line, c)),
                 "upper case", line);
         }
-        import::DetailRow row;
-        const int code = import::Decodificar(line, columns, findClient, row);
+        imports::DetailRow row;
+        const int code = imports::Decodificar(line, columns, findClient, row);
         const Expected expected = decodeByHand(line, columns);
         fuzz::require(code == expected.code, "result code",
                       QStringLiteral("%1, expected %2: %3").arg(code).arg(expected.code).arg(line));
-        if (code != import::RowTaken)
+        if (code != imports::RowTaken)
             continue;
         fuzz::require(row == expected.row, "row", line);
     }

@@ -1,4 +1,4 @@
-// Line reading and the choice of code page of the imports (import::TextFile): the input is the
+// Line reading and the choice of code page of the imports (imports::TextFile): the input is the
 // file. Checked against plain rules: a file with a NUL byte is refused and any other small file
 // is read; the file is read as UTF-8 exactly when it holds something beyond ASCII and is valid
 // UTF-8; the lines hold every character of the file but the line ends, decoded in that code page.
@@ -85,7 +85,7 @@ QString expectedText(QByteArray bytes, bool utf8)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (size > size_t(import::TextFile::MaxLineBytes))
+    if (size > size_t(imports::TextFile::MaxLineBytes))
         return 0;  // a line that long is refused on purpose; not what this target looks at
     static const QString path = fuzz::scratchFolder() + QStringLiteral("/lineas.txt");
     const QByteArray bytes = fuzz::bytes(data, size);
@@ -95,7 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     QStringList lines;
     bool utf8 = false;
     try {
-        import::TextFile file(path);
+        imports::TextFile file(path);
         QString line;
         while (file.readLine(line)) {
             lines << line;

@@ -50,7 +50,7 @@ TCargar::TCargar(QWidget* parent) : ImportWindow(parent)
     int y = 60;
     for (int i = 0; i < 7; ++i) {
         const Row& row = rows[i];
-        const import::ColumnBounds& bounds = import::detailColumnBounds()[size_t(i)];
+        const imports::ColumnBounds& bounds = imports::detailColumnBounds()[size_t(i)];
         QLabel* l = label(row.label, row.text, QRect(16, y - 4, 156, 34), GroupBox1);
         *row.from = spinner(row.fromName, QRect(180, y, 90, 26), GroupBox1, bounds.fromMin, bounds.fromMax);
         *row.to = spinner(row.toName, QRect(290, y, 90, 26), GroupBox1, bounds.toMin, bounds.toMax);
@@ -77,12 +77,13 @@ TCargar::TCargar(QWidget* parent) : ImportWindow(parent)
     connect(BitBtn3, &QPushButton::clicked, this, guarded<ImportWindow>(this, &ImportWindow::BitBtn3Click));
 }
 
-import::DetailColumns TCargar::columns() const {
-    const auto range = [](const QSpinBox* from, const QSpinBox* to){return import::Columns{from->value(), to->value()};
-}
-;
-return {range(SE11, SE12), range(SE17, SE21), range(SE1, SE2),  range(SE5, SE6),
-        range(SE7, SE8),   range(SE9, SE10),  range(SE18, SE22)};
+imports::DetailColumns TCargar::columns() const
+{
+    const auto range = [](const QSpinBox* from, const QSpinBox* to) {
+        return imports::Columns{from->value(), to->value()};
+    };
+    return {range(SE11, SE12), range(SE17, SE21), range(SE1, SE2),  range(SE5, SE6),
+            range(SE7, SE8),   range(SE9, SE10),  range(SE18, SE22)};
 }
 
 void TCargar::BitBtn1Click()
@@ -95,9 +96,9 @@ void TCargar::BitBtn1Click()
 
 void TCargar::BitBtn2Click()
 {
-    import::DetailOutcome outcome;
-    run([&](const import::ImportHooks& hooks) {
-        outcome = import::importDetails(*DModulo, m_fileName, columns(), hooks);
+    imports::DetailOutcome outcome;
+    run([&](const imports::ImportHooks& hooks) {
+        outcome = imports::importDetails(*DModulo, m_fileName, columns(), hooks);
     });
     if (outcome.help && AyCarga) {
         showModal(*AyCarga);

@@ -17,7 +17,7 @@ class TCargar : public ImportWindow {
 public:
     explicit TCargar(QWidget* parent = nullptr);
 
-    import::DetailColumns columns() const;  // as the spinners stand
+    imports::DetailColumns columns() const;  // as the spinners stand
 
 public slots:
     void BitBtn1Click();  // "S&eleccionar"

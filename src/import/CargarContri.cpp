@@ -66,11 +66,10 @@ TFCargarcont::TFCargarcont(QWidget* parent) : ImportWindow(parent)
     connect(BitBtn3, &QPushButton::clicked, this, guarded<ImportWindow>(this, &ImportWindow::BitBtn3Click));
 }
 
-import::ClientColumns TFCargarcont::columns() const {
-    const auto range = [this](int from){return import::Columns{SE[from]->value(), SE[from + 1]->value()};
-}
-;
-return {range(1), range(3), range(5), range(7), range(9), range(11), range(13)};
+imports::ClientColumns TFCargarcont::columns() const
+{
+    const auto range = [this](int from) { return imports::Columns{SE[from]->value(), SE[from + 1]->value()}; };
+    return {range(1), range(3), range(5), range(7), range(9), range(11), range(13)};
 }
 
 void TFCargarcont::BitBtn1Click()
@@ -81,5 +80,5 @@ void TFCargarcont::BitBtn1Click()
 
 void TFCargarcont::BitBtn2Click()
 {
-    run([this](const import::ImportHooks& hooks) { import::importClients(*DModulo, m_fileName, columns(), hooks); });
+    run([this](const imports::ImportHooks& hooks) { imports::importClients(*DModulo, m_fileName, columns(), hooks); });
 }

@@ -17,7 +17,7 @@ class TFCargarcont : public ImportWindow {
 public:
     explicit TFCargarcont(QWidget* parent = nullptr);
 
-    import::ClientColumns columns() const;  // as the spinners stand
+    imports::ClientColumns columns() const;  // as the spinners stand
 
 public slots:
     void BitBtn1Click();  // "S&eleccionar"

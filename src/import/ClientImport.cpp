@@ -8,7 +8,7 @@
 
 #include <exception>
 
-namespace import {
+namespace imports {
 
 namespace {
 
@@ -124,4 +124,4 @@ int importClients(TDModulo& modulo, const QString& path, const ClientColumns& co
     return added;
 }
 
-}  // namespace import
+}  // namespace imports

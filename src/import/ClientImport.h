@@ -7,7 +7,7 @@
 
 class TDModulo;
 
-namespace import {
+namespace imports {
 
 // Where the seven values of a client stand in every line of a client register file.
 struct ClientColumns {
@@ -33,4 +33,4 @@ bool clientFromLine(QStringView line, const ClientColumns& columns, ClientValues
 // the count is 0). A line whose client cannot be stored is skipped.
 int importClients(TDModulo& modulo, const QString& path, const ClientColumns& columns, const ImportHooks& hooks = {});
 
-}  // namespace import
+}  // namespace imports

@@ -12,7 +12,7 @@
 #include <QDir>
 #include <QHash>
 
-namespace import {
+namespace imports {
 
 namespace {
 
@@ -234,4 +234,4 @@ DetailOutcome importDetails(TDModulo& modulo, const QString& path, const DetailC
     return outcome;
 }
 
-}  // namespace import
+}  // namespace imports

@@ -11,7 +11,7 @@
 
 class TDModulo;
 
-namespace import {
+namespace imports {
 
 // Where the seven values of a printed-forms row stand in every line of a detail file.
 struct DetailColumns {
@@ -71,4 +71,4 @@ struct DetailOutcome {
 DetailOutcome importDetails(TDModulo& modulo, const QString& path, const DetailColumns& columns,
                             const ImportHooks& hooks = {});
 
-}  // namespace import
+}  // namespace imports

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace import {
+namespace imports {
 
 QStringView cut(QStringView line, Columns columns)
 {
@@ -49,4 +49,4 @@ void copyInto(QStringView value, QString& into)
     std::copy(value.begin(), value.end(), into.begin());
 }
 
-}  // namespace import
+}  // namespace imports

@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringView>
 
-namespace import {
+namespace imports {
 
 // The columns of one value in every line: positions counted from 1, both ends included.
 // The spinners that give them have no bounds, so any int is possible.
@@ -27,4 +27,4 @@ QString upperAscii(QStringView value);
 void upperAsciiInto(QStringView value, QString& into);
 void copyInto(QStringView value, QString& into);
 
-}  // namespace import
+}  // namespace imports

@@ -92,7 +92,7 @@ void ImportWindow::chooseFile(const QString& caption, const QString& filter)
     Edit1->setText(QDir::toNativeSeparators(QFileInfo(chosen).absoluteFilePath()));
 }
 
-void ImportWindow::run(const std::function<void(const import::ImportHooks&)>& work)
+void ImportWindow::run(const std::function<void(const imports::ImportHooks&)>& work)
 {
     if (m_fileName.isEmpty())
         return;

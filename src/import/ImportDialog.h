@@ -31,10 +31,10 @@ class RunView {
 public:
     RunView(QLabel* progressLabel);
     ~RunView();
-    const import::ImportHooks& hooks() const { return m_hooks; }
+    const imports::ImportHooks& hooks() const { return m_hooks; }
 
 private:
-    import::ImportHooks m_hooks;
+    imports::ImportHooks m_hooks;
 };
 
 // The file-open dialog of the imports; an empty text when the user cancelled.
@@ -58,7 +58,7 @@ protected:
     void chooseFile(const QString& caption, const QString& filter);
     // Runs an import of the chosen file with "&Cargar" held and the progress shown; nothing
     // happens while no file was chosen.
-    void run(const std::function<void(const import::ImportHooks&)>& work);
+    void run(const std::function<void(const imports::ImportHooks&)>& work);
 
     QLineEdit* Edit1 = nullptr;
     QPushButton* BitBtn1 = nullptr;  // "S&eleccionar"

@@ -3,7 +3,7 @@
 #include <QElapsedTimer>
 #include <functional>
 
-namespace import {
+namespace imports {
 
 // What the window does while an import runs; may be left empty. The hourglass is the
 // Prompt's (see busy()).
@@ -53,4 +53,4 @@ private:
     int m_unchecked = 0;
 };
 
-}  // namespace import
+}  // namespace imports

@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace import {
+namespace imports {
 
 namespace {
 
@@ -289,4 +289,4 @@ void TextFile::decode(const char* data, qsizetype size, QString& line) const
             c = store::windows1252Char(uchar(c.unicode()));
 }
 
-}  // namespace import
+}  // namespace imports

@@ -5,7 +5,7 @@
 #include <QFile>
 #include <QString>
 
-namespace import {
+namespace imports {
 
 // A text file read one line at a time; lines end in LF, CR LF or CR alone. A file that is valid UTF-8
 // and holds anything beyond ASCII is read as UTF-8 (a byte-order mark is dropped); every other
@@ -53,4 +53,4 @@ private:
     QDateTime m_scannedModified;
 };
 
-}  // namespace import
+}  // namespace imports

@@ -21,7 +21,7 @@ const QString AceptarAvisos = QStringLiteral("aceptar-avisos");
 // One value of an import and the bounds of its two spinners in the import's window.
 struct ColumnOption {
     const char* name;
-    import::ColumnBounds bounds = {};
+    imports::ColumnBounds bounds = {};
 };
 
 const QList<ColumnOption>& clientColumns()
@@ -37,7 +37,7 @@ const QList<ColumnOption>& detailColumns()
         const char* const names[] = {"fecha", "razon-social", "cuit", "comprobante", "ndesde", "nhasta", "punto-venta"};
         QList<ColumnOption> list;
         for (size_t i = 0; i < 7; ++i)
-            list.append({names[i], import::detailColumnBounds()[i]});
+            list.append({names[i], imports::detailColumnBounds()[i]});
         return list;
     }();
     return columns;

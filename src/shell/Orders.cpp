@@ -201,22 +201,26 @@ int pdf(TDModulo& m, const CommandLine& line, TerminalPrompt& prompt, std::FILE*
     return Done;
 }
 
-import::Columns columns(const CommandLine& line, const QString& name){return {
-    line.columns.value(name + QStringLiteral("-desde"), 1), line.columns.value(name + QStringLiteral("-hasta"), 1)};
-}  // namespace
+imports::Columns columns(const CommandLine& line, const QString& name)
+{
+    return {line.columns.value(name + QStringLiteral("-desde"), 1),
+            line.columns.value(name + QStringLiteral("-hasta"), 1)};
+}
 
-import::ImportHooks progressOn(TerminalPrompt& prompt){import::ImportHooks hooks;
-hooks.progress = [&prompt](int count) { prompt.progress(QStringLiteral("Cargando Registro Nº: %1").arg(count)); };
-return hooks;
-}  // namespace orders
+imports::ImportHooks progressOn(TerminalPrompt& prompt)
+{
+    imports::ImportHooks hooks;
+    hooks.progress = [&prompt](int count) { prompt.progress(QStringLiteral("Cargando Registro Nº: %1").arg(count)); };
+    return hooks;
+}
 
 int importarClientes(TDModulo& m, const CommandLine& line, TerminalPrompt& prompt)
 {
     const QStringList names = clientColumnNames();
-    const import::ClientColumns c{columns(line, names[0]), columns(line, names[1]), columns(line, names[2]),
-                                  columns(line, names[3]), columns(line, names[4]), columns(line, names[5]),
-                                  columns(line, names[6])};
-    import::importClients(m, line.file, c, progressOn(prompt));
+    const imports::ClientColumns c{columns(line, names[0]), columns(line, names[1]), columns(line, names[2]),
+                                   columns(line, names[3]), columns(line, names[4]), columns(line, names[5]),
+                                   columns(line, names[6])};
+    imports::importClients(m, line.file, c, progressOn(prompt));
     return Done;
 }
 
@@ -224,19 +228,19 @@ int importarClientes(TDModulo& m, const CommandLine& line, TerminalPrompt& promp
 QString detailCodeHelp(int code)
 {
     switch (code) {
-    case import::BadNumber:
+    case imports::BadNumber:
         return QStringLiteral(
             "Error 1: formato numérico inválido: el número desde o el número hasta falta o no es un "
             "número entero.");
-    case import::NumbersReversed:
+    case imports::NumbersReversed:
         return QStringLiteral("Error 3: el número desde es mayor que el número hasta.");
-    case import::ValueMissing:
+    case imports::ValueMissing:
         return QStringLiteral(
             "Error 4: faltan datos obligatorios: C.U.I.T., fecha, razón social, tipo de "
             "comprobante o punto de venta.");
-    case import::CuitInvalid:
+    case imports::CuitInvalid:
         return QStringLiteral("Error 5: el C.U.I.T. no es correcto según su dígito verificador.");
-    case import::ClientUnknown:
+    case imports::ClientUnknown:
         return QStringLiteral(
             "Error 6: el contribuyente no existe: cargue sus datos antes de importar la "
             "declaración jurada.");
@@ -248,11 +252,11 @@ QString detailCodeHelp(int code)
 int importarDetalles(TDModulo& m, const CommandLine& line, TerminalPrompt& prompt)
 {
     const QStringList names = detailColumnNames();
-    const import::DetailColumns c{columns(line, names[0]), columns(line, names[1]), columns(line, names[2]),
-                                  columns(line, names[3]), columns(line, names[4]), columns(line, names[5]),
-                                  columns(line, names[6])};
-    const import::DetailOutcome outcome = import::importDetails(m, line.file, c, progressOn(prompt));
-    if (outcome.code == import::RowTaken)
+    const imports::DetailColumns c{columns(line, names[0]), columns(line, names[1]), columns(line, names[2]),
+                                   columns(line, names[3]), columns(line, names[4]), columns(line, names[5]),
+                                   columns(line, names[6])};
+    const imports::DetailOutcome outcome = imports::importDetails(m, line.file, c, progressOn(prompt));
+    if (outcome.code == imports::RowTaken)
         return Done;
     if (outcome.help)
         prompt.say(detailCodeHelp(outcome.code));

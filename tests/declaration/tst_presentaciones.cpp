@@ -2,6 +2,7 @@
 // and the stops that must leave the period pending, the rows open and no file behind.
 
 #include "../details/DetailFixture.h"
+#include "Keyboard.h"
 #include "PdfText.h"
 #include "data/store/Database.h"
 #include "data/store/StoreError.h"
@@ -92,10 +93,10 @@ class TestPresentaciones : public QObject {
     {
         m().TAnticipos->insert();
         Period::showActive(*FPresentaciones);
-        QCOMPARE(fixture::focusedControl(), QStringLiteral("DBComboBox1"));
+        QCOMPARE(keyboard::focusedName(), QStringLiteral("DBComboBox1"));
         retype(FPresentaciones->DBComboBox1, anio);
         retype(FPresentaciones->DBComboBox2, anticipo);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        keyboard::press(Qt::Key_Tab);
     }
 
     void generate() { FPresentaciones->BitBtn1->click(); }
@@ -427,7 +428,7 @@ private slots:
         grid->setFocus();
         grid->setCurrentIndex(modelo);
         QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(modelo).center());
-        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("CAMBIADO"));
+        keyboard::type(QStringLiteral("CAMBIADO"));
         QVERIFY(!grid->model()->setData(modelo, QStringLiteral("CAMBIADO")));
         generate();
         QCOMPARE(p().prompt.texts(), (QStringList{Confirm, Success}));
@@ -486,8 +487,8 @@ private slots:
         FPresentaciones->DBComboBox1->setFocus();
         QStringList visited;
         for (int i = 0; i < 3; ++i) {
-            visited << fixture::focusedControl();
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            visited << keyboard::focusedName();
+            keyboard::press(Qt::Key_Return);
         }
         QCOMPARE(visited, (QStringList{"DBComboBox1", "DBComboBox2", "BitBtn1"}));
         QCOMPARE(p().prompt.texts(), (QStringList{Confirm, Success}));

@@ -2,6 +2,7 @@
 // additions, compared record by record with the first filing of the same period.
 
 #include "../details/DetailFixture.h"
+#include "Keyboard.h"
 #include "declaration/Destination.h"
 #include "declaration/DestinationGroup.h"
 #include "declaration/Filing.h"
@@ -601,7 +602,7 @@ private slots:
         // Tab, Enter in the grid, Tab, Tab, Enter in the grid: buttons are only passed by Tab.
         for (const Qt::Key key : {Qt::Key_Tab, Qt::Key_Return, Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Return}) {
             visited << QApplication::focusWidget()->objectName();
-            QTest::keyClick(QApplication::focusWidget(), key);
+            keyboard::press(key);
         }
         visited << QApplication::focusWidget()->objectName();
         QCOMPARE(visited, (QStringList{"BitBtn1", "DBGrid1", "BitBtn3", "BitBtn5", "DBGrid2", "BitBtn4"}));

@@ -4,6 +4,7 @@
 // of the workbench and its entry dialogs.
 
 #include "DataFolder.h"
+#include "Keyboard.h"
 #include "SampleCuit.h"
 #include "ScriptedPrompt.h"
 #include "data/UModulo.h"
@@ -50,9 +51,7 @@ public:
         QObject::connect(FDetalle, &TFDetalle::generateRequested, FPresentaciones, [] { showModal(*FPresentaciones); });
         setModalHandler([this](QDialog& dialog) {
             shown << dialog.objectName();
-            dialog.show();
-            dialog.activateWindow();
-            if (!QTest::qWaitForWindowActive(&dialog))
+            if (!keyboard::showActive(dialog))
                 qWarning("the dialog %s did not become active", qPrintable(dialog.objectName()));
             if (whileShown)
                 whileShown(dialog);
@@ -112,35 +111,12 @@ public:
         return stmt.step() ? stmt.column(0) : QVariant();
     }
 
-    static void showActive(QDialog& dialog)
-    {
-        dialog.show();
-        dialog.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&dialog));
-    }
+    static void showActive(QDialog& dialog) { QVERIFY(keyboard::showActive(dialog)); }
 
     ScriptedPrompt prompt;
     DataFolder folder;
     QStringList shown;                         // dialogs shown modally, by name
     std::function<void(QDialog&)> whileShown;  // what the user does while a dialog is up
 };
-
-// Types into the focused control the way a user does, then leaves it with Tab.
-inline void typeAndTab(const QString& text)
-{
-    if (!text.isEmpty())
-        QTest::keyClicks(QApplication::focusWidget(), text);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-}
-
-// The control that has the focus, seen as the dialog's control (the edit box inside a
-// drop-down list stands for the list).
-inline QString focusedControl()
-{
-    QWidget* w = QApplication::focusWidget();
-    if (w && w->objectName().isEmpty() && w->parentWidget())
-        w = w->parentWidget();
-    return w ? w->objectName() : QString();
-}
 
 }  // namespace fixture

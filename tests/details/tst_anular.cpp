@@ -3,6 +3,7 @@
 // row in edit or insert, the mode set, then shown modally.
 
 #include "DetailFixture.h"
+#include "Keyboard.h"
 #include "details/URecMaquinas.h"
 #include "details/Uanular.h"
 
@@ -10,7 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-using fixture::focusedControl;
+using keyboard::focusedName;
 using store::DatasetState;
 
 namespace {
@@ -31,7 +32,7 @@ QStringList machinesOrder()
             "DBEdit2", "DBEdit6",     "DBEdit4",           "DBEdit7",           "BitBtn1"};
 }
 
-void pressEnter() { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); }
+using keyboard::pressEnter;
 
 }  // namespace
 
@@ -253,17 +254,17 @@ void TestAnular::voidTypedThrough()
         // Every control in turn: a letter for the flag, a digit and the arrow down elsewhere;
         // only the flag and, for a machine, code, serial number and emission point take them.
         for (const QString& control : order.mid(0, order.size() - 1)) {
-            QTRY_COMPARE(focusedControl(), control);
+            QTRY_COMPARE(focusedName(), control);
             if (control == QLatin1String("DBComboBox1")) {
-                QTest::keyClicks(QApplication::focusWidget(), "x");  // not a flag: refused
-                QTest::keyClicks(QApplication::focusWidget(), "s");
+                keyboard::type("x");  // not a flag: refused
+                keyboard::type("s");
             } else {
-                QTest::keyClicks(QApplication::focusWidget(), "9");
-                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+                keyboard::type("9");
+                keyboard::press(Qt::Key_Down);
             }
             pressEnter();
         }
-        QCOMPARE(focusedControl(), order.last());
+        QCOMPARE(focusedName(), order.last());
         pressEnter();
     });
 
@@ -356,12 +357,12 @@ void TestAnular::addTypedThrough()
 
     const int result = open(dialog, RowMode::Add, -1, [&](QDialog&) {
         for (int i = 0; i < typed.size(); ++i) {
-            QTRY_COMPARE(focusedControl(), order[i]);
+            QTRY_COMPARE(focusedName(), order[i]);
             if (!typed[i].isEmpty())
-                QTest::keyClicks(QApplication::focusWidget(), typed[i]);
+                keyboard::type(typed[i]);
             pressEnter();
         }
-        QCOMPARE(focusedControl(), order.last());
+        QCOMPARE(focusedName(), order.last());
         pressEnter();
     });
 
@@ -467,13 +468,13 @@ void TestAnular::missingValues()
     open(dialog, RowMode::Add, -1, [&](QDialog& d) {
         for (const QString& t : typed) {
             if (!t.isEmpty())
-                QTest::keyClicks(QApplication::focusWidget(), t);
+                keyboard::type(t);
             pressEnter();
         }
-        QCOMPARE(focusedControl(), QStringLiteral("BitBtn1"));
+        QCOMPARE(focusedName(), QStringLiteral("BitBtn1"));
         pressEnter();
         stillOpen = d.isVisible();
-        QTRY_COMPARE(focusedControl(), reported);
+        QTRY_COMPARE(focusedName(), reported);
     });
     QCOMPARE(p().prompt.texts(), QStringList{notice});
     QCOMPARE(p().prompt.last().caption, Prompt::applicationTitle());
@@ -522,13 +523,13 @@ void TestAnular::refusedValue()
     open(dialog, RowMode::Add, -1, [&](QDialog& d) {
         for (int i = 0; i < at; ++i) {
             if (!good[i].isEmpty())
-                QTest::keyClicks(QApplication::focusWidget(), good[i]);
+                keyboard::type(good[i]);
             pressEnter();
         }
-        const QString box = focusedControl();
-        QTest::keyClicks(QApplication::focusWidget(), typed);
+        const QString box = focusedName();
+        keyboard::type(typed);
         pressEnter();
-        QTRY_COMPARE(focusedControl(), box);
+        QTRY_COMPARE(focusedName(), box);
         shown = p().prompt.texts();
         p().prompt.clear();
         d.findChild<QPushButton*>("BitBtn1")->click();
@@ -581,7 +582,7 @@ void TestAnular::noPeriodRow()
     const int result = open("FAnular", RowMode::Add, -1, [&](QDialog& d) {
         for (const char* t : {"01032024", "", "alfa", "", "Facturas A", "1", "2", ""}) {
             if (*t)
-                QTest::keyClicks(QApplication::focusWidget(), t);
+                keyboard::type(t);
             pressEnter();
         }
         pressEnter();

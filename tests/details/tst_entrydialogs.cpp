@@ -1,6 +1,7 @@
 // The two entry dialogs of the open period, typed through with the keyboard.
 
 #include "DetailFixture.h"
+#include "Keyboard.h"
 #include "details/EntryEdits.h"
 #include "details/FormTypes.h"
 #include "widgets/DBComboBox.h"
@@ -10,8 +11,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-using fixture::focusedControl;
-using fixture::typeAndTab;
+using keyboard::focusedName;
+using keyboard::typeAndTab;
 using store::DatasetState;
 
 class TestEntryDialogs : public QObject {
@@ -21,14 +22,12 @@ class TestEntryDialogs : public QObject {
 
     fixture::Period& p() { return *m_period; }
 
-    static void pressEnter() { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); }
-
     // Types a printed-forms row from the first box to "Aceptar", leaving each box with Tab.
     static void typeDetail(const QStringList& values)
     {
         for (const QString& v : values)
             typeAndTab(v);
-        QCOMPARE(focusedControl(), QStringLiteral("BitBtn1"));
+        QCOMPARE(focusedName(), QStringLiteral("BitBtn1"));
     }
 
 private slots:
@@ -87,14 +86,14 @@ void TestEntryDialogs::acceptsRange()
     ds->insert();
     fixture::Period::showActive(*FCDetalles);
     typeDetail({"05032024", "alfa", "", "Facturas A", desde, hasta, ""});
-    pressEnter();
+    keyboard::pressEnter();
 
     if (count < 0) {
         QCOMPARE(p().prompt.texts(), QStringList{"El Número Desde No Puede Ser Mayor al Número Hasta"});
         QCOMPARE(ds->state(), DatasetState::Insert);
         QCOMPARE(p().storedRows("detalle"), 0);
         QVERIFY(FCDetalles->isVisible());
-        QTRY_COMPARE(focusedControl(), QStringLiteral("DBEdit2"));
+        QTRY_COMPARE(focusedName(), QStringLiteral("DBEdit2"));
         return;
     }
     QCOMPARE(p().prompt.texts(), QStringList{"Los Datos se Guardaron Correctamente"});
@@ -138,10 +137,10 @@ void TestEntryDialogs::missingValuesInOrder()
     ds->insert();
     fixture::Period::showActive(*FCDetalles);
     typeDetail(values);
-    pressEnter();
+    keyboard::pressEnter();
     QCOMPARE(p().prompt.texts(), QStringList{"Faltan Datos Obligatorios"});
     QCOMPARE(p().prompt.last().caption, Prompt::applicationTitle());
-    QTRY_COMPARE(focusedControl(), reported);
+    QTRY_COMPARE(focusedName(), reported);
     QCOMPARE(ds->state(), DatasetState::Insert);
     QCOMPARE(p().storedRows("detalle"), 0);
     QVERIFY(FCDetalles->isVisible());
@@ -172,19 +171,19 @@ void TestEntryDialogs::lookupsFollowEachOther()
     typeAndTab("");  // past the date
 
     // A name: typing completes it, leaving it sets the client and the C.U.I.T. follows.
-    QTest::keyClicks(QApplication::focusWidget(), "be");
+    keyboard::type("be");
     QCOMPARE(names->currentText(), fixture::BetaName);
     QCOMPARE(names->lineEdit()->selectedText(), QStringLiteral("TA COMERCIAL SA"));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    keyboard::press(Qt::Key_Tab);
     QCOMPARE(ds->asInteger(keyField), p().clientId(fixture::BetaName));
     QCOMPARE(cuits->currentText(), fixture::betaCuit());
 
     // The reverse: a C.U.I.T., and the name follows.
-    QCOMPARE(focusedControl(), QStringLiteral("DBLookupComboBox2"));
+    QCOMPARE(focusedName(), QStringLiteral("DBLookupComboBox2"));
     QCOMPARE(cuits->lineEdit()->selectedText(), fixture::betaCuit());  // entered with Tab: all selected
-    QTest::keyClicks(QApplication::focusWidget(), fixture::alfaCuit().left(4));
+    keyboard::type(fixture::alfaCuit().left(4));
     QCOMPARE(cuits->currentText(), fixture::alfaCuit());
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    keyboard::press(Qt::Key_Tab);
     QCOMPARE(ds->asInteger(keyField), p().clientId(fixture::AlfaName));
     QCOMPARE(names->currentText(), fixture::AlfaName);
 
@@ -223,10 +222,10 @@ void TestEntryDialogs::enterWalksTabOrder()
         QVERIFY2(!b->isDefault() && !b->autoDefault(), qPrintable(b->objectName()));
     ds->insert();
     fixture::Period::showActive(*d);
-    QTRY_COMPARE(focusedControl(), order.first());
+    QTRY_COMPARE(focusedName(), order.first());
     for (int i = 1; i < order.size(); ++i) {
-        pressEnter();
-        QTRY_COMPARE(focusedControl(), order[i]);
+        keyboard::pressEnter();
+        QTRY_COMPARE(focusedName(), order[i]);
     }
     // Reaching "Aceptar" does not press it.
     QVERIFY(p().prompt.shown().isEmpty());
@@ -241,7 +240,7 @@ void TestEntryDialogs::savedNoticeKeepsDialogUntilYes()
     fixture::Period::showActive(*FCDetalles);
     typeDetail({"01022024", "beta", "", "Remitos R", "1", "10", "0003"});
     p().prompt.answer(PromptButton::None);  // the notice closed with Esc
-    pressEnter();
+    keyboard::pressEnter();
     QCOMPARE(p().storedRows("detalle"), 1);
     QVERIFY(FCDetalles->isVisible());
     QCOMPARE(ds->state(), DatasetState::Browse);
@@ -251,8 +250,8 @@ void TestEntryDialogs::savedNoticeKeepsDialogUntilYes()
     hasta->setFocus(Qt::TabFocusReason);
     QTest::keyClicks(hasta, "20");
     QTest::keyClick(hasta, Qt::Key_Tab);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    pressEnter();
+    keyboard::press(Qt::Key_Tab);
+    keyboard::pressEnter();
     QVERIFY(!FCDetalles->isVisible());
     QCOMPARE(p().storedRows("detalle"), 1);
     QCOMPARE(ds->asFloat("CanTalonarios"), 20.0);
@@ -307,7 +306,7 @@ void TestEntryDialogs::formTypeList()
     ds->insert();
     fixture::Period::showActive(*FCDetalles);
     typeDetail({"01022024", "alfa", "", "Tiques Propios", "5", "5", ""});
-    pressEnter();
+    keyboard::pressEnter();
     QCOMPARE(ds->text("Tipo_comprobante"), QStringLiteral("Tiques Propios"));
 }
 
@@ -332,8 +331,8 @@ void TestEntryDialogs::machineRow()
                              QStringLiteral("cx 7100"), QString(), QStringLiteral("1234,5"), QString(), QString()})
         typeAndTab(v);
     QCOMPARE(FGMaquina->findChild<QLineEdit*>("DBEdit6")->text(), QStringLiteral("1234,50"));
-    QCOMPARE(focusedControl(), QStringLiteral("BitBtn1"));
-    pressEnter();
+    QCOMPARE(focusedName(), QStringLiteral("BitBtn1"));
+    keyboard::pressEnter();
 
     QCOMPARE(p().prompt.texts(), QStringList{"Datos Guardados Correctamente"});
     QCOMPARE(p().prompt.last().caption, Prompt::applicationTitle());
@@ -372,7 +371,7 @@ void TestEntryDialogs::machineDateRefused()
     typeAndTab(typed);
     QCOMPARE(p().prompt.texts(), QStringList{message});
     QCOMPARE(p().prompt.last().icon, PromptIcon::Error);
-    QTRY_COMPARE(focusedControl(), QStringLiteral("DBEdit1"));
+    QTRY_COMPARE(focusedName(), QStringLiteral("DBEdit1"));
     QVERIFY(ds->isNull("Fecha"));
 
     // "Aceptar" meets the same refusal and saves nothing.
@@ -418,7 +417,7 @@ void TestEntryDialogs::typedNumber()
                                        : QStringList{"05032024", "alfa", "", "Facturas A"};
     for (const QString& v : before)
         typeAndTab(v);
-    QCOMPARE(focusedControl(), box);
+    QCOMPARE(focusedName(), box);
     typeAndTab(typed);
 
     if (stored < 0) {
@@ -427,7 +426,7 @@ void TestEntryDialogs::typedNumber()
         QCOMPARE(p().prompt.last().icon, PromptIcon::Error);
         QVERIFY2(p().prompt.last().text.contains(label), qPrintable(p().prompt.last().text));
         QVERIFY2(label == field || !p().prompt.last().text.contains(field), qPrintable(p().prompt.last().text));
-        QTRY_COMPARE(focusedControl(), box);
+        QTRY_COMPARE(focusedName(), box);
         QVERIFY(ds->isNull(field));
         QCOMPARE(dialog->findChild<QLineEdit*>(box)->text(), typed);
         // "Aceptar" meets the same refusal and stores nothing.
@@ -442,8 +441,8 @@ void TestEntryDialogs::typedNumber()
     QCOMPARE(p().prompt.texts(), QStringList());
     for (const QString& v : machine ? QStringList{"", ""} : QStringList{typed, ""})
         typeAndTab(v);
-    QCOMPARE(focusedControl(), QStringLiteral("BitBtn1"));
-    pressEnter();
+    QCOMPARE(focusedName(), QStringLiteral("BitBtn1"));
+    keyboard::pressEnter();
     QCOMPARE(p().storedRows(table), 1);
     QCOMPARE(p().storedValue(table, field).toDouble(), stored);
 }
@@ -488,11 +487,11 @@ void TestEntryDialogs::refusedDetail()
     const QStringList good{"05032024", "alfa", "", "Facturas A", "1001", "1050"};
     for (int i = 0; i < at; ++i)
         typeAndTab(good[i]);
-    const QString box = focusedControl();
+    const QString box = focusedName();
     typeAndTab(typed);
     QCOMPARE(p().prompt.texts(), QStringList{message});
     QCOMPARE(p().prompt.last().icon, PromptIcon::Error);
-    QTRY_COMPARE(focusedControl(), box);
+    QTRY_COMPARE(focusedName(), box);
 
     p().prompt.clear();
     FCDetalles->findChild<QPushButton*>("BitBtn1")->click();

@@ -1,6 +1,7 @@
 // The workbench of the open period: its lists, its buttons and the dialogs they lead to.
 
 #include "DetailFixture.h"
+#include "Keyboard.h"
 #include "widgets/DBGrid.h"
 
 #include <QAbstractButton>
@@ -10,7 +11,7 @@
 #include <QLineEdit>
 #include <QTabWidget>
 
-using fixture::focusedControl;
+using keyboard::focusedName;
 using store::DatasetState;
 
 class TestWorkbench : public QObject {
@@ -286,9 +287,9 @@ void TestWorkbench::editRecomputesCount()
         hasta->setFocus(Qt::TabFocusReason);
         QTest::keyClicks(hasta, "1050");
         QTest::keyClick(hasta, Qt::Key_Return);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        QTRY_COMPARE(focusedControl(), QStringLiteral("BitBtn1"));
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        keyboard::press(Qt::Key_Return);
+        QTRY_COMPARE(focusedName(), QStringLiteral("BitBtn1"));
+        keyboard::press(Qt::Key_Return);
     };
     fixture::Period::showActive(*FDetalle);
     click("BitBtn1");

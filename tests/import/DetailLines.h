@@ -48,14 +48,12 @@ protected:
     }
 
     // "Se cargara el archivo seleccionado" answered Ok.
-    import::DetailOutcome run(const QStringList& lines) { f().prompt.answer(PromptButton::Ok);
-    return import::importDetails(f().m(), f().write(QStringLiteral("detalle.txt"), fixture::fileOf(lines)),
-                                 DetailLayout);
-}
+    imports::DetailOutcome run(const QStringList& lines)
+    {
+        f().prompt.answer(PromptButton::Ok);
+        return imports::importDetails(f().m(), f().write(QStringLiteral("detalle.txt"), fixture::fileOf(lines)),
+                                      DetailLayout);
+    }
 
-    int imported()
-{
-    return f().count(QStringLiteral("detalle"), QStringLiteral("Importado = 'S'"));
-}
-}
-;
+    int imported() { return f().count(QStringLiteral("detalle"), QStringLiteral("Importado = 'S'")); }
+};

@@ -31,7 +31,7 @@ int main(int argc, char** argv)
     DModulo = &modulo;
     modulo.AbrirTablas();
 
-    import::ImportHooks hooks;
+    imports::ImportHooks hooks;
     bool first = true;
     hooks.progress = [&](int count) {
         // A small page cache from the first line on, so that the table file itself takes pages
@@ -52,9 +52,9 @@ int main(int argc, char** argv)
     try {
         // The positions of the files tst_importcrash writes.
         if (kind == "clients")
-            import::importClients(modulo, file, fixture::ClientLayout, hooks);
+            imports::importClients(modulo, file, fixture::ClientLayout, hooks);
         else
-            import::importDetails(modulo, file, fixture::DetailLayout, hooks);
+            imports::importDetails(modulo, file, fixture::DetailLayout, hooks);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;

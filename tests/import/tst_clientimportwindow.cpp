@@ -2,6 +2,7 @@
 
 #include "ClientLines.h"
 #include "ImportFixture.h"
+#include "Keyboard.h"
 #include "import/CargarContri.h"
 #include "widgets/DialogPrompt.h"
 #include "widgets/ModalDialog.h"
@@ -20,7 +21,7 @@
 using fixture::cuitFor;
 using fixture::fileOf;
 using fixture::loaded;
-using import::ClientColumns;
+using imports::ClientColumns;
 
 class TestClientImportWindow : public ClientImportTest {
     Q_OBJECT
@@ -127,22 +128,20 @@ void TestClientImportWindow::chooseAndLoad()
 void TestClientImportWindow::keyboardWalk()
 {
     TFCargarcont dialog;
-    dialog.show();
-    dialog.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    QVERIFY(keyboard::showActive(dialog));
     auto* first = dialog.findChild<QSpinBox*>("SE1");
     first->setFocus();
     for (int i = 1; i <= 14; ++i) {
         auto* se = dialog.findChild<QSpinBox*>(QStringLiteral("SE%1").arg(i));
         QVERIFY2(se->hasFocus(), qPrintable(QStringLiteral("SE%1").arg(i)));
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClicks(QApplication::focusWidget(), QString::number(i * 10));
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        keyboard::press(Qt::Key_A, Qt::ControlModifier);
+        keyboard::type(QString::number(i * 10));
+        keyboard::press(Qt::Key_Return);
         QCOMPARE(se->value(), i * 10);
     }
     for (const char* next : {"Edit1", "BitBtn1", "BitBtn2", "BitBtn3"}) {
         QCOMPARE(QApplication::focusWidget()->objectName(), QString::fromLatin1(next));
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        keyboard::press(Qt::Key_Tab);
     }
     QCOMPARE(dialog.columns().provincia.to, 140);
 }

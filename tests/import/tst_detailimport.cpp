@@ -8,7 +8,7 @@
 using fixture::cuitFor;
 using fixture::fileOf;
 using fixture::loaded;
-using import::DetailColumns;
+using imports::DetailColumns;
 
 Q_DECLARE_METATYPE(PromptButton)
 
@@ -84,13 +84,13 @@ void TestDetailImport::decodificar()
     QFETCH(int, code);
     QFETCH(QString, row);
     const QString registered = cuitFor(1);
-    const import::ClientLookup find = [&](const QString& cuit) -> std::optional<qint64> {
+    const imports::ClientLookup find = [&](const QString& cuit) -> std::optional<qint64> {
         if (cuit == registered)
             return 7;
         return std::nullopt;
     };
-    import::DetailRow r;
-    QCOMPARE(import::Decodificar(line, DetailLayout, find, r), code);
+    imports::DetailRow r;
+    QCOMPARE(imports::Decodificar(line, DetailLayout, find, r), code);
     if (code == 0)
         QCOMPARE(QStringList({r.fecha, r.tipoComprobante, QString::number(r.cliente), QString::number(r.nDesde),
                               QString::number(r.nHasta), QString::number(r.canTalonarios), r.puntoVenta})
@@ -100,7 +100,7 @@ void TestDetailImport::decodificar()
 
 void TestDetailImport::loadsRows()
 {
-    const import::DetailOutcome outcome =
+    const imports::DetailOutcome outcome =
         run({detailLine(cuitFor(1)), detailLine(cuitFor(2), "1", "100", "Beta", "06/04/2024", "Remitos", "2"),
              detailLine(cuitFor(1), "151", "151")});
     QVERIFY(outcome.confirmed);
@@ -168,8 +168,8 @@ void TestDetailImport::failureRemovesEveryImportedRow()
     f().prompt.clear();
     f().prompt.answer(PromptButton::Ok);
     f().prompt.answer(answer);
-    const import::DetailOutcome outcome =
-        import::importDetails(f().m(), f().write(QStringLiteral("tercero.txt"), content), DetailLayout);
+    const imports::DetailOutcome outcome =
+        imports::importDetails(f().m(), f().write(QStringLiteral("tercero.txt"), content), DetailLayout);
     QCOMPARE(outcome.code, code);
     QCOMPARE(outcome.count, line);
     QCOMPARE(outcome.help, answer == PromptButton::Yes);
@@ -186,9 +186,9 @@ void TestDetailImport::cancelImportsNothing()
     QCOMPARE(run({detailLine(cuitFor(1))}).code, 0);
     f().prompt.clear();
     f().prompt.answer(PromptButton::Cancel);
-    const import::DetailOutcome outcome =
-        import::importDetails(f().m(), f().write(QStringLiteral("detalle.txt"), fileOf({detailLine(cuitFor(3))})),
-                              DetailLayout);  // would fail and remove
+    const imports::DetailOutcome outcome =
+        imports::importDetails(f().m(), f().write(QStringLiteral("detalle.txt"), fileOf({detailLine(cuitFor(3))})),
+                               DetailLayout);  // would fail and remove
     QVERIFY(!outcome.confirmed);
     QCOMPARE(imported(), 1);
     QCOMPARE(f().prompt.texts(), QStringList{Confirm});
@@ -208,7 +208,7 @@ void TestDetailImport::badFileLosesNothing()
     QCOMPARE(run({detailLine(cuitFor(1))}).code, 0);
     f().prompt.clear();
     const QString path = f().write(QStringLiteral("malo.prn"), content);
-    QVERIFY_THROWS_EXCEPTION(store::StoreError, import::importDetails(f().m(), path, DetailLayout));
+    QVERIFY_THROWS_EXCEPTION(store::StoreError, imports::importDetails(f().m(), path, DetailLayout));
     QCOMPARE(imported(), 1);
     QVERIFY(f().prompt.shown().isEmpty());
 }
@@ -220,7 +220,7 @@ void TestDetailImport::linesEndingInCrAlone()
         lines << detailLine(cuitFor(1 + i % 2), QString::number(1000 + 2 * i), QString::number(1001 + 2 * i));
     f().prompt.answer(PromptButton::Ok);
     const QString path = f().write(QStringLiteral("cr.txt"), lines.join(QLatin1Char('\r')).toLatin1());
-    QCOMPARE(import::importDetails(f().m(), path, DetailLayout).count, 100);
+    QCOMPARE(imports::importDetails(f().m(), path, DetailLayout).count, 100);
     QCOMPARE(imported(), 100);
     QCOMPARE(f().prompt.texts().last(), loaded(100));
 }
@@ -253,7 +253,7 @@ void TestDetailImport::fileChangedWhileAsked()
             QVERIFY(file.seek(file.size()) && file.write(fileOf({detailLine(cuitFor(2), "900", "901")})) > 0);
     });
     try {
-        import::importDetails(f().m(), path, DetailLayout);
+        imports::importDetails(f().m(), path, DetailLayout);
         QFAIL("the changed file was imported");
     } catch (const store::StoreError& e) {
         QVERIFY2(e.text().contains(QStringLiteral("cambió mientras se lo cargaba")), qPrintable(e.text()));

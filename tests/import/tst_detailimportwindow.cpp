@@ -2,6 +2,7 @@
 
 #include "DetailLines.h"
 #include "ImportFixture.h"
+#include "Keyboard.h"
 #include "import/AyudaCarga.h"
 #include "import/Carga.h"
 #include "widgets/ModalDialog.h"
@@ -18,7 +19,7 @@
 using fixture::cuitFor;
 using fixture::fileOf;
 using fixture::loaded;
-using import::DetailColumns;
+using imports::DetailColumns;
 
 Q_DECLARE_METATYPE(PromptButton)
 
@@ -92,9 +93,7 @@ void TestDetailImportWindow::dialogLayout()
 void TestDetailImportWindow::keyboardWalk()
 {
     TCargar dialog;
-    dialog.show();
-    dialog.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    QVERIFY(keyboard::showActive(dialog));
     dialog.findChild<QSpinBox*>("SE11")->setFocus();
     int value = 0;
     for (const char* name :
@@ -108,7 +107,7 @@ void TestDetailImportWindow::keyboardWalk()
     }
     for (const char* next : {"Edit1", "BitBtn1", "BitBtn2", "BitBtn3"}) {
         QCOMPARE(QApplication::focusWidget()->objectName(), QString::fromLatin1(next));
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        keyboard::press(Qt::Key_Tab);
     }
     const DetailColumns c = dialog.columns();
     QCOMPARE(c.fecha.from, 1);

@@ -12,8 +12,8 @@
 #include <QTest>
 #include <climits>
 
-using import::Columns;
-using import::TextFile;
+using imports::Columns;
+using imports::TextFile;
 
 class TestImportText : public QObject {
     Q_OBJECT
@@ -73,7 +73,7 @@ void TestImportText::extract()
     QFETCH(int, from);
     QFETCH(int, to);
     QFETCH(QString, value);
-    QCOMPARE(import::extract(line, Columns{from, to}).toString(), value);
+    QCOMPARE(imports::extract(line, Columns{from, to}).toString(), value);
 }
 
 void TestImportText::upperAscii_data()
@@ -92,7 +92,7 @@ void TestImportText::upperAscii()
 {
     QFETCH(QString, text);
     QFETCH(QString, upper);
-    QCOMPARE(import::upperAscii(text), upper);
+    QCOMPARE(imports::upperAscii(text), upper);
 }
 
 void TestImportText::lines_data()
@@ -213,7 +213,7 @@ void TestImportText::progressIsThrottled()
 {
     QList<int> shown;
     const std::function<void(int)> show = [&shown](int count) { shown << count; };
-    import::ProgressThrottle progress(show);
+    imports::ProgressThrottle progress(show);
     for (int i = 1; i <= 20000; ++i)
         progress.step(i);
     progress.finish();

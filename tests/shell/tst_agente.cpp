@@ -1,4 +1,5 @@
 #include "DataFolder.h"
+#include "Keyboard.h"
 #include "ScriptedPrompt.h"
 #include "data/UModulo.h"
 #include "shell/PickLists.h"
@@ -23,26 +24,8 @@ namespace {
 const QString Missing = QStringLiteral("Faltan Cargar Datos Obligatorios");
 const QString Saved = QStringLiteral("Datos Guardado Correctamente");
 
-// The control that has the focus, by designer name; a drop-down list's edit box stands for it.
-QString focusedName()
-{
-    QWidget* w = QApplication::focusWidget();
-    if (w && qobject_cast<QComboBox*>(w->parentWidget()))
-        w = w->parentWidget();
-    return w ? w->objectName() : QString();
-}
-
-void key(Qt::Key k, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
-{
-    QTest::keyClick(QApplication::focusWidget(), k, modifiers);
-}
-
-void typeAndEnter(const QString& text)
-{
-    if (!text.isEmpty())
-        QTest::keyClicks(QApplication::focusWidget(), text);
-    key(Qt::Key_Return);
-}
+using keyboard::focusedName;
+using keyboard::typeAndEnter;
 }  // namespace
 
 // The agent dialog driven from the keyboard over a data folder of its own.
@@ -141,7 +124,7 @@ private slots:
         open();
         QStringList visited;
         for (int i = 0; i < 12; ++i) {
-            key(Qt::Key_Tab);
+            keyboard::press(Qt::Key_Tab);
             visited << focusedName();
         }
         QCOMPARE(visited, (QStringList{"DBComboBox1", "DBComboBox2", "DBEdit5", "BitBtn1", "BitBtn2", "DBEdit1",
@@ -188,22 +171,22 @@ private slots:
             typeAndEnter(typed[i]);
         QCOMPARE(focusedName(), QStringLiteral("BitBtn1"));
         QVERIFY(m_prompt->shown().isEmpty());  // reaching "Aceptar" saves nothing
-        key(Qt::Key_Tab);
-        key(Qt::Key_Tab);
+        keyboard::press(Qt::Key_Tab);
+        keyboard::press(Qt::Key_Tab);
         for (int i : {0, 1, 2})
             typeAndEnter(typed[i]);
         for (const QChar flag : flags) {
             if (flag == QLatin1Char('S'))
-                key(Qt::Key_Space);
-            key(Qt::Key_Return);
+                keyboard::press(Qt::Key_Space);
+            keyboard::press(Qt::Key_Return);
         }
         QCOMPARE(focusedName(), QStringLiteral("DBEdit4"));
         for (int i = 0; i < 4; ++i)
-            key(Qt::Key_Return);
+            keyboard::press(Qt::Key_Return);
         QCOMPARE(focusedName(), QStringLiteral("BitBtn1"));
         QVERIFY(m_prompt->shown().isEmpty());
         QCOMPARE(agent()->state(), DatasetState::Insert);
-        key(Qt::Key_Return);
+        keyboard::press(Qt::Key_Return);
 
         QCOMPARE(m_prompt->texts(), QStringList{notice});
         QCOMPARE(m_prompt->last().caption, Prompt::applicationTitle());
@@ -243,16 +226,16 @@ private slots:
     void pickedProvinceKeepsItsBlank()
     {
         open();
-        key(Qt::Key_Return);
+        keyboard::press(Qt::Key_Return);
         QCOMPARE(focusedName(), QStringLiteral("DBComboBox1"));
         auto* combo = control<DBComboBox>("DBComboBox1");
-        key(Qt::Key_Down, Qt::AltModifier);
+        keyboard::press(Qt::Key_Down, Qt::AltModifier);
         QTRY_VERIFY(combo->view()->isVisible());
         QTest::keyClicks(combo->view(), QStringLiteral("SAN J"));
         QTest::keyClick(combo->view(), Qt::Key_Return);
         QTRY_VERIFY(!combo->view()->isVisible());
         QCOMPARE(combo->currentText(), QStringLiteral("SAN JUAN "));
-        key(Qt::Key_Return);
+        keyboard::press(Qt::Key_Return);
         QCOMPARE(focusedName(), QStringLiteral("DBComboBox2"));
         QCOMPARE(agent()->text(QStringLiteral("Provincia")), QStringLiteral("SAN JUAN "));
 
@@ -314,7 +297,7 @@ private slots:
         saveAgent(QStringLiteral("IMPRENTA"), QStringLiteral("3000"));
         open();
         for (int i = 0; i < 3; ++i)
-            key(Qt::Key_Return);
+            keyboard::press(Qt::Key_Return);
         auto* edit = control<DBEdit>("DBEdit5");
         QCOMPARE(edit->text(), QStringLiteral("3000"));
         edit->selectAll();
@@ -351,8 +334,8 @@ private slots:
         if (savedBefore)
             saveAgent(QStringLiteral("IMPRENTA DEL SOL"), QStringLiteral("3000"));
         open();
-        key(Qt::Key_Tab, Qt::ShiftModifier);
-        key(Qt::Key_Space);  // Autoimpresores
+        keyboard::press(Qt::Key_Tab, Qt::ShiftModifier);
+        keyboard::press(Qt::Key_Space);  // Autoimpresores
         QCOMPARE(agent()->text(QStringLiteral("Autoimpresores")), QStringLiteral("S"));
         auto* nombre = control<DBEdit>("DBEdit1");
         nombre->setFocus();
@@ -362,7 +345,7 @@ private slots:
         if (how == QLatin1String("Cancelar"))
             QTest::mouseClick(control<QPushButton>("BitBtn2"), Qt::LeftButton);
         else if (how == QLatin1String("Escape"))
-            key(Qt::Key_Escape);
+            keyboard::press(Qt::Key_Escape);
         else
             QVERIFY(FImprenta->close());
 

@@ -1,4 +1,5 @@
 #include "DataFolder.h"
+#include "Keyboard.h"
 #include "ScriptedPrompt.h"
 #include "data/UModulo.h"
 #include "shell/PickLists.h"
@@ -30,25 +31,8 @@ const QString Invalid = QStringLiteral("C.U.I.T. Inválido");
 const QString Confirm = QStringLiteral("¿Desea Elinar el Cliente?");
 const QString HasDetails = QStringLiteral("Existen Detalles Asociados al Cliente");
 
-QString focusedName()
-{
-    QWidget* w = QApplication::focusWidget();
-    if (w && qobject_cast<QComboBox*>(w->parentWidget()))
-        w = w->parentWidget();
-    return w ? w->objectName() : QString();
-}
-
-void key(Qt::Key k, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
-{
-    QTest::keyClick(QApplication::focusWidget(), k, modifiers);
-}
-
-void typeAndEnter(const QString& text)
-{
-    if (!text.isEmpty())
-        QTest::keyClicks(QApplication::focusWidget(), text);
-    key(Qt::Key_Return);
-}
+using keyboard::focusedName;
+using keyboard::typeAndEnter;
 
 store::Dataset* clients() { return DModulo->TCliente; }
 
@@ -73,9 +57,7 @@ QStringList cuits()
 
 void showDialog(QDialog* dialog)
 {
-    dialog->show();
-    dialog->activateWindow();  // as the modal loop would; another dialog may be active
-    QVERIFY(QTest::qWaitForWindowActive(dialog));
+    QVERIFY(keyboard::showActive(*dialog));  // as the modal loop would; another dialog may be active
     QTRY_COMPARE(QApplication::activeWindow(), dialog);
 }
 
@@ -113,7 +95,7 @@ private:
         for (const QString& text : typed)
             typeAndEnter(text);
         QCOMPARE(focusedName(), QStringLiteral("BitBtn1"));
-        key(Qt::Key_Return);
+        keyboard::press(Qt::Key_Return);
     }
 
     static DBGrid* grid() { return control<DBGrid>(FClienteMod, "DBGrid1"); }
@@ -196,7 +178,7 @@ private slots:
         showDialog(dialog == QLatin1String("FClientes") ? static_cast<QDialog*>(FClientes) : FClienteMod);
         QStringList visited{focusedName()};
         for (int i = 1; i < order.size(); ++i) {
-            key(Qt::Key_Tab);
+            keyboard::press(Qt::Key_Tab);
             visited << focusedName();
         }
         QCOMPARE(visited, order);
@@ -343,7 +325,7 @@ private slots:
         if (how == QLatin1String("Cancelar"))
             QTest::mouseClick(control<QAbstractButton>(FClientes, "BitBtn2"), Qt::LeftButton);
         else if (how == QLatin1String("Escape"))
-            key(Qt::Key_Escape);
+            keyboard::press(Qt::Key_Escape);
         else
             QVERIFY(FClientes->close());
 
@@ -373,7 +355,7 @@ private slots:
 
         QCOMPARE(focusedName(), QStringLiteral("DBGrid1"));
         grid()->setCurrentIndex(model->index(0, 0));
-        key(Qt::Key_Down);
+        keyboard::press(Qt::Key_Down);
         QCOMPARE(clients()->text(QStringLiteral("Cuit")), CuitB);
         // Typing in the read-only grid changes nothing and goes nowhere.
         QTest::keyClicks(grid(), QStringLiteral("3"));  // would jump to the C.U.I.T. starting with 3
@@ -381,12 +363,12 @@ private slots:
         QCOMPARE(clients()->text(QStringLiteral("Cuit")), CuitB);
         QCOMPARE(model->index(1, 1).data().toString(), QStringLiteral("SEGUNDO"));
         // Enter in the grid moves on to "Modificar"; Enter on "Volver" closes the list.
-        key(Qt::Key_Return);
+        keyboard::press(Qt::Key_Return);
         QCOMPARE(focusedName(), QStringLiteral("BitBtn1"));
         QVERIFY(m_dialogs.isEmpty());
-        key(Qt::Key_Tab);
-        key(Qt::Key_Tab);
-        key(Qt::Key_Return);
+        keyboard::press(Qt::Key_Tab);
+        keyboard::press(Qt::Key_Tab);
+        keyboard::press(Qt::Key_Return);
         QVERIFY(!FClienteMod->isVisible());
         QVERIFY(m_prompt->shown().isEmpty());
     }
@@ -432,7 +414,7 @@ private slots:
             QTest::mouseClick(control<QAbstractButton>(FClienteMod, "BitBtn1"), Qt::LeftButton);
         } else if (how == QLatin1String("Enter")) {
             control<QAbstractButton>(FClienteMod, "BitBtn1")->setFocus();
-            key(Qt::Key_Return);
+            keyboard::press(Qt::Key_Return);
         } else {
             const QRect cell = empty ? QRect(QPoint(20, 20), QSize(1, 1)) : grid()->visualRect(model->index(1, 1));
             QTest::mouseDClick(grid()->viewport(), Qt::LeftButton, {}, cell.center());
@@ -505,7 +487,7 @@ private slots:
         m_prompt->answer(answer);
 
         control<QAbstractButton>(FClienteMod, "BitBtn2")->setFocus();
-        key(Qt::Key_Return);
+        keyboard::press(Qt::Key_Return);
 
         QCOMPARE(m_prompt->shown().first().text, Confirm);
         QCOMPARE(m_prompt->shown().first().icon, PromptIcon::Question);

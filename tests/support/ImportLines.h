@@ -16,12 +16,12 @@ namespace fixture {
 
 // C.U.I.T. 1-11, name 12-41, registration 42-51, address 52-81, locality 82-101, postal code
 // 102-107, province 108-127.
-inline const import::ClientColumns ClientLayout{{1, 11},   {12, 41},   {42, 51},  {52, 81},
-                                                {82, 101}, {102, 107}, {108, 127}};
+inline const imports::ClientColumns ClientLayout{{1, 11},   {12, 41},   {42, 51},  {52, 81},
+                                                 {82, 101}, {102, 107}, {108, 127}};
 
 // Date 1-10, name 11-30, C.U.I.T. 31-43, form type 44-63, first number 64-71, last number 72-79,
 // point of sale 80-83.
-inline const import::DetailColumns DetailLayout{{1, 10}, {11, 30}, {31, 43}, {44, 63}, {64, 71}, {72, 79}, {80, 83}};
+inline const imports::DetailColumns DetailLayout{{1, 10}, {11, 30}, {31, 43}, {44, 63}, {64, 71}, {72, 79}, {80, 83}};
 
 inline QString clientLine(const QString& cuit, const QString& name,
                           const QString& inscripcion = QStringLiteral("901-22"),

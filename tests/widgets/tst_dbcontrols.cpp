@@ -1,4 +1,5 @@
 #include "DataFolder.h"
+#include "Keyboard.h"
 #include "SampleRows.h"
 #include "ScriptedPrompt.h"
 #include "data/UModulo.h"
@@ -44,9 +45,7 @@ struct Form {
         province->setDataField(m.TImprentas, QStringLiteral("Provincia"));
         flag->setDataField(m.TImprentas, QStringLiteral("VMR"));
         EnterAsTab::install(&dialog);
-        dialog.show();
-        dialog.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QVERIFY(keyboard::showActive(dialog));
     }
 };
 
@@ -119,7 +118,7 @@ void TestDBControls::comboKeepsTrailingBlankAndCheckBoxWritesFlags()
     form.province->setFocus();
     form.province->setCurrentIndex(1);
     emit form.province->activated(1);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    keyboard::press(Qt::Key_Tab);
     QTRY_VERIFY(form.flag->hasFocus());
     QTest::keyClick(form.flag, Qt::Key_Space);
     QCOMPARE(m.TImprentas->text(QStringLiteral("VMR")), QStringLiteral("S"));
@@ -143,7 +142,7 @@ void TestDBControls::enterMovesLikeTabAndPressesButtons()
     QTRY_VERIFY(form.name->hasFocus());
     QTest::keyClick(form.name, Qt::Key_Enter);
     QTRY_VERIFY(form.province->hasFocus());
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    keyboard::press(Qt::Key_Return);
     QTRY_VERIFY(form.flag->hasFocus());
     QTest::keyClick(form.flag, Qt::Key_Return);
     QTRY_VERIFY(form.button->hasFocus());

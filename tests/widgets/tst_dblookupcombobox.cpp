@@ -1,4 +1,5 @@
 #include "DataFolder.h"
+#include "Keyboard.h"
 #include "SampleCuit.h"
 #include "ScriptedPrompt.h"
 #include "data/UModulo.h"
@@ -53,15 +54,7 @@ struct Form {
         return m.TCliente->asInteger(QStringLiteral("Id_cliente"));
     }
 
-    void show()
-    {
-        dialog.show();
-        dialog.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&dialog));
-    }
-
-    static void type(const QString& text) { QTest::keyClicks(QApplication::focusWidget(), text); }
-    static void key(Qt::Key k) { QTest::keyClick(QApplication::focusWidget(), k); }
+    void show() { QVERIFY(keyboard::showActive(dialog)); }
 };
 
 }  // namespace
@@ -124,24 +117,24 @@ void TestDBLookupComboBox::typeAheadCompletesAndRefuses()
     form.names->setFocus(Qt::TabFocusReason);
     QVERIFY(!form.names->listModel().loaded());
 
-    Form::type("a");
+    keyboard::type("a");
     QCOMPARE(form.names->currentText(), QStringLiteral("alfa norte"));
     QCOMPARE(form.names->lineEdit()->selectedText(), QStringLiteral("lfa norte"));
-    Form::type("lfa s");
+    keyboard::type("lfa s");
     QCOMPARE(form.names->currentText(), QStringLiteral("Alfa Sur"));
     QCOMPARE(form.names->lineEdit()->selectedText(), QStringLiteral("ur"));
     // Deleting the completion does not bring it back.
-    Form::key(Qt::Key_Backspace);
+    keyboard::press(Qt::Key_Backspace);
     QCOMPARE(form.names->currentText(), QStringLiteral("Alfa S"));
 
     // A text that is not in the list is refused; the client stays as it was.
-    Form::key(Qt::Key_Tab);
+    keyboard::press(Qt::Key_Tab);
     QCOMPARE(prompt.texts(), QStringList{"'Alfa S' no figura en la lista de Razón Social."});
     QTRY_VERIFY(form.names->hasFocus());
     QVERIFY(form.m.TDetalles->isNull("Cliente"));
 
-    Form::type("u");
-    Form::key(Qt::Key_Tab);
+    keyboard::type("u");
+    keyboard::press(Qt::Key_Tab);
     QCOMPARE(form.m.TDetalles->asInteger("Cliente"), form.clientOf(3));
     QCOMPARE(form.cuits->currentText(), cuitFor(3));
     QCOMPARE(form.names->currentText(), QStringLiteral("Alfa Sur"));
@@ -149,8 +142,8 @@ void TestDBLookupComboBox::typeAheadCompletesAndRefuses()
     // The C.U.I.T. box completes too, and the name follows it.
     QVERIFY(form.cuits->hasFocus());
     QCOMPARE(form.cuits->lineEdit()->selectedText(), cuitFor(3));  // entered with Tab: all selected
-    Form::type(cuitFor(4).left(10));
-    Form::key(Qt::Key_Tab);
+    keyboard::type(cuitFor(4).left(10));
+    keyboard::press(Qt::Key_Tab);
     QCOMPARE(form.names->currentText(), QStringLiteral("BETA"));
     QCOMPARE(form.m.TDetalles->state(), DatasetState::Insert);
 }
@@ -176,14 +169,14 @@ void TestDBLookupComboBox::duplicateNamesKeepTheirClient()
     // Passing through the box, or typing the same name again, keeps it.
     form.after->setFocus();
     form.names->setFocus(Qt::TabFocusReason);
-    Form::type("DUPLICADO");
+    keyboard::type("DUPLICADO");
     form.after->setFocus(Qt::TabFocusReason);
     QCOMPARE(form.m.TDetalles->asInteger("Cliente"), form.clientOf(8));
 
     // Another name typed in takes the first client of that name, as the lookup does.
     form.m.TDetalles->setValue("Cliente", form.clientOf(4));
     form.names->setFocus(Qt::TabFocusReason);
-    Form::type("DUPLICADO");
+    keyboard::type("DUPLICADO");
     form.after->setFocus(Qt::TabFocusReason);
     QCOMPARE(form.m.TDetalles->asInteger("Cliente"), form.clientOf(7));
 }
@@ -196,8 +189,8 @@ void TestDBLookupComboBox::emptyTextClearsClient()
     form.show();
     QCOMPARE(form.cuits->currentText(), cuitFor(2));
     form.cuits->setFocus(Qt::TabFocusReason);
-    Form::key(Qt::Key_Delete);
-    Form::key(Qt::Key_Tab);
+    keyboard::press(Qt::Key_Delete);
+    keyboard::press(Qt::Key_Tab);
     QVERIFY(form.m.TDetalles->isNull("Cliente"));
     QCOMPARE(form.names->currentText(), QString());
 }
