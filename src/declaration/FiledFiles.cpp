@@ -58,13 +58,4 @@ ArchivePlace archivePlace(const QString& tablesFolder, const QString& written, q
     return {target, false};
 }
 
-QString keepFiledFile(const QString& tablesFolder, const QString& written, qint64 amendment)
-{
-    store::files::makeFolder(archiveFolder(tablesFolder));
-    const ArchivePlace place = archivePlace(tablesFolder, written, amendment);
-    if (!place.kept)
-        store::files::copyFile(written, place.path);
-    return place.path;
-}
-
 }  // namespace filed

@@ -27,8 +27,4 @@ struct ArchivePlace {
 ArchivePlace archivePlace(const QString& tablesFolder, const QString& written, qint64 amendment,
                           const QString& fileName = {});
 
-// Copies the declaration file written to its place in the archive, whole or not at all, and
-// answers the copy. Throws store::StoreError (FileError) when the file cannot be copied.
-QString keepFiledFile(const QString& tablesFolder, const QString& written, qint64 amendment);
-
 }  // namespace filed

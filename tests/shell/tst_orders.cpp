@@ -113,7 +113,6 @@ class TestOrders : public QObject {
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
-    QStringList m_wrapper;  // a program the order runs under, with its arguments
 
     QString tables() const { return m_dir->filePath(QStringLiteral("tablas")); }
     QString ddjj() const { return QDir(tables()).filePath(QStringLiteral("ddjj")); }
@@ -125,7 +124,9 @@ private:
 
     // The program, as a user runs it on a terminal with no display. %D is the data folder and
     // %T the test's folder.
-    void start(QProcess& process, const QStringList& arguments, const QStringList& extraEnvironment = {}) const
+    // wrapper: a program the order runs under, with its arguments.
+    void start(QProcess& process, const QStringList& arguments, const QStringList& extraEnvironment = {},
+               const QStringList& wrapper = {}) const
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
@@ -134,19 +135,18 @@ private:
         for (const QString& pair : extraEnvironment)
             env.insert(pair.section(QLatin1Char('='), 0, 0), pair.section(QLatin1Char('='), 1));
         process.setProcessEnvironment(env);
-        if (m_wrapper.isEmpty())
+        if (wrapper.isEmpty())
             process.start(QStringLiteral(TARVENIO_PROGRAM), arguments);
         else
-            process.start(m_wrapper.first(),
-                          m_wrapper.mid(1) + QStringList{QStringLiteral(TARVENIO_PROGRAM)} + arguments);
+            process.start(wrapper.first(), wrapper.mid(1) + QStringList{QStringLiteral(TARVENIO_PROGRAM)} + arguments);
     }
 
-    Run run(QStringList arguments, const QStringList& extraEnvironment = {})
+    Run run(QStringList arguments, const QStringList& extraEnvironment = {}, const QStringList& wrapper = {})
     {
         for (QString& a : arguments)
             a.replace(QStringLiteral("%D"), tables()).replace(QStringLiteral("%T"), m_dir->path());
         QProcess process;
-        start(process, arguments, extraEnvironment);
+        start(process, arguments, extraEnvironment, wrapper);
         Run result;
         if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit) {
             qWarning("%s", process.readAllStandardError().constData());
@@ -277,11 +277,7 @@ private slots:
         writeImportFiles();
     }
 
-    void cleanup()
-    {
-        m_dir.reset();
-        m_wrapper.clear();
-    }
+    void cleanup() { m_dir.reset(); }
 
     // The file of the order is the one the generate form's filing writes for the same data.
     void presentarWritesTheFormsFile()
@@ -510,10 +506,10 @@ private slots:
         if (arguments.first() == QLatin1String("restaurar"))
             backup::makeBackup(tables(), file(QStringLiteral("copia.zip")));
         const QString before = snapshot(tables());
-        m_wrapper = QStringList{
-            "strace", "-f", "-qq", "-o", "/dev/null", "-e", "trace=pwrite64", "-e", "inject=pwrite64:error=ENOSPC"};
-        const Run r = run(arguments, {QStringLiteral("ASAN_OPTIONS=detect_leaks=0")});  // no leak checks under ptrace
-        m_wrapper.clear();
+        // No leak checks under ptrace.
+        const Run r = run(
+            arguments, {QStringLiteral("ASAN_OPTIONS=detect_leaks=0")},
+            {"strace", "-f", "-qq", "-o", "/dev/null", "-e", "trace=pwrite64", "-e", "inject=pwrite64:error=ENOSPC"});
         QVERIFY2(r.status == 2, qPrintable(QStringLiteral("%1: %2").arg(r.status).arg(r.err)));
         QVERIFY2(
             r.err.contains(QStringLiteral("espacio en el disco")) || r.err.contains(QStringLiteral("disco está lleno")),
