@@ -7,7 +7,7 @@
 #include "SampleCuit.h"
 #include "data/store/BulkCache.h"
 #include "data/store/Database.h"
-#include "import/ClientImport.h"
+#include "imports/ClientImport.h"
 
 #include <malloc.h>
 #include <sqlite3.h>

@@ -9,9 +9,9 @@
 #include "data/Prompt.h"
 #include "data/UModulo.h"
 #include "data/store/Database.h"
-#include "shell/Startup.h"
-#include "shell/UClientes.h"
-#include "shell/UClientesMod.h"
+#include "shell/windows/Startup.h"
+#include "shell/windows/UClientes.h"
+#include "shell/windows/UClientesMod.h"
 #include "widgets/DBGrid.h"
 #include "widgets/ModalDialog.h"
 

@@ -13,9 +13,9 @@
 #include "data/store/Database.h"
 #include "data/store/ReadCache.h"
 #include "declaration/DeclarationFile.h"
-#include "declaration/DestinationGroup.h"
-#include "declaration/UPresentaciones.h"
-#include "declaration/UReporte.h"
+#include "declaration/windows/DestinationGroup.h"
+#include "declaration/windows/UPresentaciones.h"
+#include "declaration/windows/UReporte.h"
 #include "widgets/DirectoryListBox.h"
 
 #include <sqlite3.h>

@@ -10,8 +10,8 @@
 #include "data/Prompt.h"
 #include "data/UModulo.h"
 #include "data/store/Database.h"
-#include "import/ClientImport.h"
-#include "import/DetailImport.h"
+#include "imports/ClientImport.h"
+#include "imports/DetailImport.h"
 
 #include <malloc.h>
 #include <sqlite3.h>

@@ -13,11 +13,11 @@
 #include "data/UModulo.h"
 #include "data/store/AliasConfig.h"
 #include "data/store/Database.h"
-#include "import/CargarContri.h"
-#include "shell/Principal.h"
-#include "shell/Startup.h"
-#include "shell/UClientes.h"
-#include "shell/UClientesMod.h"
+#include "imports/windows/CargarContri.h"
+#include "shell/windows/Principal.h"
+#include "shell/windows/Startup.h"
+#include "shell/windows/UClientes.h"
+#include "shell/windows/UClientesMod.h"
 #include "widgets/Application.h"
 
 #include <malloc.h>

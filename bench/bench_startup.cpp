@@ -14,8 +14,8 @@
 #include "data/store/AliasConfig.h"
 #include "data/store/Database.h"
 #include "resources/Emblem.h"
-#include "shell/Principal.h"
-#include "shell/Startup.h"
+#include "shell/windows/Principal.h"
+#include "shell/windows/Startup.h"
 #include "widgets/Application.h"
 #include "widgets/DialogPrompt.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "import/FixedColumns.h"
+#include "imports/FixedColumns.h"
 
 #include <QByteArray>
 #include <QList>

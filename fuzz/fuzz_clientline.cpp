@@ -4,7 +4,7 @@
 // the five obligatory values, the province that only CAPITAL FEDERAL may leave out, capitals.
 #include "FixedLines.h"
 #include "FuzzSupport.h"
-#include "import/ClientImport.h"
+#include "imports/ClientImport.h"
 
 #include <optional>
 

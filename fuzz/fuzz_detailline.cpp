@@ -5,7 +5,7 @@
 // the client, and the values the detail table can hold (a real date, numbers never below zero).
 #include "FixedLines.h"
 #include "FuzzSupport.h"
-#include "import/DetailImport.h"
+#include "imports/DetailImport.h"
 
 #include <QDate>
 #include <QHash>

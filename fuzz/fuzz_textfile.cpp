@@ -4,7 +4,7 @@
 // UTF-8; the lines hold every character of the file but the line ends, decoded in that code page.
 #include "FuzzSupport.h"
 #include "data/store/StoreError.h"
-#include "import/TextFile.h"
+#include "imports/TextFile.h"
 
 #include <QStringList>
 

@@ -1,8 +1,8 @@
 #include "ZipFile.h"
 
-#include "data/store/FileOps.h"
+#include "data/files/FileOps.h"
+#include "data/files/SystemError.h"
 #include "data/store/StoreError.h"
-#include "data/store/SystemError.h"
 
 #include <archive.h>
 #include <archive_entry.h>

@@ -2,7 +2,7 @@
 
 #include "Prompt.h"
 #include "UModulo.h"
-#include "store/FileOps.h"
+#include "data/files/FileOps.h"
 #include "store/StoreError.h"
 
 #include <QDir>

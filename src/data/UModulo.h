@@ -1,8 +1,8 @@
 #pragma once
 
+#include "data/files/FolderLock.h"
 #include "store/AliasConfig.h"
 #include "store/Dataset.h"
-#include "store/FolderLock.h"
 #include "store/Query.h"
 #include "store/Session.h"
 

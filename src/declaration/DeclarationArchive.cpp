@@ -5,10 +5,10 @@
 #include "PeriodFiling.h"
 #include "data/Prompt.h"
 #include "data/UModulo.h"
+#include "data/files/SystemError.h"
 #include "data/store/Database.h"
-#include "data/store/FixedFormats.h"
 #include "data/store/StoreError.h"
-#include "data/store/SystemError.h"
+#include "data/text/FixedFormats.h"
 
 #include <QDir>
 #include <QFileInfo>

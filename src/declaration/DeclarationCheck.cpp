@@ -1,8 +1,8 @@
 #include "DeclarationCheck.h"
 
 #include "DeclarationStream.h"
+#include "data/files/SystemError.h"
 #include "data/store/StoreError.h"
-#include "data/store/SystemError.h"
 
 #include <QDir>
 #include <QFile>

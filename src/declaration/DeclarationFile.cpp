@@ -1,14 +1,14 @@
 #include "DeclarationFile.h"
 #include "Destination.h"
 #include "data/UModulo.h"
+#include "data/files/SystemError.h"
 #include "data/store/Database.h"
 #include "data/store/Dataset.h"
-#include "data/store/FixedFormats.h"
 #include "data/store/ReadCache.h"
 #include "data/store/StoreError.h"
-#include "data/store/SystemError.h"
-#include "data/store/Text1252.h"
 #include "data/store/ViewScan.h"
+#include "data/text/FixedFormats.h"
+#include "data/text/Text1252.h"
 
 #include <QDir>
 #include <QSaveFile>

@@ -2,9 +2,9 @@
 
 #include "data/Schema.h"
 #include "data/UModulo.h"
-#include "data/store/FixedFormats.h"
-#include "data/store/NumberText.h"
-#include "data/store/Text1252.h"
+#include "data/text/FixedFormats.h"
+#include "data/text/NumberText.h"
+#include "data/text/Text1252.h"
 
 #include <QDate>
 #include <QRegularExpression>

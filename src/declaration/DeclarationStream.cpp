@@ -4,7 +4,7 @@
 #include "DeclarationFile.h"
 #include "DeclarationRecords.h"
 #include "data/store/StoreError.h"
-#include "data/store/Text1252.h"
+#include "data/text/Text1252.h"
 
 #include <QtEndian>
 

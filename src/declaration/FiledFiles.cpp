@@ -1,7 +1,7 @@
 #include "FiledFiles.h"
 
 #include "Destination.h"
-#include "data/store/FileOps.h"
+#include "data/files/FileOps.h"
 #include "data/store/StoreError.h"
 
 #include <QDir>

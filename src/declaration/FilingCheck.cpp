@@ -4,9 +4,9 @@
 #include "data/Schema.h"
 #include "data/UModulo.h"
 #include "data/store/Database.h"
-#include "data/store/FixedFormats.h"
-#include "data/store/Text1252.h"
 #include "data/store/ViewScan.h"
+#include "data/text/FixedFormats.h"
+#include "data/text/Text1252.h"
 
 #include <QDate>
 

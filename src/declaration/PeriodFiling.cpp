@@ -8,8 +8,8 @@
 #include "backup/Backup.h"
 #include "data/Prompt.h"
 #include "data/UModulo.h"
+#include "data/files/FileOps.h"
 #include "data/store/Database.h"
-#include "data/store/FileOps.h"
 #include "data/store/StoreError.h"
 
 #include <QDir>

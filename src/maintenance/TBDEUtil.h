@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/store/TableUtil.h"
+#include "TableUtil.h"
 
 #include <QList>
 

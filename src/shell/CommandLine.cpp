@@ -1,8 +1,8 @@
 #include "CommandLine.h"
 
 #include "backup/Backup.h"
-#include "data/store/NumberText.h"
-#include "import/DetailImport.h"
+#include "data/text/NumberText.h"
+#include "imports/DetailImport.h"
 
 #include <QCommandLineParser>
 

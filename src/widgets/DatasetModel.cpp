@@ -2,7 +2,7 @@
 
 #include "StandardError.h"
 #include "data/store/Dataset.h"
-#include "data/store/FixedFormats.h"
+#include "data/text/FixedFormats.h"
 
 DatasetModel::DatasetModel(QObject* parent) : QAbstractTableModel(parent) {}
 

@@ -11,7 +11,7 @@
 #include "backup/Manifest.h"
 #include "backup/ZipFile.h"
 #include "data/Schema.h"
-#include "data/store/StagedFiles.h"
+#include "data/files/StagedFiles.h"
 #include "data/store/StoreError.h"
 #include "declaration/PeriodFiling.h"
 

@@ -1,8 +1,8 @@
 #include "ScriptedPrompt.h"
 #include "data/FolderStart.h"
 #include "data/UModulo.h"
+#include "data/files/FolderLock.h"
 #include "data/store/AliasConfig.h"
-#include "data/store/FolderLock.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,7 +2,7 @@
 
 #include "DataFolder.h"
 #include "data/UModulo.h"
-#include "declaration/Filing.h"
+#include "declaration/windows/WindowFiling.h"
 
 #include <QString>
 #include <QStringList>

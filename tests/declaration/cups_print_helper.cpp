@@ -5,9 +5,9 @@
 #include "ReportFixture.h"
 #include "ScriptedPrompt.h"
 #include "declaration/DeclarationFile.h"
-#include "declaration/DestinationGroup.h"
-#include "declaration/UPresentaciones.h"
-#include "declaration/UReporte.h"
+#include "declaration/windows/DestinationGroup.h"
+#include "declaration/windows/UPresentaciones.h"
+#include "declaration/windows/UReporte.h"
 #include "widgets/DirectoryListBox.h"
 
 #include <QApplication>

@@ -7,14 +7,14 @@
 
 #include "../details/DetailFixture.h"
 #include "declaration/DeclarationFile.h"
-#include "declaration/Filing.h"
-#include "declaration/UGenRec.h"
-#include "declaration/URecVer.h"
-#include "declaration/UReporte.h"
-#include "declaration/UVer.h"
-#include "declaration/UVerDetalle.h"
-#include "details/URecMaquinas.h"
-#include "details/Uanular.h"
+#include "declaration/windows/UGenRect.h"
+#include "declaration/windows/URecVer.h"
+#include "declaration/windows/UReporte.h"
+#include "declaration/windows/UVer.h"
+#include "declaration/windows/UVerDetalle.h"
+#include "declaration/windows/WindowFiling.h"
+#include "details/windows/URecMaquinas.h"
+#include "details/windows/Uanular.h"
 
 #include <QDir>
 #include <QTimer>

@@ -2,8 +2,8 @@
 #include "GoldenDeclarations.h"
 #include "SampleRows.h"
 #include "data/UModulo.h"
-#include "data/store/FixedFormats.h"
 #include "data/store/StoreError.h"
+#include "data/text/FixedFormats.h"
 #include "declaration/DeclarationFile.h"
 
 #include <QDir>

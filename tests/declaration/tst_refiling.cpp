@@ -4,16 +4,16 @@
 #include "../details/DetailFixture.h"
 #include "Keyboard.h"
 #include "declaration/Destination.h"
-#include "declaration/DestinationGroup.h"
-#include "declaration/Filing.h"
-#include "declaration/UDeclaracionPdf.h"
-#include "declaration/UGenRec.h"
-#include "declaration/URecVer.h"
-#include "declaration/UReporte.h"
-#include "declaration/UVer.h"
-#include "declaration/UVerDetalle.h"
-#include "details/URecMaquinas.h"
-#include "details/Uanular.h"
+#include "declaration/windows/DeclarationPdfDialog.h"
+#include "declaration/windows/DestinationGroup.h"
+#include "declaration/windows/UGenRect.h"
+#include "declaration/windows/URecVer.h"
+#include "declaration/windows/UReporte.h"
+#include "declaration/windows/UVer.h"
+#include "declaration/windows/UVerDetalle.h"
+#include "declaration/windows/WindowFiling.h"
+#include "details/windows/URecMaquinas.h"
+#include "details/windows/Uanular.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/DBEdit.h"
 #include "widgets/DBGrid.h"
@@ -342,11 +342,11 @@ private slots:
         fileFirst();
         const QString kept = QString(declarationPath()).replace(QStringLiteral(".imp"), QStringLiteral(".pdf"));
         QList<QUrl> opened;
-        TFDeclaracionPdf::setViewer([&opened](const QUrl& url) {
+        DeclarationPdfDialog::setViewer([&opened](const QUrl& url) {
             opened << url;
             return true;
         });
-        TFDeclaracionPdf dialog;
+        DeclarationPdfDialog dialog;
         dialog.show();
         dialog.BitBtn1->click();
         QCOMPARE(opened, QList{QUrl::fromLocalFile(kept)});
@@ -363,7 +363,7 @@ private slots:
         QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
         QCOMPARE(b.readAll(), a.readAll());
         QCOMPARE(p().prompt.texts().last(), QStringLiteral("La declaración quedó guardada en %1.").arg(copy));
-        TFDeclaracionPdf::setViewer({});
+        DeclarationPdfDialog::setViewer({});
     }
 
     void regenerate_data()

@@ -2,7 +2,7 @@
 #include "ReportFixture.h"
 #include "ScriptedPrompt.h"
 #include "declaration/DeclarationPage.h"
-#include "declaration/UReporte.h"
+#include "declaration/windows/UReporte.h"
 
 #include <QDate>
 #include <QPdfWriter>

@@ -8,10 +8,10 @@
 #include "SampleCuit.h"
 #include "ScriptedPrompt.h"
 #include "data/UModulo.h"
-#include "declaration/UPresentaciones.h"
-#include "details/UCDetalles.h"
-#include "details/UDetalleG.h"
-#include "details/UGMaquinas.h"
+#include "declaration/windows/UPresentaciones.h"
+#include "details/windows/UCDetalles.h"
+#include "details/windows/UDetalleG.h"
+#include "details/windows/UGMaquinas.h"
 #include "widgets/ModalDialog.h"
 
 #include <QApplication>

@@ -3,8 +3,8 @@
 // The window stays up for the given seconds (3 by default); take the picture meanwhile.
 
 #include "DetailFixture.h"
-#include "details/URecMaquinas.h"
-#include "details/Uanular.h"
+#include "details/windows/URecMaquinas.h"
+#include "details/windows/Uanular.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -4,8 +4,8 @@
 
 #include "DetailFixture.h"
 #include "Keyboard.h"
-#include "details/URecMaquinas.h"
-#include "details/Uanular.h"
+#include "details/windows/URecMaquinas.h"
+#include "details/windows/Uanular.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -2,8 +2,8 @@
 
 #include "DetailFixture.h"
 #include "Keyboard.h"
-#include "details/EntryEdits.h"
 #include "details/FormTypes.h"
+#include "details/windows/EntryEdits.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/DBLookupComboBox.h"
 

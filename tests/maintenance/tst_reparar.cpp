@@ -4,7 +4,7 @@
 #include "data/Schema.h"
 #include "data/UModulo.h"
 #include "declaration/DeclarationFile.h"
-#include "maintenance/UReparar.h"
+#include "maintenance/windows/UReparar.h"
 #include "widgets/ModalDialog.h"
 
 #include <QDir>

@@ -2,11 +2,11 @@
 #include "ScriptedPrompt.h"
 #include "backup/Backup.h"
 #include "data/UModulo.h"
-#include "import/Carga.h"
-#include "maintenance/UReparar.h"
-#include "shell/Acerca_de.h"
-#include "shell/Principal.h"
-#include "shell/Startup.h"
+#include "imports/windows/Carga.h"
+#include "maintenance/windows/UReparar.h"
+#include "shell/windows/Acerca_de.h"
+#include "shell/windows/Principal.h"
+#include "shell/windows/Startup.h"
 #include "widgets/ModalDialog.h"
 
 #include <QAction>

@@ -4,8 +4,8 @@
 // at, and the writing of the files made of them.
 
 #include "SampleCuit.h"
-#include "import/ClientImport.h"
-#include "import/DetailImport.h"
+#include "imports/ClientImport.h"
+#include "imports/DetailImport.h"
 
 #include <QByteArray>
 #include <QFile>

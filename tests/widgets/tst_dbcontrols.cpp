@@ -3,7 +3,7 @@
 #include "SampleRows.h"
 #include "ScriptedPrompt.h"
 #include "data/UModulo.h"
-#include "data/store/FixedFormats.h"
+#include "data/text/FixedFormats.h"
 #include "widgets/DBCheckBox.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/DBEdit.h"

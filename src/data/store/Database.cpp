@@ -1,12 +1,12 @@
 #include "Database.h"
 
-#include "CheckedFiles.h"
-#include "FileOps.h"
-#include "FolderLock.h"
 #include "PageImage.h"
 #include "SqliteFile.h"
-#include "StagedFiles.h"
 #include "TableEncoding.h"
+#include "data/files/CheckedFiles.h"
+#include "data/files/FileOps.h"
+#include "data/files/FolderLock.h"
+#include "data/files/StagedFiles.h"
 
 #include <sqlite3.h>
 #include <QDir>

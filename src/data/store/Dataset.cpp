@@ -2,8 +2,8 @@
 
 #include "Database.h"
 #include "FieldCodec.h"
-#include "NumberText.h"
 #include "Session.h"
+#include "data/text/NumberText.h"
 
 namespace store {
 

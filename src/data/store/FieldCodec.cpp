@@ -1,9 +1,9 @@
 #include "FieldCodec.h"
 
 #include "FieldRules.h"
-#include "FixedFormats.h"
-#include "NumberText.h"
 #include "StoreError.h"
+#include "data/text/FixedFormats.h"
+#include "data/text/NumberText.h"
 
 #include <QDate>
 #include <QStringList>

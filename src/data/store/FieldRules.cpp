@@ -1,7 +1,7 @@
 #include "FieldRules.h"
 
-#include "FixedFormats.h"
-#include "Text1252.h"
+#include "data/text/FixedFormats.h"
+#include "data/text/Text1252.h"
 
 #include <QDate>
 #include <QLocale>

@@ -1,5 +1,5 @@
 #include "Database.h"
-#include "FileOps.h"
+#include "data/files/FileOps.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "Query.h"
 
-#include "FixedFormats.h"
+#include "data/text/FixedFormats.h"
 
 #include "Database.h"
 #include "Dataset.h"

@@ -1,9 +1,9 @@
 #include "RowCheck.h"
 
-#include "FileOps.h"
-#include "Salvage.h"
 #include "SqliteFile.h"
 #include "StoreError.h"
+#include "StoredValue.h"
+#include "data/files/FileOps.h"
 
 #include <sqlite3.h>
 #include <QStringList>
@@ -84,7 +84,7 @@ std::optional<RowFault> firstRowFault(const QString& path, const TableDef& def)
         for (int i = 0; i < def.fields.size(); ++i) {
             const FieldDef& field = def.fields[i];
             const pages::Value value = valueOf(stmt.get(), i + 1);
-            QString why = salvage::fieldFault(field, value);
+            QString why = pages::fieldFault(field, value);
             if (why.isEmpty())
                 why = lineBreak(field, value);
             if (why.isEmpty() && key.contains(i) && value.kind == pages::Value::Null)

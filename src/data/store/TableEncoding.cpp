@@ -1,7 +1,7 @@
 #include "TableEncoding.h"
 
-#include "FileOps.h"
 #include "StoreError.h"
+#include "data/files/FileOps.h"
 
 #include <QFile>
 

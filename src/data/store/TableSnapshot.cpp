@@ -1,9 +1,9 @@
 #include "TableSnapshot.h"
 
 #include "Database.h"
-#include "FileOps.h"
 #include "SqliteFile.h"
 #include "StoreError.h"
+#include "data/files/FileOps.h"
 
 #include <sqlite3.h>
 #include <QDeadlineTimer>

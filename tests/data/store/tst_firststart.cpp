@@ -1,6 +1,6 @@
 #include "data/Schema.h"
+#include "data/files/StagedFiles.h"
 #include "data/store/Database.h"
-#include "data/store/StagedFiles.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "data/Schema.h"
+#include "data/files/FolderLock.h"
+#include "data/files/StagedFiles.h"
 #include "data/store/Database.h"
-#include "data/store/FolderLock.h"
-#include "data/store/StagedFiles.h"
 #include "data/store/StoreError.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 // How a typed number is read: the program's fixed regional form, whatever the machine's.
 
-#include "data/store/NumberText.h"
+#include "data/text/NumberText.h"
 
 #include <QLocale>
 #include <QTest>

@@ -1,4 +1,4 @@
-#include "data/store/SystemError.h"
+#include "data/files/SystemError.h"
 
 #include <QDir>
 #include <QSaveFile>

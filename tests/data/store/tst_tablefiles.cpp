@@ -1,7 +1,7 @@
 #include "SmallStore.h"
 
 #include "data/Schema.h"
-#include "data/store/CheckedFiles.h"
+#include "data/files/CheckedFiles.h"
 #include "data/store/Database.h"
 
 #include <fcntl.h>
