@@ -4,6 +4,7 @@
 #include "BenchTools.h"
 #include "LargeStore.h"
 #include "SampleCuit.h"
+#include "data/Prompt.h"
 #include "data/UModulo.h"
 #include "data/store/Database.h"
 
@@ -32,7 +33,8 @@ int main(int argc, char** argv)
     const int rows = argc > 1 ? QByteArray(argv[1]).toInt() : 100000;
     QTemporaryDir dir;
     store::AliasConfig config(dir.filePath(QStringLiteral("store.conf")));
-    TDModulo m(&config, dir.filePath(QStringLiteral("tablas")));
+    InstalledPrompt installedPrompt;
+    TDModulo m(&config, installedPrompt, dir.filePath(QStringLiteral("tablas")));
 
     report(QStringLiteral("fill %1 clients + %1 open detail rows (one transaction)").arg(rows),
            timed([&] { fillClientsAndDetails(m.Session1_1->database(), rows, [](int i) { return i; }); }));

@@ -9,6 +9,7 @@
 #include "BenchTools.h"
 #include "SampleCuit.h"
 #include "ScriptedPrompt.h"
+#include "data/Prompt.h"
 #include "data/UModulo.h"
 #include "data/store/Database.h"
 #include "data/store/ReadCache.h"
@@ -156,7 +157,8 @@ int main(int argc, char** argv)
     Clients = argc > 4 ? std::max(1, atoi(argv[4])) : Clients;
     QTemporaryDir dir;
     store::AliasConfig config(dir.filePath(QStringLiteral("store.conf")));
-    TDModulo m(&config, dir.filePath(QStringLiteral("tablas")));
+    InstalledPrompt installedPrompt;
+    TDModulo m(&config, installedPrompt, dir.filePath(QStringLiteral("tablas")));
     DModulo = &m;
     m.AbrirTablas();
     std::printf("filling %d clients, %d printed-forms rows, %d machine rows...\n", Clients, Details, Machines);

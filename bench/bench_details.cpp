@@ -5,6 +5,7 @@
 
 #include "BenchTools.h"
 #include "SampleCuit.h"
+#include "data/Prompt.h"
 #include "data/UModulo.h"
 #include "data/store/Database.h"
 #include "declaration/windows/UPresentaciones.h"
@@ -120,7 +121,8 @@ int main(int argc, char** argv)
     const int rows = argc > 1 ? QByteArray(argv[1]).toInt() : 100000;
     QTemporaryDir dir;
     store::AliasConfig config(dir.filePath(QStringLiteral("store.conf")));
-    TDModulo m(&config, dir.filePath(QStringLiteral("tablas")));
+    InstalledPrompt installedPrompt;
+    TDModulo m(&config, installedPrompt, dir.filePath(QStringLiteral("tablas")));
     DModulo = &m;
 
     report(QStringLiteral("fill %1 clients, open detail and machine rows").arg(rows), timed([&] { fill(m, rows); }));

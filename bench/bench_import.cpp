@@ -75,13 +75,14 @@ QByteArray detailLine(const Detail& d)
 // A data module over tables of its own.
 struct Tables {
     explicit Tables(const QTemporaryDir& dir, const QString& name)
-        : config(dir.filePath(name + QStringLiteral(".conf"))), modulo(&config, dir.filePath(name))
+        : config(dir.filePath(name + QStringLiteral(".conf"))), modulo(&config, prompt, dir.filePath(name))
     {
         DModulo = &modulo;
         modulo.AbrirTablas();
     }
     ~Tables() { DModulo = nullptr; }
     store::Database& db() { return modulo.Session1_1->database(); }
+    InstalledPrompt prompt;
     store::AliasConfig config;
     TDModulo modulo;
 };
@@ -220,8 +221,9 @@ int main(int argc, char** argv)
         imports::ImportHooks hooks;
         hooks.progress = [&shown](int) { ++shown; };
         resetPeak();
-        const double import =
-            seconds([&] { added = imports::importClients(t.modulo, clientFile, ClientLayout, hooks); }, &importCpu);
+        const double import = seconds(
+            [&] { added = imports::importClients(t.modulo, t.modulo.prompt(), clientFile, ClientLayout, hooks); },
+            &importCpu);
         const long peak = peakRssKb();
         ok = compare("client register", clients, floor, floorCpu, import, importCpu, peak,
                      clients >= 1000000 ? 10.0 : 0) &&
@@ -244,8 +246,9 @@ int main(int argc, char** argv)
         imports::ImportHooks hooks;
         hooks.progress = [&shown](int) { ++shown; };
         resetPeak();
-        const double import =
-            seconds([&] { outcome = imports::importDetails(t.modulo, detailFile, DetailLayout, hooks); }, &importCpu);
+        const double import = seconds(
+            [&] { outcome = imports::importDetails(t.modulo, t.modulo.prompt(), detailFile, DetailLayout, hooks); },
+            &importCpu);
         const long peak = peakRssKb();
         ok = compare("detail file", details, floor, floorCpu, import, importCpu, peak, 0) && ok;
         std::printf("  result code %d, rows %d, stored %d, progress shown %d times\n", outcome.code, outcome.count,

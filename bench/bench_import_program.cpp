@@ -142,7 +142,8 @@ int main(int argc, char** argv)
     {
         const Packed values = clientValues(clients);
         store::AliasConfig floorConfig(dir.filePath(QStringLiteral("floor.conf")));
-        TDModulo floorTables(&floorConfig, dir.filePath(QStringLiteral("floor")));
+        InstalledPrompt installedPrompt;
+        TDModulo floorTables(&floorConfig, installedPrompt, dir.filePath(QStringLiteral("floor")));
         floorCpu = cpuSeconds();
         floor = timed([&] { insertClients(floorTables.Session1_1->database(), values, clients); });
         floorCpu = cpuSeconds() - floorCpu;

@@ -68,7 +68,8 @@ int main(int argc, char** argv)
     std::printf("filling %d clients and %d open printed-forms rows...\n", rows, rows);
     std::fflush(stdout);
     {
-        TDModulo filler(&config, dir.filePath(QStringLiteral("tablas")));
+        InstalledPrompt installedPrompt;
+        TDModulo filler(&config, installedPrompt, dir.filePath(QStringLiteral("tablas")));
         // Every other C.U.I.T. number: the posts below fall between the rows.
         fillClientsAndDetails(filler.Session1_1->database(), rows, [rows](int i) { return 2 * scattered(i, rows); });
     }

@@ -8,6 +8,7 @@
 #include "LargeStore.h"
 #include "ScriptedPrompt.h"
 #include "backup/Backup.h"
+#include "data/Prompt.h"
 #include "data/UModulo.h"
 #include "data/store/AliasConfig.h"
 #include "declaration/PeriodFiling.h"
@@ -45,7 +46,8 @@ int main(int argc, char** argv)
     const QString work = dir.filePath(QStringLiteral("tablas"));
     {
         store::AliasConfig config(dir.filePath(QStringLiteral("store.conf")));
-        TDModulo m(&config, pristine);
+        InstalledPrompt installedPrompt;
+        TDModulo m(&config, installedPrompt, pristine);
         m.AbrirTablas();
         std::printf("filling %d clients and %d open printed-forms rows...\n", rows, rows);
         std::fflush(stdout);
@@ -69,7 +71,8 @@ int main(int argc, char** argv)
         copyFolder(pristine, work);
         QDir().mkpath(QDir(work).filePath(QStringLiteral("ddjj")));
         store::AliasConfig config(dir.filePath(QStringLiteral("store.conf")));
-        TDModulo m(&config, work);
+        InstalledPrompt installedPrompt;
+        TDModulo m(&config, installedPrompt, work);
         m.AbrirTablas();
         ScriptedPrompt prompt;
         copies << timed([&] { backup::makeSafetyCopy(work, backup::Work::Filing); });

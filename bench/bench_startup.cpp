@@ -10,6 +10,7 @@
 
 #include "BenchTools.h"
 #include "LargeStore.h"
+#include "data/Prompt.h"
 #include "data/UModulo.h"
 #include "data/store/AliasConfig.h"
 #include "data/store/Database.h"
@@ -35,7 +36,8 @@ namespace {
 void makeStore(const QString& config, const QString& folder, int rows)
 {
     store::AliasConfig aliases(config);
-    TDModulo m(&aliases, folder);
+    InstalledPrompt installedPrompt;
+    TDModulo m(&aliases, installedPrompt, folder);
     m.Session1_1->database();
     if (rows > 0)
         fillClientsAndDetails(m.Session1_1->database(), rows, [rows](int i) { return scattered(i, rows) + 1; });

@@ -78,6 +78,40 @@ public:
     static void install(Prompt* prompt);  // not owned; nullptr restores the silent default
 };
 
+// Forwards every call to the prompt installed at the moment of the call. The windows' data module
+// speaks through it: the windows and their tests install their prompt after the module is made.
+class InstalledPrompt final : public Prompt {
+public:
+    PromptButton ask(const PromptMessage& message) override { return current().ask(message); }
+    QString openFileName(const QString& caption, const QString& folder, const QString& filter) override
+    {
+        return current().openFileName(caption, folder, filter);
+    }
+    QString openFileNameWithSuffix(const QString& caption, const QString& folder, const QString& filter,
+                                   const QString& defaultSuffix) override
+    {
+        return current().openFileNameWithSuffix(caption, folder, filter, defaultSuffix);
+    }
+    int choose(const PromptMessage& message, const QStringList& choices) override
+    {
+        return current().choose(message, choices);
+    }
+    PromptPick pick(const PromptMessage& message, const QStringList& columns, const QList<QStringList>& rows,
+                    const QStringList& choices) override
+    {
+        return current().pick(message, columns, rows, choices);
+    }
+    QString folderName(const QString& caption, const QString& folder) override
+    {
+        return current().folderName(caption, folder);
+    }
+    QString saveFileName(const QString& caption, const QString& suggested, const QString& filter) override
+    {
+        return current().saveFileName(caption, suggested, filter);
+    }
+    void busy(bool on) override { current().busy(on); }
+};
+
 // Keeps the prompt busy for its lifetime, whichever way the scope is left.
 class BusyScope {
 public:

@@ -18,8 +18,8 @@ TDModulo* DModulo = nullptr;
 
 const QString TDModulo::AliasName = QStringLiteral("IMPRENTAS");
 
-TDModulo::TDModulo(store::AliasConfig* aliasConfig, const QString& dataFolder, QObject* parent)
-    : QObject(parent), config(aliasConfig), m_dataFolder(dataFolder)
+TDModulo::TDModulo(store::AliasConfig* aliasConfig, Prompt& prompt, const QString& dataFolder, QObject* parent)
+    : QObject(parent), config(aliasConfig), m_prompt(prompt), m_dataFolder(dataFolder)
 {
     setObjectName(QStringLiteral("DModulo"));
     Session1_1 = new store::Session(QStringLiteral("Session1_1"), schema::tables(), schema::references(), this);
@@ -139,9 +139,9 @@ void TDModulo::bindRules()
     for (Dataset* ds : {TImprentas, TCliente, TDetalles, TVerDetalles, TMaquinas, TVerMaquinas, TFormulario})
         ds->setBeforePost(flush);
 
-    auto checkCuit = [](Dataset&, const QVariant& value) {
+    auto checkCuit = [this](Dataset&, const QVariant& value) {
         if (!ValidarCuit(value.toString())) {
-            Prompt::current().box(QStringLiteral("C.U.I.T. Inválido"), QStringLiteral("Brosmera"), PromptButtons::Ok);
+            m_prompt.box(QStringLiteral("C.U.I.T. Inválido"), QStringLiteral("Brosmera"), PromptButtons::Ok);
             throw store::Abort();
         }
     };
@@ -163,17 +163,17 @@ void TDModulo::bindRules()
         ds.flushBuffers();
     });
 
-    TCliente->setOnPostError([](Dataset&, const store::StoreError& e) {
+    TCliente->setOnPostError([this](Dataset&, const store::StoreError& e) {
         if (e.code() != store::KeyViolation)
             return Dataset::ErrorAction::Fail;
-        Prompt::current().box(QStringLiteral("Ya existe un Contribuyente con ese C.U.I.T."), QStringLiteral("Quenlaro"),
-                              PromptButtons::Ok);
+        m_prompt.box(QStringLiteral("Ya existe un Contribuyente con ese C.U.I.T."), QStringLiteral("Quenlaro"),
+                     PromptButtons::Ok);
         return Dataset::ErrorAction::Abort;
     });
-    TCliente->setOnDeleteError([](Dataset&, const store::StoreError& e) {
+    TCliente->setOnDeleteError([this](Dataset&, const store::StoreError& e) {
         if (e.code() != store::MasterHasDetails)
             return Dataset::ErrorAction::Fail;
-        const PromptButton answer = Prompt::current().dialog(
+        const PromptButton answer = m_prompt.dialog(
             PromptIcon::Information, QStringLiteral("Existen Detalles Asociados al Cliente"), PromptButtons::Yes);
         return answer == PromptButton::Yes ? Dataset::ErrorAction::Abort : Dataset::ErrorAction::Fail;
     });
@@ -199,8 +199,7 @@ void TDModulo::DataModuleCreate()
         // clerk configured and cannot be found is asked about before anything opens.
         QDir().mkpath(folder);
     } catch (const store::StoreError&) {
-        Prompt::current().dialog(PromptIcon::Error, QStringLiteral("Error creando el Alias: IMPRENTAS"),
-                                 PromptButtons::Ok);
+        m_prompt.dialog(PromptIcon::Error, QStringLiteral("Error creando el Alias: IMPRENTAS"), PromptButtons::Ok);
     }
 }
 
@@ -221,12 +220,12 @@ void TDModulo::AbrirTablas()
     // A folder a first start left half made, completed just now: told once.
     const QString completed = Session1_1->database().takeStartNotice();
     if (!completed.isEmpty())
-        Prompt::current().notice(completed);
+        m_prompt.notice(completed);
     // A filed declaration a crash left under its pending name, which could not take its name.
     const QString pending = Session1_1->database().takePendingFilesError();
     if (!pending.isEmpty())
-        Prompt::current().notice(pending + QStringLiteral(" Se intentará de nuevo la próxima vez que se abra el "
-                                                          "programa."));
+        m_prompt.notice(pending + QStringLiteral(" Se intentará de nuevo la próxima vez que se abra el "
+                                                 "programa."));
 }
 
 void TDModulo::cancelPendingEdits(const store::Dataset* keep)

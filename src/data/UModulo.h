@@ -11,12 +11,15 @@
 
 // The data module: every view and query of the program, the alias start-up and the table
 // rules. It exists for the whole run; forms work on the data only through it.
+class Prompt;
+
 class TDModulo : public QObject {
     Q_OBJECT
 public:
-    // config: the store configuration (not owned). dataFolder: a folder for this run in place
-    // of the alias (`--datos`); empty to use the alias.
-    explicit TDModulo(store::AliasConfig* config, const QString& dataFolder = {}, QObject* parent = nullptr);
+    // config: the store configuration (not owned). prompt: what the table rules and the opening
+    // of the tables tell and ask the clerk through (not owned). dataFolder: a folder for this run
+    // in place of the alias (`--datos`); empty to use the alias.
+    TDModulo(store::AliasConfig* config, Prompt& prompt, const QString& dataFolder = {}, QObject* parent = nullptr);
     ~TDModulo() override;
 
     void DataModuleCreate();
@@ -34,6 +37,7 @@ public:
     // Throws StoreError (FolderBusy naming the holder, FileError).
     void lockFolder(const QString& who, int waitMs = 0);
     bool folderLocked() const { return m_lock != nullptr; }
+    Prompt& prompt() const { return m_prompt; }
     // Drops the change waiting in every view (a cell typed, a row begun), except in keep, so
     // that what is read next is what is stored.
     void cancelPendingEdits(const store::Dataset* keep = nullptr);
@@ -76,6 +80,7 @@ private:
     void createViews();
     void createQueries();
     void bindRules();
+    Prompt& m_prompt;
     QString m_dataFolder;
     std::unique_ptr<store::FolderLock> m_lock;
 };

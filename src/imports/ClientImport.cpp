@@ -71,17 +71,18 @@ bool clientFromLine(QStringView line, const ClientColumns& columns, ClientValues
     return true;
 }
 
-int importClients(TDModulo& modulo, const QString& path, const ClientColumns& columns, const ImportHooks& hooks)
+int importClients(TDModulo& modulo, Prompt& prompt, const QString& path, const ClientColumns& columns,
+                  const ImportHooks& hooks)
 {
     int added = 0;
     std::exception_ptr failure;
     try {
         TextFile file(path);
-        Prompt::current().box(QStringLiteral("Solo se cargaran los Contribuyentes con datos completos"),
-                              QStringLiteral("Brosmera"), PromptButtons::Ok);
+        prompt.box(QStringLiteral("Solo se cargaran los Contribuyentes con datos completos"),
+                   QStringLiteral("Brosmera"), PromptButtons::Ok);
         // The file is read as it stood when it was looked over, or not at all.
         file.checkUnchanged();
-        BusyScope busy(Prompt::current());
+        BusyScope busy(prompt);
         backup::makeSafetyCopy(modulo.aliasFolder(), backup::Work::Import);
         // One transaction: a run broken off by an error, a crash or a killed program leaves
         // the register as it was.
@@ -115,8 +116,8 @@ int importClients(TDModulo& modulo, const QString& path, const ClientColumns& co
     }
     // A run that failed added nothing: it is not told as a success before its error is shown.
     if (!failure)
-        Prompt::current().box(QStringLiteral("Se han cargado con exito %1 Registros").arg(added),
-                              QStringLiteral("Quenlaro"), PromptButtons::Ok);
+        prompt.box(QStringLiteral("Se han cargado con exito %1 Registros").arg(added), QStringLiteral("Quenlaro"),
+                   PromptButtons::Ok);
     if (modulo.TCliente->active())
         modulo.TCliente->refresh();
     if (failure)

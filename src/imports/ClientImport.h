@@ -5,6 +5,7 @@
 
 #include <QString>
 
+class Prompt;
 class TDModulo;
 
 namespace imports {
@@ -31,6 +32,7 @@ bool clientFromLine(QStringView line, const ClientColumns& columns, ClientValues
 // how many were added. Shows the notice before the lines and the count after them (the count
 // also when the file cannot be read, which is then thrown after it: the run is rolled back and
 // the count is 0). A line whose client cannot be stored is skipped.
-int importClients(TDModulo& modulo, const QString& path, const ClientColumns& columns, const ImportHooks& hooks = {});
+int importClients(TDModulo& modulo, Prompt& prompt, const QString& path, const ClientColumns& columns,
+                  const ImportHooks& hooks = {});
 
 }  // namespace imports

@@ -167,7 +167,7 @@ int Decodificar(QStringView line, const DetailColumns& columns, const ClientLook
     return RowTaken;
 }
 
-DetailOutcome importDetails(TDModulo& modulo, const QString& path, const DetailColumns& columns,
+DetailOutcome importDetails(TDModulo& modulo, Prompt& prompt, const QString& path, const DetailColumns& columns,
                             const ImportHooks& hooks)
 {
     DetailOutcome outcome;
@@ -179,8 +179,8 @@ DetailOutcome importDetails(TDModulo& modulo, const QString& path, const DetailC
         throw store::StoreError(store::InputFileError,
                                 QStringLiteral("El archivo %1 está vacío: no se cargó ningún registro.")
                                     .arg(QDir::toNativeSeparators(path)));
-    if (Prompt::current().box(QStringLiteral("Se cargara el archivo seleccionado"), QStringLiteral("Caldivar"),
-                              PromptButtons::OkCancel) != PromptButton::Ok)
+    if (prompt.box(QStringLiteral("Se cargara el archivo seleccionado"), QStringLiteral("Caldivar"),
+                   PromptButtons::OkCancel) != PromptButton::Ok)
         return outcome;
     outcome.confirmed = true;
     // The file is read as it stood when the user said yes to it, or not at all.
@@ -188,7 +188,7 @@ DetailOutcome importDetails(TDModulo& modulo, const QString& path, const DetailC
 
     store::Database& db = modulo.Session1_1->database();
     {
-        BusyScope busy(Prompt::current());
+        BusyScope busy(prompt);
         backup::makeSafetyCopy(modulo.aliasFolder(), backup::Work::Import);
         // One transaction: a crash or a killed program mid-run leaves the open period as it was.
         store::Transaction transaction(db);
@@ -222,10 +222,9 @@ DetailOutcome importDetails(TDModulo& modulo, const QString& path, const DetailC
                              QStringLiteral(" con error: ") + QString::number(outcome.code) +
                              QStringLiteral(". Deberá Cargar Nuevamente la DJ.") + QLatin1Char('\r') +
                              QStringLiteral("¿Desea obtener más Información?");
-        outcome.help =
-            Prompt::current().box(text, QStringLiteral("Caldivar"), PromptButtons::YesNo) == PromptButton::Yes;
+        outcome.help = prompt.box(text, QStringLiteral("Caldivar"), PromptButtons::YesNo) == PromptButton::Yes;
     } else {
-        Prompt::current().box(
+        prompt.box(
             QStringLiteral("Se han cargado con exito ") + QString::number(outcome.count) + QStringLiteral(" Registros"),
             QStringLiteral("Caldivar"), PromptButtons::Ok);
     }

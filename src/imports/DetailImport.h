@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 
+class Prompt;
 class TDModulo;
 
 namespace imports {
@@ -68,7 +69,7 @@ struct DetailOutcome {
 // A line that fails takes with it every imported row of the open period (earlier imports included) and the user is
 // asked whether to see the help; the removal is committed before the question. A file or table
 // error rolls the run back and is thrown; nothing changes then.
-DetailOutcome importDetails(TDModulo& modulo, const QString& path, const DetailColumns& columns,
+DetailOutcome importDetails(TDModulo& modulo, Prompt& prompt, const QString& path, const DetailColumns& columns,
                             const ImportHooks& hooks = {});
 
 }  // namespace imports

@@ -52,18 +52,6 @@ int exitFor(const store::StoreError& error)
     }
 }
 
-// The report and the table rules find the data module through the global, as in the windows.
-class ModuleInUse {
-public:
-    explicit ModuleInUse(TDModulo& modulo) : m_previous(DModulo) { DModulo = &modulo; }
-    ~ModuleInUse() { DModulo = m_previous; }
-    ModuleInUse(const ModuleInUse&) = delete;
-    ModuleInUse& operator=(const ModuleInUse&) = delete;
-
-private:
-    TDModulo* m_previous;
-};
-
 QString destinationOf(TDModulo& m, const CommandLine& line)
 {
     return line.destino.isEmpty() ? destination::defaultFolder(m.aliasFolder()) : line.destino;
@@ -220,7 +208,7 @@ int importarClientes(TDModulo& m, const CommandLine& line, TerminalPrompt& promp
     const imports::ClientColumns c{columns(line, names[0]), columns(line, names[1]), columns(line, names[2]),
                                    columns(line, names[3]), columns(line, names[4]), columns(line, names[5]),
                                    columns(line, names[6])};
-    imports::importClients(m, line.file, c, progressOn(prompt));
+    imports::importClients(m, prompt, line.file, c, progressOn(prompt));
     return Done;
 }
 
@@ -255,7 +243,7 @@ int importarDetalles(TDModulo& m, const CommandLine& line, TerminalPrompt& promp
     const imports::DetailColumns c{columns(line, names[0]), columns(line, names[1]), columns(line, names[2]),
                                    columns(line, names[3]), columns(line, names[4]), columns(line, names[5]),
                                    columns(line, names[6])};
-    const imports::DetailOutcome outcome = imports::importDetails(m, line.file, c, progressOn(prompt));
+    const imports::DetailOutcome outcome = imports::importDetails(m, prompt, line.file, c, progressOn(prompt));
     if (outcome.code == imports::RowTaken)
         return Done;
     if (outcome.help)
@@ -330,8 +318,7 @@ int verificar(const CommandLine& line, TerminalPrompt& prompt, std::FILE* out)
 int runOnTables(const CommandLine& line, store::AliasConfig& config, TerminalPrompt& prompt, const Printer& print,
                 std::FILE* out)
 {
-    TDModulo m(&config, line.dataFolder);
-    const ModuleInUse inUse(m);
+    TDModulo m(&config, prompt, line.dataFolder);
     // A mistyped folder is refused rather than made the first start of an empty one.
     const QString folder = m.aliasFolder();
     if (!QFileInfo(folder).isDir()) {

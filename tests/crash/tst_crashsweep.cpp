@@ -203,13 +203,13 @@ int runWork(const QString& name, const QString& folder, const QString& input)
         return filing::fileFiledPeriod(m, prompt, ddjj(folder), close).result == filing::Result::Filed ? 0 : 1;
     }
     if (name == QLatin1String("importar-clientes"))
-        return imports::importClients(m, input, ClientLayout) > 0 ? 0 : 1;
+        return imports::importClients(m, m.prompt(), input, ClientLayout) > 0 ? 0 : 1;
     if (name.startsWith(QLatin1String("importar-detalles"))) {
         const bool fails = name.endsWith(QLatin1String("falla"));
         prompt.answer(PromptButton::Ok);
         if (fails)
             prompt.answer(PromptButton::No);
-        const imports::DetailOutcome outcome = imports::importDetails(m, input, DetailLayout);
+        const imports::DetailOutcome outcome = imports::importDetails(m, m.prompt(), input, DetailLayout);
         return (outcome.code == imports::RowTaken) != fails ? 0 : 1;
     }
     qFatal("no such work: %s", qPrintable(name));
@@ -241,7 +241,7 @@ class TestCrashSweep : public QObject {
         ScriptedPrompt prompt;
         prompt.answer(PromptButton::Ok);
         writeFile(input(), detailFile(first, count));
-        QCOMPARE(imports::importDetails(m, input(), DetailLayout).code, int(imports::RowTaken));
+        QCOMPARE(imports::importDetails(m, m.prompt(), input(), DetailLayout).code, int(imports::RowTaken));
     }
 
     void fileFirst(TDModulo& m)

@@ -70,7 +70,7 @@ private slots:
             prompt.answerFile(otherChosen.isEmpty() ? QString() : other());
         if (plugInWhileAsked)
             prompt.whileNextShown([this] { QVERIFY(QDir().mkpath(missing())); });
-        TDModulo m(m_config.get());
+        TDModulo m(m_config.get(), prompt);
 
         QCOMPARE(folderstart::prepare(m, prompt, false), goesOn);
 
@@ -97,7 +97,7 @@ private slots:
     void missingFolderGivenForRun()
     {
         ScriptedPrompt prompt;
-        TDModulo m(m_config.get(), missing());
+        TDModulo m(m_config.get(), prompt, missing());
         QVERIFY(!folderstart::prepare(m, prompt, true));
         QCOMPARE(
             prompt.texts(),
@@ -128,7 +128,7 @@ private slots:
         QTRY_VERIFY(QProcess::execute(QStringLiteral("flock"), {QStringLiteral("-n"), lockFile, "true"}) != 0);
         {
             ScriptedPrompt prompt;
-            TDModulo m(m_config.get());
+            TDModulo m(m_config.get(), prompt);
             QVERIFY(!folderstart::prepare(m, prompt, false));
             QCOMPARE(prompt.shown().size(), 1);
             QCOMPARE(prompt.last().icon, PromptIcon::Error);
@@ -139,7 +139,7 @@ private slots:
         holder.kill();
         QVERIFY(holder.waitForFinished());
         ScriptedPrompt prompt;
-        TDModulo m(m_config.get());
+        TDModulo m(m_config.get(), prompt);
         QVERIFY(folderstart::prepare(m, prompt, false));
         QVERIFY(prompt.shown().isEmpty());
     }

@@ -1,6 +1,7 @@
 #include "DataFolder.h"
 #include "SampleRows.h"
 #include "ScriptedPrompt.h"
+#include "data/Prompt.h"
 #include "data/UModulo.h"
 
 #include <QDir>
@@ -133,7 +134,7 @@ void TestModulo::aliasCreatedOnceAndKept()
     ScriptedPrompt prompt;
     {
         store::AliasConfig config(confPath);
-        TDModulo m(&config);
+        TDModulo m(&config, prompt);
         QVERIFY(prompt.shown().isEmpty());
         QCOMPARE(store::AliasConfig(confPath).path(QStringLiteral("imprentas")),
                  QDir(QCoreApplication::applicationDirPath()).absolutePath());
@@ -150,7 +151,7 @@ void TestModulo::aliasCreatedOnceAndKept()
     const QDateTime before = QFileInfo(confPath).lastModified();
     QTest::qWait(20);
     store::AliasConfig config(confPath);
-    TDModulo m(&config);
+    TDModulo m(&config, prompt);
     QCOMPARE(QFileInfo(confPath).lastModified(), before);
     QCOMPARE(m.aliasFolder(), QStringLiteral("/moved/elsewhere"));
     QVERIFY(prompt.shown().isEmpty());
@@ -164,7 +165,7 @@ void TestModulo::aliasFailureIsReported()
     QVERIFY(QDir().mkpath(confPath));
     ScriptedPrompt prompt;
     store::AliasConfig config(confPath);
-    TDModulo m(&config);
+    TDModulo m(&config, prompt);
     QCOMPARE(prompt.texts(), QStringList{QStringLiteral("Error creando el Alias: IMPRENTAS")});
     QCOMPARE(prompt.last().icon, PromptIcon::Error);
     QCOMPARE(prompt.last().buttons, PromptButtons::Ok);
@@ -178,7 +179,8 @@ void TestModulo::datosFolderLeavesAliasAlone()
     QTemporaryDir dir;
     const QString confPath = dir.filePath(QStringLiteral("store.conf"));
     store::AliasConfig config(confPath);
-    TDModulo m(&config, dir.filePath(QStringLiteral("datos")));
+    InstalledPrompt installedPrompt;
+    TDModulo m(&config, installedPrompt, dir.filePath(QStringLiteral("datos")));
     m.AbrirTablas();
     QVERIFY(QFile::exists(dir.filePath(QStringLiteral("datos/cliente.DB"))));
     QVERIFY(!QFile::exists(confPath));

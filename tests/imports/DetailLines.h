@@ -51,8 +51,8 @@ protected:
     imports::DetailOutcome run(const QStringList& lines)
     {
         f().prompt.answer(PromptButton::Ok);
-        return imports::importDetails(f().m(), f().write(QStringLiteral("detalle.txt"), fixture::fileOf(lines)),
-                                      DetailLayout);
+        return imports::importDetails(f().m(), f().m().prompt(),
+                                      f().write(QStringLiteral("detalle.txt"), fixture::fileOf(lines)), DetailLayout);
     }
 
     int imported() { return f().count(QStringLiteral("detalle"), QStringLiteral("Importado = 'S'")); }

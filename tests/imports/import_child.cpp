@@ -27,7 +27,7 @@ int main(int argc, char** argv)
 
     ScriptedPrompt prompt;  // OK to every box
     store::AliasConfig config(QDir(folder).filePath(QStringLiteral("child.conf")));
-    TDModulo modulo(&config, folder);
+    TDModulo modulo(&config, prompt, folder);
     DModulo = &modulo;
     modulo.AbrirTablas();
 
@@ -52,9 +52,9 @@ int main(int argc, char** argv)
     try {
         // The positions of the files tst_importcrash writes.
         if (kind == "clients")
-            imports::importClients(modulo, file, fixture::ClientLayout, hooks);
+            imports::importClients(modulo, modulo.prompt(), file, fixture::ClientLayout, hooks);
         else
-            imports::importDetails(modulo, file, fixture::DetailLayout, hooks);
+            imports::importDetails(modulo, modulo.prompt(), file, fixture::DetailLayout, hooks);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;

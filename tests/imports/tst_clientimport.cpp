@@ -77,7 +77,7 @@ void TestClientImport::loadsNewClients()
                                    fileOf({clientLine(cuitFor(1), "Otro nombre"), clientLine(cuitFor(2), "Beta"),
                                            clientLine(cuitFor(3), "Gamma", "1", "X", "Capital Federal", "1000", ""),
                                            clientLine(cuitFor(4), "Sin provincia", "1", "X", "Cordoba", "5000", "")}));
-    QCOMPARE(imports::importClients(f().m(), path, ClientLayout), 2);
+    QCOMPARE(imports::importClients(f().m(), f().m().prompt(), path, ClientLayout), 2);
     QCOMPARE(clients(), (QStringList{cuitFor(1) + "|YA REGISTRADO|<null>|<null>|<null>|<null>|<null>",
                                      cuitFor(2) + "|BETA|901-22|SAN MARTIN 120|ROSARIO|2000|SANTA FE",
                                      cuitFor(3) + "|GAMMA|1|X|CAPITAL FEDERAL|1000|<null>"}));
@@ -95,7 +95,7 @@ void TestClientImport::onlyKnownClientsAddNothing()
     const QStringList before = clients();
     const QString path =
         f().write(QStringLiteral("p.prn"), fileOf({clientLine(cuitFor(2), "B"), clientLine(cuitFor(1), "A")}));
-    QCOMPARE(imports::importClients(f().m(), path, ClientLayout), 0);
+    QCOMPARE(imports::importClients(f().m(), f().m().prompt(), path, ClientLayout), 0);
     QCOMPARE(clients(), before);
     QCOMPARE(f().prompt.texts().last(), loaded(0));
 }
@@ -105,7 +105,7 @@ void TestClientImport::sameCuitTwiceInOneFile()
     const QString path =
         f().write(QStringLiteral("p.txt"), fileOf({clientLine(cuitFor(5), "Primero"), clientLine(cuitFor(5), "Segundo"),
                                                    clientLine(cuitFor(6), "Tercero")}));
-    QCOMPARE(imports::importClients(f().m(), path, ClientLayout), 2);
+    QCOMPARE(imports::importClients(f().m(), f().m().prompt(), path, ClientLayout), 2);
     QCOMPARE(f().rows(QStringLiteral("cliente"), QStringLiteral("Razon_Social")), (QStringList{"PRIMERO", "TERCERO"}));
     QCOMPARE(f().prompt.texts().last(), loaded(2));
 }
@@ -116,7 +116,9 @@ void TestClientImport::valuesCutToTheirFields()
     const QString line = cuitFor(7) + QString(100, QLatin1Char('n')) + QString(20, QLatin1Char('i')) +
                          QString(60, QLatin1Char('d')) + QString(40, QLatin1Char('l')) + QString(10, QLatin1Char('9')) +
                          QString(40, QLatin1Char('p'));
-    QCOMPARE(imports::importClients(f().m(), f().write(QStringLiteral("w.txt"), line.toLatin1()), wide), 1);
+    QCOMPARE(
+        imports::importClients(f().m(), f().m().prompt(), f().write(QStringLiteral("w.txt"), line.toLatin1()), wide),
+        1);
     QCOMPARE(clients(), QStringList{cuitFor(7) + "|" + QString(60, 'N') + "|" + QString(15, 'i') + "|" +
                                     QString(50, 'D') + "|" + QString(30, 'L') + "|999999|" + QString(30, 'P')});
 }
@@ -126,7 +128,7 @@ void TestClientImport::lineTheTableCannotHoldIsSkipped()
     // UTF-8 with a Greek letter the tables cannot hold, among letters they can.
     const QByteArray content = fileOf({clientLine(cuitFor(8), "Ωmega"), clientLine(cuitFor(9), "Peña €")});
     const QString path = f().write(QStringLiteral("u.txt"), content);
-    QCOMPARE(imports::importClients(f().m(), path, ClientLayout), 1);
+    QCOMPARE(imports::importClients(f().m(), f().m().prompt(), path, ClientLayout), 1);
     QCOMPARE(f().rows(QStringLiteral("cliente"), QStringLiteral("Razon_Social")), QStringList{"PEñA €"});
 }
 
@@ -148,7 +150,7 @@ void TestClientImport::unreadableFileLosesNothing()
     const QString path = f().write(QStringLiteral("bad.txt"), content);
     if (!exists)
         QFile::remove(path);
-    QVERIFY_THROWS_EXCEPTION(store::StoreError, imports::importClients(f().m(), path, ClientLayout));
+    QVERIFY_THROWS_EXCEPTION(store::StoreError, imports::importClients(f().m(), f().m().prompt(), path, ClientLayout));
     QCOMPARE(clients(), before);
     QCOMPARE(f().prompt.texts(), QStringList{});  // no success is told before the error
 }
@@ -164,7 +166,7 @@ void TestClientImport::fileCutWhileTheNoticeIsOpen()
     const QString path = f().write(QStringLiteral("padron.txt"), fileOf(lines));
     f().prompt.whileNextShown([&] { QVERIFY(QFile::resize(path, QFileInfo(path).size() / 2)); });
     try {
-        imports::importClients(f().m(), path, ClientLayout);
+        imports::importClients(f().m(), f().m().prompt(), path, ClientLayout);
         QFAIL("the cut file was imported");
     } catch (const store::StoreError& e) {
         QVERIFY2(e.text().contains(QStringLiteral("cambió mientras se lo cargaba")), qPrintable(e.text()));

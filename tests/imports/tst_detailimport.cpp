@@ -168,8 +168,8 @@ void TestDetailImport::failureRemovesEveryImportedRow()
     f().prompt.clear();
     f().prompt.answer(PromptButton::Ok);
     f().prompt.answer(answer);
-    const imports::DetailOutcome outcome =
-        imports::importDetails(f().m(), f().write(QStringLiteral("tercero.txt"), content), DetailLayout);
+    const imports::DetailOutcome outcome = imports::importDetails(
+        f().m(), f().m().prompt(), f().write(QStringLiteral("tercero.txt"), content), DetailLayout);
     QCOMPARE(outcome.code, code);
     QCOMPARE(outcome.count, line);
     QCOMPARE(outcome.help, answer == PromptButton::Yes);
@@ -186,9 +186,9 @@ void TestDetailImport::cancelImportsNothing()
     QCOMPARE(run({detailLine(cuitFor(1))}).code, 0);
     f().prompt.clear();
     f().prompt.answer(PromptButton::Cancel);
-    const imports::DetailOutcome outcome =
-        imports::importDetails(f().m(), f().write(QStringLiteral("detalle.txt"), fileOf({detailLine(cuitFor(3))})),
-                               DetailLayout);  // would fail and remove
+    const imports::DetailOutcome outcome = imports::importDetails(
+        f().m(), f().m().prompt(), f().write(QStringLiteral("detalle.txt"), fileOf({detailLine(cuitFor(3))})),
+        DetailLayout);  // would fail and remove
     QVERIFY(!outcome.confirmed);
     QCOMPARE(imported(), 1);
     QCOMPARE(f().prompt.texts(), QStringList{Confirm});
@@ -208,7 +208,7 @@ void TestDetailImport::badFileLosesNothing()
     QCOMPARE(run({detailLine(cuitFor(1))}).code, 0);
     f().prompt.clear();
     const QString path = f().write(QStringLiteral("malo.prn"), content);
-    QVERIFY_THROWS_EXCEPTION(store::StoreError, imports::importDetails(f().m(), path, DetailLayout));
+    QVERIFY_THROWS_EXCEPTION(store::StoreError, imports::importDetails(f().m(), f().m().prompt(), path, DetailLayout));
     QCOMPARE(imported(), 1);
     QVERIFY(f().prompt.shown().isEmpty());
 }
@@ -220,7 +220,7 @@ void TestDetailImport::linesEndingInCrAlone()
         lines << detailLine(cuitFor(1 + i % 2), QString::number(1000 + 2 * i), QString::number(1001 + 2 * i));
     f().prompt.answer(PromptButton::Ok);
     const QString path = f().write(QStringLiteral("cr.txt"), lines.join(QLatin1Char('\r')).toLatin1());
-    QCOMPARE(imports::importDetails(f().m(), path, DetailLayout).count, 100);
+    QCOMPARE(imports::importDetails(f().m(), f().m().prompt(), path, DetailLayout).count, 100);
     QCOMPARE(imported(), 100);
     QCOMPARE(f().prompt.texts().last(), loaded(100));
 }
@@ -253,7 +253,7 @@ void TestDetailImport::fileChangedWhileAsked()
             QVERIFY(file.seek(file.size()) && file.write(fileOf({detailLine(cuitFor(2), "900", "901")})) > 0);
     });
     try {
-        imports::importDetails(f().m(), path, DetailLayout);
+        imports::importDetails(f().m(), f().m().prompt(), path, DetailLayout);
         QFAIL("the changed file was imported");
     } catch (const store::StoreError& e) {
         QVERIFY2(e.text().contains(QStringLiteral("cambió mientras se lo cargaba")), qPrintable(e.text()));

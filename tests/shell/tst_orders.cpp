@@ -3,6 +3,7 @@
 #include "ScriptedPrompt.h"
 #include "backup/Backup.h"
 #include "data/FolderStart.h"
+#include "data/Prompt.h"
 #include "data/Schema.h"
 #include "data/UModulo.h"
 #include "data/files/FolderLock.h"
@@ -53,10 +54,12 @@ void writeFile(const QString& path, const QByteArray& bytes)
 
 // A data module over a folder of tables, as the program opens it; gone before the program runs.
 struct Tables {
-    explicit Tables(const QString& folder) : config(folder + QStringLiteral("/../config.conf")), m(&config, folder)
+    explicit Tables(const QString& folder)
+        : config(folder + QStringLiteral("/../config.conf")), m(&config, prompt, folder)
     {
         m.AbrirTablas();
     }
+    InstalledPrompt prompt;
     store::AliasConfig config;
     TDModulo m;
 };
@@ -785,7 +788,7 @@ private slots:
         if (windows) {
             ScriptedPrompt prompt;
             store::AliasConfig config(file(QStringLiteral("ventanas.conf")));
-            TDModulo m(&config, tables());
+            TDModulo m(&config, prompt, tables());
             if (folderstart::prepare(m, prompt, true))
                 m.AbrirTablas();
             else

@@ -1,5 +1,6 @@
 #include "DataFolder.h"
 
+#include "data/Prompt.h"
 #include "data/UModulo.h"
 
 DataFolder::DataFolder()
@@ -18,7 +19,9 @@ DataFolder::~DataFolder()
 TDModulo& DataFolder::modulo()
 {
     if (!m_modulo) {
-        m_modulo = std::make_unique<TDModulo>(m_config.get());
+        // Tests install their scripted prompt after the folder is made.
+        static InstalledPrompt installed;
+        m_modulo = std::make_unique<TDModulo>(m_config.get(), installed);
         DModulo = m_modulo.get();
         m_modulo->AbrirTablas();
     }

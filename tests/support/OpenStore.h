@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/Prompt.h"
 #include "data/UModulo.h"
 #include "data/store/AliasConfig.h"
 #include "data/store/Database.h"
@@ -11,7 +12,7 @@ namespace fixture {
 // A data module over a folder of tables, opened as the program opens it at start (a declaration
 // left pending by a crash is finished or removed first).
 struct OpenStore {
-    explicit OpenStore(const QString& folder) : modulo(&config, folder) { modulo.AbrirTablas(); }
+    explicit OpenStore(const QString& folder) : modulo(&config, prompt, folder) { modulo.AbrirTablas(); }
     store::Database& db() { return modulo.Session1_1->database(); }
 
     qint64 count(const QString& table, const QString& where = QStringLiteral("1"))
@@ -27,6 +28,7 @@ struct OpenStore {
     }
     qint64 periods() { return count(QStringLiteral("anticipos")); }
 
+    InstalledPrompt prompt;
     store::AliasConfig config;
     TDModulo modulo;
 };

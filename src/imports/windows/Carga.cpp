@@ -2,6 +2,7 @@
 
 #include "AyudaCarga.h"
 #include "ImportWindow.h"
+#include "data/Prompt.h"
 #include "data/UModulo.h"
 #include "widgets/EnterAsTab.h"
 #include "widgets/ModalDialog.h"
@@ -98,7 +99,7 @@ void TCargar::BitBtn2Click()
 {
     imports::DetailOutcome outcome;
     run([&](const imports::ImportHooks& hooks) {
-        outcome = imports::importDetails(*DModulo, m_fileName, columns(), hooks);
+        outcome = imports::importDetails(*DModulo, Prompt::current(), m_fileName, columns(), hooks);
     });
     if (outcome.help && AyCarga) {
         showModal(*AyCarga);

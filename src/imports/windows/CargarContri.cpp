@@ -1,6 +1,7 @@
 #include "CargarContri.h"
 
 #include "ImportWindow.h"
+#include "data/Prompt.h"
 #include "data/UModulo.h"
 #include "widgets/EnterAsTab.h"
 #include "widgets/StandardError.h"
@@ -80,5 +81,7 @@ void TFCargarcont::BitBtn1Click()
 
 void TFCargarcont::BitBtn2Click()
 {
-    run([this](const imports::ImportHooks& hooks) { imports::importClients(*DModulo, m_fileName, columns(), hooks); });
+    run([this](const imports::ImportHooks& hooks) {
+        imports::importClients(*DModulo, Prompt::current(), m_fileName, columns(), hooks);
+    });
 }

@@ -5,6 +5,7 @@
 #include "UClientes.h"
 #include "UClientesMod.h"
 #include "Uimprenta.h"
+#include "data/Prompt.h"
 #include "data/UModulo.h"
 #include "declaration/windows/DeclarationPdfDialog.h"
 #include "declaration/windows/UGenRect.h"
@@ -127,7 +128,9 @@ void createForms(store::AliasConfig* config, const QString& dataFolder)
     destroyForms();
     try {
         create(FPrincipal, "FPrincipal");
-        create(DModulo, "DModulo", config, dataFolder);
+        // The windows' prompt is installed by the program, or by a test, after the module is made.
+        static InstalledPrompt windowsPrompt;
+        create(DModulo, "DModulo", config, windowsPrompt, dataFolder);
         for (const Window& w : Windows)
             w.enable(true);
     } catch (...) {
