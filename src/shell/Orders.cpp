@@ -73,7 +73,7 @@ int printIfAsked(const CommandLine& line, TDModulo& m, const QString& codigo, Te
         return Done;
     bool printed = false;
     try {
-        printed = print && print(codigo);
+        printed = print && print(m, codigo);
     } catch (const std::exception& e) {
         prompt.error(QString::fromUtf8(e.what()));
     }

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <functional>
 
+class TDModulo;
 class TerminalPrompt;
 
 namespace store {
@@ -22,9 +23,9 @@ enum Exit {
     Damaged = 2,    // a damaged table, or a file that cannot be written
 };
 
-// Prints both copies of the declaration of the current period with its control code; answers
+// Prints both copies of the declaration of the module's current period with its control code; answers
 // whether both were printed.
-using Printer = std::function<bool(const QString& codigo)>;
+using Printer = std::function<bool(TDModulo& modulo, const QString& codigo)>;
 
 // Carries out the order and answers the exit status; nothing is thrown. Messages go through the
 // prompt; out takes the order's answer: the full name of the declaration written, the summary

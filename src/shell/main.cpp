@@ -47,8 +47,9 @@ int runOrder(int argc, char* argv[], const CommandLine& options)
     TerminalPrompt prompt;
     Prompt::install(&prompt);
     store::AliasConfig config;
-    const orders::Printer print = [](const QString& codigo) {
+    const orders::Printer print = [](TDModulo& modulo, const QString& codigo) {
         TQReporte report;
+        report.useModule(modulo);
         return report.ImprimirDeclaracion(codigo) == 2;
     };
     const int status = orders::run(options, config, prompt, print);

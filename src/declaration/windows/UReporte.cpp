@@ -45,11 +45,13 @@ void TQReporte::setPrinterFactory(PrinterFactory factory)
     m_printerFactory = factory ? std::move(factory) : PrinterFactory(defaultPrinter);
 }
 
+TDModulo& TQReporte::modulo() const { return m_modulo ? *m_modulo : *DModulo; }
+
 void TQReporte::setLabels(const QString& codigoControl)
 {
     QRLabel22 = codigoControl;
     DeclarationData::Activity activities[3];
-    archive::setActivities(*DModulo, activities);
+    archive::setActivities(modulo(), activities);
     QRLabel25 = activities[0].name;
     QRLabel28 = activities[0].rubro;
     QRLabel26 = activities[1].name;
@@ -93,7 +95,7 @@ bool TQReporte::renderToPdf(const QString& path)
 
 DeclarationData TQReporte::pageData() const
 {
-    DeclarationData d = archive::pageData(*DModulo, QRLabel22, QRLabel5);
+    DeclarationData d = archive::pageData(modulo(), QRLabel22, QRLabel5);
     // What the caller set stands, whatever the agent's flags say now.
     d.activities[0] = {QRLabel25, QRLabel28};
     d.activities[1] = {QRLabel26, QRLabel29};

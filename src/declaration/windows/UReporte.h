@@ -9,6 +9,7 @@
 #include <memory>
 
 class QPagedPaintDevice;
+class TDModulo;
 
 // The printed declaration of a period: the agent row of TImprentas, the current period row of
 // TAnticipos and the rows of Qrep (open for the period) on an A4 page, printed in two copies on
@@ -35,6 +36,9 @@ public:
     // The control code and the activity labels from the agent's flags.
     void setLabels(const QString& codigoControl);
 
+    // The data module the page is read from; the program's own unless another is given.
+    void useModule(TDModulo& modulo) { m_modulo = &modulo; }
+
     // Sets the labels from the control code and the agent's flags and prints the office copy,
     // then the agent copy. With no printer nothing is printed and nothing is said. Answers the
     // number of copies sent to the printer.
@@ -57,6 +61,9 @@ public:
     void setPrinterFactory(PrinterFactory factory);
 
 private:
+    TDModulo& modulo() const;
+
+    TDModulo* m_modulo = nullptr;
     PrinterFactory m_printerFactory;
     bool m_noPrinter = false;
 };
