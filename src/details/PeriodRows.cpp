@@ -4,13 +4,7 @@
 #include "data/UModulo.h"
 #include "data/store/Database.h"
 
-#include <cmath>
-
 namespace periodrows {
-
-double canTalonarios(double desde, double hasta) { return hasta - desde + 1; }
-
-bool numbersInOrder(double desde, double hasta) { return std::nearbyint(desde) <= std::nearbyint(hasta); }
 
 bool amendmentInPreparation(const store::Dataset& period)
 {

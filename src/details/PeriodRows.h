@@ -7,15 +7,9 @@ namespace store {
 class Dataset;
 }
 
-// The rules of the printed-forms and machine rows, without windows: the entry dialogs, the
-// voiding dialogs and the detail import share them.
+// How a row reaches a filed period under amendment, without windows: the voiding dialogs post
+// through it. The rules a row keeps before that are in RowRules.
 namespace periodrows {
-
-// Booklets are counted from the first and last form numbers, both included.
-double canTalonarios(double desde, double hasta);
-// The first number is not past the last; whole form numbers compare, halves round to the even
-// neighbour as the grids show them.
-bool numbersInOrder(double desde, double hasta);
 
 // Whether the period row has an amendment in preparation: its number (Rectificativa) is not the
 // one last generated (Rec_pre, empty read as 0).

@@ -7,7 +7,7 @@
 #include "data/UModulo.h"
 #include "data/store/BulkWriter.h"
 #include "data/store/FieldCodec.h"
-#include "details/PeriodRows.h"
+#include "details/RowRules.h"
 
 #include <QDir>
 #include <QHash>
@@ -140,7 +140,7 @@ int Decodificar(QStringView line, const DetailColumns& columns, const ClientLook
     // Form numbers are whole and never below zero.
     if (!desde || !hasta || *desde < 0 || *hasta < 0)
         return BadNumber;
-    if (!periodrows::numbersInOrder(double(*desde), double(*hasta)))
+    if (rowrules::formNumbersFault(double(*desde), double(*hasta)))
         code = NumbersReversed;
     if (code != RowTaken)
         return code;
@@ -158,8 +158,7 @@ int Decodificar(QStringView line, const DetailColumns& columns, const ClientLook
         row.puntoVenta = store::fieldcodec::storedText(puntoField, upperAscii(puntoVenta)).toString();
         row.nDesde = toStored(desdeField, double(*desde)).toDouble();
         row.nHasta = toStored(hastaField, double(*hasta)).toDouble();
-        row.canTalonarios =
-            toStored(cantidadField, periodrows::canTalonarios(double(*desde), double(*hasta))).toDouble();
+        row.canTalonarios = toStored(cantidadField, rowrules::canTalonarios(double(*desde), double(*hasta))).toDouble();
     } catch (const store::StoreError&) {
         return BadNumber;
     }

@@ -234,6 +234,10 @@ DBLookupComboBox::DBLookupComboBox(QWidget* parent) : QComboBox(parent)
     setMaxVisibleItems(12);
     if (auto* list = qobject_cast<QListView*>(view()))
         list->setUniformItemSizes(true);
+    // The row holds the client's key: what is typed is found in the list and sets the key.
+    m_link = new FieldLink(
+        this, [this] { return lineEdit()->text(); }, [this](const QString& text) { show(text); },
+        [this](const QString& typed) { write(typed); });
 
     connect(lineEdit(), &QLineEdit::textEdited, this, &DBLookupComboBox::userEdited);
     connect(this, &QComboBox::activated, this, [this](int row) { runHandler([this, row] { picked(row); }); });
@@ -243,9 +247,15 @@ DBLookupComboBox::DBLookupComboBox(QWidget* parent) : QComboBox(parent)
 
 DBLookupComboBox::~DBLookupComboBox()
 {
-    if (m_dataset)
-        m_dataset->removeEditors(this);
+    if (store::Dataset* rows = m_link->dataset())
+        rows->removeEditors(m_link);
 }
+
+store::Dataset* DBLookupComboBox::dataset() const { return m_link->dataset(); }
+
+const QString& DBLookupComboBox::dataField() const { return m_link->field(); }
+
+bool DBLookupComboBox::modified() const { return m_link->modified(); }
 
 void DBLookupComboBox::useModel(LookupListModel* model)
 {
@@ -260,13 +270,13 @@ void DBLookupComboBox::useModel(LookupListModel* model)
                    int(lineEdit()->selectedText().size())};
     });
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
-        if (m_modified) {
+        if (modified()) {
             m_showing = true;
             setCurrentIndex(-1);
             lineEdit()->setText(m_saved.text);
             m_showing = false;
         } else {
-            refresh();
+            m_link->refresh();
         }
         if (lineEdit()->text() != m_saved.text)
             return;
@@ -281,14 +291,6 @@ void DBLookupComboBox::useModel(LookupListModel* model)
 
 void DBLookupComboBox::setDataField(store::Dataset* dataset, const QString& lookupField)
 {
-    for (const auto& c : m_connections)
-        disconnect(c);
-    m_connections.clear();
-    if (m_dataset)
-        m_dataset->removeEditors(this);
-    m_dataset = dataset;
-    m_field = lookupField;
-    m_modified = false;
     const store::LookupDef* lookup = dataset ? dataset->lookups().find(lookupField) : nullptr;
     if (dataset && !lookup)
         throw store::StoreError(
@@ -300,33 +302,15 @@ void DBLookupComboBox::setDataField(store::Dataset* dataset, const QString& look
     else if (m_model->parent() != this)
         useModel(new LookupListModel(this));
     lineEdit()->setMaxLength(lookup && lookup->width > 0 ? lookup->width : 32767);
-    if (dataset) {
-        m_connections << connect(dataset, &store::Dataset::currentChanged, this, [this] {
-            if (!m_modified)
-                refresh();
-        });
-        m_connections << connect(dataset, &store::Dataset::stateChanged, this, [this] {
-            if (!m_dataset->editing())
-                m_modified = false;
-            if (!m_modified)
-                refresh();
-        });
-        m_connections << connect(dataset, &store::Dataset::fieldChanged, this, [this](const QString& f) {
-            if (f.compare(m_field, Qt::CaseInsensitive) == 0 || f.compare(m_keyField, Qt::CaseInsensitive) == 0) {
-                m_modified = false;
-                refresh();
-            }
-        });
-        dataset->addEditor(this, [this] { writeBack(); });
-    }
-    refresh();
+    m_link->setField(dataset, lookupField, m_keyField);
 }
 
 QVariant DBLookupComboBox::currentKey() const
 {
-    if (!m_dataset || !m_dataset->active())
+    store::Dataset* rows = dataset();
+    if (!rows || !rows->active())
         return {};
-    return m_dataset->value(m_keyField);
+    return rows->value(m_keyField);
 }
 
 void DBLookupComboBox::loadList()
@@ -337,17 +321,13 @@ void DBLookupComboBox::loadList()
     m_model->ensureLoaded();
 }
 
-void DBLookupComboBox::refresh()
+void DBLookupComboBox::show(const QString& text)
 {
-    QString text;
     QVariant key;
-    if (m_dataset && m_dataset->active()) {
-        try {
-            text = m_dataset->text(m_field);
-            key = m_dataset->value(m_keyField);
-        } catch (const std::exception&) {
-            // A row that cannot be read shows empty; the error reaches the user where it was read.
-        }
+    try {
+        key = currentKey();
+    } catch (const std::exception&) {
+        // A row that cannot be read shows empty; the error reaches the user where it was read.
     }
     // The list's current item is the row's client, so the list opens on it.
     const int row = m_model->loaded() && !text.isEmpty() ? m_model->findKey(key, text) : -1;
@@ -359,20 +339,13 @@ void DBLookupComboBox::refresh()
     m_showing = false;
 }
 
-void DBLookupComboBox::ensureEditing()
-{
-    if (m_dataset && m_dataset->active() && !m_dataset->editing())
-        m_dataset->edit();
-}
-
 void DBLookupComboBox::userEdited(const QString& text)
 {
     const bool complete = m_completeNext;
     m_completeNext = false;
-    if (m_showing || !m_dataset)
+    if (m_showing || !dataset())
         return;
-    m_modified = true;
-    runHandler([this] { ensureEditing(); });
+    m_link->userChanged();
     // Type-ahead: the rest of the first listed value that begins with what was typed, selected,
     // so the next letter typed replaces it.
     if (!complete || text.isEmpty() || lineEdit()->cursorPosition() != text.size() || !m_model->loaded())
@@ -390,43 +363,32 @@ void DBLookupComboBox::userEdited(const QString& text)
 
 void DBLookupComboBox::picked(int row)
 {
-    if (m_showing || !m_dataset || row < 0 || row >= m_model->rowCount())
+    store::Dataset* rows = dataset();
+    if (m_showing || !rows || row < 0 || row >= m_model->rowCount())
         return;
-    if (sameKey(m_model->keyAt(row), currentKey())) {
-        m_modified = false;
-        refresh();
-        return;
+    if (!sameKey(m_model->keyAt(row), currentKey())) {
+        if (rows->active() && !rows->editing())
+            rows->edit();
+        rows->setValue(m_keyField, m_model->keyAt(row));
     }
-    ensureEditing();
-    assignRow(row);
+    m_link->revert();
 }
 
-void DBLookupComboBox::assignRow(int row)
+void DBLookupComboBox::write(const QString& typed)
 {
-    m_dataset->setValue(m_keyField, m_model->keyAt(row));
-    m_modified = false;
-    refresh();
-}
-
-void DBLookupComboBox::writeBack()
-{
-    if (!m_modified || !m_dataset || !m_dataset->editing())
-        return;
-    const QString text = lineEdit()->text();
-    if (text.trimmed().isEmpty()) {
-        m_dataset->setNull(m_keyField);
-    } else if (compareIgnoringCase(text, m_dataset->text(m_field)) != 0) {
+    store::Dataset& rows = *dataset();
+    if (typed.trimmed().isEmpty()) {
+        rows.setNull(m_keyField);
+    } else if (compareIgnoringCase(typed, rows.text(dataField())) != 0) {
         loadList();
-        int row = m_model->findValue(text);
+        int row = m_model->findValue(typed);
         if (row < 0)
-            row = m_model->findValue(text.trimmed());
+            row = m_model->findValue(typed.trimmed());
         if (row < 0)
             throw store::StoreError(store::ConversionError,
-                                    QStringLiteral("'%1' no figura en la lista de %2.").arg(text, shownName()));
-        m_dataset->setValue(m_keyField, m_model->keyAt(row));
+                                    QStringLiteral("'%1' no figura en la lista de %2.").arg(typed, shownName()));
+        rows.setValue(m_keyField, m_model->keyAt(row));
     }
-    m_modified = false;
-    refresh();
 }
 
 QString DBLookupComboBox::shownName() const
@@ -435,11 +397,11 @@ QString DBLookupComboBox::shownName() const
     if (!label.isEmpty())
         return label;
     // Without a label beside it, the list is named as the field it lists is.
-    const store::LookupDef* lookup = m_dataset ? m_dataset->lookups().find(m_field) : nullptr;
+    const store::LookupDef* lookup = dataset() ? dataset()->lookups().find(dataField()) : nullptr;
     if (lookup && lookup->lookupDataset)
         if (const store::FieldDef* f = lookup->lookupDataset->def().field(lookup->resultField))
             return f->shownName();
-    return m_field;
+    return dataField();
 }
 
 void DBLookupComboBox::showPopup()
@@ -455,7 +417,7 @@ void DBLookupComboBox::showPopup()
     const QString text = lineEdit()->text();
     int row = -1;
     if (!text.isEmpty())
-        row = m_modified ? m_model->findPrefix(text) : m_model->findKey(currentKey(), text);
+        row = modified() ? m_model->findPrefix(text) : m_model->findKey(currentKey(), text);
     m_showing = true;
     if (currentIndex() != row)
         setCurrentIndex(row);
@@ -468,15 +430,7 @@ void DBLookupComboBox::showPopup()
 void DBLookupComboBox::focusOutEvent(QFocusEvent* event)
 {
     QComboBox::focusOutEvent(event);
-    if (!FieldLink::leavesForGood(event))
-        return;
-    bool ok = false;
-    runHandler([this, &ok] {
-        writeBack();
-        ok = true;
-    });
-    if (!ok)
-        QTimer::singleShot(0, this, [this] { setFocus(Qt::OtherFocusReason); });
+    m_link->focusLost(event);
 }
 
 void DBLookupComboBox::wheelEvent(QWheelEvent* event)

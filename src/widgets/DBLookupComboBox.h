@@ -6,6 +6,8 @@
 #include <QComboBox>
 #include <QPointer>
 
+class FieldLink;
+
 // The values of one field of a lookup table with the key of each row, for a drop-down list.
 // Nothing is read until the list is first needed; then the pairs are read in one statement and
 // sorted ignoring case, so a list of 100,000 clients costs two arrays and no items, and a
@@ -64,10 +66,11 @@ public:
     ~DBLookupComboBox() override;
 
     void setDataField(store::Dataset* dataset, const QString& lookupField);
-    store::Dataset* dataset() const { return m_dataset; }
-    const QString& dataField() const { return m_field; }
+    store::Dataset* dataset() const;
+    const QString& dataField() const;
     LookupListModel& listModel() { return *m_model; }
-    bool modified() const { return m_modified; }
+    FieldLink& link() { return *m_link; }
+    bool modified() const;
 
     void showPopup() override;
 
@@ -79,20 +82,16 @@ protected:
 private:
     void useModel(LookupListModel* model);
     void loadList();
-    void refresh();
+    void show(const QString& text);
     void userEdited(const QString& text);
     void picked(int row);
-    void assignRow(int row);
-    void writeBack();           // throws when the typed text is not in the list
-    QString shownName() const;  // what the window calls the list
-    void ensureEditing();
+    void write(const QString& typed);  // throws when the typed text is not in the list
+    QString shownName() const;         // what the window calls the list
     QVariant currentKey() const;
 
     QPointer<LookupListModel> m_model;
-    QPointer<store::Dataset> m_dataset;
-    QString m_field;
+    FieldLink* m_link;
     QString m_keyField;
-    bool m_modified = false;
     bool m_showing = false;
     bool m_completeNext = false;
     struct {
@@ -101,5 +100,4 @@ private:
         int selectionStart = -1;
         int selectionLength = 0;
     } m_saved;  // the edit box across a change of the list
-    QList<QMetaObject::Connection> m_connections;
 };

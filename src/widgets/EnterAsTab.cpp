@@ -32,7 +32,7 @@ void EnterAsTab::focusNext(QWidget* from)
         next->setFocus(Qt::TabFocusReason);
 }
 
-void EnterAsTab::setTabChain(std::initializer_list<QWidget*> controls)
+void EnterAsTab::setTabChain(const QList<QWidget*>& controls)
 {
     QWidget* previous = nullptr;
     for (QWidget* control : controls) {

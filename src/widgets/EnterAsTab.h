@@ -1,7 +1,7 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
-#include <initializer_list>
 
 class QWidget;
 
@@ -13,7 +13,7 @@ public:
     static void install(QWidget* dialog);
     static void focusNext(QWidget* from);
     // Tab (and so Enter) walks the controls in the order listed.
-    static void setTabChain(std::initializer_list<QWidget*> controls);
+    static void setTabChain(const QList<QWidget*>& controls);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

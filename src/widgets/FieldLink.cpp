@@ -8,11 +8,11 @@
 #include <QTimer>
 #include <QWidget>
 
-FieldLink::FieldLink(QWidget* control, Reader read, Shower show)
-    : QObject(control), m_control(control), m_read(std::move(read)), m_show(std::move(show))
+FieldLink::FieldLink(QWidget* control, Reader read, Shower show, Writer write)
+    : QObject(control), m_control(control), m_read(std::move(read)), m_show(std::move(show)), m_write(std::move(write))
 {}
 
-void FieldLink::setField(store::Dataset* dataset, const QString& field)
+void FieldLink::setField(store::Dataset* dataset, const QString& field, const QString& alsoShown)
 {
     for (const auto& c : m_connections)
         disconnect(c);
@@ -21,6 +21,7 @@ void FieldLink::setField(store::Dataset* dataset, const QString& field)
         m_dataset->removeEditors(this);
     m_dataset = dataset;
     m_field = field;
+    m_alsoShown = alsoShown;
     m_modified = false;
     if (dataset) {
         m_connections << connect(dataset, &store::Dataset::currentChanged, this, [this] {
@@ -35,7 +36,8 @@ void FieldLink::setField(store::Dataset* dataset, const QString& field)
                 refresh();
         });
         m_connections << connect(dataset, &store::Dataset::fieldChanged, this, [this](const QString& f) {
-            if (f.compare(m_field, Qt::CaseInsensitive) == 0) {
+            if (f.compare(m_field, Qt::CaseInsensitive) == 0 ||
+                (!m_alsoShown.isEmpty() && f.compare(m_alsoShown, Qt::CaseInsensitive) == 0)) {
                 m_modified = false;
                 refresh();
             }
@@ -60,7 +62,17 @@ void FieldLink::writeBack()
 {
     if (!m_modified || !m_dataset || !m_dataset->editing())
         return;
-    m_dataset->setText(m_field, m_read(), windowLabel(m_control));  // throws to refuse; the typed text stays
+    // Either throws to refuse; the typed text stays.
+    if (m_write)
+        m_write(m_read());
+    else
+        m_dataset->setText(m_field, m_read(), windowLabel(m_control));
+    m_modified = false;
+    refresh();
+}
+
+void FieldLink::revert()
+{
     m_modified = false;
     refresh();
 }

@@ -19,10 +19,13 @@ class FieldLink : public QObject {
 public:
     using Reader = std::function<QString()>;
     using Shower = std::function<void(const QString&)>;
+    // Writes what was typed into the row; by default the field takes it as its text.
+    using Writer = std::function<void(const QString&)>;
 
-    FieldLink(QWidget* control, Reader read, Shower show);
+    FieldLink(QWidget* control, Reader read, Shower show, Writer write = {});
 
-    void setField(store::Dataset* dataset, const QString& field);
+    // The control shows field; a change of alsoShown (the key behind a lookup) is shown too.
+    void setField(store::Dataset* dataset, const QString& field, const QString& alsoShown = {});
     store::Dataset* dataset() const { return m_dataset; }
     const QString& field() const { return m_field; }
     int width() const;  // the field's width in characters, 0 when it has none
@@ -30,6 +33,7 @@ public:
     // The user changed the control: the view goes into editing if it was browsing.
     void userChanged();
     bool modified() const { return m_modified; }
+    void revert();     // drops what was typed and shows the field again
     void writeBack();  // throws when the field refuses the value
     bool leave();      // writeBack() for a control losing the focus; shows a refusal, false then
     // The control lost the focus: leave() unless only a box or list popped up over the dialog.
@@ -47,8 +51,10 @@ private:
     QWidget* m_control;
     Reader m_read;
     Shower m_show;
+    Writer m_write;
     QPointer<store::Dataset> m_dataset;
     QString m_field;
+    QString m_alsoShown;
     bool m_modified = false;
     bool m_showing = false;
     QList<QMetaObject::Connection> m_connections;

@@ -3,8 +3,8 @@
 #include "DetailFixture.h"
 #include "Keyboard.h"
 #include "details/FormTypes.h"
-#include "details/windows/EntryEdits.h"
 #include "widgets/DBComboBox.h"
+#include "widgets/DBDateEdit.h"
 #include "widgets/DBLookupComboBox.h"
 
 #include <QAbstractItemView>

@@ -1,18 +1,18 @@
 #include "UCDetalles.h"
 
-#include "details/PeriodRows.h"
-
-#include "EntryEdits.h"
+#include "EntrySave.h"
 #include "data/Prompt.h"
 #include "data/UModulo.h"
 #include "details/FormTypes.h"
+#include "details/RowRules.h"
 #include "resources/Glyphs.h"
 #include "widgets/DBComboBox.h"
+#include "widgets/DBDateEdit.h"
 #include "widgets/DBEdit.h"
 #include "widgets/DBLookupComboBox.h"
 #include "widgets/DialogParts.h"
 #include "widgets/EnterAsTab.h"
-#include "widgets/ObligatoryFields.h"
+#include "widgets/EntryTable.h"
 #include "widgets/StandardError.h"
 
 #include <QGridLayout>
@@ -21,11 +21,25 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <cmath>
-#include <iterator>
-#include <utility>
 
 FormInstance<TFCDetalles> FCDetalles;
+
+namespace {
+
+// The boxes in tab order, each with the field of TDetalles it shows.
+constexpr EntryField Fields[] = {
+    {"DBEdit1", "Fecha", "Fecha", true},
+    {"DBLookupComboBox1", "Razon_social", "Razon Social", true},
+    {"DBLookupComboBox2", "cuit", "Cuit", true},
+    {"DBComboBox1", "Tipo_comprobante", "Tipo de Comprobante", true},
+    {"DBEdit2", "NDesde", "Numero Desde", true},
+    {"DBEdit3", "NHasta", "Numero Hasta", true},
+    {"DBEdit4", "Punto_Venta", "Punto de Venta o Emision", false},
+    {"BitBtn1"},
+    {"BitBtn2"},
+};
+
+}  // namespace
 
 TFCDetalles::TFCDetalles(QWidget* parent)
     : FormDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint,
@@ -49,21 +63,10 @@ TFCDetalles::TFCDetalles(QWidget* parent)
     auto* grid = new QGridLayout(GroupBox1);
     grid->setHorizontalSpacing(12);
     grid->setVerticalSpacing(8);
-    const QList<std::pair<QString, QWidget*>> rows = {
-        {QStringLiteral("Fecha"), DBEdit1},
-        {QStringLiteral("Razon Social"), DBLookupComboBox1},
-        {QStringLiteral("Cuit"), DBLookupComboBox2},
-        {QStringLiteral("Tipo de Comprobante"), DBComboBox1},
-        {QStringLiteral("Numero Desde"), DBEdit2},
-        {QStringLiteral("Numero Hasta"), DBEdit3},
-        {QStringLiteral("Punto de Venta o Emision"), DBEdit4},
-    };
-    for (int i = 0; i < rows.size(); ++i) {
-        auto* label = new QLabel(rows[i].first, GroupBox1);
-        label->setObjectName(QStringLiteral("Label%1").arg(i + 1));
-        label->setBuddy(rows[i].second);  // a refused value is told by this label's text
-        grid->addWidget(label, i, 0);
-        grid->addWidget(rows[i].second, i, 1, Qt::AlignLeft);
+    const QList<EntryLine> lines = entrytable::lines(GroupBox1, this, Fields);
+    for (int i = 0; i < lines.size(); ++i) {
+        grid->addWidget(lines[i].label, i, 0);
+        grid->addWidget(lines[i].control, i, 1, Qt::AlignLeft);
     }
 
     BitBtn1 = parts::button("BitBtn1", QStringLiteral("Aceptar"), glyph::accept(), this);
@@ -79,19 +82,9 @@ TFCDetalles::TFCDetalles(QWidget* parent)
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);  // a fixed dialog border
 
-    EnterAsTab::setTabChain(
-        {DBEdit1, DBLookupComboBox1, DBLookupComboBox2, DBComboBox1, DBEdit2, DBEdit3, DBEdit4, BitBtn1, BitBtn2});
-
-    if (DModulo) {
-        store::Dataset* detalles = DModulo->TDetalles;
-        DBEdit1->setDataField(detalles, QStringLiteral("Fecha"));
-        DBLookupComboBox1->setDataField(detalles, QStringLiteral("Razon_social"));
-        DBLookupComboBox2->setDataField(detalles, QStringLiteral("cuit"));
-        DBComboBox1->setDataField(detalles, QStringLiteral("Tipo_comprobante"));
-        DBEdit2->setDataField(detalles, QStringLiteral("NDesde"));
-        DBEdit3->setDataField(detalles, QStringLiteral("NHasta"));
-        DBEdit4->setDataField(detalles, QStringLiteral("Punto_Venta"));
-    }
+    entrytable::chain(this, Fields);
+    if (DModulo)
+        entrytable::bind(this, Fields, DModulo->TDetalles);
 
     connect(BitBtn1, &QPushButton::clicked, this, guarded(this, &TFCDetalles::BitBtn1Click));
     connect(BitBtn2, &QPushButton::clicked, this, guarded(this, &TFCDetalles::BitBtn2Click));
@@ -106,32 +99,12 @@ void TFCDetalles::showEvent(QShowEvent* event)
 
 void TFCDetalles::BitBtn1Click()
 {
-    store::Dataset* ds = DModulo->TDetalles;
-    // Left open on a row just saved, the dialog goes on editing that row.
-    if (!ds->editing())
-        ds->edit();
-    ds->updateRecord();
-
-    if (!obligatoryFieldsFilled(*ds, {{"Fecha", DBEdit1},
-                                      {"Razon_social", DBLookupComboBox1},
-                                      {"cuit", DBLookupComboBox2},
-                                      {"Tipo_comprobante", DBComboBox1},
-                                      {"NDesde", DBEdit2},
-                                      {"NHasta", DBEdit3}}))
+    if (!entrysave::save(*this, Fields, *DModulo->TDetalles, rowrules::completeOpenFormsRow))
         return;
-
-    if (!completeFormNumbers(*ds, DBEdit2))
-        return;
-    ds->setText(QStringLiteral("Anulado"), QStringLiteral("N"));
-    ds->post();
-
+    // Dismissed other than by Yes, the notice leaves the dialog open on the row just saved.
     if (Prompt::current().dialog(PromptIcon::Information, QStringLiteral("Los Datos se Guardaron Correctamente"),
                                  PromptButtons::Yes) == PromptButton::Yes)
         accept();
 }
 
-void TFCDetalles::BitBtn2Click()
-{
-    DModulo->TDetalles->cancel();
-    reject();
-}
+void TFCDetalles::BitBtn2Click() { entrysave::cancel(*this, *DModulo->TDetalles); }

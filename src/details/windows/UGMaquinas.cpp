@@ -1,14 +1,17 @@
 #include "UGMaquinas.h"
 
-#include "EntryEdits.h"
+#include "EntrySave.h"
 #include "data/Prompt.h"
 #include "data/UModulo.h"
+#include "details/RowRules.h"
 #include "resources/Glyphs.h"
+#include "widgets/DBDateEdit.h"
 #include "widgets/DBEdit.h"
 #include "widgets/DBLookupComboBox.h"
+#include "widgets/DBPriceEdit.h"
 #include "widgets/DialogParts.h"
 #include "widgets/EnterAsTab.h"
-#include "widgets/ObligatoryFields.h"
+#include "widgets/EntryTable.h"
 #include "widgets/StandardError.h"
 
 #include <QGridLayout>
@@ -17,10 +20,27 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <iterator>
-#include <utility>
 
 FormInstance<TFGMaquina> FGMaquina;
+
+namespace {
+
+// The boxes in tab order, each with the field of TMaquinas it shows.
+constexpr EntryField Fields[] = {
+    {"DBEdit1", "Fecha", "Fecha", true},
+    {"DBLookupComboBox1", "RazonSocial", "Razon Social", true},
+    {"DBLookupComboBox2", "Cuit", "Cuit", true},
+    {"DBEdit4", "Marca", "Marca", true},
+    {"DBEdit5", "Modelo", "Modelo", true},
+    {"DBEdit2", "Codigo", "Código de Homologación", false},
+    {"DBEdit6", "Precio", "Precio", true},
+    {"DBEdit3", "Serie", "N° de Serie", false},
+    {"DBEdit7", "Emision", "Punto de Venta o Emisión", false},
+    {"BitBtn1"},
+    {"BitBtn2"},
+};
+
+}  // namespace
 
 TFGMaquina::TFGMaquina(QWidget* parent)
     : FormDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint,
@@ -46,23 +66,10 @@ TFGMaquina::TFGMaquina(QWidget* parent)
     auto* grid = new QGridLayout(GroupBox1);
     grid->setHorizontalSpacing(12);
     grid->setVerticalSpacing(8);
-    const QList<std::pair<QString, QWidget*>> rows = {
-        {QStringLiteral("Fecha"), DBEdit1},
-        {QStringLiteral("Razon Social"), DBLookupComboBox1},
-        {QStringLiteral("Cuit"), DBLookupComboBox2},
-        {QStringLiteral("Marca"), DBEdit4},
-        {QStringLiteral("Modelo"), DBEdit5},
-        {QStringLiteral("Código de Homologación"), DBEdit2},
-        {QStringLiteral("Precio"), DBEdit6},
-        {QStringLiteral("N° de Serie"), DBEdit3},
-        {QStringLiteral("Punto de Venta o Emisión"), DBEdit7},
-    };
-    for (int i = 0; i < rows.size(); ++i) {
-        auto* label = new QLabel(rows[i].first, GroupBox1);
-        label->setObjectName(QStringLiteral("Label%1").arg(i + 1));
-        label->setBuddy(rows[i].second);  // a refused value is told by this label's text
-        grid->addWidget(label, i, 0);
-        grid->addWidget(rows[i].second, i, 1, Qt::AlignLeft);
+    const QList<EntryLine> lines = entrytable::lines(GroupBox1, this, Fields);
+    for (int i = 0; i < lines.size(); ++i) {
+        grid->addWidget(lines[i].label, i, 0);
+        grid->addWidget(lines[i].control, i, 1, Qt::AlignLeft);
     }
 
     BitBtn1 = parts::button("BitBtn1", QStringLiteral("Aceptar"), glyph::accept(), this);
@@ -78,21 +85,9 @@ TFGMaquina::TFGMaquina(QWidget* parent)
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);  // a fixed dialog border
 
-    EnterAsTab::setTabChain({DBEdit1, DBLookupComboBox1, DBLookupComboBox2, DBEdit4, DBEdit5, DBEdit2, DBEdit6, DBEdit3,
-                             DBEdit7, BitBtn1, BitBtn2});
-
-    if (DModulo) {
-        store::Dataset* maquinas = DModulo->TMaquinas;
-        DBEdit1->setDataField(maquinas, QStringLiteral("Fecha"));
-        DBLookupComboBox1->setDataField(maquinas, QStringLiteral("RazonSocial"));
-        DBLookupComboBox2->setDataField(maquinas, QStringLiteral("Cuit"));
-        DBEdit4->setDataField(maquinas, QStringLiteral("Marca"));
-        DBEdit5->setDataField(maquinas, QStringLiteral("Modelo"));
-        DBEdit2->setDataField(maquinas, QStringLiteral("Codigo"));
-        DBEdit6->setDataField(maquinas, QStringLiteral("Precio"));
-        DBEdit3->setDataField(maquinas, QStringLiteral("Serie"));
-        DBEdit7->setDataField(maquinas, QStringLiteral("Emision"));
-    }
+    entrytable::chain(this, Fields);
+    if (DModulo)
+        entrytable::bind(this, Fields, DModulo->TMaquinas);
 
     connect(BitBtn1, &QPushButton::clicked, this, guarded(this, &TFGMaquina::BitBtn1Click));
     connect(BitBtn2, &QPushButton::clicked, this, guarded(this, &TFGMaquina::BitBtn2Click));
@@ -107,27 +102,10 @@ void TFGMaquina::showEvent(QShowEvent* event)
 
 void TFGMaquina::BitBtn1Click()
 {
-    store::Dataset* ds = DModulo->TMaquinas;
-    if (!ds->editing())
-        ds->edit();
-    ds->updateRecord();
-
-    if (!obligatoryFieldsFilled(*ds, {{"Fecha", DBEdit1},
-                                      {"RazonSocial", DBLookupComboBox1},
-                                      {"Cuit", DBLookupComboBox2},
-                                      {"Marca", DBEdit4},
-                                      {"Modelo", DBEdit5},
-                                      {"Precio", DBEdit6}}))
+    if (!entrysave::save(*this, Fields, *DModulo->TMaquinas, rowrules::completeOpenMachineRow))
         return;
-    // A machine row is not voided when it is entered, like a printed-forms row.
-    ds->setText(QStringLiteral("Anulado"), QStringLiteral("N"));
-    ds->post();
     Prompt::current().notice(QStringLiteral("Datos Guardados Correctamente"));
     accept();
 }
 
-void TFGMaquina::BitBtn2Click()
-{
-    DModulo->TMaquinas->cancel();
-    reject();
-}
+void TFGMaquina::BitBtn2Click() { entrysave::cancel(*this, *DModulo->TMaquinas); }

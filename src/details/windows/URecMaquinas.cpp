@@ -1,16 +1,18 @@
 #include "URecMaquinas.h"
 
-#include "EntryEdits.h"
+#include "EntrySave.h"
 #include "Uanular.h"
 #include "data/Prompt.h"
 #include "data/UModulo.h"
 #include "resources/Glyphs.h"
 #include "widgets/DBComboBox.h"
+#include "widgets/DBDateEdit.h"
 #include "widgets/DBEdit.h"
 #include "widgets/DBLookupComboBox.h"
+#include "widgets/DBPriceEdit.h"
 #include "widgets/DialogParts.h"
 #include "widgets/EnterAsTab.h"
-#include "widgets/ObligatoryFields.h"
+#include "widgets/EntryTable.h"
 #include "widgets/StandardError.h"
 
 #include <QGridLayout>
@@ -18,9 +20,28 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <utility>
 
 FormInstance<TFAnulaMaquina> FAnulaMaquina;
+
+namespace {
+
+// The boxes in tab order, each with the field of TVerMaquinas it shows.
+constexpr EntryField Fields[] = {
+    {"DBEdit1", "Fecha", "Fecha", true},
+    {"DBComboBox1", "Anulado", "Anulado", false},
+    {"DBLookupComboBox1", "Razon_Social", "Razón Social", true},
+    {"DBLookupComboBox2", "cuit", "Cuit", true},
+    {"DBEdit3", "Marca", "Marca", true},
+    {"DBEdit5", "Modelo", "Modelo", true},
+    {"DBEdit2", "Codigo", "Código de Homologación", false},
+    {"DBEdit6", "Precio", "Precio", true},
+    {"DBEdit4", "Serie", "N° de Serie", false},
+    {"DBEdit7", "Emision", "Punto de Venta o Emisión", false},
+    {"BitBtn1"},
+    {"BitBtn2"},
+};
+
+}  // namespace
 
 TFAnulaMaquina::TFAnulaMaquina(QWidget* parent)
     : FormDialog(parent,
@@ -49,16 +70,7 @@ TFAnulaMaquina::TFAnulaMaquina(QWidget* parent)
         wide->setMaximumWidth(QWIDGETSIZE_MAX);
 
     auto* grid = new QGridLayout;
-    amendment::RowGrid lines(this, grid, DBEdit1, DBComboBox1);
-    lines.add("Label3", QStringLiteral("Razón Social"), DBLookupComboBox1, true);
-    lines.add("Label4", QStringLiteral("Cuit"), DBLookupComboBox2);
-    lines.add("Label5", QStringLiteral("Marca"), DBEdit3, true);
-    lines.add("Label6", QStringLiteral("Modelo"), DBEdit5, true);
-    lines.add("Label7", QStringLiteral("Código de Homologación"), DBEdit2);
-    lines.add("Label8", QStringLiteral("Precio"), DBEdit6);
-    lines.add("Label9", QStringLiteral("N° de Serie"), DBEdit4);
-    lines.add("Label10", QStringLiteral("Punto de Venta o Emisión"), DBEdit7);
-    lines.finish();
+    amendment::layOut(grid, entrytable::lines(this, this, Fields));
 
     BitBtn1 = parts::button("BitBtn1", QStringLiteral("Aceptar"), glyph::accept(), this);
     BitBtn2 = parts::button("BitBtn2", QStringLiteral("Cancelar"), glyph::cancel(), this);
@@ -72,26 +84,14 @@ TFAnulaMaquina::TFAnulaMaquina(QWidget* parent)
     layout->addLayout(grid, 1);
     layout->addLayout(buttons);
 
-    EnterAsTab::setTabChain({DBEdit1, DBComboBox1, DBLookupComboBox1, DBLookupComboBox2, DBEdit3, DBEdit5, DBEdit2,
-                             DBEdit6, DBEdit4, DBEdit7, BitBtn1, BitBtn2});
+    entrytable::chain(this, Fields);
 
     // As the form was drawn; the caller sets the mode before showing it.
     for (QWidget* fixed : std::initializer_list<QWidget*>{DBEdit1, DBEdit3, DBEdit5, DBEdit6})
         parts::setReadOnly(fixed, true);
 
-    if (DModulo) {
-        store::Dataset* rows = DModulo->TVerMaquinas;
-        DBEdit1->setDataField(rows, QStringLiteral("Fecha"));
-        DBComboBox1->setDataField(rows, QStringLiteral("Anulado"));
-        DBLookupComboBox1->setDataField(rows, QStringLiteral("Razon_Social"));
-        DBLookupComboBox2->setDataField(rows, QStringLiteral("cuit"));
-        DBEdit3->setDataField(rows, QStringLiteral("Marca"));
-        DBEdit5->setDataField(rows, QStringLiteral("Modelo"));
-        DBEdit2->setDataField(rows, QStringLiteral("Codigo"));
-        DBEdit6->setDataField(rows, QStringLiteral("Precio"));
-        DBEdit4->setDataField(rows, QStringLiteral("Serie"));
-        DBEdit7->setDataField(rows, QStringLiteral("Emision"));
-    }
+    if (DModulo)
+        entrytable::bind(this, Fields, DModulo->TVerMaquinas);
 
     connect(BitBtn1, &QPushButton::clicked, this, guarded(this, &TFAnulaMaquina::BitBtn1Click));
     connect(BitBtn2, &QPushButton::clicked, this, guarded(this, &TFAnulaMaquina::BitBtn2Click));
@@ -115,25 +115,9 @@ void TFAnulaMaquina::showEvent(QShowEvent* event)
 
 void TFAnulaMaquina::BitBtn1Click()
 {
-    store::Dataset* ds = DModulo->TVerMaquinas;
-    if (!ds->editing())
-        ds->edit();
-    ds->updateRecord();
-
-    if (!obligatoryFieldsFilled(*ds, {{"Fecha", DBEdit1},
-                                      {"Razon_Social", DBLookupComboBox1},
-                                      {"cuit", DBLookupComboBox2},
-                                      {"Marca", DBEdit3},
-                                      {"Modelo", DBEdit5},
-                                      {"Precio", DBEdit6}}))
-        return;
-    // A machine row keeps its flag as given, empty included.
-    amendment::postToPeriod(*ds);
-    accept();
+    // A machine row keeps its flag as given, empty included: no rule completes it.
+    if (entrysave::save(*this, Fields, *DModulo->TVerMaquinas, {}, amendment::postToPeriod))
+        accept();
 }
 
-void TFAnulaMaquina::BitBtn2Click()
-{
-    DModulo->TVerMaquinas->cancel();
-    reject();
-}
+void TFAnulaMaquina::BitBtn2Click() { entrysave::cancel(*this, *DModulo->TVerMaquinas); }

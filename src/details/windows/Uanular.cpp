@@ -1,17 +1,18 @@
 #include "Uanular.h"
 
-#include "EntryEdits.h"
+#include "EntrySave.h"
 #include "data/Prompt.h"
 #include "data/UModulo.h"
 #include "details/FormTypes.h"
 #include "details/PeriodRows.h"
+#include "details/RowRules.h"
 #include "resources/Glyphs.h"
 #include "widgets/DBComboBox.h"
+#include "widgets/DBDateEdit.h"
 #include "widgets/DBEdit.h"
 #include "widgets/DBLookupComboBox.h"
 #include "widgets/DialogParts.h"
 #include "widgets/EnterAsTab.h"
-#include "widgets/ObligatoryFields.h"
 #include "widgets/StandardError.h"
 
 #include <QGridLayout>
@@ -21,9 +22,26 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <QValidator>
-#include <utility>
 
 FormInstance<TFAnular> FAnular;
+
+namespace {
+
+// The boxes in tab order, each with the field of TVerDetalles it shows.
+constexpr EntryField Fields[] = {
+    {"DBEdit1", "Fecha", "Fecha", true},
+    {"DBComboBox1", "Anulado", "Anulado", false},
+    {"DBLookupComboBox1", "Razon_Social", "Razón Social", true},
+    {"DBLookupComboBox2", "Cuit", "Cuit", true},
+    {"DBComboBox2", "Tipo_comprobante", "Tipo de Comprobante", true},
+    {"DBEdit2", "NDesde", "Número Desde", true},
+    {"DBEdit4", "NHasta", "Número Hasta", true},
+    {"DBEdit5", "Punto_Venta", "Punto de Venta o Emisión", false},
+    {"BitBtn1"},
+    {"BitBtn2"},
+};
+
+}  // namespace
 
 namespace amendment {
 
@@ -41,49 +59,31 @@ public:
 
 }  // namespace
 
-QLabel* flagLabel(QWidget* parent)
-{
-    auto* label = new QLabel(QStringLiteral("Anulado"), parent);
-    QFont font = label->font();
-    font.setBold(true);
-    label->setFont(font);
-    label->setStyleSheet(QStringLiteral("color: #c01c1c;"));
-    return label;
-}
-
-RowGrid::RowGrid(QWidget* labelParent, QGridLayout* grid, QWidget* fecha, QWidget* flag)
-    : m_parent(labelParent), m_grid(grid)
+void layOut(QGridLayout* grid, const QList<EntryLine>& lines)
 {
     grid->setHorizontalSpacing(12);
     grid->setVerticalSpacing(8);
     grid->setColumnStretch(1, 1);
-    auto* fechaLabel = new QLabel(QStringLiteral("Fecha"), labelParent);
-    fechaLabel->setObjectName(QStringLiteral("Label1"));
-    QLabel* anulado = flagLabel(labelParent);
-    anulado->setObjectName(QStringLiteral("Label2"));
-    fechaLabel->setBuddy(fecha);
-    anulado->setBuddy(flag);
-    grid->addWidget(fechaLabel, m_row, 0);
-    grid->addWidget(fecha, m_row, 1, Qt::AlignLeft);
-    grid->addWidget(anulado, m_row, 2, Qt::AlignRight);
-    grid->addWidget(flag, m_row, 3, Qt::AlignLeft);
-    ++m_row;
+    QLabel* flag = lines[1].label;
+    QFont font = flag->font();
+    font.setBold(true);
+    flag->setFont(font);
+    flag->setStyleSheet(QStringLiteral("color: #c01c1c;"));
+    grid->addWidget(lines[0].label, 0, 0);
+    grid->addWidget(lines[0].control, 0, 1, Qt::AlignLeft);
+    grid->addWidget(flag, 0, 2, Qt::AlignRight);
+    grid->addWidget(lines[1].control, 0, 3, Qt::AlignLeft);
+    int row = 1;
+    for (const EntryLine& line : lines.mid(2)) {
+        grid->addWidget(line.label, row, 0);
+        if (line.control->maximumWidth() == QWIDGETSIZE_MAX)
+            grid->addWidget(line.control, row, 1, 1, 3);
+        else
+            grid->addWidget(line.control, row, 1, 1, 3, Qt::AlignLeft);
+        ++row;
+    }
+    grid->setRowStretch(row, 1);  // the room left goes below the last line
 }
-
-void RowGrid::add(const char* labelName, const QString& caption, QWidget* control, bool wide)
-{
-    auto* label = new QLabel(caption, m_parent);
-    label->setObjectName(QString::fromLatin1(labelName));
-    label->setBuddy(control);  // a refused value is told by this label's text
-    m_grid->addWidget(label, m_row, 0);
-    if (wide)
-        m_grid->addWidget(control, m_row, 1, 1, 3);
-    else
-        m_grid->addWidget(control, m_row, 1, 1, 3, Qt::AlignLeft);
-    ++m_row;
-}
-
-void RowGrid::finish() { m_grid->setRowStretch(m_row, 1); }
 
 DBComboBox* flagBox(QWidget* parent)
 {
@@ -127,15 +127,7 @@ TFAnular::TFAnular(QWidget* parent)
     DBComboBox2->addItems(formTypes());
     DBComboBox2->setMaxVisibleItems(14);
 
-    auto* grid = new QGridLayout(GroupBox1);
-    amendment::RowGrid lines(GroupBox1, grid, DBEdit1, DBComboBox1);
-    lines.add("Label3", QStringLiteral("Razón Social"), DBLookupComboBox1, true);
-    lines.add("Label4", QStringLiteral("Cuit"), DBLookupComboBox2);
-    lines.add("Label5", QStringLiteral("Tipo de Comprobante"), DBComboBox2, true);
-    lines.add("Label6", QStringLiteral("Número Desde"), DBEdit2);
-    lines.add("Label7", QStringLiteral("Número Hasta"), DBEdit4);
-    lines.add("Label8", QStringLiteral("Punto de Venta o Emisión"), DBEdit5);
-    lines.finish();
+    amendment::layOut(new QGridLayout(GroupBox1), entrytable::lines(GroupBox1, this, Fields));
 
     BitBtn1 = parts::button("BitBtn1", QStringLiteral("Aceptar"), glyph::accept(), this);
     BitBtn2 = parts::button("BitBtn2", QStringLiteral("Cancelar"), glyph::cancel(), this);
@@ -149,24 +141,14 @@ TFAnular::TFAnular(QWidget* parent)
     layout->addWidget(GroupBox1, 1);
     layout->addLayout(buttons);
 
-    EnterAsTab::setTabChain({DBEdit1, DBComboBox1, DBLookupComboBox1, DBLookupComboBox2, DBComboBox2, DBEdit2, DBEdit4,
-                             DBEdit5, BitBtn1, BitBtn2});
+    entrytable::chain(this, Fields);
 
     // As the form was drawn; the caller sets the mode before showing it.
     for (QWidget* fixed : std::initializer_list<QWidget*>{DBEdit1, DBLookupComboBox2, DBEdit2, DBEdit4, DBEdit5})
         parts::setReadOnly(fixed, true);
 
-    if (DModulo) {
-        store::Dataset* rows = DModulo->TVerDetalles;
-        DBEdit1->setDataField(rows, QStringLiteral("Fecha"));
-        DBComboBox1->setDataField(rows, QStringLiteral("Anulado"));
-        DBLookupComboBox1->setDataField(rows, QStringLiteral("Razon_Social"));
-        DBLookupComboBox2->setDataField(rows, QStringLiteral("Cuit"));
-        DBComboBox2->setDataField(rows, QStringLiteral("Tipo_comprobante"));
-        DBEdit2->setDataField(rows, QStringLiteral("NDesde"));
-        DBEdit4->setDataField(rows, QStringLiteral("NHasta"));
-        DBEdit5->setDataField(rows, QStringLiteral("Punto_Venta"));
-    }
+    if (DModulo)
+        entrytable::bind(this, Fields, DModulo->TVerDetalles);
 
     connect(BitBtn1, &QPushButton::clicked, this, guarded(this, &TFAnular::BitBtn1Click));
     connect(BitBtn2, &QPushButton::clicked, this, guarded(this, &TFAnular::BitBtn2Click));
@@ -190,29 +172,9 @@ void TFAnular::showEvent(QShowEvent* event)
 
 void TFAnular::BitBtn1Click()
 {
-    store::Dataset* ds = DModulo->TVerDetalles;
-    if (!ds->editing())
-        ds->edit();
-    ds->updateRecord();
-
-    if (!obligatoryFieldsFilled(*ds, {{"Fecha", DBEdit1},
-                                      {"Razon_Social", DBLookupComboBox1},
-                                      {"Cuit", DBLookupComboBox2},
-                                      {"Tipo_comprobante", DBComboBox2},
-                                      {"NDesde", DBEdit2},
-                                      {"NHasta", DBEdit4}}))
-        return;
-
-    if (!completeFormNumbers(*ds, DBEdit2))
-        return;
-    if (ds->text(QStringLiteral("Anulado")).isEmpty())
-        ds->setText(QStringLiteral("Anulado"), QStringLiteral("N"));
-    amendment::postToPeriod(*ds);
-    accept();
+    if (entrysave::save(*this, Fields, *DModulo->TVerDetalles, rowrules::completeFiledFormsRow,
+                        amendment::postToPeriod))
+        accept();
 }
 
-void TFAnular::BitBtn2Click()
-{
-    DModulo->TVerDetalles->cancel();
-    reject();
-}
+void TFAnular::BitBtn2Click() { entrysave::cancel(*this, *DModulo->TVerDetalles); }

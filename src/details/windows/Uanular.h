@@ -2,6 +2,7 @@
 
 #include "details/RowMode.h"
 
+#include "widgets/EntryTable.h"
 #include "widgets/FormDialog.h"
 #include "widgets/FormInstance.h"
 
@@ -11,7 +12,6 @@ class DBEdit;
 class DBLookupComboBox;
 class QGridLayout;
 class QGroupBox;
-class QLabel;
 class QPushButton;
 namespace store {
 class Dataset;
@@ -54,25 +54,14 @@ extern FormInstance<TFAnular> FAnular;
 
 namespace amendment {
 
-// A label for the voided flag, in red and bold so the one box that matters in a void stands out.
-QLabel* flagLabel(QWidget* parent);
 // The drop-down for the voided flag: "S" or "N", typed or picked; a letter typed in lower case
 // is taken in capitals, any other letter is refused.
 DBComboBox* flagBox(QWidget* parent);
 
-// The boxes of a voiding dialog under their labels, one per line; the first line holds the date
-// and, beside it, the flag a void is about.
-class RowGrid {
-public:
-    RowGrid(QWidget* labelParent, QGridLayout* grid, QWidget* fecha, QWidget* flag);
-    void add(const char* labelName, const QString& caption, QWidget* control, bool wide = false);
-    void finish();  // the room left goes below the last line
-
-private:
-    QWidget* m_parent;
-    QGridLayout* m_grid;
-    int m_row = 0;
-};
+// The lines of a voiding dialog, one per line, except the first, which holds the date and,
+// beside it, the flag a void is about (its label in red and bold, so the one box that matters in
+// a void stands out). A control that may widen takes the room of the line.
+void layOut(QGridLayout* grid, const QList<EntryLine>& lines);
 
 // Posts the pending row of a view as a change to the period that is the current row of
 // TAnticipos: the period's year and advance go into the row, and when no amendment was in

@@ -2,12 +2,12 @@
 
 #include "data/Prompt.h"
 #include "data/UModulo.h"
+#include "details/RowRules.h"
 #include "shell/PickLists.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/DBEdit.h"
 #include "widgets/DialogParts.h"
 #include "widgets/EnterAsTab.h"
-#include "widgets/ObligatoryFields.h"
 #include "widgets/StandardError.h"
 
 #include <QGroupBox>
@@ -120,8 +120,12 @@ void TFClientes::BitBtn1Click()
 {
     store::Dataset* client = DModulo->TCliente;
     client->updateRecord();
-    if (!obligatoryFieldsFilled(*client, {{"Razon_Social"}, {"Cuit"}, {"Domicilio"}, {"Codigo_Postal"}}))
+    if (const rowrules::Verdict fault =
+            rowrules::firstMissing(*client, {QStringLiteral("Razon_Social"), QStringLiteral("Cuit"),
+                                             QStringLiteral("Domicilio"), QStringLiteral("Codigo_Postal")})) {
+        Prompt::current().notice(fault->message);
         return;
+    }
     // A duplicate C.U.I.T. is refused by the data module's rule, which has spoken already:
     // the row stays as typed and the dialog open.
     client->post();

@@ -2,13 +2,13 @@
 
 #include "data/Prompt.h"
 #include "data/UModulo.h"
+#include "details/RowRules.h"
 #include "shell/PickLists.h"
 #include "widgets/DBCheckBox.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/DBEdit.h"
 #include "widgets/DialogParts.h"
 #include "widgets/EnterAsTab.h"
-#include "widgets/ObligatoryFields.h"
 #include "widgets/StandardError.h"
 
 #include <QFrame>
@@ -18,10 +18,6 @@
 #include <QStyle>
 
 FormInstance<TFImprenta> FImprenta;
-
-namespace {
-const QString Missing = QStringLiteral("Faltan Cargar Datos Obligatorios");
-}  // namespace
 
 TFImprenta::TFImprenta(QWidget* parent)
     : FormDialog(parent,
@@ -106,14 +102,8 @@ void TFImprenta::BitBtn1Click()
 {
     store::Dataset* agent = DModulo->TImprentas;
     agent->updateRecord();
-    if (!obligatoryFieldsFilled(*agent, {{"Nombre"}, {"Inscripcion"}, {"Cuit"}, {"Domicilio"}, {"Codigo_Postal"}},
-                                Missing))
-        return;
-    bool active = false;
-    for (const char* flag : {"Imprentas", "VMR", "Autoimpresores"})
-        active = active || agent->text(QString::fromLatin1(flag)) == DBCheckBox::Checked;
-    if (!active) {
-        Prompt::current().notice(Missing);
+    if (const rowrules::Verdict fault = rowrules::agentFault(*agent)) {
+        Prompt::current().notice(fault->message);
         return;
     }
     agent->post();

@@ -1,17 +1,10 @@
-#include "EntryEdits.h"
+#include "DBDateEdit.h"
 
-#include "data/Prompt.h"
-#include "data/store/Dataset.h"
+#include "FieldLink.h"
 #include "data/store/StoreError.h"
-#include "data/text/FixedFormats.h"
-#include "data/text/NumberText.h"
-#include "details/PeriodRows.h"
-#include "widgets/FieldLink.h"
 
 #include <QFocusEvent>
 #include <QTimer>
-
-// ---------------------------------------------------------------- DBDateEdit
 
 DBDateEdit::DBDateEdit(QWidget* parent) : QLineEdit(parent)
 {
@@ -55,40 +48,4 @@ void DBDateEdit::focusOutEvent(QFocusEvent* event)
 {
     QLineEdit::focusOutEvent(event);
     m_link->focusLost(event);
-}
-
-// ---------------------------------------------------------------- DBPriceEdit
-
-DBPriceEdit::DBPriceEdit(QWidget* parent) : QLineEdit(parent)
-{
-    m_link = new FieldLink(
-        this, [this] { return text(); }, [this](const QString& t) { setText(editText(t)); });
-    connect(this, &QLineEdit::textEdited, m_link, &FieldLink::userChanged);
-}
-
-void DBPriceEdit::setDataField(store::Dataset* dataset, const QString& field) { m_link->setField(dataset, field); }
-
-QString DBPriceEdit::editText(const QString& fieldText)
-{
-    const store::NumberReading reading = store::readNumber(fieldText, {}, {});
-    return reading.value ? store::formats::twoDecimals(*reading.value) : fieldText;
-}
-
-void DBPriceEdit::focusOutEvent(QFocusEvent* event)
-{
-    QLineEdit::focusOutEvent(event);
-    m_link->focusLost(event);
-}
-
-bool completeFormNumbers(store::Dataset& rows, QWidget* desdeBox)
-{
-    const double desde = rows.asFloat(QStringLiteral("NDesde"));
-    const double hasta = rows.asFloat(QStringLiteral("NHasta"));
-    if (!periodrows::numbersInOrder(desde, hasta)) {
-        Prompt::current().notice(QStringLiteral("El Número Desde No Puede Ser Mayor al Número Hasta"));
-        desdeBox->setFocus(Qt::OtherFocusReason);
-        return false;
-    }
-    rows.setValue(QStringLiteral("CanTalonarios"), periodrows::canTalonarios(desde, hasta));
-    return true;
 }
