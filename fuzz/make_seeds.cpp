@@ -1,6 +1,7 @@
 // Makes the seeds of the two targets whose inputs are the program's own files: the six table
-// files, with small pages so that a few rows span several, and a declaration, each also in a
-// damaged form. Run from the source folder after a change to the files' form:
+// files, with small pages so that a few rows span several, and a declaration filed as the
+// program files it, each also in a damaged form. Run from the source folder after a change to
+// the files' form:
 //     build-tests/fuzz/fuzz_make_seeds fuzz/corpus
 // The text targets' seeds are written by hand.
 #include "FuzzSupport.h"
@@ -11,6 +12,7 @@
 #include "data/store/Database.h"
 #include "data/store/StoreError.h"
 #include "declaration/DeclarationFile.h"
+#include "declaration/PeriodFiling.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -24,14 +26,13 @@ using fixture::addClient;
 using fixture::addDetail;
 using fixture::addMachine;
 using fixture::addPeriod;
-using fixture::AgentCuit;
 using fixture::setPeriodFilter;
 
 namespace {
 
-// The agent, three clients, two printed-forms rows and two machines of the open period, the
-// period 2005/03 and a form type; then the declaration of that period, written into `ddjj`.
-QString fill(TDModulo& m, const QString& ddjj)
+// The agent, three clients, two printed-forms rows and two machines of the open period and a
+// form type.
+void fill(TDModulo& m)
 {
     addAgent(m, false);  // its name and place only
     // Registration, address, locality, postal code and province of a client.
@@ -59,8 +60,24 @@ QString fill(TDModulo& m, const QString& ddjj)
     m.TFormulario->setText(QStringLiteral("Tipo_comprobante"), QStringLiteral("Facturas A"));
     m.TFormulario->setValue(QStringLiteral("Cantidad"), 2.0);
     m.TFormulario->post();
-    addPeriod(m, QStringLiteral("2005"), QStringLiteral("3"));
-    return EscribirDeclaracion(m, ddjj, CodigoControl(QStringLiteral("2005"), QStringLiteral("03"), AgentCuit));
+}
+
+// The declaration of the period 2005/03 over the rows of fill, filed into `ddjj` as the program
+// files it. Filing stamps the rows and refills the form totals, so it runs over tables of its
+// own, not over those kept as seeds. No question is expected: the prompt is the silent one.
+QString fileDeclaration(const QString& folder, const QString& ddjj)
+{
+    fixture::OpenStore s(folder);
+    TDModulo& m = s.modulo;
+    fill(m);
+    m.TAnticipos->insert();
+    m.TAnticipos->setText(QStringLiteral("Anio"), QStringLiteral("2005"));
+    m.TAnticipos->setText(QStringLiteral("Anticipo"), QStringLiteral("3"));
+    const filing::Outcome outcome = filing::fileOpenPeriod(m, s.prompt, ddjj);
+    if (outcome.result != filing::Result::Filed)
+        throw store::StoreError(store::FileError,
+                                QStringLiteral("The filing of 2005/03 stopped (result %1).").arg(int(outcome.result)));
+    return outcome.path;
 }
 
 void writeAll(const QString& path, const QByteArray& bytes)
@@ -91,11 +108,13 @@ int main(int argc, char** argv)
     try {
         QTemporaryDir dir;
         const QString folder = dir.filePath(QStringLiteral("tablas"));
-        QString declaration;
         {
             fixture::OpenStore s(folder);
-            declaration = fill(s.modulo, QDir(folder).filePath(QStringLiteral("ddjj")));
+            fill(s.modulo);
+            addPeriod(s.modulo, QStringLiteral("2005"), QStringLiteral("3"));
         }
+        const QString filed = dir.filePath(QStringLiteral("presentada"));
+        const QString declaration = fileDeclaration(filed, QDir(filed).filePath(QStringLiteral("ddjj")));
         {
             store::Database db(folder, schema::tables(), schema::references());
             for (const store::TableDef& def : schema::tables()) {

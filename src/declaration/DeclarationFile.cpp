@@ -303,13 +303,6 @@ QString declarationTarget(TDModulo& modulo, const QString& destino)
                            modulo.config);
 }
 
-QString EscribirDeclaracion(TDModulo& modulo, const QString& destino, const QString& codigo)
-{
-    const QString path = declarationTarget(modulo, destino);
-    writeDeclarationFile(modulo, path, codigo);
-    return path;
-}
-
 void writeDeclarationFile(TDModulo& modulo, const QString& path, const QString& codigo)
 {
     store::Dataset& anticipos = *modulo.TAnticipos;

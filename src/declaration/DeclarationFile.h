@@ -38,13 +38,9 @@ QString declarationPath(const QString& destino, const QString& fileName, const s
 // The full name of the declaration file of the current TAnticipos row in destino.
 QString declarationTarget(TDModulo& modulo, const QString& destino);
 
-// Writes the declaration of the current TAnticipos row into the file `path`, which appears whole
-// or not at all (see EscribirDeclaracion for what it holds).
+// Writes the declaration of the current TAnticipos row into the file `path`: the agent of
+// TImprentas, every row of TVerDetalles and TVerMaquinas as the caller filtered them, every
+// client of TCliente. The file appears whole or not at all; a same-named earlier file stays as
+// it was until the new one replaces it. The period views are left after their last row, their
+// filters untouched. The program writes it only through the filing (PeriodFiling.h).
 void writeDeclarationFile(TDModulo& modulo, const QString& path, const QString& codigo);
-
-// Writes the declaration of the current TAnticipos row into destino: the agent of TImprentas,
-// every row of TVerDetalles and TVerMaquinas as the caller filtered them, every client of
-// TCliente. The file appears whole or not at all; a same-named earlier file stays as it was
-// until the new one replaces it. The period views are left after their last row, their
-// filters untouched. Returns the full name of the file written.
-QString EscribirDeclaracion(TDModulo& modulo, const QString& destino, const QString& codigo);

@@ -1,10 +1,12 @@
 #include "DataFolder.h"
 #include "GoldenDeclarations.h"
 #include "SampleRows.h"
+#include "ScriptedPrompt.h"
 #include "data/UModulo.h"
 #include "data/store/StoreError.h"
 #include "data/text/FixedFormats.h"
 #include "declaration/DeclarationFile.h"
+#include "declaration/PeriodFiling.h"
 
 #include <QDir>
 #include <QFile>
@@ -30,6 +32,17 @@ namespace {
 enum class Scenario { PeriodWithRows, FiledPeriod, EmptyPeriod, EmptyRegister };
 
 const QString OpenPeriod = QStringLiteral("anio=null and Anticipo=null");
+const QString Success = QStringLiteral("La Presentación Fue Generada con Exito");
+
+// The period 2005/03 as the clerk types it into the generate form, not yet stored: the filing
+// stores it.
+void typeOpenPeriod(TDModulo& m)
+{
+    m.TAnticipos->insert();
+    m.TAnticipos->setText(QStringLiteral("Anio"), QStringLiteral("2005"));
+    m.TAnticipos->setText(QStringLiteral("Anticipo"), QStringLiteral("3"));
+    setPeriodFilter(m, OpenPeriod);
+}
 
 // The agent, three clients (entered out of C.U.I.T. order), a printed-forms row filed in
 // 2005/02 and, unless the period is to stay empty, rows of the open period.
@@ -37,8 +50,7 @@ void fill(TDModulo& m, Scenario scenario)
 {
     addAgent(m);
     if (scenario == Scenario::EmptyRegister) {
-        addPeriod(m, QStringLiteral("2005"), QStringLiteral("3"));
-        setPeriodFilter(m, OpenPeriod);
+        typeOpenPeriod(m);
         return;
     }
     const int sur = addClient(m, QStringLiteral("30712345671"), QStringLiteral("Distribuidora Sur"),
@@ -63,9 +75,16 @@ void fill(TDModulo& m, Scenario scenario)
         addPeriod(m, QStringLiteral("2005"), QStringLiteral("02"), 1.0);
         setPeriodFilter(m, QStringLiteral("anio='2005' and Anticipo='02'"));
     } else {
-        addPeriod(m, QStringLiteral("2005"), QStringLiteral("3"));
-        setPeriodFilter(m, OpenPeriod);
+        typeOpenPeriod(m);
     }
+}
+
+// Files the period of the scenario into destino as the program does: the open period, or the
+// filed one re-issued.
+filing::Outcome fileScenario(TDModulo& m, Prompt& prompt, Scenario scenario, const QString& destino)
+{
+    return scenario == Scenario::FiledPeriod ? filing::fileFiledPeriod(m, prompt, destino, false)
+                                             : filing::fileOpenPeriod(m, prompt, destino);
 }
 
 QString codeOfCurrentPeriod(TDModulo& m)
@@ -157,12 +176,17 @@ void TestDeclarationFile::wholeFile()
     earlier.write(QByteArray(4096, 'x'));
     earlier.close();
 
-    const QString path = EscribirDeclaracion(m, out, codeOfCurrentPeriod(m));
+    ScriptedPrompt prompt;
+    const filing::Outcome outcome = fileScenario(m, prompt, scenario, out);
 
+    QCOMPARE(prompt.texts(), QStringList{Success});
+    QCOMPARE(outcome.result, filing::Result::Filed);
+    QCOMPARE(outcome.codigo, codeOfCurrentPeriod(m));
+    const QString path = outcome.path;
     QCOMPARE(path, out + QLatin1Char('/') + fileName);
     QCOMPARE(readAll(path), expected);
     QCOMPARE(entries(out), QStringList{fileName});
-    // The views were walked to their end and keep the caller's filters.
+    // The views were walked to their end and show the period filed.
     for (Dataset* view : {m.TVerDetalles, m.TVerMaquinas, m.TCliente})
         QVERIFY2(view->eof(), qPrintable(view->name()));
     QCOMPARE(m.TVerDetalles->filter(),
@@ -208,8 +232,12 @@ void TestDeclarationFile::destination()
 
     destino.replace(QStringLiteral("%OUT%"), out);
     expected.replace(QStringLiteral("%OUT%"), out).replace(QStringLiteral("%A%"), driveA);
-    const QString path = EscribirDeclaracion(m, destino, codeOfCurrentPeriod(m));
+    ScriptedPrompt prompt;
+    const filing::Outcome outcome = filing::fileOpenPeriod(m, prompt, destino);
 
+    QCOMPARE(outcome.result, filing::Result::Filed);
+    const QString path = outcome.path;
+    QCOMPARE(prompt.last().text, Success);
     QCOMPARE(QFileInfo(path).absoluteFilePath(), expected);
     QVERIFY2(!path.contains(QStringLiteral("//")), qPrintable(path));
     QVERIFY(readAll(expected).endsWith("Eof\r\n"));
@@ -223,6 +251,7 @@ void TestDeclarationFile::destination()
 
 void TestDeclarationFile::failureLeavesEarlierFile_data()
 {
+    QTest::addColumn<bool>("filing");      // false: the file writer alone, for a stop the filing cannot reach
     QTest::addColumn<QString>("destino");  // %OUT%: the folder that holds the earlier file
     QTest::addColumn<QString>("codigo");   // empty: the period's own
     QTest::addColumn<bool>("diskFull");
@@ -230,22 +259,27 @@ void TestDeclarationFile::failureLeavesEarlierFile_data()
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("message");
 
-    QTest::newRow("disk full part-way") << QStringLiteral("%OUT%") << QString() << true << false
+    // The lowered limit would stop the tables' own writes before the declaration's.
+    QTest::newRow("disk full part-way") << false << QStringLiteral("%OUT%") << QString() << true << false
                                         << int(store::FileError) << QStringLiteral("No se puede escribir el archivo");
-    QTest::newRow("folder missing") << QStringLiteral("%OUT%/no-existe") << QString() << false << false
+    QTest::newRow("folder missing") << true << QStringLiteral("%OUT%/no-existe") << QString() << false << false
                                     << int(store::FileError) << QStringLiteral("No se puede crear el archivo");
-    QTest::newRow("no folder for drive A:")
-        << QStringLiteral("A:\\") << QString() << false << false << int(store::FileError) << QStringLiteral("unidad A");
+    // The filing asks for the drive to be set up before it writes anything.
+    QTest::newRow("no folder for drive A:") << false << QStringLiteral("A:\\") << QString() << false << false
+                                            << int(store::FileError) << QStringLiteral("unidad A");
+    // The filing makes the code from the stored period, which is always decimal.
     QTest::newRow("control code not decimal")
-        << QStringLiteral("%OUT%") << QStringLiteral("68535975x2") << false << false << int(store::ConversionError)
-        << QStringLiteral("'x2' no es un número entero válido.");
-    // A text the store would refuse, put into the table file by other means, is not written as '?'.
-    QTest::newRow("text the file cannot hold") << QStringLiteral("%OUT%") << QString() << false << true
+        << false << QStringLiteral("%OUT%") << QStringLiteral("68535975x2") << false << false
+        << int(store::ConversionError) << QStringLiteral("'x2' no es un número entero válido.");
+    // A text the store would refuse, put into the table file by other means, is not written as '?'
+    // (the filing's check names it before the writer is reached).
+    QTest::newRow("text the file cannot hold") << false << QStringLiteral("%OUT%") << QString() << false << true
                                                << int(store::ConversionError) << QStringLiteral("'Ωmega Hnos.'");
 }
 
 void TestDeclarationFile::failureLeavesEarlierFile()
 {
+    QFETCH(bool, filing);
     QFETCH(QString, destino);
     QFETCH(QString, codigo);
     QFETCH(bool, diskFull);
@@ -267,14 +301,21 @@ void TestDeclarationFile::failureLeavesEarlierFile()
     earlier.write("declaración anterior\r\n");
     earlier.close();
     destino.replace(QStringLiteral("%OUT%"), out);
-    if (codigo.isEmpty())
-        codigo = codeOfCurrentPeriod(m);
+    if (codigo.isEmpty())  // the period's as it will be stored
+        codigo = CodigoControl(QStringLiteral("2005"), QStringLiteral("03"), AgentCuit);
 
+    ScriptedPrompt prompt;
     try {
         std::optional<FileSizeLimit> limit;
         if (diskFull)
             limit.emplace(600);  // about half the file
-        EscribirDeclaracion(m, destino, codigo);
+        if (filing) {
+            const filing::Outcome outcome = filing::fileOpenPeriod(m, prompt, destino);
+            QFAIL(qPrintable(QStringLiteral("the filing ended with %1: %2")
+                                 .arg(int(outcome.result))
+                                 .arg(prompt.texts().join(QStringLiteral(" / ")))));
+        }
+        writeDeclarationFile(m, declarationTarget(m, destino), codigo);
         QFAIL("the file was written");
     } catch (const store::StoreError& e) {
         QCOMPARE(e.code(), code);

@@ -3,7 +3,7 @@
 #include "TableFiles.h"
 #include "data/Schema.h"
 #include "data/UModulo.h"
-#include "declaration/DeclarationFile.h"
+#include "declaration/PeriodFiling.h"
 #include "maintenance/windows/UReparar.h"
 #include "widgets/ModalDialog.h"
 
@@ -273,7 +273,7 @@ private:
         }
     }
 
-    // The declaration of the filed period 2016/03 as a re-issue writes it, a line a list entry.
+    // The declaration of the filed period 2016/03 as its re-issue files it, a line a list entry.
     QList<QByteArray> reissue()
     {
         TDModulo& m = *DModulo;
@@ -282,15 +282,13 @@ private:
         while (!m.TAnticipos->eof() && (m.TAnticipos->text(QStringLiteral("Anio")) != anio ||
                                         m.TAnticipos->text(QStringLiteral("Anticipo")) != anticipo))
             m.TAnticipos->next();
-        for (store::Dataset* view : {m.TVerDetalles, m.TVerMaquinas}) {
-            view->setFilter(QStringLiteral("anio='%1' and Anticipo='%2'").arg(anio, anticipo));
-            view->setFiltered(true);
-        }
         const QString folder = m_work->file(QStringLiteral("salida"));
         QDir().mkpath(folder);
-        const QString path = EscribirDeclaracion(m, folder, CodigoControl(anio, anticipo, cuit(1)));
-        QList<QByteArray> lines = tablefiles::bytes(path).split('\n');
-        QFile::remove(path);
+        const filing::Outcome outcome = filing::fileFiledPeriod(m, *m_prompt, folder, false);
+        if (outcome.result != filing::Result::Filed)
+            return {"the re-issue stopped: " + m_prompt->texts().join(QStringLiteral(" / ")).toUtf8()};
+        QList<QByteArray> lines = tablefiles::bytes(outcome.path).split('\n');
+        QFile::remove(outcome.path);
         return lines;
     }
 
