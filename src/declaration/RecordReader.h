@@ -45,9 +45,10 @@ struct SplitFault {
 
 class RecordReader {
 public:
-    // Gives each line that ends in block to line(kept, length, last, lf): kept holds the line's
-    // first LongestLine + 1 bytes, length counts all of them (a CR included), last is the last
-    // one; line answers false once the rest of the file is of no use, and the reading stops.
+    // Gives each line that ends in block to line(kept, length, last, lf): kept holds the line, or
+    // its first LongestLine + 1 bytes at least when it is longer, length counts all its bytes (a
+    // CR included), last is its last one; line answers false once the rest of the file is of no
+    // use, and the reading stops.
     template <class OnLine>
     void feed(QByteArrayView block, OnLine&& line)
     {
