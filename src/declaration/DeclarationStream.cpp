@@ -3,13 +3,11 @@
 #include "ClientKeys.h"
 #include "DeclarationFile.h"
 #include "DeclarationRecords.h"
+#include "RecordReader.h"
 #include "data/store/StoreError.h"
 #include "data/text/Text1252.h"
 
-#include <QtEndian>
-
 #include <algorithm>
-#include <cstring>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -21,7 +19,6 @@ namespace {
 
 constexpr int PeriodLine = 3;
 constexpr int AgentLine = 4;
-constexpr int KeptFields = 16;  // more than any record has; the rest are only counted
 
 using namespace records;
 
@@ -41,42 +38,6 @@ struct SecondReading {
     std::vector<std::pair<qsizetype, QString>> texts;  // for the faults of `earlier`
     QList<Fault> references;                           // in the order of lines, at most MaxFaults + 1
 };
-
-// The values of a record, views of its line (or of the copy of a value that had a quote
-// doubled); left unset past `count`, since every line has one.
-struct Fields {
-    const char* data[KeptFields];
-    qsizetype size[KeptFields];
-    int count = 0;
-    QByteArrayView operator[](int i) const
-    {
-        return i < std::min(count, KeptFields) ? QByteArrayView(data[i], size[i]) : QByteArrayView();
-    }
-    void add(QByteArrayView v)
-    {
-        if (count < KeptFields) {
-            data[count] = v.data();
-            size[count] = v.size();
-        }
-        ++count;
-    }
-};
-
-// The next single quote from `from`, or null: values are short, so eight bytes at a time
-// rather than a call per value.
-const char* findQuote(const char* from, const char* end)
-{
-    constexpr quint64 ones = 0x0101010101010101ull, quotes = ones * '\'';
-    for (; end - from >= 8; from += 8) {
-        const quint64 x = qFromLittleEndian<quint64>(from) ^ quotes;
-        if (const quint64 found = (x - ones) & ~x & (ones * 0x80))
-            return from + qCountTrailingZeroBits(found) / 8;
-    }
-    for (; from < end; ++from)
-        if (*from == '\'')
-            return from;
-    return nullptr;
-}
 
 // The order of texts as the program compares them: by their characters, not their bytes.
 bool before(QByteArrayView a, QByteArrayView b)
@@ -113,59 +74,29 @@ public:
     bool feed(QByteArrayView block)
     {
         m_total += block.size();
-        const char* p = block.data();
-        const char* const end = p + block.size();
-        while (p < end && !m_stopped) {
-            const char* lf = static_cast<const char*>(std::memchr(p, '\n', std::size_t(end - p)));
-            const char* stop = lf ? lf : end;
-            if (lf && m_carryLength == 0) {
-                const qsizetype n = stop - p;
-                line(QByteArrayView(p, n), n, n > 0 ? stop[-1] : 0, true);
-            } else {
-                carry(p, stop);
-                if (lf)
-                    lineFromCarry(true);
-            }
-            p = lf ? lf + 1 : end;
-        }
+        if (!m_stopped)
+            m_reader.feed(block, [this](auto... read) { return line(read...); });
         return !m_stopped;
     }
 
     // The last line, when no LF ends it.
     void end()
     {
-        if (m_carryLength > 0 && !m_stopped)
-            lineFromCarry(false);
+        if (!m_stopped)
+            m_reader.end([this](auto... read) { return line(read...); });
     }
 
     Report finish(const BlockReader& read);
 
 private:
-    void carry(const char* from, const char* to)
-    {
-        const qsizetype n = to - from;
-        const qsizetype room = LongestLine + 1 - m_carry.size();  // one more for a CR
-        if (room > 0)
-            m_carry.append(from, std::min(n, room));
-        if (n > 0)
-            m_carryLast = to[-1];
-        m_carryLength += n;
-    }
-
-    void lineFromCarry(bool lf)
-    {
-        line(m_carry, m_carryLength, m_carryLast, lf);
-        m_carry.clear();
-        m_carryLength = 0;
-    }
-
-    void line(QByteArrayView kept, qint64 length, char last, bool lf)
+    // One line as the reader found it; false once the rest of the file is of no use.
+    bool line(QByteArrayView kept, qint64 length, char last, bool lf)
     {
         const int number = ++m_lineNumber;
         if (m_eofLine) {
             fault(number, 0, {}, QStringLiteral("hay texto después de Eof: Eof va en la última línea"));
             m_stopped = true;
-            return;
+            return false;
         }
         const bool cr = length > 0 && last == '\r';
         if (!lf)
@@ -174,6 +105,7 @@ private:
             m_lfOnlyLine = number;
         const qint64 contentLength = length - (cr ? 1 : 0);
         handleLine(number, kept.first(qsizetype(std::min<qint64>(contentLength, LongestLine))), contentLength);
+        return !m_stopped;
     }
 
     qsizetype fault(int line, int position, const QString& field, const QString& text)
@@ -233,74 +165,22 @@ private:
             noteClient(fields);
     }
 
-    // The quoted fields of a record: a quote inside a value doubled, a comma between fields and
-    // ";" after the last one, nothing else outside the quotes. A value with a doubled quote is
-    // copied, once, into m_scratch; the others are views of the line.
+    // The record's fields; a record that is not quoted as it should be is a fault, told unless quiet.
     bool split(int line, QByteArrayView content, Fields& fields, bool quiet)
     {
-        const qsizetype n = content.size();
-        const char* const text = content.data();
-        if (m_scratch.size() < n)
-            m_scratch.resize(n);
-        char* scratch = m_scratch.data();
-        qsizetype used = 0;
-        qsizetype i = 0;
-        const auto fail = [&](int position, const QString& message) {
-            if (quiet)
-                return false;
-            QString where;
-            if (position == 1)
-                where = QStringLiteral("tipo");
-            else if (const RecordLayout* layout = layoutOf(fields[0]); layout && position <= layout->fields.size())
-                where = QString::fromLatin1(layout->fields[position - 1].name);
-            fault(line, position, where, message);
+        SplitFault why;
+        if (m_reader.split(content, fields, quiet ? nullptr : &why))
+            return true;
+        if (quiet)
             return false;
-        };
-        for (int position = 1;; ++position) {
-            if (i >= n || text[i] != '\'')
-                return fail(position, QStringLiteral("el campo no empieza con una comilla"));
-            const qsizetype start = ++i;
-            qsizetype copied = -1;  // where the value starts in m_scratch, once copied
-            for (;;) {
-                const char* quote = findQuote(text + i, text + n);
-                if (!quote)
-                    return fail(position, QStringLiteral("falta la comilla que cierra el campo"));
-                const qsizetype q = quote - text;
-                const bool doubled = q + 1 < n && text[q + 1] == '\'';
-                if (doubled || copied >= 0) {
-                    if (copied < 0)
-                        copied = used;
-                    std::memcpy(scratch + used, text + i, std::size_t(q - i));
-                    used += q - i;
-                }
-                if (doubled) {
-                    scratch[used++] = '\'';
-                    i = q + 2;
-                    continue;
-                }
-                fields.add(copied < 0 ? QByteArrayView(text + start, q - start)
-                                      : QByteArrayView(scratch + copied, used - copied));
-                i = q + 1;
-                break;
-            }
-            if (i < n && text[i] == ',') {
-                ++i;
-                continue;
-            }
-            if (i < n && text[i] == ';') {
-                if (i + 1 < n) {
-                    if (!quiet)
-                        fault(line, 0, {}, QStringLiteral("hay texto después del ; que cierra el registro"));
-                    return false;
-                }
-                return true;
-            }
-            return fail(position, i < n ? QStringLiteral("después de la comilla que cierra el campo viene %1; fuera de "
-                                                         "las comillas solo van las comas y el ; final (¿falta una "
-                                                         "comilla?)")
-                                              .arg(shown(decode(content.sliced(i, 1))))
-                                        : QStringLiteral("el registro no termina con ;"));
-        }
+        QString where;
+        if (why.position == 1)
+            where = QStringLiteral("tipo");
+        else if (const RecordLayout* layout = layoutOf(fields[0]);
+                 why.position > 1 && layout && why.position <= layout->fields.size())
+            where = QString::fromLatin1(layout->fields[why.position - 1].name);
+        fault(line, why.position, where, why.text);
+        return false;
     }
 
     void handleRecord(int line, QByteArrayView content, const Fields& fields)
@@ -542,10 +422,7 @@ private:
     Summary m_summary;
     qint64 m_total = 0;
     bool m_stopped = false;
-    QByteArray m_carry;  // a line across blocks, its first LongestLine + 1 bytes
-    qint64 m_carryLength = 0;
-    char m_carryLast = 0;
-    QByteArray m_scratch;  // values with a doubled quote, without it
+    RecordReader m_reader;
     int m_lineNumber = 0;
     int m_line = 0;  // of the record being taken
     int m_rank = 2;
