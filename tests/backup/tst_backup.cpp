@@ -38,7 +38,10 @@ private slots:
             zips << backup::makeBackup(tables(), in(QStringLiteral("ddjj")));
         QCOMPARE(QSet<QString>(zips.cbegin(), zips.cend()).size(), 3);
         for (const QString& zipFile : std::as_const(zips)) {
-            QCOMPARE(QFileInfo(zipFile).size(), QFileInfo(zips.first()).size());
+            // The manifest's time may compress a byte or two apart; a backup kept inside the next
+            // one would add its whole size.
+            const qint64 grown = QFileInfo(zipFile).size() - QFileInfo(zips.first()).size();
+            QVERIFY2(qAbs(grown) < 64, qPrintable(QString::number(grown)));
             const backup::Contents contents = backup::readBackup(zipFile);
             QVERIFY2(contents.declarations.contains(QStringLiteral("archivo/20999999990202403.imp")),
                      qPrintable(contents.declarations.join(QLatin1Char(','))));
