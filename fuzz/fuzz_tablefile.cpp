@@ -10,7 +10,7 @@
 #include "data/Prompt.h"
 #include "data/Schema.h"
 #include "data/store/Database.h"
-#include "maintenance/Rebuild.h"
+#include "data/store/Rebuild.h"
 #include "maintenance/TBDEUtil.h"
 #include "maintenance/TableRepair.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TableUtil.h"
+#include "data/store/TableUtil.h"
 
 #include <QList>
 

@@ -1,12 +1,12 @@
 #include "Rebuild.h"
 
+#include "Database.h"
+#include "PageImage.h"
 #include "Salvage.h"
+#include "SqliteFile.h"
+#include "StoredValue.h"
 #include "data/files/FileOps.h"
 #include "data/files/SystemError.h"
-#include "data/store/Database.h"
-#include "data/store/PageImage.h"
-#include "data/store/SqliteFile.h"
-#include "data/store/StoredValue.h"
 
 #include <sqlite3.h>
 #include <QDateTime>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "data/store/AliasConfig.h"
-#include "data/store/TableDef.h"
+#include "AliasConfig.h"
+#include "TableDef.h"
 
 #include <QList>
 #include <QString>

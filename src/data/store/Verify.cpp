@@ -1,9 +1,9 @@
 #include "Verify.h"
 
+#include "Database.h"
+#include "SqliteFile.h"
 #include "data/files/FileOps.h"
 #include "data/files/SystemError.h"
-#include "data/store/Database.h"
-#include "data/store/SqliteFile.h"
 
 #include <sqlite3.h>
 #include <QDateTime>

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "StoreError.h"
 #include "TableUtil.h"
-#include "data/store/StoreError.h"
 
 #include <map>
 

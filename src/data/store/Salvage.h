@@ -1,7 +1,7 @@
 #pragma once
 
-#include "data/store/PageImage.h"
-#include "data/store/TableDef.h"
+#include "PageImage.h"
+#include "TableDef.h"
 
 #include <QDeadlineTimer>
 #include <QList>

@@ -1,6 +1,6 @@
 #include "Salvage.h"
 
-#include "data/store/StoredValue.h"
+#include "StoredValue.h"
 
 #include <QDate>
 #include <QSet>

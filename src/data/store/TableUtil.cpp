@@ -1,10 +1,10 @@
 #include "TableUtil.h"
 
 #include "Rebuild.h"
+#include "StoreError.h"
 #include "UtilSession.h"
 #include "Verify.h"
 #include "data/files/FileOps.h"
-#include "data/store/StoreError.h"
 
 #include <sqlite3.h>
 #include <QFileInfo>
